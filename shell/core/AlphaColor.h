@@ -1,0 +1,29 @@
+#pragma once
+// TAlphaColor: 32-bit ARGB, and the table of named colours ("claBlack", "claYellow", ...).
+#include <cstdint>
+#include <string>
+#include <vector>
+
+using TAlphaColor = uint32_t;
+
+namespace TAlphaColors {
+constexpr TAlphaColor Null = 0x00000000;
+constexpr TAlphaColor Black = 0xFF000000;
+constexpr TAlphaColor White = 0xFFFFFFFF;
+constexpr TAlphaColor Red = 0xFFFF0000;
+constexpr TAlphaColor Yellow = 0xFFFFFF00;
+constexpr TAlphaColor Blue = 0xFF0000FF;
+}  // namespace TAlphaColors
+
+struct TNamedAlphaColor {
+  const char* Name;
+  TAlphaColor Value;
+};
+
+// The 148 named colours in table order.
+const std::vector<TNamedAlphaColor>& AlphaColorNames();
+
+// Reads an identifier as a colour: "x"/"#" plus hex digits, a table name (any case), or a
+// table name missing its "a" ("clYellow").
+bool IdentToAlphaColor(const std::string& Ident, int64_t& Color);
+bool AlphaColorToIdent(int64_t Color, std::string& Ident);

@@ -1,0 +1,40 @@
+#pragma once
+// What a persistent object sees of a reader or writer when it declares the properties it
+// stores itself (stored but not published): a filer to declare them on, and the value faces
+// through which their read and write procedures work.
+#include <cstdint>
+#include <functional>
+#include <string>
+
+// Reads one value of the stream in the notation the caller expects.
+class IValueReader {
+ public:
+  virtual ~IValueReader() = default;
+  virtual int64_t ReadInteger() = 0;
+  virtual bool ReadBoolean() = 0;
+  virtual long double ReadFloat() = 0;
+  virtual std::string ReadString() = 0;
+  virtual std::string ReadIdent() = 0;
+};
+
+// Writes one value of the stream.
+class IValueWriter {
+ public:
+  virtual ~IValueWriter() = default;
+  virtual void WriteInteger(int64_t Value) = 0;
+  virtual void WriteBoolean(bool Value) = 0;
+  virtual void WriteFloat(long double Value) = 0;
+  virtual void WriteString(const std::string& Value) = 0;
+  virtual void WriteIdent(const std::string& Value) = 0;
+};
+
+class TFiler {
+ public:
+  using TReaderProc = std::function<void(IValueReader&)>;
+  using TWriterProc = std::function<void(IValueWriter&)>;
+
+  virtual ~TFiler() = default;
+  // Declares a property Name: ReadData reads its value; WriteData writes it when HasData.
+  virtual void DefineProperty(const std::string& Name, TReaderProc ReadData, TWriterProc WriteData,
+                              bool HasData) = 0;
+};

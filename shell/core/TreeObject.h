@@ -1,0 +1,50 @@
+#pragma once
+// TTreeObject: the node of the object tree of 2D and 3D objects: a parent and ordered children.
+#include <vector>
+
+#include "shell/core/Component.h"
+
+class TTreeObject : public TComponent {
+  KLV_CLASS(TTreeObject)
+ public:
+  explicit TTreeObject(TComponent* AOwner);
+  ~TTreeObject() override;
+
+  TTreeObject* Parent() const { return FParent; }
+  // Moves the object under Value (or out of the tree); a descendant of the object is refused.
+  void SetParent(TTreeObject* Value);
+  int ChildrenCount() const { return static_cast<int>(FChildren.size()); }
+  TTreeObject* Children(int Index) const { return FChildren.at(static_cast<size_t>(Index)); }
+  const std::vector<TTreeObject*>& ChildList() const { return FChildren; }
+  int Index() const;
+  // Whether AObject lies in this object's subtree (the object itself excluded).
+  bool IsChild(const TTreeObject* AObject) const;
+
+  void AddObject(TTreeObject* AObject);
+  void InsertObject(int Index, TTreeObject* AObject);
+  void RemoveObject(TTreeObject* AObject);
+  void DeleteChildren();
+  void SetChildIndex(TTreeObject* Child, int NewIndex);
+
+  void SetParentComponent(TComponent* Value) override;
+  TComponent* GetParentComponent() const override { return FParent; }
+  bool HasParent() const override { return true; }
+  void SetChildOrder(TComponent* Child, int Order) override;
+  void DefineProperties(TFiler& Filer) override;
+
+ protected:
+  void BeforeDestruction() override;
+  // Hooks of the tree: the base keeps the lists; derived classes react after calling it.
+  virtual void DoAddObject(TTreeObject* AObject);
+  virtual void DoInsertObject(int Index, TTreeObject* AObject);
+  virtual void DoRemoveObject(TTreeObject* AObject);
+  virtual void ChangeParent() {}
+  virtual void ChangeChildren() {}
+  virtual void ChangeOrder() {}
+
+ private:
+  void CheckCircular(const TTreeObject* NewParent) const;
+
+  TTreeObject* FParent = nullptr;
+  std::vector<TTreeObject*> FChildren;
+};

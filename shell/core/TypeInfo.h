@@ -1,0 +1,50 @@
+#pragma once
+// Descriptions of property types: the kind that decides how a stream value is read, and for
+// enumerations, sets, colours and events the extra facts the reader and writer need.
+#include <cstdint>
+#include <string>
+#include <vector>
+
+class TMetaClass;
+
+enum class TTypeKind { Integer, Char, Enumeration, Float, String, Set, Class, Method, Int64, WChar };
+enum class TFloatType { Single, Double, Extended };
+
+// Converts between an integer property's value and an identifier (colours use it).
+using TIdentToInt = bool (*)(const std::string& Ident, int64_t& Value);
+using TIntToIdent = bool (*)(int64_t Value, std::string& Ident);
+
+struct TTypeInfo {
+  std::string Name;
+  TTypeKind Kind = TTypeKind::Integer;
+  TFloatType FloatType = TFloatType::Single;
+  bool Unsigned = false;
+  // Enumerations: the value names by ordinal. Sets: the element names by ordinal.
+  std::vector<std::string> Names;
+  TIdentToInt IdentToInt = nullptr;
+  TIntToIdent IntToIdent = nullptr;
+  // Class kind: the base class of the values, looked up when first needed.
+  const TMetaClass& (*ClassTypeOf)() = nullptr;
+  const TMetaClass* ClassType() const { return ClassTypeOf ? &ClassTypeOf() : nullptr; }
+
+  // The ordinal of Name among Names, compared without regard to case; -1 when absent.
+  int IndexOfName(const std::string& Ident) const;
+};
+
+// The types every part of the framework shares.
+namespace TypeInfos {
+const TTypeInfo& Boolean();
+const TTypeInfo& Integer();
+const TTypeInfo& Cardinal();
+const TTypeInfo& Int64();
+const TTypeInfo& Single();
+const TTypeInfo& Double();
+const TTypeInfo& Extended();
+const TTypeInfo& String();
+const TTypeInfo& NotifyEvent();
+const TTypeInfo& AlphaColor();
+}  // namespace TypeInfos
+
+bool SameText(const std::string& A, const std::string& B);
+std::string UpperCase(const std::string& S);
+bool IsValidIdent(const std::string& Ident, bool AllowDots = false);
