@@ -157,6 +157,13 @@ const std::vector<TNamedAlphaColor>& AlphaColorNames() {
   return Table;
 }
 
+TAlphaColor MakeColor(TAlphaColor C, float Opacity) {
+  if (!(Opacity < 1)) return C;
+  const long double Alpha = static_cast<long double>(Opacity) * static_cast<long double>(C >> 24);
+  const uint32_t A = Alpha <= 0 ? 0u : static_cast<uint32_t>(Alpha);  // truncation
+  return (C & 0x00FFFFFFu) | (A << 24);
+}
+
 namespace {
 bool LookUp(const std::string& Name, int64_t& Color) {
   for (const TNamedAlphaColor& N : AlphaColorNames())

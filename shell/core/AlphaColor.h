@@ -20,6 +20,10 @@ struct TNamedAlphaColor {
   TAlphaColor Value;
 };
 
+// C with its alpha byte scaled by Opacity when Opacity is below 1 (Trunc(Opacity × alpha));
+// otherwise C unchanged. Red, green and blue always stay.
+TAlphaColor MakeColor(TAlphaColor C, float Opacity);
+
 // The 148 named colours in table order.
 const std::vector<TNamedAlphaColor>& AlphaColorNames();
 
