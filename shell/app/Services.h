@@ -1,0 +1,88 @@
+#pragma once
+// The platform services that the shell asks for by interface through TPlatformServices.
+// This header declares interfaces only, so that layers below the application (controls,
+// forms) may use a service without linking the application library.
+#include <cstdint>
+#include <string>
+
+#include "shell/core/Geometry2D.h"
+#include "shell/core/Object.h"
+
+class TCommonCustomForm;
+class TWindowHandle;
+
+// A procedure without arguments bound to an object: what a platform timer calls on each tick.
+using TTimerProc = TEvent<>;
+
+// The main thread's event loop and the end of the program.
+class IApplicationService {
+ public:
+  static const char* ServiceName() { return "IApplicationService"; }
+  virtual ~IApplicationService() = default;
+  // Creates the registered forms, shows the main form and runs the loop until terminated.
+  virtual void Run() = 0;
+  // Takes and dispatches one message; False when the queue was empty.
+  virtual bool HandleMessage() = 0;
+  // Waits until a message can be taken.
+  virtual void WaitMessage() = 0;
+  // Stops every timer and asks the loop to end after the current message.
+  virtual void Terminate() = 0;
+  virtual bool Terminating() = 0;
+  virtual bool Running() = 0;
+};
+
+// Periodic timers delivered as messages of the event loop.
+class ITimerService {
+ public:
+  static const char* ServiceName() { return "ITimerService"; }
+  virtual ~ITimerService() = default;
+  // A handle (never 0) for a new periodic timer, or 0 when refused.
+  virtual uintptr_t CreateTimer(int32_t Interval, TTimerProc TimerFunc) = 0;
+  // Stops the timer behind Timer; whether one was stopped.
+  virtual bool DestroyTimer(uintptr_t Timer) = 0;
+  // The service's clock in seconds.
+  virtual double GetTick() = 0;
+};
+
+// Native windows for forms. Rectangles and sizes are in logical pixels.
+class IWindowService {
+ public:
+  static const char* ServiceName() { return "IWindowService"; }
+  virtual ~IWindowService() = default;
+  // Creates the form's window, hidden, at the system's default place and size.
+  virtual TWindowHandle* CreateWindow(TCommonCustomForm* AForm) = 0;
+  virtual void DestroyWindow(TCommonCustomForm* AForm) = 0;
+  virtual void ShowWindow(TCommonCustomForm* AForm) = 0;
+  virtual void HideWindow(TCommonCustomForm* AForm) = 0;
+  virtual void SetWindowCaption(TCommonCustomForm* AForm, const std::string& ACaption) = 0;
+  virtual TRectF GetWindowRect(TCommonCustomForm* AForm) = 0;
+  virtual void SetWindowRect(TCommonCustomForm* AForm, const TRectF& ARect) = 0;
+  virtual TSizeF GetClientSize(TCommonCustomForm* AForm) = 0;
+  // Gives the window a client area of ASize (rounded up to whole physical pixels), keeping
+  // its position.
+  virtual void SetClientSize(TCommonCustomForm* AForm, const TSizeF& ASize) = 0;
+  virtual float GetWindowScale(TCommonCustomForm* AForm) = 0;
+};
+
+enum class TScreenOrientation { Portrait, Landscape, InvertedPortrait, InvertedLandscape };
+using TScreenOrientations = TSet<TScreenOrientation>;
+
+// The screen: its size and work area in logical pixels, and the orientations allowed.
+class IScreenService {
+ public:
+  static const char* ServiceName() { return "IScreenService"; }
+  virtual ~IScreenService() = default;
+  virtual TSizeF GetScreenSize() = 0;
+  virtual TRectF GetWorkArea() = 0;
+  virtual float GetScreenScale() = 0;
+  virtual void SetScreenOrientation(TScreenOrientations Orientations) = 0;
+};
+
+// Message boxes of the platform.
+class IDialogService {
+ public:
+  static const char* ServiceName() { return "IDialogService"; }
+  virtual ~IDialogService() = default;
+  // Shows Text in an error box with a single OK button and returns when it is closed.
+  virtual void ShowErrorBox(const std::string& Text) = 0;
+};
