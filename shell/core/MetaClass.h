@@ -232,7 +232,7 @@ class TClassBuilder {
   TClassBuilder& Method(const std::string& Name, void (T::*Code)(A...),
                         const TTypeInfo* Signature = &TypeInfos::NotifyEvent()) {
     using TCode = void (TObject::*)(A...);
-    FClass.AddMethod(TMethodInfo{Name, reinterpret_cast<TMethod::TCode>(static_cast<TCode>(Code)), Signature});
+    FClass.AddMethod(TMethodInfo{Name, std::bit_cast<TMethod::TCode>(static_cast<TCode>(Code)), Signature});
     return *this;
   }
 

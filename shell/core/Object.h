@@ -1,6 +1,7 @@
 #pragma once
 // TObject, the root of every class that the class table knows, and the small value types
 // shared by the whole framework: sets of enumeration values and comparable method pointers.
+#include <bit>
 #include <cstdint>
 #include <string>
 #include <type_traits>
@@ -82,11 +83,11 @@ class TEvent {
 
   static TEvent FromMethod(const TMethod& M) {
     TEvent E;
-    E.FCode = reinterpret_cast<TCode>(M.Code);
+    E.FCode = std::bit_cast<TCode>(M.Code);
     E.FData = M.Data;
     return E;
   }
-  TMethod ToMethod() const { return TMethod{reinterpret_cast<TMethod::TCode>(FCode), FData}; }
+  TMethod ToMethod() const { return TMethod{std::bit_cast<TMethod::TCode>(FCode), FData}; }
 
   bool Assigned() const { return FCode != nullptr; }
   explicit operator bool() const { return Assigned(); }

@@ -1,0 +1,68 @@
+#pragma once
+// Solids built from a mesh: TShape3D (a material source), TCustomMesh (owned mesh data drawn
+// fitted to the object's box) and TCylinder (a unit cylinder about the Y axis).
+#include "scene3d/Control3D.h"
+#include "scene3d/MaterialSource.h"
+#include "scene3d/MeshData.h"
+
+enum class TMeshWrapMode { Original, Fit, Stretch, Resize };
+const TTypeInfo& MeshWrapModeTypeInfo();
+
+class TShape3D : public TControl3D {
+  KLV_CLASS(TShape3D)
+ public:
+  explicit TShape3D(TComponent* AOwner);
+
+  TMaterialSource* MaterialSource() const { return FMaterialSource; }
+  // Moves the shape's change and free notifications to the new source; requests no repaint.
+  void SetMaterialSource(TMaterialSource* Value);
+  TMeshWrapMode WrapMode() const { return FWrapMode; }
+  void SetWrapMode(TMeshWrapMode Value);
+  TMaterial* GetMaterialForSorting() const override { return TMaterialSource::ValidMaterial(FMaterialSource); }
+
+  void Notification(TComponent* AComponent, TOperation Operation) override;
+
+ protected:
+  void BeforeDestruction() override;
+
+ private:
+  TMaterialSource* FMaterialSource = nullptr;
+  TMeshWrapMode FWrapMode = TMeshWrapMode::Stretch;
+};
+
+class TCustomMesh : public TShape3D {
+  KLV_CLASS(TCustomMesh)
+ public:
+  explicit TCustomMesh(TComponent* AOwner);
+  TMeshData& Data() { return FData; }
+  // Fits the mesh's bounding box to Width × Height × Depth about the object's origin.
+  TMatrix3D GetMeshMatrix();
+
+ protected:
+  void Render() override;
+
+ private:
+  TMeshData FData;
+};
+
+class TCylinder : public TCustomMesh {
+  KLV_CLASS(TCylinder)
+ public:
+  explicit TCylinder(TComponent* AOwner);
+
+  int SubdivisionsAxes() const { return FSubdivisionsAxes; }
+  int SubdivisionsCap() const { return FSubdivisionsCap; }
+  int SubdivisionsHeight() const { return FSubdivisionsHeight; }
+  // Each clamps (axes to at least 3, cap and height to at least 1) and rebuilds the mesh.
+  void SetSubdivisionsAxes(int Value);
+  void SetSubdivisionsCap(int Value);
+  void SetSubdivisionsHeight(int Value);
+
+  // Fills Data with a unit cylinder (Y from −0.5 to 0.5, diameter 1) of those counts.
+  static void RebuildMesh(TMeshData& Data, int Axes, int Cap, int Height);
+
+ private:
+  int FSubdivisionsAxes = 12;
+  int FSubdivisionsCap = 1;
+  int FSubdivisionsHeight = 1;
+};

@@ -1,0 +1,148 @@
+#pragma once
+// TContext3D: the drawing context through which every 3D object is drawn. This base holds
+// everything that does not depend on the device: the process-wide render-state flags with
+// their exclusive groups, the world, camera and projection matrices, the scene bracket under
+// the canvas lock, the lights and the default material. A back end (GL over EGL, or the null
+// context) supplies the device operations.
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "scene3d/Math3D.h"
+#include "scene3d/context/Buffers.h"
+#include "shell/core/AlphaColor.h"
+#include "shell/core/Object.h"
+
+class TBitmap;
+class TTexture;
+class TMaterial;
+class TColorMaterial;
+class TContextShader;
+
+enum TContextState {
+  cs2DScene, cs3DScene,
+  csZTestOn, csZTestOff,
+  csZWriteOn, csZWriteOff,
+  csAlphaBlendOn, csAlphaBlendOff,
+  csStencilOn, csStencilOff,
+  csColorWriteOn, csColorWriteOff,
+  csScissorOn, csScissorOff,
+  csFrontFace, csBackFace, csAllFace
+};
+
+enum class TMultisample { None, TwoSamples, FourSamples };
+enum class TClearTarget { Color, Depth, Stencil };
+using TClearTargets = TSet<TClearTarget>;
+
+enum class TLightType { Directional, Point, Spot };
+
+// One light as the context sees it in a frame.
+struct TLightDescription {
+  bool Enabled = true;
+  TAlphaColor Color = 0xFFFFFFFF;
+  TLightType LightType = TLightType::Directional;
+  float SpotCutOff = 180;
+  float SpotExponent = 0;
+  TPoint3D Position;
+  TPoint3D Direction;
+};
+
+// A value for a shader variable.
+struct TShaderValue {
+  enum class TKind { Matrix, Vectors, Texture } Kind = TKind::Vectors;
+  TMatrix3D Matrix;
+  std::vector<TVector3D> Vectors;
+  TTexture* Texture = nullptr;
+};
+
+class TContext3D {
+ public:
+  virtual ~TContext3D();
+  TContext3D(const TContext3D&) = delete;
+  TContext3D& operator=(const TContext3D&) = delete;
+
+  int Width() const { return FWidth; }
+  int Height() const { return FHeight; }
+  float Scale() const { return FScale; }
+  TMultisample Multisample() const { return FMultisample; }
+  bool DepthStencil() const { return FDepthStencil; }
+  TTexture* Texture() const { return FTexture; }
+
+  // Scene bracket: takes the process-wide canvas lock; nests; a failed begin releases it.
+  bool BeginScene();
+  void EndScene();
+  int BeginSceneCount() const { return FBeginSceneCount; }
+
+  void Clear(TClearTargets Targets, TAlphaColor Color, float Depth, uint32_t Stencil);
+
+  const TMatrix3D& CurrentMatrix() const { return FCurrentMatrix; }
+  void SetMatrix(const TMatrix3D& M) { FCurrentMatrix = M; }
+  const TMatrix3D& CurrentCameraMatrix() const { return FCameraMatrix; }
+  const TMatrix3D& CurrentCameraInvMatrix() const { return FCameraInvMatrix; }
+  void SetCameraMatrix(const TMatrix3D& M);
+  float CurrentAngleOfView() const { return FAngleOfView; }
+  void SetCameraAngleOfView(float Degrees);
+  // The projection of the current angle of view, rebuilt at most once per scene.
+  const TMatrix3D& GetProjectionMatrix();
+  const TMatrix3D& GetInvProjectionMatrix();
+  // World × camera × projection of the object being drawn.
+  TMatrix3D CurrentModelViewProjectionMatrix();
+  float CurrentOpacity() const { return FCurrentOpacity; }
+
+  // Makes State current in its group; a request for the current state does nothing.
+  void SetContextState(TContextState State);
+  // The process-wide flags, shared by every context.
+  static bool IsStateCurrent(TContextState State);
+  static void ResetContextStates();
+
+  // Draws an indexed triangle list with Material, or with the default material when none.
+  void DrawTriangles(const TVertexBuffer& Vertices, const TIndexBuffer& Indices, TMaterial* Material, float Opacity);
+
+  // Binds the two programs; nothing happens when either is missing.
+  void SetShaders(TContextShader* VertexShader, TContextShader* PixelShader);
+  void SetShaderVariable(const std::string& Name, const TMatrix3D& Value);
+  void SetShaderVariable(const std::string& Name, const std::vector<TVector3D>& Value);
+  void SetShaderVariable(const std::string& Name, TAlphaColor Value);
+  void SetShaderVariable(const std::string& Name, TTexture* Value);
+
+  // Copies the finished image, top row first, into Bitmap's pixels.
+  void CopyToBitmap(TBitmap& Bitmap);
+
+  std::vector<TLightDescription>& Lights() { return FLights; }
+  TColorMaterial& DefaultMaterial();
+
+  // The class's device name and renderer description, for diagnostics.
+  virtual std::string DeviceName() const = 0;
+
+ protected:
+  TContext3D(TTexture* Texture, int Width, int Height, float Scale, TMultisample Multisample, bool DepthStencil);
+
+  virtual bool DoBeginScene() = 0;
+  virtual void DoEndScene() = 0;
+  virtual void DoClear(TClearTargets Targets, TAlphaColor Color, float Depth, uint32_t Stencil) = 0;
+  virtual void DoSetContextState(TContextState State) = 0;
+  virtual void DoSetShaders(TContextShader* VertexShader, TContextShader* PixelShader) = 0;
+  virtual void DoSetShaderVariable(const std::string& Name, const TShaderValue& Value) = 0;
+  virtual void DoDrawTriangles(const TVertexBuffer& Vertices, const TIndexBuffer& Indices) = 0;
+  virtual void DoCopyToBitmap(TBitmap& Bitmap) = 0;
+
+ private:
+  void ApplyMaterial(TMaterial& Material);
+
+  TTexture* FTexture;
+  int FWidth, FHeight;
+  float FScale;
+  TMultisample FMultisample;
+  bool FDepthStencil;
+  int FBeginSceneCount = 0;
+  TMatrix3D FCurrentMatrix = TMatrix3D::Identity();
+  TMatrix3D FCameraMatrix = TMatrix3D::Identity();
+  TMatrix3D FCameraInvMatrix = TMatrix3D::Identity();
+  float FAngleOfView;
+  TMatrix3D FProjection, FInvProjection;
+  bool FProjectionStale = true;
+  float FCurrentOpacity = 1;
+  std::vector<TLightDescription> FLights;
+  std::unique_ptr<TColorMaterial> FDefaultMaterial;
+};
