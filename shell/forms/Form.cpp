@@ -1,0 +1,543 @@
+#include "shell/forms/Form.h"
+
+#include <cmath>
+
+#include "shell/core/Exceptions.h"
+#include "shell/core/Filer.h"
+#include "shell/core/PlatformServices.h"
+#include "shell/forms/Screen.h"
+#include "shell/stream/GlobalComponents.h"
+
+// The stream's loader: reads the stored descriptions of the classes below RootAncestor onto
+// Instance and runs the Loaded pass; False when no class has one.
+bool InitInheritedComponent(TComponent* Instance, const TMetaClass& RootAncestor);
+
+namespace TypeInfos {
+namespace {
+TTypeInfo MakeNamed(const char* Name, TTypeKind Kind, std::vector<std::string> Names) {
+  TTypeInfo T;
+  T.Name = Name;
+  T.Kind = Kind;
+  T.Names = std::move(Names);
+  return T;
+}
+}  // namespace
+
+const TTypeInfo& FormPosition() {
+  static const TTypeInfo T = MakeNamed("TFormPosition", TTypeKind::Enumeration,
+                                       {"Designed", "Default", "DefaultPosOnly", "DefaultSizeOnly", "ScreenCenter",
+                                        "DesktopCenter", "MainFormCenter", "OwnerFormCenter"});
+  return T;
+}
+const TTypeInfo& FormBorderStyle() {
+  static const TTypeInfo T = MakeNamed("TFmxFormBorderStyle", TTypeKind::Enumeration,
+                                       {"None", "Single", "Sizeable", "ToolWindow", "SizeToolWin"});
+  return T;
+}
+const TTypeInfo& BorderIcons() {
+  static const TTypeInfo T =
+      MakeNamed("TBorderIcons", TTypeKind::Set, {"biSystemMenu", "biMinimize", "biMaximize", "biHelp"});
+  return T;
+}
+const TTypeInfo& WindowState() {
+  static const TTypeInfo T =
+      MakeNamed("TWindowState", TTypeKind::Enumeration, {"wsNormal", "wsMinimized", "wsMaximized"});
+  return T;
+}
+const TTypeInfo& FormStyle() {
+  static const TTypeInfo T = MakeNamed("TFormStyle", TTypeKind::Enumeration, {"Normal", "Popup", "StayOnTop"});
+  return T;
+}
+const TTypeInfo& CloseEvent() {
+  static const TTypeInfo T = MakeNamed("TCloseEvent", TTypeKind::Method, {});
+  return T;
+}
+const TTypeInfo& CloseQueryEvent() {
+  static const TTypeInfo T = MakeNamed("TCloseQueryEvent", TTypeKind::Method, {});
+  return T;
+}
+}  // namespace TypeInfos
+
+// ---------------------------------------------------------------------------------------------
+// TCommonCustomForm
+
+const TMetaClass& TCommonCustomForm::StaticClass() {
+  return ClassRecord<TCommonCustomForm>("TCommonCustomForm", &TTreeObject::StaticClass(), [](auto&) {});
+}
+
+TCommonCustomForm::TCommonCustomForm(TComponent* AOwner) : TTreeObject(AOwner), FLoadsDescription(true) {
+  FWinService = &TPlatformServices::Current().Get<IWindowService>();
+  FFormState.Include(TFmxFormState::WasNotShown);
+  FFormFactor = std::make_unique<TFormFactor>();
+  // Root names stay unique among the forms alive.
+  RegisterGlobalComponent(this);
+}
+
+TCommonCustomForm::TCommonCustomForm(TComponent* AOwner, TCreateNew)
+    : TTreeObject(AOwner), FLoadsDescription(false) {
+  FWinService = &TPlatformServices::Current().Get<IWindowService>();
+  FFormState.Include(TFmxFormState::WasNotShown);
+  FFormFactor = std::make_unique<TFormFactor>();
+  // Root names stay unique among the forms alive.
+  RegisterGlobalComponent(this);
+  // Without a description there is nothing to preload: only the defaults apply.
+  TCommonCustomForm::SetPreloadProperties({});
+  TCommonCustomForm::InitializeNewForm();
+}
+
+TCommonCustomForm::~TCommonCustomForm() {
+  UnregisterGlobalComponent(this);
+  TScreen::Current().RemoveForm(this);
+  DestroyHandle();
+}
+
+void TCommonCustomForm::AfterConstruction() {
+  if (FConstructed) return;
+  FConstructed = true;
+  if (FLoadsDescription) {
+    PreloadProperties();
+    InitializeNewForm();
+    LoadStoredDescription();
+  }
+  ResizeHandle();
+  FBoundChanges = {};
+  DoCreate();
+  Resize();
+}
+
+void TCommonCustomForm::PreloadProperties() {
+  std::vector<std::string> Names;
+  AddPreloadPropertyNames(Names);
+  // The stored descriptions are scanned once the stream offers a root-property scan; until
+  // then only the defaults apply.
+  SetPreloadProperties({});
+}
+
+void TCommonCustomForm::AddPreloadPropertyNames(std::vector<std::string>& Names) {
+  for (const char* N : {"FormStyle", "BorderStyle", "EnableBorderStyling", "Border.Styling"}) Names.push_back(N);
+}
+
+void TCommonCustomForm::SetPreloadProperties(const std::map<std::string, std::string>& Values) {
+  FBorderStyling = true;
+  FBorderStyle = TFormBorderStyle::Sizeable;
+  for (const auto& [Name, Value] : Values) {
+    if (SameText(Name, "EnableBorderStyling") || SameText(Name, "Border.Styling")) {
+      FBorderStyling = SameText(Value, "True");
+      continue;
+    }
+    const TPropInfo* Prop = ClassType().FindProperty(Name);
+    if (!Prop || !Prop->SetOrd || Prop->Kind() != TTypeKind::Enumeration) continue;
+    int Ordinal = Prop->Type->IndexOfName(Value);
+    if (Ordinal >= 0) Prop->SetOrd(this, Ordinal);
+  }
+}
+
+void TCommonCustomForm::InitializeNewForm() {
+  FWidth = 640;
+  FHeight = 480;
+  FBorderIcons = {biSystemMenu, biMinimize, biMaximize};
+  FPosition = TFormPosition::DefaultPosOnly;
+  FFormFactor->SetWidth(320);
+  FFormFactor->SetHeight(480);
+  CreateHandle();
+  TScreen::Current().AddForm(this);
+}
+
+void TCommonCustomForm::LoadStoredDescription() {
+  if (&ClassType() == &TCommonCustomForm::StaticClass()) return;
+  if (!InitInheritedComponent(this, TCommonCustomForm::StaticClass()))
+    throw EResNotFound(Format("Resource %s not found", {ClassName()}));
+}
+
+void TCommonCustomForm::CreateHandle() {
+  FHandle = FWinService->CreateWindow(this);
+  FHandleState = THandleState::Normal;
+  // The system placed and sized the new window: remember that as the default placement.
+  FDefaultWindowRect = FWinService->GetWindowRect(this);
+  FDefaultClientSize = FWinService->GetClientSize(this);
+}
+
+void TCommonCustomForm::DestroyHandle() {
+  if (!FHandle) return;
+  FWinService->DestroyWindow(this);
+  FHandle = nullptr;
+}
+
+void TCommonCustomForm::HandleNeeded() {
+  if (FHandle && FHandleState == THandleState::Normal) return;
+  DestroyHandle();
+  CreateHandle();
+  FWinService->SetWindowCaption(this, FCaption);
+}
+
+void TCommonCustomForm::BeforeDestruction() {
+  if (!IsDestroying()) {
+    // OnDestroy sees the form still whole, with all its components.
+    if (FOnDestroy) FOnDestroy(this);
+  }
+  TTreeObject::BeforeDestruction();
+}
+
+void TCommonCustomForm::Loaded() {
+  TTreeObject::Loaded();
+}
+
+void TCommonCustomForm::DoCreate() {
+  if (FOnCreate) FOnCreate(this);
+}
+
+void TCommonCustomForm::Resize() {
+  if (FOnResize) FOnResize(this);
+}
+
+void TCommonCustomForm::ResizeHandle() { Realign(); }
+
+void TCommonCustomForm::Realign() {}
+
+void TCommonCustomForm::StoreBounds(int32_t ALeft, int32_t ATop, int32_t AWidth, int32_t AHeight) {
+  bool Moved = ALeft != FLeft || ATop != FTop;
+  bool Sized = AWidth != FWidth || AHeight != FHeight;
+  if (!IsLoading() && !FFormState.Contains(TFmxFormState::Showing)) {
+    if (Moved) FBoundChanges.Include(TBoundChange::Location);
+    if (Sized) FBoundChanges.Include(TBoundChange::Size);
+  }
+  FLeft = ALeft;
+  FTop = ATop;
+  FWidth = AWidth;
+  FHeight = AHeight;
+}
+
+void TCommonCustomForm::SetBounds(int32_t ALeft, int32_t ATop, int32_t AWidth, int32_t AHeight) {
+  bool Sized = AWidth != FWidth || AHeight != FHeight;
+  if (ALeft == FLeft && ATop == FTop && !Sized) return;
+  StoreBounds(ALeft, ATop, AWidth, AHeight);
+  if (!FHandle) return;
+  TRectF Window = FWinService->GetWindowRect(this);
+  // Until the first show the window stays where the system put it; only its size follows.
+  TPointF Origin = FFormState.Contains(TFmxFormState::WasNotShown)
+                       ? Window.TopLeft()
+                       : TPointF(static_cast<float>(FLeft), static_cast<float>(FTop));
+  FWinService->SetWindowRect(
+      this, TRectF::FromSize(Origin, TSizeF(static_cast<float>(FWidth), static_cast<float>(FHeight))));
+  if (Sized && !IsLoading()) {
+    ResizeHandle();
+    Resize();
+  }
+}
+
+void TCommonCustomForm::UpdateBoundsFromWindow() {
+  TRectF R = FWinService->GetWindowRect(this);
+  auto Whole = [](float V) { return static_cast<int32_t>(std::nearbyint(V)); };
+  bool Placed = !FFormState.Contains(TFmxFormState::WasNotShown);
+  int32_t NewWidth = Whole(R.Width()), NewHeight = Whole(R.Height());
+  bool Sized = NewWidth != FWidth || NewHeight != FHeight;
+  StoreBounds(Placed ? Whole(R.Left) : FLeft, Placed ? Whole(R.Top) : FTop, NewWidth, NewHeight);
+  if (Sized && !IsLoading()) {
+    ResizeHandle();
+    Resize();
+  }
+}
+
+int32_t TCommonCustomForm::ClientWidth() const {
+  if (!FHandle) return FWidth;
+  return static_cast<int32_t>(std::nearbyint(FWinService->GetClientSize(const_cast<TCommonCustomForm*>(this)).Width));
+}
+
+int32_t TCommonCustomForm::ClientHeight() const {
+  if (!FHandle) return FHeight;
+  return static_cast<int32_t>(std::nearbyint(FWinService->GetClientSize(const_cast<TCommonCustomForm*>(this)).Height));
+}
+
+void TCommonCustomForm::SetClientWidth(int32_t Value) {
+  if (!FHandle) {
+    SetWidth(Value);
+    return;
+  }
+  TSizeF Client = FWinService->GetClientSize(this);
+  if (static_cast<float>(Value) == Client.Width) return;
+  FWinService->SetClientSize(this, TSizeF(static_cast<float>(Value), Client.Height));
+  UpdateBoundsFromWindow();
+}
+
+void TCommonCustomForm::SetClientHeight(int32_t Value) {
+  if (!FHandle) {
+    SetHeight(Value);
+    return;
+  }
+  TSizeF Client = FWinService->GetClientSize(this);
+  if (static_cast<float>(Value) == Client.Height) return;
+  FWinService->SetClientSize(this, TSizeF(Client.Width, static_cast<float>(Value)));
+  UpdateBoundsFromWindow();
+}
+
+void TCommonCustomForm::SetCaption(const std::string& Value) {
+  if (Value == FCaption) return;
+  FCaption = Value;
+  if (FHandle) FWinService->SetWindowCaption(this, FCaption);
+}
+
+void TCommonCustomForm::SetBorderStyle(TFormBorderStyle Value) {
+  if (Value == FBorderStyle) return;
+  FBorderStyle = Value;
+  if (FHandle) FHandleState = THandleState::NeedRecreate;
+}
+
+void TCommonCustomForm::SetBorderIcons(TBorderIcons Value) {
+  if (Value == FBorderIcons) return;
+  FBorderIcons = Value;
+  if (FHandle) FHandleState = THandleState::NeedRecreate;
+}
+
+void TCommonCustomForm::SetFormStyle(TFormStyle Value) {
+  if (Value == FFormStyle) return;
+  FFormStyle = Value;
+  if (FHandle) FHandleState = THandleState::NeedRecreate;
+}
+
+void TCommonCustomForm::SetVisible(bool Value) {
+  if (Value == FVisible) return;
+  if (IsLoading() || !FConstructed) {
+    // Shown once construction is complete, after OnCreate.
+    FVisible = Value;
+    return;
+  }
+  if (Value)
+    Show();
+  else
+    Hide();
+}
+
+void TCommonCustomForm::PlaceForFirstShow() {
+  TFormPosition Pos = FPosition;
+  TCommonCustomForm* MainForm = TScreen::Current().MainForm();
+  auto* OwnerForm = dynamic_cast<TCommonCustomForm*>(Parent() ? static_cast<TComponent*>(Parent()) : Owner());
+  if ((Pos == TFormPosition::MainFormCenter && (!MainForm || MainForm == this)) ||
+      (Pos == TFormPosition::OwnerFormCenter && !OwnerForm))
+    Pos = TFormPosition::ScreenCenter;
+  if (FBoundChanges.Contains(TBoundChange::Location)) {
+    if (Pos == TFormPosition::Default)
+      Pos = TFormPosition::DefaultSizeOnly;
+    else if (Pos != TFormPosition::Designed && Pos != TFormPosition::DefaultSizeOnly)
+      Pos = TFormPosition::Designed;
+  }
+  if (FBoundChanges.Contains(TBoundChange::Size)) {
+    if (Pos == TFormPosition::Default)
+      Pos = TFormPosition::DefaultPosOnly;
+    else if (Pos == TFormPosition::DefaultSizeOnly)
+      Pos = TFormPosition::Designed;
+  }
+
+  auto Whole = [](float V) { return static_cast<int32_t>(std::nearbyint(V)); };
+  const TRectF& D = FDefaultWindowRect;
+  int32_t L = FLeft, T = FTop, W = FWidth, H = FHeight;
+  auto CentreIn = [&](const TRectF& Area) {
+    L = Whole((Area.Width() - static_cast<float>(W)) / 2 + Area.Left);
+    T = Whole((Area.Height() - static_cast<float>(H)) / 2 + Area.Top);
+  };
+  switch (Pos) {
+    case TFormPosition::Designed:
+      break;
+    case TFormPosition::Default:
+      L = Whole(D.Left), T = Whole(D.Top), W = Whole(D.Width()), H = Whole(D.Height());
+      break;
+    case TFormPosition::DefaultPosOnly:
+      L = Whole(D.Left), T = Whole(D.Top);
+      break;
+    case TFormPosition::DefaultSizeOnly:
+      W = Whole(D.Width()), H = Whole(D.Height());
+      break;
+    case TFormPosition::ScreenCenter:
+      CentreIn(TPlatformServices::Current().Get<IScreenService>().GetWorkArea());
+      break;
+    case TFormPosition::MainFormCenter:
+      CentreIn(TRectF::FromSize({static_cast<float>(MainForm->Left()), static_cast<float>(MainForm->Top())},
+                                {static_cast<float>(MainForm->Width()), static_cast<float>(MainForm->Height())}));
+      break;
+    case TFormPosition::OwnerFormCenter:
+      CentreIn(TRectF::FromSize({static_cast<float>(OwnerForm->Left()), static_cast<float>(OwnerForm->Top())},
+                                {static_cast<float>(OwnerForm->Width()), static_cast<float>(OwnerForm->Height())}));
+      break;
+    case TFormPosition::DesktopCenter: {
+      TSizeF Screen = TPlatformServices::Current().Get<IScreenService>().GetScreenSize();
+      CentreIn(TRectF(0, 0, Screen.Width, Screen.Height));
+      break;
+    }
+  }
+  // The form's position counts from here on, so the window moves with it.
+  FFormState.Exclude(TFmxFormState::WasNotShown);
+  StoreBounds(L, T, W, H);
+  FWinService->SetWindowRect(this, TRectF::FromSize({static_cast<float>(L), static_cast<float>(T)},
+                                                    {static_cast<float>(W), static_cast<float>(H)}));
+}
+
+void TCommonCustomForm::Show() {
+  if (FFormState.Contains(TFmxFormState::Showing)) return;
+  FFormState.Include(TFmxFormState::Showing);
+  struct TShowingGuard {
+    TFmxFormStates& State;
+    ~TShowingGuard() {
+      State.Exclude(TFmxFormState::WasNotShown);
+      State.Exclude(TFmxFormState::Showing);
+    }
+  } Guard{FFormState};
+  HandleNeeded();
+  if (FFormState.Contains(TFmxFormState::WasNotShown)) PlaceForFirstShow();
+  FWinService->ShowWindow(this);
+  FVisible = true;
+  if (FOnShow) FOnShow(this);
+  Activate();
+}
+
+void TCommonCustomForm::Hide() {
+  if (!FVisible) return;
+  if (FHandle) FWinService->HideWindow(this);
+  FVisible = false;
+  if (FOnHide) FOnHide(this);
+  Deactivate();
+}
+
+void TCommonCustomForm::Activate() {
+  if (FActive) return;
+  TScreen& Screen = TScreen::Current();
+  if (Screen.ActiveForm() && Screen.ActiveForm() != this) Screen.ActiveForm()->Deactivate();
+  FActive = true;
+  Screen.SetActiveForm(this);
+  if (FOnActivate) FOnActivate(this);
+}
+
+void TCommonCustomForm::Deactivate() {
+  if (!FActive) return;
+  FActive = false;
+  if (TScreen::Current().ActiveForm() == this) TScreen::Current().SetActiveForm(nullptr);
+  if (FOnDeactivate) FOnDeactivate(this);
+}
+
+bool TCommonCustomForm::CloseQuery() {
+  bool CanClose = true;
+  if (FOnCloseQuery) FOnCloseQuery(this, CanClose);
+  return CanClose;
+}
+
+void TCommonCustomForm::DoClose(TCloseAction& Action) {
+  if (FOnClose) FOnClose(this, Action);
+}
+
+void TCommonCustomForm::Close() {
+  if (FFormState.Contains(TFmxFormState::Closing)) return;
+  FFormState.Include(TFmxFormState::Closing);
+  struct TClosingGuard {
+    TFmxFormStates& State;
+    ~TClosingGuard() { State.Exclude(TFmxFormState::Closing); }
+  } Guard{FFormState};
+  if (!CloseQuery()) return;
+  TCloseAction Action = caHide;
+  DoClose(Action);
+  if (Action == caNone) return;
+  TScreen& Screen = TScreen::Current();
+  if (Screen.MainForm() == this) {
+    Screen.Application()->Terminate();
+    return;
+  }
+  switch (Action) {
+    case caHide:
+      Hide();
+      break;
+    case caMinimize:
+      SetWindowState(wsMinimized);
+      break;
+    case caFree:
+      Free();
+      break;
+    case caNone:
+      break;
+  }
+}
+
+void TCommonCustomForm::DefineProperties(TFiler& Filer) {
+  TTreeObject::DefineProperties(Filer);
+  auto Ignore = [](auto Read) { return [Read](IValueReader& R) { (R.*Read)(); }; };
+  Filer.DefineProperty(
+      "TopMost", [this](IValueReader& R) {
+        if (R.ReadBoolean()) SetFormStyle(TFormStyle::StayOnTop);
+      },
+      nullptr, false);
+  for (const char* Name : {"ShowActivated", "StaysOpen"})
+    Filer.DefineProperty(
+        Name, [this](IValueReader& R) {
+          if (!R.ReadBoolean()) SetFormStyle(TFormStyle::Popup);
+        },
+        nullptr, false);
+  for (const char* Name : {"DesignerMobile", "EnableBorderStyling"})
+    Filer.DefineProperty(Name, Ignore(&IValueReader::ReadBoolean), nullptr, false);
+  for (const char* Name : {"DesignerWidth", "DesignerHeight", "DesignerOrientation"})
+    Filer.DefineProperty(Name, Ignore(&IValueReader::ReadInteger), nullptr, false);
+  Filer.DefineProperty("DesignerOSVersion", Ignore(&IValueReader::ReadString), nullptr, false);
+  Filer.DefineProperty(
+      "DesignerDeviceName", [this](IValueReader& R) { FDesignerDeviceName = R.ReadString(); },
+      [this](IValueWriter& W) { W.WriteString(FDesignerDeviceName); }, !FDesignerDeviceName.empty());
+  // The designer records its master style with every form; kept so that a written form
+  // matches the stored one.
+  Filer.DefineProperty(
+      "DesignerMasterStyle", [this](IValueReader& R) { FDesignerMasterStyle = static_cast<int32_t>(R.ReadInteger()); },
+      [this](IValueWriter& W) { W.WriteInteger(FDesignerMasterStyle); }, true);
+}
+
+// ---------------------------------------------------------------------------------------------
+// TCustomForm
+
+const TMetaClass& TCustomForm::StaticClass() {
+  return ClassRecord<TCustomForm>("TCustomForm", &TCommonCustomForm::StaticClass(), [](auto&) {});
+}
+
+TCustomForm::TCustomForm(TComponent* AOwner, TCreateNew) : TCommonCustomForm(AOwner, TCreateNew{}) {
+  FStyleLookup = "backgroundstyle";
+}
+
+void TCustomForm::AddPreloadPropertyNames(std::vector<std::string>& Names) {
+  TCommonCustomForm::AddPreloadPropertyNames(Names);
+  Names.push_back("Quality");
+}
+
+void TCustomForm::InitializeNewForm() {
+  TCommonCustomForm::InitializeNewForm();
+  FStyleLookup = "backgroundstyle";
+}
+
+// ---------------------------------------------------------------------------------------------
+// TForm
+
+const TMetaClass& TForm::StaticClass() {
+  return ClassRecord<TForm>("TForm", &TCustomForm::StaticClass(), [](auto& B) {
+    B.Property("BorderIcons", &TForm::BorderIcons, &TForm::SetBorderIcons, &TypeInfos::BorderIcons())
+        .Default(TBorderIcons{biSystemMenu, biMinimize, biMaximize});
+    B.Property("BorderStyle", &TForm::BorderStyle, &TForm::SetBorderStyle, &TypeInfos::FormBorderStyle())
+        .Default(TFormBorderStyle::Sizeable);
+    B.Property("Caption", &TForm::Caption, &TForm::SetCaption);
+    // The client size is what a stored form records; the outer size follows from it.
+    B.Property("ClientHeight", &TForm::ClientHeight, &TForm::SetClientHeight);
+    B.Property("ClientWidth", &TForm::ClientWidth, &TForm::SetClientWidth);
+    B.Property("FormFactor", &TForm::FormFactor, &TForm::SetFormFactor);
+    B.Property("FormStyle", &TForm::FormStyle, &TForm::SetFormStyle, &TypeInfos::FormStyle())
+        .Default(TFormStyle::Normal);
+    B.Property("Height", &TForm::Height, &TForm::SetHeight).Stored([](const TForm&) { return false; });
+    B.Property("Left", &TForm::Left, &TForm::SetLeft);
+    B.Property("Position", &TForm::Position, &TForm::SetPosition, &TypeInfos::FormPosition())
+        .Default(TFormPosition::DefaultPosOnly);
+    B.Property("StyleLookup", &TForm::StyleLookup, &TForm::SetStyleLookup)
+        .Stored([](const TForm& F) { return F.StyleLookup() != "backgroundstyle"; });
+    B.Property("Top", &TForm::Top, &TForm::SetTop);
+    B.Property("Visible", &TForm::Visible, &TForm::SetVisible).Default(false);
+    B.Property("Width", &TForm::Width, &TForm::SetWidth).Stored([](const TForm&) { return false; });
+    B.Property("WindowState", &TForm::WindowState, &TForm::SetWindowState, &TypeInfos::WindowState())
+        .Default(wsNormal);
+    B.Property("OnActivate", &TForm::OnActivate, &TForm::SetOnActivate);
+    B.Property("OnClose", &TForm::OnClose, &TForm::SetOnClose, &TypeInfos::CloseEvent());
+    B.Property("OnCloseQuery", &TForm::OnCloseQuery, &TForm::SetOnCloseQuery, &TypeInfos::CloseQueryEvent());
+    B.Property("OnCreate", &TForm::OnCreate, &TForm::SetOnCreate);
+    B.Property("OnDeactivate", &TForm::OnDeactivate, &TForm::SetOnDeactivate);
+    B.Property("OnDestroy", &TForm::OnDestroy, &TForm::SetOnDestroy);
+    B.Property("OnHide", &TForm::OnHide, &TForm::SetOnHide);
+    B.Property("OnResize", &TForm::OnResize, &TForm::SetOnResize);
+    B.Property("OnShow", &TForm::OnShow, &TForm::SetOnShow);
+  });
+}

@@ -1,0 +1,235 @@
+#pragma once
+// The form classes: TCommonCustomForm (construction, native window, bounds, showing, closing),
+// TCustomForm (background style lookup) and TForm (the published face of a form).
+//
+// A C++ constructor cannot reach the overrides and members of the class being built, so a
+// form's construction ends in AfterConstruction, which the creator calls right after the
+// constructor (TApplication::CreateForm does; code uses NewForm<T>): the stored description
+// is read there, onto the complete object, followed by the first realign and OnCreate.
+#include <map>
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "shell/app/Services.h"
+#include "shell/core/TreeObject.h"
+#include "shell/forms/FormFactor.h"
+#include "shell/forms/WindowHandle.h"
+
+enum class TFormPosition {
+  Designed, Default, DefaultPosOnly, DefaultSizeOnly, ScreenCenter, DesktopCenter, MainFormCenter, OwnerFormCenter
+};
+enum class TFormBorderStyle { None, Single, Sizeable, ToolWindow, SizeToolWin };
+enum TBorderIcon { biSystemMenu, biMinimize, biMaximize, biHelp };
+using TBorderIcons = TSet<TBorderIcon>;
+enum TWindowState { wsNormal, wsMinimized, wsMaximized };
+enum class TFormStyle { Normal, Popup, StayOnTop };
+enum class TFmxFormState { Recreating, Modal, Released, InDesigner, WasNotShown, Showing, UpdateBorder, ActivateWithoutFocus, Closing };
+using TFmxFormStates = TSet<TFmxFormState>;
+enum class TBoundChange { Location, Size };
+using TBoundChanges = TSet<TBoundChange>;
+enum class THandleState { Normal, NeedRecreate, Changed };
+enum TCloseAction { caNone, caHide, caFree, caMinimize };
+
+using TCloseEvent = TEvent<TObject*, TCloseAction&>;
+using TCloseQueryEvent = TEvent<TObject*, bool&>;
+
+// Selects the form constructor that reads no stored description.
+struct TCreateNew {};
+
+namespace TypeInfos {
+const TTypeInfo& FormPosition();
+const TTypeInfo& FormBorderStyle();
+const TTypeInfo& BorderIcons();
+const TTypeInfo& WindowState();
+const TTypeInfo& FormStyle();
+const TTypeInfo& CloseEvent();
+const TTypeInfo& CloseQueryEvent();
+}  // namespace TypeInfos
+
+class TCommonCustomForm : public TTreeObject {
+  KLV_CLASS(TCommonCustomForm)
+ public:
+  // Looks up the window service; the window and the stored description follow in
+  // AfterConstruction.
+  explicit TCommonCustomForm(TComponent* AOwner);
+  // A form without a stored description: the window exists when the constructor returns.
+  TCommonCustomForm(TComponent* AOwner, TCreateNew);
+  ~TCommonCustomForm() override;
+
+  // Finishes construction: for the loading constructor the preload properties, the window and
+  // the stored description; then the first realign, OnCreate and OnResize. Runs once.
+  virtual void AfterConstruction();
+
+  TWindowHandle* Handle() const { return FHandle; }
+  void HandleNeeded();
+
+  int32_t Left() const { return FLeft; }
+  void SetLeft(int32_t Value) { SetBounds(Value, FTop, FWidth, FHeight); }
+  int32_t Top() const { return FTop; }
+  void SetTop(int32_t Value) { SetBounds(FLeft, Value, FWidth, FHeight); }
+  int32_t Width() const { return FWidth; }
+  void SetWidth(int32_t Value) { SetBounds(FLeft, FTop, Value, FHeight); }
+  int32_t Height() const { return FHeight; }
+  void SetHeight(int32_t Value) { SetBounds(FLeft, FTop, FWidth, Value); }
+  virtual void SetBounds(int32_t ALeft, int32_t ATop, int32_t AWidth, int32_t AHeight);
+
+  // The client size in logical pixels, rounded to whole pixels.
+  int32_t ClientWidth() const;
+  void SetClientWidth(int32_t Value);
+  int32_t ClientHeight() const;
+  void SetClientHeight(int32_t Value);
+
+  const std::string& Caption() const { return FCaption; }
+  void SetCaption(const std::string& Value);
+
+  TFormPosition Position() const { return FPosition; }
+  void SetPosition(TFormPosition Value) { FPosition = Value; }
+  TFormBorderStyle BorderStyle() const { return FBorderStyle; }
+  void SetBorderStyle(TFormBorderStyle Value);
+  TBorderIcons BorderIcons() const { return FBorderIcons; }
+  void SetBorderIcons(TBorderIcons Value);
+  TFormStyle FormStyle() const { return FFormStyle; }
+  void SetFormStyle(TFormStyle Value);
+  TWindowState WindowState() const { return FWindowState; }
+  void SetWindowState(TWindowState Value) { FWindowState = Value; }
+  bool Visible() const { return FVisible; }
+  void SetVisible(bool Value);
+  TFormFactor* FormFactor() const { return FFormFactor.get(); }
+  void SetFormFactor(TFormFactor* Value) { FFormFactor->Assign(Value); }
+  bool BorderStyling() const { return FBorderStyling; }
+
+  TFmxFormStates FormState() const { return FFormState; }
+  THandleState HandleState() const { return FHandleState; }
+  TBoundChanges BoundChanges() const { return FBoundChanges; }
+  const TRectF& DefaultWindowRect() const { return FDefaultWindowRect; }
+  const TSizeF& DefaultClientSize() const { return FDefaultClientSize; }
+  int32_t DesignerMasterStyle() const { return FDesignerMasterStyle; }
+  const std::string& DesignerDeviceName() const { return FDesignerDeviceName; }
+
+  void Show();
+  void Hide();
+  void Close();
+  virtual bool CloseQuery();
+  void Activate();
+  void Deactivate();
+  bool Active() const { return FActive; }
+
+  // Lays out the children in the client area.
+  virtual void Realign();
+
+  TNotifyEvent OnCreate() const { return FOnCreate; }
+  void SetOnCreate(TNotifyEvent Value) { FOnCreate = Value; }
+  TNotifyEvent OnDestroy() const { return FOnDestroy; }
+  void SetOnDestroy(TNotifyEvent Value) { FOnDestroy = Value; }
+  TNotifyEvent OnResize() const { return FOnResize; }
+  void SetOnResize(TNotifyEvent Value) { FOnResize = Value; }
+  TNotifyEvent OnShow() const { return FOnShow; }
+  void SetOnShow(TNotifyEvent Value) { FOnShow = Value; }
+  TNotifyEvent OnHide() const { return FOnHide; }
+  void SetOnHide(TNotifyEvent Value) { FOnHide = Value; }
+  TNotifyEvent OnActivate() const { return FOnActivate; }
+  void SetOnActivate(TNotifyEvent Value) { FOnActivate = Value; }
+  TNotifyEvent OnDeactivate() const { return FOnDeactivate; }
+  void SetOnDeactivate(TNotifyEvent Value) { FOnDeactivate = Value; }
+  TCloseEvent OnClose() const { return FOnClose; }
+  void SetOnClose(TCloseEvent Value) { FOnClose = Value; }
+  TCloseQueryEvent OnCloseQuery() const { return FOnCloseQuery; }
+  void SetOnCloseQuery(TCloseQueryEvent Value) { FOnCloseQuery = Value; }
+
+  void DefineProperties(TFiler& Filer) override;
+  void Loaded() override;
+
+ protected:
+  void BeforeDestruction() override;
+  // Names of the root properties that must be known before the window exists.
+  virtual void AddPreloadPropertyNames(std::vector<std::string>& Names);
+  // Applies the defaults of the preload properties, then the stored values found (by name:
+  // an identifier of an enumeration property, or "True"/"False").
+  virtual void SetPreloadProperties(const std::map<std::string, std::string>& Values);
+  virtual void InitializeNewForm();
+  virtual void CreateHandle();
+  virtual void DestroyHandle();
+  // The client size changed: the children are laid out anew.
+  virtual void ResizeHandle();
+  virtual void DoCreate();
+  virtual void DoClose(TCloseAction& Action);
+  virtual void Resize();
+
+  IWindowService* FWinService = nullptr;
+
+ private:
+  void PreloadProperties();
+  void LoadStoredDescription();
+  // The form's bounds follow its window; the position only once the form has been shown.
+  void UpdateBoundsFromWindow();
+  void PlaceForFirstShow();
+  void StoreBounds(int32_t ALeft, int32_t ATop, int32_t AWidth, int32_t AHeight);
+
+  bool FLoadsDescription;
+  bool FConstructed = false;
+  TWindowHandle* FHandle = nullptr;
+  int32_t FLeft = 0, FTop = 0, FWidth = 0, FHeight = 0;
+  std::string FCaption;
+  TFormPosition FPosition = TFormPosition::Designed;
+  TFormBorderStyle FBorderStyle = TFormBorderStyle::Sizeable;
+  TBorderIcons FBorderIcons;
+  TFormStyle FFormStyle = TFormStyle::Normal;
+  TWindowState FWindowState = wsNormal;
+  bool FVisible = false;
+  bool FActive = false;
+  bool FBorderStyling = true;
+  std::unique_ptr<TFormFactor> FFormFactor;
+  TFmxFormStates FFormState;
+  THandleState FHandleState = THandleState::Normal;
+  TBoundChanges FBoundChanges;
+  TRectF FDefaultWindowRect;
+  TSizeF FDefaultClientSize;
+  int32_t FDesignerMasterStyle = 0;
+  std::string FDesignerDeviceName;
+
+  TNotifyEvent FOnCreate, FOnDestroy, FOnResize, FOnShow, FOnHide, FOnActivate, FOnDeactivate;
+  TCloseEvent FOnClose;
+  TCloseQueryEvent FOnCloseQuery;
+};
+
+// A form with a background style.
+class TCustomForm : public TCommonCustomForm {
+  KLV_CLASS(TCustomForm)
+ public:
+  explicit TCustomForm(TComponent* AOwner) : TCommonCustomForm(AOwner) {}
+  TCustomForm(TComponent* AOwner, TCreateNew);
+
+  const std::string& StyleLookup() const { return FStyleLookup; }
+  void SetStyleLookup(const std::string& Value) { FStyleLookup = Value; }
+
+ protected:
+  void AddPreloadPropertyNames(std::vector<std::string>& Names) override;
+  void InitializeNewForm() override;
+
+ private:
+  std::string FStyleLookup;
+};
+
+// The form class that applications derive from; publishes the form's properties and events.
+class TForm : public TCustomForm {
+  KLV_CLASS(TForm)
+ public:
+  explicit TForm(TComponent* AOwner) : TCustomForm(AOwner) {}
+  TForm(TComponent* AOwner, TCreateNew) : TCustomForm(AOwner, TCreateNew{}) {}
+};
+
+// Creates a form of class T completely (constructor, then AfterConstruction); a form whose
+// construction fails is freed and the exception passes on.
+template <typename T, typename... A>
+T* NewForm(A&&... Args) {
+  T* Form = new T(std::forward<A>(Args)...);
+  try {
+    Form->AfterConstruction();
+  } catch (...) {
+    Form->Free();
+    throw;
+  }
+  return Form;
+}
