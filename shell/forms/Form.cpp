@@ -7,10 +7,8 @@
 #include "shell/core/PlatformServices.h"
 #include "shell/forms/Screen.h"
 #include "shell/stream/GlobalComponents.h"
-
-// The stream's loader: reads the stored descriptions of the classes below RootAncestor onto
-// Instance and runs the Loaded pass; False when no class has one.
-bool InitInheritedComponent(TComponent* Instance, const TMetaClass& RootAncestor);
+#include "shell/stream/Reader.h"
+#include "shell/stream/Resources.h"
 
 namespace TypeInfos {
 namespace {
@@ -78,11 +76,18 @@ TCommonCustomForm::TCommonCustomForm(TComponent* AOwner, TCreateNew)
   FWinService = &TPlatformServices::Current().Get<IWindowService>();
   FFormState.Include(TFmxFormState::WasNotShown);
   FFormFactor = std::make_unique<TFormFactor>();
+  try {
+    // Without a description there is nothing to preload: only the defaults apply.
+    TCommonCustomForm::SetPreloadProperties({});
+    TCommonCustomForm::InitializeNewForm();
+  } catch (...) {
+    // The destructor does not run for a constructor that fails.
+    TScreen::Current().RemoveForm(this);
+    DestroyHandle();
+    throw;
+  }
   // Root names stay unique among the forms alive.
   RegisterGlobalComponent(this);
-  // Without a description there is nothing to preload: only the defaults apply.
-  TCommonCustomForm::SetPreloadProperties({});
-  TCommonCustomForm::InitializeNewForm();
 }
 
 TCommonCustomForm::~TCommonCustomForm() {
@@ -108,9 +113,44 @@ void TCommonCustomForm::AfterConstruction() {
 void TCommonCustomForm::PreloadProperties() {
   std::vector<std::string> Names;
   AddPreloadPropertyNames(Names);
-  // The stored descriptions are scanned once the stream offers a root-property scan; until
-  // then only the defaults apply.
-  SetPreloadProperties({});
+  auto Wanted = [&](const std::string& Name) {
+    for (const std::string& N : Names)
+      if (SameText(N, Name)) return true;
+    return false;
+  };
+  // The descriptions of the class chain below the form base, the most basic class first, so
+  // that a derived class's value wins.
+  std::vector<const TMetaClass*> Chain;
+  for (const TMetaClass* C = &ClassType(); C && C != &TCommonCustomForm::StaticClass(); C = C->Parent())
+    Chain.insert(Chain.begin(), C);
+  std::map<std::string, std::string> Values;
+  for (const TMetaClass* C : Chain) {
+    auto Data = FindResource(C->Name(), RT_RCDATA);
+    if (!Data) continue;
+    TBufferStream Stream(Data->data(), Data->size());
+    TReader Reader(Stream);
+    Reader.ReadSignature();
+    TFilerFlags Flags;
+    int ChildPos = 0;
+    Reader.ReadPrefix(Flags, ChildPos);
+    Reader.ReadStr();  // class name
+    Reader.ReadStr();  // root name
+    while (!Reader.EndOfList()) {
+      std::string Name = Reader.ReadStr();
+      if (!Wanted(Name)) {
+        Reader.SkipValue();
+        continue;
+      }
+      TValueType Tag = Reader.NextValue();
+      if (Tag == vaFalse || Tag == vaTrue)
+        Values[Name] = Reader.ReadBoolean() ? "True" : "False";
+      else if (Tag == vaIdent)
+        Values[Name] = Reader.ReadIdent();
+      else
+        Reader.SkipValue();
+    }
+  }
+  SetPreloadProperties(Values);
 }
 
 void TCommonCustomForm::AddPreloadPropertyNames(std::vector<std::string>& Names) {
