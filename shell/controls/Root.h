@@ -1,0 +1,33 @@
+#pragma once
+// IRoot: what a control reaches through the top of its tree (the form): the canvas being
+// painted, invalidation in the root's coordinates, the scene scale, and the focused, captured
+// and hovered controls.
+#include "shell/core/Geometry2D.h"
+
+class TCanvas;
+class TControl;
+class TTreeObject;
+
+class IRoot {
+ public:
+  virtual ~IRoot() = default;
+  // The object at the top of the tree (the form).
+  virtual TTreeObject* GetRootObject() = 0;
+  // The canvas the root is painting on, or null outside a paint.
+  virtual TCanvas* GetCanvas() = 0;
+  virtual float GetSceneScale() = 0;
+  // Marks R, in the root's logical client coordinates, for the next paint.
+  virtual void AddUpdateRect(const TRectF& R) = 0;
+
+  virtual TControl* GetFocused() = 0;
+  virtual void SetFocused(TControl* Value) = 0;
+  virtual TControl* GetCaptured() = 0;
+  virtual void SetCaptured(TControl* Value) = 0;
+  virtual TControl* GetHovered() = 0;
+  // The last mouse position, in the root's logical client coordinates.
+  virtual TPointF GetMousePos() = 0;
+  // Control (and its subtree) left this root: forget it as focused, captured or hovered.
+  virtual void ControlRemoved(TControl* Control) = 0;
+  // A button with a ModalResult was clicked.
+  virtual void SetModalResult(int /*Value*/) {}
+};
