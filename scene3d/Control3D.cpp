@@ -51,6 +51,7 @@ const TMetaClass& TControl3D::StaticClass() {
     B.Property("Projection", &TControl3D::Projection, &TControl3D::SetProjection, &ProjectionTypeInfo())
         .Default(TProjection::Camera);
     B.Property("HitTest", &TControl3D::HitTest, &TControl3D::SetHitTest).Default(true);
+    B.Property("Locked", &TControl3D::Locked, &TControl3D::SetLocked).Default(false);
     B.Property("OnRender", [](TControl3D& C) { return C.OnRender; },
                [](TControl3D& C, TNotifyEvent E) { C.OnRender = E; });
   });

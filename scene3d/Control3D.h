@@ -71,6 +71,9 @@ class TControl3D : public TTreeObject {
   bool HitTest() const { return FHitTest; }
   void SetHitTest(bool Value) { FHitTest = Value; }
   bool ShowContextMenu() const { return FShowContextMenu; }
+  // A locked object is not changed by designers; objects the scene makes for itself are.
+  bool Locked() const { return FLocked; }
+  void SetLocked(bool Value) { FLocked = Value; }
 
   const TQuaternion3D& Quaternion() const { return FQuaternion; }
   // Stores the quaternion directly, as a stored "Quanternion" does: no event, no rebuild.
@@ -167,6 +170,7 @@ class TControl3D : public TTreeObject {
   TProjection FProjection = TProjection::Camera;
   bool FHitTest = true;
   bool FShowContextMenu = true;
+  bool FLocked = false;
   TQuaternion3D FQuaternion = TQuaternion3D::Identity();
   TPoint3D FSavedRotationAngle;
   TMatrix3D FLocalMatrix = TMatrix3D::Identity();

@@ -1,0 +1,360 @@
+#include "scene3d/Layer3D.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "scene3d/Material.h"
+#include "scene3d/context/Texture.h"
+#include "shell/canvas/Bitmap.h"
+#include "shell/canvas/Canvas.h"
+#include "shell/canvas/CanvasManager.h"
+#include "shell/controls/Control.h"
+#include "shell/core/Exceptions.h"
+
+namespace {
+int RoundHalfEven(long double V) { return static_cast<int>(std::nearbyint(V)); }
+
+// More marked rectangles than this are painted as their union.
+constexpr size_t cMaxUpdateRects = 20;
+}  // namespace
+
+TCustomLayer3D::TStyleLookup TCustomLayer3D::GStyleLookup;
+
+void TCustomLayer3D::SetStyleLookupFunction(TStyleLookup Lookup) { GStyleLookup = std::move(Lookup); }
+
+// --- TAbstractLayer3D ---
+
+const TMetaClass& TAbstractLayer3D::StaticClass() {
+  return ClassRecord<TAbstractLayer3D>("TAbstractLayer3D", &TControl3D::StaticClass(), [](auto& B) {
+    B.Property("Resolution", &TAbstractLayer3D::Resolution, &TAbstractLayer3D::SetResolution).Default(50);
+    B.Property("TwoSide", &TAbstractLayer3D::TwoSide, &TAbstractLayer3D::SetTwoSide).Default(true);
+    B.Property("Depth", &TAbstractLayer3D::Depth, &TAbstractLayer3D::SetDepth).Default(0.0f);
+    B.Property("Width", &TAbstractLayer3D::Width, &TAbstractLayer3D::SetWidth).Default(8.0f);
+    B.Property("Height", &TAbstractLayer3D::Height, &TAbstractLayer3D::SetHeight).Default(4.0f);
+    B.Property("Padding", &TAbstractLayer3D::Padding, &TAbstractLayer3D::SetPadding);
+    B.Property("Margins", &TAbstractLayer3D::Margins, &TAbstractLayer3D::SetMargins);
+  });
+}
+
+TAbstractLayer3D::TAbstractLayer3D(TComponent* AOwner)
+    : TControl3D(AOwner), FPadding(std::make_unique<TBounds>()), FMargins(std::make_unique<TBounds>()) {
+  // The order matters: each size change already recomputes the surface.
+  SetResolution(50);
+  SetWidth(5);
+  SetHeight(4);
+  SetDepth(0);
+  SetTwoSide(true);
+}
+
+TAbstractLayer3D::~TAbstractLayer3D() = default;
+
+void TAbstractLayer3D::SetResolution(int Value) {
+  if (FResolution == Value && FLayerWidth > 0) return;
+  FResolution = std::clamp(Value, 1, 256);
+  Resize3D();
+}
+
+void TAbstractLayer3D::SetDepth(float) { TControl3D::SetDepth(0); }
+
+void TAbstractLayer3D::Resize3D() {
+  if (IsLoading()) return;
+  if (Projection() == TProjection::Screen) {
+    FLayerWidth = RoundHalfEven(Width());
+    FLayerHeight = RoundHalfEven(Height());
+  } else {
+    FLayerWidth = RoundHalfEven(static_cast<long double>(FResolution) * Width());
+    FLayerHeight = RoundHalfEven(static_cast<long double>(FResolution) * Height());
+  }
+  if (FLayerWidth > 0 && FLayerHeight > 0) ResizeLayer();
+  MatrixChanged();
+}
+
+void TAbstractLayer3D::Loaded() {
+  TControl3D::Loaded();
+  Resize3D();
+}
+
+void TAbstractLayer3D::MatrixChanged() {
+  TPoint3D Up, Dir;
+  if (std::fabs(static_cast<long double>(RotationAngle()->X())) <= 1e-4L &&
+      std::fabs(static_cast<long double>(RotationAngle()->Y())) <= 1e-4L &&
+      std::fabs(static_cast<long double>(RotationAngle()->Z())) <= 1e-4L) {
+    RotationAngle()->SetPoint3DNoChange(TPoint3D(0, 0, 0));
+    SetQuaternion(TQuaternion3D::Identity());
+    Up = TPoint3D(0, 1, 0);
+    Dir = TPoint3D(0, 0, 1);
+  } else {
+    const TMatrix3D R = Quaternion().ToMatrix();
+    Up = TPoint3D(0, 1, 0) * R;
+    Dir = TPoint3D(0, 0, 1) * R;
+  }
+  const TPoint3D Left = Up.CrossProduct(Dir);
+  const TPoint3D S = Scale()->Point();
+  TMatrix3D L = TMatrix3D::Identity();
+  L.m11 = Left.X * S.X, L.m12 = Left.Y * S.X, L.m13 = Left.Z * S.X, L.m14 = 0;
+  L.m21 = Up.X * S.Y, L.m22 = Up.Y * S.Y, L.m23 = Up.Z * S.Y, L.m24 = 0;
+  L.m31 = Dir.X * S.Z, L.m32 = Dir.Y * S.Z, L.m33 = Dir.Z * S.Z, L.m34 = 0;
+  L.m41 = Position()->X(), L.m42 = Position()->Y(), L.m43 = Position()->Z(), L.m44 = 1;
+  SetLocalMatrix(TMatrix3D::CreateTranslation(TPoint3D(-Width() / 2, -Height() / 2, 0)) * L);
+  RecalcAbsolute();
+  Repaint();
+}
+
+// --- TCustomBufferLayer3D ---
+
+const TMetaClass& TCustomBufferLayer3D::StaticClass() {
+  return ClassRecord<TCustomBufferLayer3D>("TCustomBufferLayer3D", &TAbstractLayer3D::StaticClass(), [](auto&) {});
+}
+
+TCustomBufferLayer3D::TCustomBufferLayer3D(TComponent* AOwner)
+    : TAbstractLayer3D(AOwner), FBuffer(std::make_unique<TBitmap>()), FTexture(std::make_unique<TTexture>()) {
+  ResizeLayer();
+}
+
+TCustomBufferLayer3D::~TCustomBufferLayer3D() = default;
+
+void TCustomBufferLayer3D::ResizeLayer() {
+  if (!FBuffer) return;  // still being constructed
+  const float S = Viewport() ? Viewport()->GetViewportScale() : 1.0f;
+  FBuffer->SetBitmapScale(S);
+  FBuffer->SetSize(RoundHalfEven(static_cast<long double>(S) * LayerWidth()),
+                   RoundHalfEven(static_cast<long double>(S) * LayerHeight()));
+}
+
+TTexture* TCustomBufferLayer3D::BufferTexture() {
+  FTexture->UpdateFromBitmap(*FBuffer);
+  return FTexture.get();
+}
+
+void TCustomBufferLayer3D::Render() {
+  TContext3D* Ctx = Context();
+  if (!Ctx || FBuffer->IsEmpty()) return;
+  // Per-frame temporaries: the quad and its material.
+  TVertexBuffer Vertices;
+  Vertices.SetLength(4);
+  const float W = Width(), H = Height();
+  const float Corners[4][4] = {{0, 0, 0, 0}, {W, 0, 1, 0}, {W, H, 1, 1}, {0, H, 0, 1}};
+  for (int I = 0; I < 4; ++I) {
+    TMeshVertex& V = Vertices.Vertex(I);
+    V.Position = TPoint3D(Corners[I][0], Corners[I][1], 0);
+    V.U = Corners[I][2];
+    V.V = Corners[I][3];
+  }
+  TIndexBuffer Indices;
+  Indices.SetLength(6);
+  const uint32_t Order[6] = {0, 1, 3, 3, 1, 2};
+  for (int I = 0; I < 6; ++I) Indices.Index(I) = Order[I];
+  TTextureMaterial Material;
+  Material.SetTexture(BufferTexture());
+  Ctx->DrawTriangles(Vertices, Indices, &Material, GetAbsoluteOpacity());
+}
+
+// --- TCustomLayer3D ---
+
+const TTypeInfo& LayerPaintEventTypeInfo() {
+  static const TTypeInfo T = [] {
+    TTypeInfo I;
+    I.Name = "TOnPaintEvent";
+    I.Kind = TTypeKind::Method;
+    return I;
+  }();
+  return T;
+}
+
+const TMetaClass& TCustomLayer3D::StaticClass() {
+  return ClassRecord<TCustomLayer3D>("TCustomLayer3D", &TCustomBufferLayer3D::StaticClass(), [](auto& B) {
+    B.Property("Fill", &TCustomLayer3D::Fill, &TCustomLayer3D::SetFill);
+    B.Property("Transparency", &TCustomLayer3D::Transparency, &TCustomLayer3D::SetTransparency).Default(false);
+    B.Property("StyleLookup", &TCustomLayer3D::StyleLookup, &TCustomLayer3D::SetStyleLookup)
+        .Stored([](const TCustomLayer3D& L) { return L.StyleLookup() != "backgroundstyle"; });
+    B.Property("StyleBook", &TCustomLayer3D::StyleBook, &TCustomLayer3D::SetStyleBook);
+    B.Property("OnPaint", [](TCustomLayer3D& L) { return L.OnPaint; },
+               [](TCustomLayer3D& L, TLayerPaintEvent E) { L.OnPaint = E; }, &LayerPaintEventTypeInfo());
+  });
+}
+
+const TMetaClass& TLayer3D::StaticClass() {
+  return ClassRecord<TLayer3D>("TLayer3D", &TCustomLayer3D::StaticClass(), [](auto& B) { B.Creatable(); });
+}
+
+TCustomLayer3D::TCustomLayer3D(TComponent* AOwner) : TCustomBufferLayer3D(AOwner) {
+  FStyleLookup = "backgroundstyle";
+  FNeedStyleLookup = true;
+  SetWidth(8);
+  SetDepth(8);
+  FFill = std::make_unique<TBrush>(TBrushKind::None, TAlphaColors::White);
+  FFill->OnChanged = TNotifyEvent(this, &TCustomLayer3D::FillChanged);
+}
+
+TCustomLayer3D::~TCustomLayer3D() = default;
+
+TCanvas* TCustomLayer3D::Canvas() const { return Buffer()->Canvas(); }
+
+void TCustomLayer3D::FillChanged(TObject*) { Invalidate(); }
+
+void TCustomLayer3D::SetTransparency(bool Value) {
+  if (FTransparency == Value) return;
+  FTransparency = Value;
+  Invalidate();
+}
+
+void TCustomLayer3D::SetStyleLookup(const std::string& Value) {
+  FStyleLookup = Value;
+  FNeedStyleLookup = true;
+  if (!IsLoading()) ApplyStyleLookup();
+}
+
+void TCustomLayer3D::SetStyleBook(TComponent* Value) {
+  if (FStyleBook == Value) return;
+  if (FStyleBook) FStyleBook->RemoveFreeNotification(this);
+  FStyleBook = Value;
+  if (FStyleBook) FStyleBook->FreeNotification(this);
+  FNeedStyleLookup = true;
+  if (!IsLoading()) ApplyStyleLookup();
+}
+
+void TCustomLayer3D::Notification(TComponent* AComponent, TOperation Operation) {
+  TCustomBufferLayer3D::Notification(AComponent, Operation);
+  if (Operation != opRemove) return;
+  if (AComponent == FStyleBook) FStyleBook = nullptr;
+  if (AComponent == FResourceLink) FResourceLink = nullptr;
+}
+
+void TCustomLayer3D::SetVisible(bool Value) {
+  TCustomBufferLayer3D::SetVisible(Value);
+  // Every write that leaves the layer visible marks the surface, even an unchanged one.
+  if (Visible()) Invalidate();
+}
+
+void TCustomLayer3D::Invalidate() {
+  FUpdateRects.clear();
+  AddUpdateRect(TRectF(0, 0, static_cast<float>(LayerWidth()), static_cast<float>(LayerHeight())));
+}
+
+void TCustomLayer3D::AddUpdateRect(const TRectF& R) {
+  if (FDisableUpdating > 0 || IsDestroying()) return;
+  const TRectF Whole(std::trunc(R.Left), std::trunc(R.Top), std::ceil(R.Right), std::ceil(R.Bottom));
+  const TRectF Surface(0, 0, static_cast<float>(LayerWidth()), static_cast<float>(LayerHeight()));
+  if (!Whole.IntersectsWith(Surface)) return;
+  FUpdateRects.push_back(Whole);
+  Repaint();
+}
+
+void TCustomLayer3D::EnableUpdating() {
+  if (FDisableUpdating <= 0) throw EInvalidOperation("Invalid IScene.DisableUpdating/IScene.EnableUpdating call pair");
+  --FDisableUpdating;
+}
+
+void TCustomLayer3D::ResizeLayer() {
+  const int OldWidth = Buffer() ? Buffer()->Width() : 0, OldHeight = Buffer() ? Buffer()->Height() : 0;
+  TCustomBufferLayer3D::ResizeLayer();
+  // A resized bitmap has lost its picture: all of it is painted again.
+  if (Buffer() && (Buffer()->Width() != OldWidth || Buffer()->Height() != OldHeight) && FFill) Invalidate();
+}
+
+void TCustomLayer3D::DoAddObject(TTreeObject* AObject) {
+  TCustomBufferLayer3D::DoAddObject(AObject);
+  if (dynamic_cast<TControl*>(AObject)) Invalidate();
+}
+
+void TCustomLayer3D::DoRemoveObject(TTreeObject* AObject) {
+  auto* C = dynamic_cast<TControl*>(AObject);
+  TCustomBufferLayer3D::DoRemoveObject(AObject);
+  if (!C) return;
+  if (C == FResourceLink) FResourceLink = nullptr;
+  if (TCanvasManager::DefaultCanvas().Style.Contains(TCanvasStyle::SupportClipRects))
+    AddUpdateRect(C->BoundsRect());
+  else
+    Invalidate();
+}
+
+void TCustomLayer3D::ApplyStyleLookup() {
+  if (!FNeedStyleLookup) return;
+  FNeedStyleLookup = false;
+  const std::string ClassPart = ClassName().substr(1) + "style";
+  const std::string ParentPart = ClassType().Parent() ? ClassType().Parent()->Name().substr(1) + "style" : "";
+  TControl* Found = GStyleLookup ? GStyleLookup(FStyleBook, {FStyleLookup, ClassPart, ParentPart}) : nullptr;
+  if (!Found) return;
+  if (FResourceLink) {
+    TControl* Old = FResourceLink;
+    FResourceLink = nullptr;
+    Old->Free();
+  }
+  Found->SetVisible(true);
+  Found->SetAlign(TAlignLayout::Contents);
+  FResourceLink = Found;
+  InsertObject(0, Found);
+  Found->SetStored(false);
+  Found->SetLocked(true);
+}
+
+void TCustomLayer3D::BeforeRender() { DoUpdateBuffer(); }
+
+void TCustomLayer3D::DoUpdateBuffer() {
+  if (FDrawing || FUpdateRects.empty()) return;
+  FDrawing = true;
+  struct TReset {
+    TCustomLayer3D& L;
+    ~TReset() {
+      L.FDrawing = false;
+      L.FUpdateRects.clear();
+    }
+  } Reset{*this};
+  ApplyStyleLookup();
+  std::vector<TRectF> Areas;
+  if (TCanvasManager::DefaultCanvas().Style.Contains(TCanvasStyle::SupportClipRects)) {
+    Areas = FUpdateRects;
+    if (Areas.size() > cMaxUpdateRects) {
+      TRectF U;
+      for (const TRectF& R : Areas) U = TRectF::Union(U, R);
+      Areas = {U};
+    }
+  } else {
+    Areas = {TRectF(0, 0, static_cast<float>(LayerWidth()), static_cast<float>(LayerHeight()))};
+  }
+  PaintSurface(Areas);
+}
+
+void TCustomLayer3D::PaintSurface(const std::vector<TRectF>& Areas) {
+  TCanvas* C = Canvas();
+  if (!C || !C->BeginScene(&Areas)) return;
+  struct TEnd {
+    TCanvas* C;
+    ~TEnd() { C->EndScene(); }
+  } End{C};
+  ++FPaintCount;
+  const TRectF Surface(0, 0, static_cast<float>(LayerWidth()), static_cast<float>(LayerHeight()));
+  const bool NoFill = FFill->Kind() == TBrushKind::None ||
+                      (FFill->Kind() == TBrushKind::Solid && (FFill->Color() >> 24) == 0);
+  if (NoFill) {
+    const TAlphaColor Background = FTransparency ? 0 : (FFill->Color() & 0x00FFFFFFu);
+    for (const TRectF& R : Areas) C->ClearRect(R, Background);
+  } else {
+    C->FillRect(Surface, 0, 0, TCorners{}, 1, *FFill);
+  }
+  bool Painted = false;
+  for (TTreeObject* Child : ChildList()) {
+    auto* Control = dynamic_cast<TControl*>(Child);
+    if (!Control || !Control->Visible()) continue;
+    const bool IsStyle = Control == FResourceLink;
+    if (IsStyle && (FTransparency || FFill->Kind() != TBrushKind::None)) continue;
+    bool Marked = false;
+    for (const TRectF& R : Areas) Marked = Marked || R.IntersectsWith(Control->BoundsRect());
+    // The layer is no root of its own, so its 2D children draw through the canvas they are
+    // given here only when they can; the game's layer has none besides its style object.
+    if (Marked || ComponentState().Contains(csDesigning)) Control->PaintInternal();
+    if (IsStyle && !Painted) {
+      C->SetMatrix(TMatrix::Identity());
+      DoPaint(*C, Surface);
+      Painted = true;
+    }
+  }
+  if (!Painted) {
+    C->SetMatrix(TMatrix::Identity());
+    DoPaint(*C, Surface);
+  }
+}
+
+void TCustomLayer3D::DoPaint(TCanvas& ACanvas, const TRectF& ARect) {
+  if (OnPaint) OnPaint(this, &ACanvas, ARect);
+}

@@ -1,0 +1,152 @@
+#pragma once
+// The layer in 3D: a 2D surface painted with the canvas (a fill, a style background, an
+// OnPaint handler) and shown as a flat textured rectangle that moves and turns like any 3D
+// object. TAbstractLayer3D holds the surface geometry, TCustomBufferLayer3D the bitmap and its
+// texture, TCustomLayer3D the 2D side, TLayer3D publishes it.
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "scene3d/Control3D.h"
+#include "shell/canvas/Brush.h"
+#include "shell/core/Geometry2D.h"
+#include "shell/layout/Bounds.h"
+
+class TBitmap;
+class TCanvas;
+class TControl;
+class TTexture;
+
+class TAbstractLayer3D : public TControl3D {
+  KLV_CLASS(TAbstractLayer3D)
+ public:
+  explicit TAbstractLayer3D(TComponent* AOwner);
+  ~TAbstractLayer3D() override;
+
+  int Resolution() const { return FResolution; }
+  // Kept in [1, 256]; the surface follows.
+  void SetResolution(int Value);
+  int LayerWidth() const { return FLayerWidth; }
+  int LayerHeight() const { return FLayerHeight; }
+  // Always 0.
+  void SetDepth(float Value) override;
+  TBounds* Padding() const { return FPadding.get(); }
+  void SetPadding(TBounds* Value) { FPadding->Assign(Value); }
+  TBounds* Margins() const { return FMargins.get(); }
+  void SetMargins(TBounds* Value) { FMargins->Assign(Value); }
+
+  void Loaded() override;
+
+ protected:
+  // Recomputes the surface size from Width, Height and Resolution, then places the layer.
+  void Resize3D() override;
+  // The surface's new logical size; the buffer layer resizes its bitmap.
+  virtual void ResizeLayer() {}
+  // Places the rectangle: centred on Position, turned by the quaternion, scaled.
+  void MatrixChanged() override;
+
+ private:
+  int FResolution = 50;
+  int FLayerWidth = 0, FLayerHeight = 0;
+  std::unique_ptr<TBounds> FPadding;
+  std::unique_ptr<TBounds> FMargins;
+};
+
+class TCustomBufferLayer3D : public TAbstractLayer3D {
+  KLV_CLASS(TCustomBufferLayer3D)
+ public:
+  explicit TCustomBufferLayer3D(TComponent* AOwner);
+  ~TCustomBufferLayer3D() override;
+
+  TBitmap* Buffer() const { return FBuffer.get(); }
+  // The GPU side of the buffer, uploaded when the bitmap has changed.
+  TTexture* BufferTexture();
+
+ protected:
+  void ResizeLayer() override;
+  // Two textured triangles covering Width × Height.
+  void Render() override;
+
+ private:
+  std::unique_ptr<TBitmap> FBuffer;
+  std::unique_ptr<TTexture> FTexture;
+};
+
+using TLayerPaintEvent = TEvent<TObject*, TCanvas*, const TRectF&>;
+const TTypeInfo& LayerPaintEventTypeInfo();
+
+class TCustomLayer3D : public TCustomBufferLayer3D {
+  KLV_CLASS(TCustomLayer3D)
+ public:
+  explicit TCustomLayer3D(TComponent* AOwner);
+  ~TCustomLayer3D() override;
+
+  TBrush* Fill() const { return FFill.get(); }
+  // Copies the brush; any change of it repaints the whole surface.
+  void SetFill(TBrush* Value) { FFill->Assign(Value); }
+  bool Transparency() const { return FTransparency; }
+  void SetTransparency(bool Value);
+  const std::string& StyleLookup() const { return FStyleLookup; }
+  void SetStyleLookup(const std::string& Value);
+  TComponent* StyleBook() const { return FStyleBook; }
+  void SetStyleBook(TComponent* Value);
+  TControl* ResourceLink() const { return FResourceLink; }
+  bool NeedStyleLookup() const { return FNeedStyleLookup; }
+  const std::vector<TRectF>& UpdateRects() const { return FUpdateRects; }
+  bool Drawing() const { return FDrawing; }
+  TCanvas* Canvas() const;
+
+  // Marks the whole surface for repainting.
+  void Invalidate();
+  // Marks R (logical surface pixels, widened to whole pixels) and asks for a frame.
+  void AddUpdateRect(const TRectF& R);
+  void DisableUpdating() { ++FDisableUpdating; }
+  // Raises "Invalid IScene.DisableUpdating/IScene.EnableUpdating call pair" when unbalanced.
+  void EnableUpdating();
+  // How many times the surface has been painted: frames that find no mark paint nothing.
+  int PaintCount() const { return FPaintCount; }
+
+  void SetVisible(bool Value) override;
+  void Notification(TComponent* AComponent, TOperation Operation) override;
+
+  TLayerPaintEvent OnPaint;
+
+  // How layers find their background: a copy of the first style object found under one of
+  // Names, in StyleBook or the application's style; installed by the styles.
+  using TStyleLookup = std::function<TControl*(TComponent* StyleBook, const std::vector<std::string>& Names)>;
+  static void SetStyleLookupFunction(TStyleLookup Lookup);
+
+ protected:
+  void BeforeRender() override;
+  void DoAddObject(TTreeObject* AObject) override;
+  void DoRemoveObject(TTreeObject* AObject) override;
+  void ResizeLayer() override;
+  // Looks up the style object and attaches it as the background (first child).
+  void ApplyStyleLookup();
+  virtual void DoPaint(TCanvas& ACanvas, const TRectF& ARect);
+
+ private:
+  void FillChanged(TObject* Sender);
+  void DoUpdateBuffer();
+  void PaintSurface(const std::vector<TRectF>& Areas);
+
+  static TStyleLookup GStyleLookup;
+
+  std::unique_ptr<TBrush> FFill;
+  bool FTransparency = false;
+  std::string FStyleLookup;
+  TComponent* FStyleBook = nullptr;
+  bool FNeedStyleLookup = false;
+  TControl* FResourceLink = nullptr;
+  std::vector<TRectF> FUpdateRects;
+  bool FDrawing = false;
+  int FDisableUpdating = 0;
+  int FPaintCount = 0;
+};
+
+class TLayer3D : public TCustomLayer3D {
+  KLV_CLASS(TLayer3D)
+ public:
+  explicit TLayer3D(TComponent* AOwner) : TCustomLayer3D(AOwner) {}
+};

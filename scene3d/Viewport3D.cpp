@@ -1,0 +1,233 @@
+#include "scene3d/Viewport3D.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "scene3d/Camera.h"
+#include "scene3d/Dummy.h"
+#include "scene3d/Light.h"
+#include "scene3d/RenderingList.h"
+#include "scene3d/context/ContextManager.h"
+#include "scene3d/context/Texture.h"
+#include "shell/canvas/Bitmap.h"
+#include "shell/canvas/Canvas.h"
+
+namespace {
+// Tag of the objects a viewport makes for itself.
+constexpr int64_t cDesignCameraTag = 0xFFFE;
+
+int RoundHalfEven(long double V) { return static_cast<int>(std::nearbyint(V)); }
+}  // namespace
+
+const TTypeInfo& MultisampleTypeInfo() {
+  static const TTypeInfo T = [] {
+    TTypeInfo I;
+    I.Name = "TMultisample";
+    I.Kind = TTypeKind::Enumeration;
+    I.Names = {"None", "TwoSamples", "FourSamples"};
+    return I;
+  }();
+  return T;
+}
+
+const TMetaClass& TViewport3D::StaticClass() {
+  return ClassRecord<TViewport3D>("TViewport3D", &TControl::StaticClass(), [](auto& B) {
+    B.Creatable();
+    B.Property("Color", &TViewport3D::Color, &TViewport3D::SetColor, &TypeInfos::AlphaColor())
+        .Default(TAlphaColors::White);
+    B.Property("Multisample", &TViewport3D::Multisample, &TViewport3D::SetMultisample, &MultisampleTypeInfo())
+        .Default(TMultisample::FourSamples);
+    B.Property("UsingDesignCamera", &TViewport3D::UsingDesignCamera, &TViewport3D::SetUsingDesignCamera).Default(true);
+    B.Property("Camera", &TViewport3D::Camera, [](TViewport3D& V, TCamera* C) { V.SetCamera(C); });
+  });
+}
+
+TViewport3D::TViewport3D(TComponent* AOwner) : TControl(AOwner) {
+  ResetDefaultSize();
+  auto MakeOwn = [this](TControl3D* Object) {
+    Object->SetTag(cDesignCameraTag);
+    Object->SetStored(false);
+    Object->SetLocked(true);
+  };
+  FDesignCameraZ = new TDummy(this);
+  MakeOwn(FDesignCameraZ);
+  InsertObject(0, FDesignCameraZ);
+  FDesignCameraX = new TDummy(this);
+  MakeOwn(FDesignCameraX);
+  FDesignCameraX->SetParent(FDesignCameraZ);
+  FDesignCameraX->RotationAngle()->SetX(-20);
+  FDesignCamera = new TCamera(this);
+  MakeOwn(FDesignCamera);
+  FDesignCamera->SetParent(FDesignCameraX);
+  FDesignCamera->Position()->SetPoint(TPoint3D(0, 0, -20));
+  FDesignCamera->SetAngleOfView(45);
+}
+
+TViewport3D::~TViewport3D() = default;
+
+void TViewport3D::BeforeDestruction() {
+  Destroying();
+  // The children (the design camera with them) go first, then the surfaces.
+  DeleteChildren();
+  FreeSurfaces();
+  FLights.clear();
+  FRenderingList.clear();
+  TControl::BeforeDestruction();
+}
+
+// --- properties ---
+
+void TViewport3D::SetColor(TAlphaColor Value) {
+  if (FColor == Value) return;
+  FColor = Value;
+  Repaint();
+}
+
+void TViewport3D::SetMultisample(TMultisample Value) {
+  if (FMultisample == Value) return;
+  FMultisample = Value;
+  if (FContext) RebuildSurfaces();
+}
+
+void TViewport3D::SetUsingDesignCamera(bool Value) {
+  if (FUsingDesignCamera == Value) return;
+  FUsingDesignCamera = Value;
+  if (FContext) NeedRender();
+}
+
+void TViewport3D::SetCamera(TCamera* Value) {
+  if (FCamera == Value) return;
+  if (FCamera) FCamera->RemoveFreeNotification(this);
+  FCamera = Value;
+  if (FCamera) FCamera->FreeNotification(this);
+  if (FContext && !FUsingDesignCamera) NeedRender();
+}
+
+void TViewport3D::Notification(TComponent* AComponent, TOperation Operation) {
+  TControl::Notification(AComponent, Operation);
+  if (Operation == opRemove && AComponent == FCamera) FCamera = nullptr;
+}
+
+TCamera* TViewport3D::GetCurrentCamera() const {
+  if (!FCamera || FUsingDesignCamera || ComponentState().Contains(csDesigning)) return FDesignCamera;
+  return FCamera;
+}
+
+float TViewport3D::GetViewportScale() const { return Root() ? Root()->GetSceneScale() : 1.0f; }
+
+void TViewport3D::AddLight(TLight* Light) {
+  if (std::find(FLights.begin(), FLights.end(), Light) == FLights.end()) FLights.push_back(Light);
+}
+
+void TViewport3D::RemoveLight(TLight* Light) { FLights.erase(std::remove(FLights.begin(), FLights.end(), Light), FLights.end()); }
+
+// --- tree ---
+
+void TViewport3D::RebuildRenderingList() {
+  FRenderingList.clear();
+  for (TTreeObject* Child : ChildList())
+    if (auto* C = dynamic_cast<TControl3D*>(Child)) FRenderingList.push_back(C);
+  SortRenderingList(FRenderingList);
+}
+
+void TViewport3D::ChildAdded(TTreeObject* AObject) {
+  if (auto* C = dynamic_cast<TControl3D*>(AObject)) {
+    C->SetNewViewport(this);
+    C->RecalcAbsolute();
+    C->RecalcOpacity();
+    RebuildRenderingList();
+  }
+}
+
+void TViewport3D::DoAddObject(TTreeObject* AObject) {
+  TControl::DoAddObject(AObject);
+  ChildAdded(AObject);
+}
+
+void TViewport3D::DoInsertObject(int Index, TTreeObject* AObject) {
+  TControl::DoInsertObject(Index, AObject);
+  ChildAdded(AObject);
+}
+
+void TViewport3D::DoRemoveObject(TTreeObject* AObject) {
+  TControl::DoRemoveObject(AObject);
+  if (auto* C = dynamic_cast<TControl3D*>(AObject)) {
+    C->SetNewViewport(nullptr);
+    RebuildRenderingList();
+    Repaint();
+  }
+}
+
+// --- surfaces ---
+
+void TViewport3D::FreeSurfaces() {
+  FBitmap.reset();
+  FTexture.reset();
+  FContext.reset();
+}
+
+void TViewport3D::RebuildSurfaces() {
+  FreeSurfaces();
+  const float S = GetViewportScale();
+  FTexture = std::make_unique<TTexture>();
+  FTexture->SetStyle(TTextureStyle::RenderTarget);
+  FTexture->SetTextureScale(S);
+  FTexture->SetSize(RoundHalfEven(static_cast<long double>(S) * Width()), RoundHalfEven(static_cast<long double>(S) * Height()));
+  FContext = TContextManager::CreateContextFromTexture(FTexture.get(), FMultisample, true);
+  FBitmap = std::make_unique<TBitmap>(FContext->Width(), FContext->Height());
+  FBuilt = true;
+}
+
+void TViewport3D::Resize() {
+  TControl::Resize();
+  // A size read from the stored form waits for Loaded, when the whole scene is there.
+  if (IsLoading()) return;
+  RebuildSurfaces();
+}
+
+void TViewport3D::Loaded() {
+  TControl::Loaded();
+  RebuildSurfaces();
+}
+
+// --- frames ---
+
+void TViewport3D::RenderFrame() {
+  if (!FContext) return;
+  if (FContext->BeginScene()) {
+    try {
+      FContext->SetContextState(csScissorOff);
+      FContext->Clear(TClearTargets{TClearTarget::Color, TClearTarget::Depth}, FColor, 1.0f, 0);
+      TCamera* C = GetCurrentCamera();
+      FContext->SetCameraMatrix(C->GetCameraMatrix());
+      FContext->SetCameraAngleOfView(C->AngleOfView());
+      FContext->Lights().clear();
+      for (TLight* Light : FLights) FContext->Lights().push_back(Light->GetLightDescription());
+      for (TControl3D* Object : FRenderingList)
+        if (Object->Visible()) Object->RenderInternal();
+    } catch (...) {
+      FContext->EndScene();
+      throw;
+    }
+    FContext->EndScene();
+  }
+  FContext->CopyToBitmap(*FBitmap);
+}
+
+void TViewport3D::Paint() {
+  if (FDrawing) return;  // frames never nest
+  FDrawing = true;
+  try {
+    if (FContext) {
+      if (TCanvas* C = Canvas()) C->Flush();
+      RenderFrame();
+    }
+  } catch (...) {
+    FDrawing = false;
+    throw;
+  }
+  FDrawing = false;
+  if (FContext && FBitmap)
+    if (TCanvas* C = Canvas())
+      C->DrawBitmap(*FBitmap, FBitmap->Bounds(), LocalRect(), AbsoluteOpacity(), true);
+}

@@ -1,0 +1,93 @@
+#pragma once
+// TViewport3D: the 2D control that shows a 3D scene. It renders the whole scene through its
+// camera into an offscreen target whenever the form repaints its area, reads the frame back
+// into a bitmap and draws that bitmap over its rectangle.
+#include <memory>
+#include <vector>
+
+#include "scene3d/Control3D.h"
+#include "shell/controls/Control.h"
+
+class TBitmap;
+class TCamera;
+class TDummy;
+class TLight;
+class TTexture;
+
+const TTypeInfo& MultisampleTypeInfo();
+
+class TViewport3D : public TControl, public IViewport3D {
+  KLV_CLASS(TViewport3D)
+ public:
+  explicit TViewport3D(TComponent* AOwner);
+  ~TViewport3D() override;
+
+  TAlphaColor Color() const { return FColor; }
+  void SetColor(TAlphaColor Value);
+  TMultisample Multisample() const { return FMultisample; }
+  void SetMultisample(TMultisample Value);
+  bool UsingDesignCamera() const { return FUsingDesignCamera; }
+  void SetUsingDesignCamera(bool Value);
+  TCamera* Camera() const { return FCamera; }
+
+  // IViewport3D
+  TContext3D* GetContext() const override { return FContext.get(); }
+  TCamera* GetCurrentCamera() const override;
+  bool GetUsingDesignCamera() const override { return FUsingDesignCamera; }
+  TCamera* GetCamera() const override { return FCamera; }
+  void SetCamera(TCamera* Value) override;
+  float GetViewportScale() const override;
+  int GetLightCount() const override { return static_cast<int>(FLights.size()); }
+  TLight* GetLight(int Index) const override { return FLights.at(static_cast<size_t>(Index)); }
+  void AddLight(TLight* Light) override;
+  void RemoveLight(TLight* Light) override;
+  void NeedRender() override { Repaint(); }
+
+  TDummy* DesignCameraZ() const { return FDesignCameraZ; }
+  TDummy* DesignCameraX() const { return FDesignCameraX; }
+  TCamera* DesignCamera() const { return FDesignCamera; }
+  TTexture* Texture() const { return FTexture.get(); }
+  TBitmap* Bitmap() const { return FBitmap.get(); }
+  const std::vector<TControl3D*>& RenderingList() const { return FRenderingList; }
+  bool Drawing() const { return FDrawing; }
+
+  // Sorts the viewport's 3D children into drawing order.
+  void RebuildRenderingList();
+  // Draws one frame into the bitmap, without the canvas step; what Paint does first.
+  void RenderFrame();
+  // The window's scale changed: the surfaces are rebuilt for it.
+  void ScaleChangedHandler() { DoScaleChanged(); }
+
+  void Loaded() override;
+  void Notification(TComponent* AComponent, TOperation Operation) override;
+
+ protected:
+  TSizeF GetDefaultSize() const override { return {100, 100}; }
+  void Paint() override;
+  void Resize() override;
+  virtual void DoScaleChanged() { RebuildSurfaces(); }
+  void DoAddObject(TTreeObject* AObject) override;
+  void DoInsertObject(int Index, TTreeObject* AObject) override;
+  void DoRemoveObject(TTreeObject* AObject) override;
+  void BeforeDestruction() override;
+
+ private:
+  void RebuildSurfaces();
+  void FreeSurfaces();
+  void ChildAdded(TTreeObject* AObject);
+
+  TAlphaColor FColor = TAlphaColors::White;
+  TMultisample FMultisample = TMultisample::FourSamples;
+  bool FUsingDesignCamera = true;
+  TCamera* FCamera = nullptr;
+  TDummy* FDesignCameraZ = nullptr;
+  TDummy* FDesignCameraX = nullptr;
+  TCamera* FDesignCamera = nullptr;
+  std::unique_ptr<TTexture> FTexture;
+  std::unique_ptr<TContext3D> FContext;
+  std::unique_ptr<TBitmap> FBitmap;
+  std::vector<TControl3D*> FRenderingList;
+  std::vector<TLight*> FLights;
+  bool FDrawing = false;
+  bool FBuilt = false;
+};
