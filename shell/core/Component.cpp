@@ -165,6 +165,15 @@ void TComponent::Notification(TComponent* AComponent, TOperation Operation) {
       (*It)->Notification(AComponent, Operation);
 }
 
+void TComponent::GetChildren(const std::function<void(TComponent*)>& Proc, TComponent* Root) {
+  if (Root != this) return;
+  // Copy: Proc may add components to the owner or free some.
+  std::vector<TComponent*> Owned = FComponents;
+  for (TComponent* C : Owned)
+    // Parts that a component keeps as its own are stored through its properties instead.
+    if (!C->GetParentComponent() && !C->ComponentStyle().Contains(csSubComponent)) Proc(C);
+}
+
 void TComponent::Loaded() { FComponentState.Exclude(csLoading); }
 
 void TComponent::DefineProperties(TFiler& Filer) {

@@ -1,6 +1,7 @@
 #pragma once
 // TComponent: a named object with an owner that frees it, a state set and free notifications.
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -68,6 +69,9 @@ class TComponent : public TPersistent {
   virtual TComponent* GetChildOwner() { return nullptr; }
   virtual TComponent* GetChildParent() { return this; }
   virtual void SetChildOrder(TComponent*, int) {}
+  // Calls Proc for each component that a stream stores nested in this one. For the root of a
+  // stream (Root == this) those are its owned components that have no parent.
+  virtual void GetChildren(const std::function<void(TComponent*)>& Proc, TComponent* Root);
 
   void DefineProperties(TFiler& Filer) override;
   std::string GetNamePath() const override { return FName.empty() ? ClassName() : FName; }

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 // Reads one value of the stream in the notation the caller expects.
 class IValueReader {
@@ -15,6 +16,8 @@ class IValueReader {
   virtual long double ReadFloat() = 0;
   virtual std::string ReadString() = 0;
   virtual std::string ReadIdent() = 0;
+  // Binary data (images, blobs) stored as one block.
+  virtual std::vector<uint8_t> ReadBinary() = 0;
 };
 
 // Writes one value of the stream.
@@ -26,6 +29,7 @@ class IValueWriter {
   virtual void WriteFloat(long double Value) = 0;
   virtual void WriteString(const std::string& Value) = 0;
   virtual void WriteIdent(const std::string& Value) = 0;
+  virtual void WriteBinary(const std::vector<uint8_t>& Value) = 0;
 };
 
 class TFiler {

@@ -120,6 +120,13 @@ void TTreeObject::SetChildOrder(TComponent* Child, int Order) {
   if (auto* Tree = dynamic_cast<TTreeObject*>(Child)) SetChildIndex(Tree, Order);
 }
 
+void TTreeObject::GetChildren(const std::function<void(TComponent*)>& Proc, TComponent* Root) {
+  TComponent::GetChildren(Proc, Root);
+  std::vector<TTreeObject*> Children = FChildren;
+  for (TTreeObject* Child : Children)
+    if (Child->FStored && Child->Owner() == Root) Proc(Child);
+}
+
 void TTreeObject::DefineProperties(TFiler& Filer) {
   TComponent::DefineProperties(Filer);
   // Kept readable for streams made by the designer; the value has no use at run time.

@@ -30,6 +30,11 @@ class TTreeObject : public TComponent {
   TComponent* GetParentComponent() const override { return FParent; }
   bool HasParent() const override { return true; }
   void SetChildOrder(TComponent* Child, int Order) override;
+  // The root's parentless components, then the tree children that Root owns and that are stored.
+  void GetChildren(const std::function<void(TComponent*)>& Proc, TComponent* Root) override;
+  // Whether a stream stores the object; built-in parts (a viewport's own camera) are not.
+  bool Stored() const { return FStored; }
+  void SetStored(bool Value) { FStored = Value; }
   void DefineProperties(TFiler& Filer) override;
 
  protected:
@@ -47,4 +52,5 @@ class TTreeObject : public TComponent {
 
   TTreeObject* FParent = nullptr;
   std::vector<TTreeObject*> FChildren;
+  bool FStored = true;
 };

@@ -1,0 +1,846 @@
+#include "shell/stream/Reader.h"
+
+#include <algorithm>
+#include <mutex>
+
+#include "shell/core/Collection.h"
+#include "shell/core/Exceptions.h"
+#include "shell/core/MetaClass.h"
+#include "shell/stream/GlobalComponents.h"
+#include "shell/stream/Resources.h"
+#include "shell/stream/detail/Encoding.h"
+
+// A reference to a component by name, resolved once the whole root has been read.
+struct TReader::TPropFixup {
+  TPersistent* Instance = nullptr;
+  TComponent* Holder = nullptr;  // the component whose record it was; it owns Instance
+  const TPropInfo* Prop = nullptr;
+  std::string Name;
+  std::string RootName;  // global references: the global component the name starts from
+  TComponent* Root = nullptr;
+  std::string InstanceLabel;  // for error messages: "Error reading <label>.<path>: ..."
+  std::string PropPath;
+};
+
+namespace {
+[[noreturn]] void InvalidPropertyValue() { throw EReadError("Invalid property value"); }
+
+std::string LabelOf(TPersistent* Instance) {
+  auto* C = dynamic_cast<TComponent*>(Instance);
+  return C && !C->Name().empty() ? C->Name() : Instance->ClassName();
+}
+
+std::string MessageOf(const std::exception& E) {
+  if (auto* Ex = dynamic_cast<const Exception*>(&E)) return Ex->Message();
+  return E.what();
+}
+
+// Runs a cleanup on every way out of a scope.
+template <typename F>
+class TScopeExit {
+ public:
+  explicit TScopeExit(F Fn) : FFn(std::move(Fn)) {}
+  ~TScopeExit() { FFn(); }
+  TScopeExit(const TScopeExit&) = delete;
+  TScopeExit& operator=(const TScopeExit&) = delete;
+
+ private:
+  F FFn;
+};
+
+// The loaded list of the global loading context open on this thread, if any.
+thread_local std::vector<TComponent*>* GlobalLoaded = nullptr;
+
+// Finds a component by a path of names: parts separated by "." or "-" (a ">" right after "-"
+// is skipped, so "A->B" is "A.B"); "Owner", when no component has that name, is the current one.
+TComponent* FindNestedComponent(TComponent* Root, const std::string& Path) {
+  TComponent* Current = Root;
+  size_t Start = 0;
+  for (;;) {
+    size_t End = Start;
+    while (End < Path.size() && Path[End] != '.' && Path[End] != '-') ++End;
+    std::string Part = Path.substr(Start, End - Start);
+    TComponent* Next = Current->FindComponent(Part);
+    if (!Next && SameText(Part, "Owner")) Next = Current;
+    if (!Next) return nullptr;
+    Current = Next;
+    if (End >= Path.size()) return Current;
+    if (Path[End] == '-' && End + 1 < Path.size() && Path[End + 1] == '>') ++End;
+    Start = End + 1;
+  }
+}
+
+void SetFixedUpReference(TPersistent* Instance, const TPropInfo& Prop, TComponent* Value,
+                         const std::string& Label, const std::string& Path) {
+  if (!Prop.SetObj) return;
+  try {
+    Prop.SetObj(Instance, Value);
+  } catch (const std::exception& E) {
+    throw EReadError(Format("Error reading %s%s%s: %s", {Label, ".", Path, MessageOf(E)}));
+  }
+}
+
+// References into other roots wait here until a global component of their root name exists
+// and has been read. A watcher component hears when the component holding one is freed.
+struct TGlobalFixup {
+  TPersistent* Instance;
+  TComponent* Holder;
+  const TPropInfo* Prop;
+  std::string Name;
+  std::string RootName;
+  TComponent* ReadRoot;
+  std::string InstanceLabel;
+  std::string PropPath;
+};
+
+std::recursive_mutex& GlobalFixupLock() {
+  static std::recursive_mutex Lock;
+  return Lock;
+}
+
+std::vector<TGlobalFixup>& GlobalFixups() {
+  static std::vector<TGlobalFixup> List;
+  return List;
+}
+
+void ForgetHolder(TComponent* Holder);
+
+class TFixupWatcher : public TComponent {
+ public:
+  TFixupWatcher() : TComponent(nullptr) {}
+  void Notification(TComponent* AComponent, TOperation Operation) override {
+    TComponent::Notification(AComponent, Operation);
+    if (Operation == opRemove) ForgetHolder(AComponent);
+  }
+};
+
+// Lives for the whole process, like the global fixup list it guards.
+TFixupWatcher& Watcher() {
+  static TFixupWatcher* W = new TFixupWatcher();
+  return *W;
+}
+
+void ForgetHolder(TComponent* Holder) {
+  std::lock_guard<std::recursive_mutex> Guard(GlobalFixupLock());
+  auto& L = GlobalFixups();
+  L.erase(std::remove_if(L.begin(), L.end(), [&](const TGlobalFixup& F) { return F.Holder == Holder; }), L.end());
+}
+
+// Stops watching Holder when no pending reference belongs to it any more.
+void ReleaseHolderIfDone(TComponent* Holder) {
+  auto& L = GlobalFixups();
+  if (std::none_of(L.begin(), L.end(), [&](const TGlobalFixup& F) { return F.Holder == Holder; }))
+    Holder->RemoveFreeNotification(&Watcher());
+}
+}  // namespace
+
+// --- Low-level reading ----------------------------------------------------------------
+
+TReader::TReader(TStream& Stream, size_t BufSize) : FStream(Stream), FBuffer(BufSize ? BufSize : 1) {}
+
+TReader::~TReader() {
+  if (FBufEnd > FBufPos) FStream.Seek(-static_cast<int64_t>(FBufEnd - FBufPos), TStream::soCurrent);
+}
+
+void TReader::FillBuffer() {
+  size_t N = FStream.Read(FBuffer.data(), FBuffer.size());
+  if (N == 0) throw EReadError("Stream read error");
+  FBufPos = 0;
+  FBufEnd = N;
+}
+
+void TReader::ReadBytes(void* Buffer, size_t Count) {
+  auto* Out = static_cast<uint8_t*>(Buffer);
+  while (Count > 0) {
+    if (FBufPos == FBufEnd) FillBuffer();
+    size_t N = std::min(Count, FBufEnd - FBufPos);
+    std::copy_n(FBuffer.data() + FBufPos, N, Out);
+    FBufPos += N;
+    Out += N;
+    Count -= N;
+  }
+}
+
+void TReader::SkipBytes(uint64_t Count) {
+  while (Count > 0) {
+    if (FBufPos == FBufEnd) FillBuffer();
+    size_t N = static_cast<size_t>(std::min<uint64_t>(Count, FBufEnd - FBufPos));
+    FBufPos += N;
+    Count -= N;
+  }
+}
+
+namespace {
+uint8_t ReadU8(TReader& R) {
+  uint8_t B;
+  R.ReadBytes(&B, 1);
+  return B;
+}
+
+uint64_t ReadLE(TReader& R, int Size) {
+  uint8_t B[8];
+  R.ReadBytes(B, static_cast<size_t>(Size));
+  uint64_t V = 0;
+  for (int I = Size - 1; I >= 0; --I) V = (V << 8) | B[I];
+  return V;
+}
+}  // namespace
+
+std::string TReader::ReadBytesAsString(uint64_t Count) {
+  // Grows as the bytes arrive, so that a length field claiming gigabytes in a short stream
+  // fails with a read error instead of allocating first.
+  std::string S;
+  while (Count > 0) {
+    size_t N = static_cast<size_t>(std::min<uint64_t>(Count, 65536));
+    size_t Old = S.size();
+    S.resize(Old + N);
+    ReadBytes(S.data() + Old, N);
+    Count -= N;
+  }
+  return S;
+}
+
+TValueType TReader::ReadValue() { return static_cast<TValueType>(ReadU8(*this)); }
+
+TValueType TReader::NextValue() {
+  if (FBufPos == FBufEnd) FillBuffer();
+  return static_cast<TValueType>(FBuffer[FBufPos]);
+}
+
+void TReader::CheckValue(TValueType Value) {
+  if (NextValue() != Value) PropValueError();
+  ReadValue();
+}
+
+void TReader::PropValueError() {
+  SkipValue();
+  InvalidPropertyValue();
+}
+
+void TReader::EnterNesting() {
+  if (++FNesting > MaxStreamNesting) {
+    --FNesting;
+    throw EReadError("Invalid stream format");
+  }
+}
+
+#define KLV_NESTED_SCOPE()        \
+  EnterNesting();                 \
+  TScopeExit NestingExit([this] { LeaveNesting(); })
+
+void TReader::SkipSetBody() {
+  for (;;) {
+    uint8_t Len = ReadU8(*this);
+    if (Len == 0) return;
+    SkipBytes(Len);
+  }
+}
+
+void TReader::SkipValue() {
+  uint8_t Tag = ReadU8(*this) & 0x7F;
+  switch (Tag) {
+    case vaNull:
+    case vaFalse:
+    case vaTrue:
+    case vaNil:
+      return;
+    case vaList: {
+      KLV_NESTED_SCOPE();
+      while (!EndOfList()) SkipValue();
+      ReadValue();
+      return;
+    }
+    case vaInt8: SkipBytes(1); return;
+    case vaInt16: SkipBytes(2); return;
+    case vaInt32:
+    case vaSingle: SkipBytes(4); return;
+    case vaExtended: SkipBytes(10); return;
+    case vaCurrency:
+    case vaDate:
+    case vaInt64:
+    case vaDouble: SkipBytes(8); return;
+    case vaString:
+    case vaIdent: SkipBytes(ReadU8(*this)); return;
+    case vaBinary:
+    case vaLString:
+    case vaUTF8String: SkipBytes(ReadLE(*this, 4)); return;
+    case vaWString: SkipBytes(2 * ReadLE(*this, 4)); return;
+    case vaSet: SkipSetBody(); return;
+    case vaCollection: {
+      KLV_NESTED_SCOPE();
+      while (!EndOfList()) {
+        TValueType V = NextValue();
+        if (V == vaInt8 || V == vaInt16 || V == vaInt32) SkipValue();
+        if (ReadValue() != vaList) InvalidPropertyValue();
+        while (!EndOfList()) {
+          SkipBytes(ReadU8(*this));
+          SkipValue();
+        }
+        ReadValue();
+      }
+      ReadValue();
+      return;
+    }
+    default:
+      InvalidPropertyValue();
+  }
+}
+
+std::string TReader::ReadStr() { return ReadBytesAsString(ReadU8(*this)); }
+
+void TReader::ReadSignature() {
+  uint8_t Sig[4];
+  size_t Got = 0;
+  try {
+    ReadBytes(Sig, 4);
+    Got = 4;
+  } catch (const EReadError&) {
+  }
+  if (Got != 4 || !std::equal(Sig, Sig + 4, FilerSignature)) throw EReadError("Invalid stream format");
+}
+
+void TReader::ReadPrefix(TFilerFlags& Flags, int& ChildPos) {
+  Flags = {};
+  ChildPos = 0;
+  if ((NextValue() & FilerPrefixMask) != FilerPrefixMask) return;
+  Flags = TFilerFlags::FromBits(ReadU8(*this) & 0x0Fu);
+  if (Flags.Contains(ffChildPos)) ChildPos = static_cast<int>(ReadInteger());
+}
+
+// --- Typed values -------------------------------------------------------------------------
+
+int64_t TReader::ReadInteger() {
+  switch (NextValue()) {
+    case vaInt8: ReadValue(); return static_cast<int8_t>(ReadLE(*this, 1));
+    case vaInt16: ReadValue(); return static_cast<int16_t>(ReadLE(*this, 2));
+    case vaInt32: ReadValue(); return static_cast<int32_t>(ReadLE(*this, 4));
+    default: PropValueError();
+  }
+}
+
+int64_t TReader::ReadInt64() {
+  if (NextValue() != vaInt64) return ReadInteger();
+  ReadValue();
+  return static_cast<int64_t>(ReadLE(*this, 8));
+}
+
+bool TReader::ReadBoolean() {
+  switch (NextValue()) {
+    case vaFalse: ReadValue(); return false;
+    case vaTrue: ReadValue(); return true;
+    default: PropValueError();
+  }
+}
+
+long double TReader::ReadFloat() {
+  switch (NextValue()) {
+    case vaExtended: {
+      ReadValue();
+      uint8_t B[10];
+      ReadBytes(B, 10);
+      return ExtendedFromBytes(B);
+    }
+    case vaDouble: {
+      ReadValue();
+      uint64_t Bits = ReadLE(*this, 8);
+      double D;
+      std::memcpy(&D, &Bits, 8);
+      return D;
+    }
+    case vaInt8:
+    case vaInt16:
+    case vaInt32:
+    case vaInt64:
+      return static_cast<long double>(ReadInt64());
+    default: PropValueError();
+  }
+}
+
+std::string TReader::ReadString() {
+  switch (NextValue()) {
+    case vaString: ReadValue(); return StreamEncoding::AnsiToUtf8(ReadStr());
+    case vaLString: ReadValue(); return StreamEncoding::AnsiToUtf8(ReadBytesAsString(ReadLE(*this, 4)));
+    case vaUTF8String: ReadValue(); return ReadBytesAsString(ReadLE(*this, 4));
+    case vaWString: return StreamEncoding::Utf16ToUtf8(ReadWideString());
+    default: PropValueError();
+  }
+}
+
+std::u16string TReader::ReadWideString() {
+  if (NextValue() != vaWString) return StreamEncoding::Utf8ToUtf16(ReadString());
+  ReadValue();
+  std::string Bytes = ReadBytesAsString(2 * ReadLE(*this, 4));
+  std::u16string W(Bytes.size() / 2, u'\0');
+  for (size_t I = 0; I < W.size(); ++I)
+    W[I] = static_cast<char16_t>(static_cast<uint8_t>(Bytes[2 * I]) | (static_cast<uint8_t>(Bytes[2 * I + 1]) << 8));
+  return W;
+}
+
+std::string TReader::ReadIdent() {
+  // Where an identifier is expected the tag's top bit does not count.
+  switch (NextValue() & 0x7F) {
+    case vaIdent: ReadValue(); return ReadStr();
+    case vaFalse: ReadValue(); return "False";
+    case vaTrue: ReadValue(); return "True";
+    case vaNil: ReadValue(); return "nil";
+    case vaNull: ReadValue(); return "Null";
+    default: PropValueError();
+  }
+}
+
+std::vector<uint8_t> TReader::ReadBinary() {
+  if (NextValue() != vaBinary) PropValueError();
+  ReadValue();
+  std::string Bytes = ReadBytesAsString(ReadLE(*this, 4));
+  return std::vector<uint8_t>(Bytes.begin(), Bytes.end());
+}
+
+// --- Components -----------------------------------------------------------------------------
+
+TComponent* TReader::ReadRootComponent(TComponent* Root) {
+  ReadSignature();
+  TFilerFlags Flags;
+  int ChildPos;
+  ReadPrefix(Flags, ChildPos);
+  std::string ClassName = ReadStr();
+  std::string Name = ReadStr();
+  bool Created = false;
+  if (!Root) {
+    const TMetaClass* Class = GetClass(ClassName);
+    if (!Class || !Class->CanCreate()) throw EClassNotFound(Format("Class %s not found", {ClassName}));
+    Root = Class->Create(nullptr);
+    Created = true;
+  }
+  try {
+    if (!Root->ComponentState().Contains(csDesigning)) {
+      Root->IncludeState(csLoading);
+      Root->IncludeState(csReading);
+      Root->SetName(UniqueGlobalName(Name, Root));
+    }
+    FRoot = Root;
+    FLookupRoot = Root;
+    FOwner = Root;
+    FParent = nullptr;
+    if (GlobalLoaded) {
+      FLoaded = GlobalLoaded;
+    } else {
+      FOwnLoaded = std::make_unique<std::vector<TComponent*>>();
+      FLoaded = FOwnLoaded.get();
+    }
+    if (std::find(FLoaded->begin(), FLoaded->end(), Root) == FLoaded->end()) FLoaded->push_back(Root);
+    Root->IncludeState(csLoading);
+    Root->IncludeState(csReading);
+    ReadData(Root);
+    Root->ExcludeState(csReading);
+    if (FOwnLoaded) {
+      std::vector<TComponent*> Loaded = *FOwnLoaded;
+      FOwnLoaded.reset();
+      FLoaded = nullptr;
+      for (TComponent* C : Loaded) C->Loaded();
+    }
+    GlobalFixupReferences();
+  } catch (...) {
+    FOwnLoaded.reset();
+    FLoaded = nullptr;
+    RemoveFixupReferences(Root);
+    Root->ExcludeState(csReading);
+    if (Created) Root->Free();
+    throw;
+  }
+  return Root;
+}
+
+void TReader::ReadData(TComponent* Instance) {
+  bool Outer = !FFixups;
+  if (Outer) FFixups = std::make_unique<std::vector<TPropFixup>>();
+  TScopeExit DropFixups([&] {
+    if (Outer) FFixups.reset();
+  });
+  TComponent* SavedInstance = FInstance;
+  TScopeExit RestoreInstance([&] { FInstance = SavedInstance; });
+  FInstance = Instance;
+
+  while (!EndOfList()) ReadProperty(Instance);
+  ReadValue();
+
+  TComponent* SavedParent = FParent;
+  TComponent* SavedOwner = FOwner;
+  TScopeExit RestoreParent([&] {
+    FParent = SavedParent;
+    FOwner = SavedOwner;
+  });
+  FParent = Instance->GetChildParent();
+  TComponent* ChildOwner = Instance->GetChildOwner();
+  FOwner = ChildOwner ? ChildOwner : FRoot;
+  while (!EndOfList()) ReadComponent();
+  ReadValue();
+
+  if (Outer) FixupReferences();
+}
+
+const TMetaClass* TReader::FindComponentClass(const std::string& ClassName) const {
+  auto FromFields = [&](TComponent* R) -> const TMetaClass* {
+    for (const TFieldInfo* F : R->ClassType().AllFields())
+      if (SameText(F->Class->Name(), ClassName)) return F->Class;
+    return nullptr;
+  };
+  const TMetaClass* Class = FromFields(FRoot);
+  if (!Class) Class = GetClass(ClassName);
+  if (!Class && FLookupRoot && FLookupRoot != FRoot) Class = FromFields(FLookupRoot);
+  if (!Class || !Class->CanCreate()) throw EClassNotFound(Format("Class %s not found", {ClassName}));
+  return Class;
+}
+
+TComponent* TReader::ReadComponent() {
+  KLV_NESTED_SCOPE();
+  TFilerFlags Flags;
+  int ChildPos;
+  ReadPrefix(Flags, ChildPos);
+  std::string ClassName = ReadStr();
+  std::string Name = ReadStr();
+
+  TComponent* SavedParent = FParent;
+  TComponent* SavedLookupRoot = FLookupRoot;
+  size_t LoadedMark = FLoaded->size();
+  TComponent* C = nullptr;
+  bool Created = false;
+  try {
+    if (Flags.Contains(ffInherited)) {
+      C = FOwner ? FOwner->FindComponent(Name) : nullptr;
+      if (!C) throw EReadError(Format("Ancestor for '%s' not found", {Name}));
+    } else {
+      C = FindComponentClass(ClassName)->Create(FOwner);
+      Created = true;
+      if (Flags.Contains(ffInline)) C->IncludeState(csInline);
+    }
+    std::vector<TComponent*> Subs;
+    for (int I = 0; I < C->ComponentCount(); ++I)
+      if (C->Components(I)->ComponentStyle().Contains(csSubComponent)) Subs.push_back(C->Components(I));
+    C->IncludeState(csLoading);
+    for (TComponent* S : Subs) S->IncludeState(csLoading);
+
+    C->SetParentComponent(FParent);
+    if (Created) C->SetName(Name);
+    if (C->ComponentState().Contains(csInline)) FLookupRoot = C;
+
+    C->IncludeState(csReading);
+    for (TComponent* S : Subs) S->IncludeState(csReading);
+    ReadData(C);
+    C->ExcludeState(csReading);
+    for (TComponent* S : Subs) S->ExcludeState(csReading);
+
+    if (Flags.Contains(ffChildPos) && FParent) FParent->SetChildOrder(C, ChildPos);
+
+    auto Listed = [&](TComponent* X) { return std::find(FLoaded->begin(), FLoaded->end(), X) != FLoaded->end(); };
+    for (TComponent* S : Subs)
+      if (!Listed(S)) FLoaded->push_back(S);
+    if (Created || !Listed(C)) FLoaded->push_back(C);
+  } catch (...) {
+    FParent = SavedParent;
+    FLookupRoot = SavedLookupRoot;
+    // What was listed since belongs to the failed component's subtree, which may be freed now.
+    if (FLoaded->size() > LoadedMark) FLoaded->resize(LoadedMark);
+    if (Created) C->Free();
+    throw;
+  }
+  FParent = SavedParent;
+  FLookupRoot = SavedLookupRoot;
+  return C;
+}
+
+// --- Properties ----------------------------------------------------------------------------
+
+void TReader::DefineProperty(const std::string& Name, TReaderProc ReadData, TWriterProc, bool) {
+  if (!FPropName.empty() && ReadData && SameText(Name, FPropName)) {
+    FPropName.clear();
+    ReadData(*this);
+  }
+}
+
+void TReader::ReadProperty(TPersistent* Instance) {
+  std::string Path = ReadStr();
+  std::string SavedPath = FPropPath;
+  TScopeExit RestorePath([&] { FPropPath = SavedPath; });
+  FPropPath = Path;
+  try {
+    TPersistent* Current = Instance;
+    size_t Start = 0;
+    for (size_t Dot; (Dot = Path.find('.', Start)) != std::string::npos; Start = Dot + 1) {
+      const TPropInfo* P = Current->ClassType().FindProperty(Path.substr(Start, Dot - Start));
+      if (!P) {
+        // A defined property may carry a dotted name itself.
+        FPropName = Path;
+        Current->DefineProperties(*this);
+        if (!FPropName.empty()) {
+          FPropName.clear();
+          SkipValue();
+          throw EReadError(Format("Property %s does not exist", {Path}));
+        }
+        return;
+      }
+      TObject* Object = P->Kind() == TTypeKind::Class && P->GetObj ? P->GetObj(Current) : nullptr;
+      auto* Sub = dynamic_cast<TPersistent*>(Object);
+      if (!Sub) {
+        SkipValue();
+        throw EReadError("Invalid property path");
+      }
+      Current = Sub;
+    }
+    std::string Last = Path.substr(Start);
+    if (const TPropInfo* P = Current->ClassType().FindProperty(Last)) {
+      ReadPropValue(Current, *P);
+    } else {
+      FPropName = Last;
+      Current->DefineProperties(*this);
+      if (!FPropName.empty()) {
+        FPropName.clear();
+        SkipValue();
+        throw EReadError(Format("Property %s does not exist", {Last}));
+      }
+    }
+  } catch (const std::exception& E) {
+    FPropName.clear();
+    std::string Message = Format("Error reading %s%s%s: %s", {LabelOf(Instance), ".", Path, MessageOf(E)});
+    bool Handled = false;
+    if (OnError) OnError(*this, Message, Handled);
+    if (!Handled) throw EReadError(Message);
+  }
+}
+
+void TReader::ReadPropValue(TPersistent* Instance, const TPropInfo& Prop) {
+  if (!Prop.Writable()) {
+    // A component that another owns as a fixed part of itself is read through its holder.
+    TComponent* Sub = Prop.Kind() == TTypeKind::Class && Prop.GetObj ? dynamic_cast<TComponent*>(Prop.GetObj(Instance)) : nullptr;
+    if (!Sub || !Sub->ComponentStyle().Contains(csSubComponent)) {
+      SkipValue();
+      throw EReadError("Property is read-only");
+    }
+  }
+  const TTypeInfo& Type = *Prop.Type;
+  switch (Type.Kind) {
+    case TTypeKind::Integer: {
+      if (NextValue() == vaIdent) {
+        std::string Ident = ReadIdent();
+        int64_t Value;
+        if (!Type.IdentToInt || !Type.IdentToInt(Ident, Value)) InvalidPropertyValue();
+        Prop.SetOrd(Instance, Value);
+      } else {
+        Prop.SetOrd(Instance, ReadInteger());
+      }
+      return;
+    }
+    case TTypeKind::Char:
+    case TTypeKind::WChar: {
+      std::u16string S = ReadWideString();
+      if (S.size() != 1 || (Type.Kind == TTypeKind::Char && S[0] > 0xFF)) InvalidPropertyValue();
+      Prop.SetOrd(Instance, S[0]);
+      return;
+    }
+    case TTypeKind::Enumeration: {
+      int Index = Type.IndexOfName(ReadIdent());
+      if (Index < 0) InvalidPropertyValue();
+      Prop.SetOrd(Instance, Index);
+      return;
+    }
+    case TTypeKind::Float:
+      Prop.SetFloat(Instance, ReadFloat());
+      return;
+    case TTypeKind::String:
+      Prop.SetStr(Instance, ReadString());
+      return;
+    case TTypeKind::Set:
+      ReadSetValue(Instance, Prop);
+      return;
+    case TTypeKind::Int64:
+      Prop.SetOrd(Instance, ReadInt64());
+      return;
+    case TTypeKind::Class:
+      switch (NextValue()) {
+        case vaNil:
+          ReadValue();
+          if (!Prop.SetObj) throw EReadError("Property is read-only");
+          Prop.SetObj(Instance, nullptr);
+          return;
+        case vaCollection: {
+          auto* Collection = dynamic_cast<TCollection*>(Prop.GetObj ? Prop.GetObj(Instance) : nullptr);
+          if (!Collection) PropValueError();
+          ReadValue();
+          ReadCollection(Collection);
+          return;
+        }
+        case vaIdent:
+          ReadFixupValue(Instance, Prop);
+          return;
+        default:
+          PropValueError();
+      }
+    case TTypeKind::Method:
+      ReadMethodValue(Instance, Prop);
+      return;
+  }
+  PropValueError();
+}
+
+void TReader::ReadSetValue(TPersistent* Instance, const TPropInfo& Prop) {
+  if (NextValue() != vaSet) PropValueError();
+  ReadValue();
+  uint32_t Bits = 0;
+  for (;;) {
+    std::string Element = ReadStr();
+    if (Element.empty()) break;
+    int Index = Prop.Type->IndexOfName(Element);
+    if (Index < 0) {
+      SkipSetBody();
+      InvalidPropertyValue();
+    }
+    if (Index <= 31) Bits |= 1u << Index;
+  }
+  Prop.SetOrd(Instance, Bits);
+}
+
+void TReader::ReadFixupValue(TPersistent* Instance, const TPropInfo& Prop) {
+  TPropFixup F;
+  F.Instance = Instance;
+  F.Holder = FInstance;
+  F.Prop = &Prop;
+  F.Name = ReadIdent();
+  F.Root = FRoot;
+  F.InstanceLabel = LabelOf(FInstance ? static_cast<TPersistent*>(FInstance) : Instance);
+  F.PropPath = FPropPath;
+  FFixups->push_back(std::move(F));
+}
+
+void TReader::ReadMethodValue(TPersistent* Instance, const TPropInfo& Prop) {
+  if (NextValue() == vaNil) {
+    ReadValue();
+    Prop.SetMethod(Instance, TMethod{});
+    return;
+  }
+  std::string Name = ReadIdent();
+  const TMethodInfo* M = FRoot->ClassType().FindMethod(Name);
+  // A handler of another signature would be called with the wrong arguments: refuse it.
+  bool SameSignature = M && (M->Signature == Prop.Type ||
+                             (M->Signature && Prop.Type && M->Signature->Name == Prop.Type->Name));
+  if (!SameSignature) InvalidPropertyValue();
+  Prop.SetMethod(Instance, TMethod{M->Code, FRoot});
+}
+
+void TReader::ReadCollection(TCollection* Collection) {
+  KLV_NESTED_SCOPE();
+  Collection->BeginUpdate();
+  TScopeExit EndUpdate([&] { Collection->EndUpdate(); });
+  if (!EndOfList()) Collection->Clear();
+  while (!EndOfList()) {
+    TValueType V = NextValue();
+    if (V == vaInt8 || V == vaInt16 || V == vaInt32) ReadInteger();  // the stored order index is not used
+    CheckValue(vaList);
+    TCollectionItem* Item = Collection->Add();
+    while (!EndOfList()) ReadProperty(Item);
+    ReadValue();
+  }
+  ReadValue();
+}
+
+// --- References ----------------------------------------------------------------------------
+
+void TReader::FixupReferences() {
+  std::vector<TPropFixup> Fixups = std::move(*FFixups);
+  FFixups->clear();
+  for (TPropFixup& F : Fixups) {
+    if (TComponent* Target = FindNestedComponent(F.Root, F.Name)) {
+      SetFixedUpReference(F.Instance, *F.Prop, Target, F.InstanceLabel, F.PropPath);
+      continue;
+    }
+    size_t Dot = F.Name.find('.');
+    if (Dot == std::string::npos) {
+      // A name that nothing carries leaves the property empty; it is not an error.
+      SetFixedUpReference(F.Instance, *F.Prop, nullptr, F.InstanceLabel, F.PropPath);
+      continue;
+    }
+    std::lock_guard<std::recursive_mutex> Guard(GlobalFixupLock());
+    GlobalFixups().push_back(TGlobalFixup{F.Instance, F.Holder, F.Prop, F.Name.substr(Dot + 1),
+                                          F.Name.substr(0, Dot), F.Root, F.InstanceLabel, F.PropPath});
+    if (F.Holder) F.Holder->FreeNotification(&Watcher());
+  }
+}
+
+void GlobalFixupReferences() {
+  std::vector<TGlobalFixup> Ready;
+  std::vector<TComponent*> Targets;
+  {
+    std::lock_guard<std::recursive_mutex> Guard(GlobalFixupLock());
+    auto& L = GlobalFixups();
+    for (auto It = L.begin(); It != L.end();) {
+      TComponent* GlobalRoot = FindGlobalComponent(It->RootName);
+      TComponent* Target = GlobalRoot && !GlobalRoot->ComponentState().Contains(csReading)
+                               ? FindNestedComponent(GlobalRoot, It->Name)
+                               : nullptr;
+      if (!Target) {
+        ++It;
+        continue;
+      }
+      Ready.push_back(std::move(*It));
+      Targets.push_back(Target);
+      It = L.erase(It);
+    }
+    for (const TGlobalFixup& F : Ready)
+      if (F.Holder) ReleaseHolderIfDone(F.Holder);
+  }
+  for (size_t I = 0; I < Ready.size(); ++I)
+    SetFixedUpReference(Ready[I].Instance, *Ready[I].Prop, Targets[I], Ready[I].InstanceLabel, Ready[I].PropPath);
+}
+
+void RemoveFixupReferences(TComponent* Root) {
+  std::lock_guard<std::recursive_mutex> Guard(GlobalFixupLock());
+  auto& L = GlobalFixups();
+  std::vector<TComponent*> Holders;
+  for (auto It = L.begin(); It != L.end();) {
+    if (It->ReadRoot == Root) {
+      Holders.push_back(It->Holder);
+      It = L.erase(It);
+    } else {
+      ++It;
+    }
+  }
+  for (TComponent* H : Holders)
+    if (H) ReleaseHolderIfDone(H);
+}
+
+// --- Loading forms -------------------------------------------------------------------------
+
+bool InternalReadComponentRes(const std::string& ResName, TComponent* Instance) {
+  auto Data = FindResource(ResName, RT_RCDATA);
+  if (!Data) return false;
+  TBufferStream Stream(Data->data(), Data->size());
+  TReader Reader(Stream);
+  Reader.ReadRootComponent(Instance);
+  return true;
+}
+
+bool InitInheritedComponent(TComponent* Instance, const TMetaClass& RootAncestor) {
+  TGlobalNameSpaceLock Lock;
+  TComponentState State = Instance->ComponentState();
+  bool OpenContext = !State.Contains(csLoading) && !State.Contains(csInline);
+  std::vector<TComponent*> Loaded;
+  std::vector<TComponent*>* Previous = GlobalLoaded;
+  if (OpenContext) GlobalLoaded = &Loaded;
+  TScopeExit CloseContext([&] {
+    if (OpenContext) GlobalLoaded = Previous;
+  });
+
+  // The most basic class's description first, down to the instance's own class.
+  std::vector<const TMetaClass*> Chain;
+  for (const TMetaClass* C = &Instance->ClassType(); C && C != &RootAncestor && C != &TComponent::StaticClass();
+       C = C->Parent())
+    Chain.push_back(C);
+  bool Found = false;
+  for (auto It = Chain.rbegin(); It != Chain.rend(); ++It)
+    if (InternalReadComponentRes((*It)->Name(), Instance)) Found = true;
+
+  if (OpenContext) {
+    std::vector<TComponent*> Pass = Loaded;
+    for (TComponent* C : Pass) C->Loaded();
+  }
+  return Found;
+}
+#undef KLV_NESTED_SCOPE
