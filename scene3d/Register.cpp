@@ -1,0 +1,16 @@
+#include "scene3d/Register.h"
+
+#include "scene3d/Camera.h"
+#include "scene3d/Cylinder.h"
+#include "scene3d/Dummy.h"
+#include "scene3d/Layer3D.h"
+#include "scene3d/Light.h"
+#include "scene3d/MaterialSource.h"
+#include "scene3d/Viewport3D.h"
+
+void RegisterScene3DClasses() {
+  for (const TMetaClass* C : {&TViewport3D::StaticClass(), &TDummy::StaticClass(), &TCamera::StaticClass(),
+                              &TLight::StaticClass(), &TCylinder::StaticClass(), &TLayer3D::StaticClass(),
+                              &TColorMaterialSource::StaticClass()})
+    RegisterClass(*C);
+}
