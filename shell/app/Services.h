@@ -29,6 +29,8 @@ class IApplicationService {
   virtual void Terminate() = 0;
   virtual bool Terminating() = 0;
   virtual bool Running() = 0;
+  // Ends a WaitMessage of the main thread; safe from any thread.
+  virtual void WakeMainThread() = 0;
 };
 
 // Periodic timers delivered as messages of the event loop.
@@ -62,6 +64,8 @@ class IWindowService {
   // its position.
   virtual void SetClientSize(TCommonCustomForm* AForm, const TSizeF& ASize) = 0;
   virtual float GetWindowScale(TCommonCustomForm* AForm) = 0;
+  // Marks ARect of the client area (logical pixels) for the next paint.
+  virtual void InvalidateWindowRect(TCommonCustomForm* AForm, const TRectF& ARect) = 0;
 };
 
 enum class TScreenOrientation { Portrait, Landscape, InvertedPortrait, InvertedLandscape };

@@ -234,6 +234,12 @@ void TCommonCustomForm::ResizeHandle() { Realign(); }
 
 void TCommonCustomForm::Realign() {}
 
+void TCommonCustomForm::InvalidateRect(const TRectF& R) {
+  if (FHandle) FWinService->InvalidateWindowRect(this, R);
+}
+
+void TCommonCustomForm::PaintRects(const std::vector<TRectF>&) {}
+
 void TCommonCustomForm::StoreBounds(int32_t ALeft, int32_t ATop, int32_t AWidth, int32_t AHeight) {
   bool Moved = ALeft != FLeft || ATop != FTop;
   bool Sized = AWidth != FWidth || AHeight != FHeight;

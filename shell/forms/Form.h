@@ -118,6 +118,11 @@ class TCommonCustomForm : public TTreeObject {
 
   // Lays out the children in the client area.
   virtual void Realign();
+  // Marks R (logical client coordinates) for the next paint.
+  void InvalidateRect(const TRectF& R);
+  // Paints the given rectangles of the client area; the platform calls it for a paint
+  // message. The base form has nothing of its own to draw.
+  virtual void PaintRects(const std::vector<TRectF>& Rects);
 
   TNotifyEvent OnCreate() const { return FOnCreate; }
   void SetOnCreate(TNotifyEvent Value) { FOnCreate = Value; }

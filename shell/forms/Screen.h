@@ -12,7 +12,8 @@ class IFormApplication {
  public:
   virtual ~IFormApplication() = default;
   virtual TCommonCustomForm* GetMainForm() const = 0;
-  virtual void Terminate() = 0;
+  // Asks the program to end; whether it is ending.
+  virtual bool Terminate() = 0;
 };
 
 class TScreen {

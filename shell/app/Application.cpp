@@ -1,0 +1,247 @@
+#include "shell/app/Application.h"
+
+#include <cmath>
+#include <cstdio>
+#include <exception>
+
+#include "shell/core/PlatformServices.h"
+
+TApplication* Application = nullptr;
+
+namespace {
+std::function<void()>& InitProc() {
+  static std::function<void()> Proc;
+  return Proc;
+}
+
+IApplicationService* AppService() { return TPlatformServices::Current().Find<IApplicationService>(); }
+
+// The message of the innermost exception nested in E (std::throw_with_nested) that is one of
+// ours; E's own message when that one has none.
+std::string BaseExceptionMessage(const Exception& E) {
+  const Exception* Base = &E;
+  std::exception_ptr Keep;  // keeps the nested exception object alive while Base points to it
+  for (;;) {
+    auto* Nested = dynamic_cast<const std::nested_exception*>(Base);
+    if (!Nested || !Nested->nested_ptr()) break;
+    std::exception_ptr Inner = Nested->nested_ptr();
+    const Exception* Next = nullptr;
+    try {
+      std::rethrow_exception(Inner);
+    } catch (const Exception& X) {
+      Next = &X;
+    } catch (...) {
+    }
+    if (!Next) break;
+    Keep = Inner;
+    Base = Next;
+  }
+  return Base->Message().empty() ? E.Message() : Base->Message();
+}
+
+void ShowErrorBox(const std::string& Text) {
+  if (auto* Dialogs = TPlatformServices::Current().Find<IDialogService>())
+    Dialogs->ShowErrorBox(Text);
+  else
+    std::fprintf(stderr, "%s\n", Text.c_str());
+}
+}  // namespace
+
+const TMetaClass& TApplication::StaticClass() {
+  return ClassRecord<TApplication>("TApplication", &TComponent::StaticClass(), [](auto&) {});
+}
+
+TApplication::TApplication(TComponent* AOwner)
+    : TComponent(AOwner), FFormFactor(std::make_unique<TApplicationFormFactor>()) {
+  TScreen::Current().SetApplication(this);
+}
+
+TApplication::~TApplication() {
+  StopActionTimer();
+  if (TScreen::Current().Application() == this) TScreen::Current().SetApplication(nullptr);
+}
+
+void TApplication::SetInitProc(std::function<void()> Proc) { InitProc() = std::move(Proc); }
+
+void TApplication::Initialize() {
+  if (InitProc()) InitProc()();
+}
+
+void TApplication::CreateForm(const TMetaClass& InstanceClass, std::function<void(TComponent*)> SetReference) {
+  if (!FRealCreateFormsDone) {
+    FCreateForms.push_back({&InstanceClass, std::move(SetReference)});
+    return;
+  }
+  CreateFormNow(InstanceClass, SetReference);
+}
+
+TComponent* TApplication::CreateFormNow(const TMetaClass& InstanceClass,
+                                        const std::function<void(TComponent*)>& SetReference) {
+  TComponent* Instance = nullptr;
+  try {
+    Instance = InstanceClass.Create(this);
+    // The variable refers to the form while its description is read and OnCreate runs.
+    SetReference(Instance);
+    if (auto* Form = dynamic_cast<TCommonCustomForm*>(Instance)) Form->AfterConstruction();
+  } catch (...) {
+    SetReference(nullptr);
+    if (Instance) Instance->Free();
+    throw;
+  }
+  return Instance;
+}
+
+void TApplication::RealCreateForms() {
+  if (auto* Screen = TPlatformServices::Current().Find<IScreenService>()) {
+    TSizeF Size = Screen->GetScreenSize();
+    FFormFactor->SetWidth(static_cast<int32_t>(std::nearbyint(Size.Width)));
+    FFormFactor->SetHeight(static_cast<int32_t>(std::nearbyint(Size.Height)));
+  }
+  if (!FRealCreateFormsDone) {
+    FRealCreateFormsDone = true;
+    for (TFormRegistration& R : FCreateForms) R.Instance = CreateFormNow(*R.InstanceClass, R.SetReference);
+  }
+  if (!FMainForm) {
+    for (const TFormRegistration& R : FCreateForms)
+      if (auto* Form = dynamic_cast<TCommonCustomForm*>(R.Instance)) {
+        FMainForm = Form;
+        break;
+      }
+    if (FMainForm) FMainForm->SetVisible(true);
+  }
+}
+
+void TApplication::Run() {
+  IApplicationService& Service = TPlatformServices::Current().Get<IApplicationService>();
+  FRunning = true;
+  try {
+    Service.Run();
+  } catch (...) {
+    FRunning = false;
+    DoneApplication();
+    throw;
+  }
+  FRunning = false;
+  DoneApplication();
+}
+
+void TApplication::DoneApplication() {
+  StopActionTimer();
+  TScreen::Current().SetActiveForm(nullptr);
+  FMainForm = nullptr;
+  DestroyComponents();
+  CheckSynchronize();
+}
+
+void TApplication::HandleMessage() {
+  IApplicationService& Service = TPlatformServices::Current().Get<IApplicationService>();
+  if (!Service.HandleMessage()) Idle();
+}
+
+void TApplication::Idle() {
+  bool Done = true;
+  try {
+    DoIdle(Done);
+  } catch (...) {
+    HandleException(this);
+  }
+  if (CheckSynchronize()) Done = false;
+  if (Done) TPlatformServices::Current().Get<IApplicationService>().WaitMessage();
+}
+
+void TApplication::DoIdle(bool& Done) {
+  Done = true;
+  if (FOnIdle) FOnIdle(this, Done);
+  FIdleDone = Done;
+  // There are no action lists to update, so a zero delay has nothing to do at once; the
+  // timer below still marks the idle passes.
+  UpdateActionTimer();
+}
+
+void TApplication::UpdateActionTimer() {
+  if (FIdleDone && FActionUpdateDelay >= 1) {
+    if (FActionTimer != 0 && FActionTimerInterval == FActionUpdateDelay) return;
+    StopActionTimer();
+    if (auto* Timers = TPlatformServices::Current().Find<ITimerService>()) {
+      FActionTimer = Timers->CreateTimer(FActionUpdateDelay, TTimerProc(this, &TApplication::ActionUpdateTick));
+      FActionTimerInterval = FActionUpdateDelay;
+    }
+  } else {
+    StopActionTimer();
+  }
+}
+
+void TApplication::StopActionTimer() {
+  if (FActionTimer == 0) return;
+  if (auto* Timers = TPlatformServices::Current().Find<ITimerService>()) Timers->DestroyTimer(FActionTimer);
+  FActionTimer = 0;
+}
+
+void TApplication::ActionUpdateTick() {
+  // Forms would update their actions here after a completed idle pass; the tick ends that
+  // pass so that the next idle step starts a new one.
+  if (FIdleDone) FIdleDone = false;
+}
+
+bool TApplication::Terminate() {
+  IApplicationService* Service = AppService();
+  if (!Service) return false;
+  if (!Service->Terminating()) {
+    for (const auto& Proc : FTerminateProcs)
+      if (!Proc()) return false;
+    StopActionTimer();
+    Service->Terminate();
+  }
+  return Service->Terminating();
+}
+
+void TApplication::HandleException(TObject* Sender) {
+  std::exception_ptr Current = std::current_exception();
+  if (!Current) {
+    try {
+      throw EArgumentNilException("Handled null exception");
+    } catch (...) {
+      HandleException(Sender);
+    }
+    return;
+  }
+  try {
+    std::rethrow_exception(Current);
+  } catch (const EAbort&) {
+    // Dropped silently: it only unwinds.
+  } catch (const Exception& E) {
+    if (FOnException)
+      FOnException(Sender, E);
+    else
+      ShowException(E);
+  } catch (const std::exception& E) {
+    // Not one of ours: shown as it is, without the message rules.
+    ShowErrorBox(E.what());
+  } catch (...) {
+    ShowErrorBox("Unknown exception");
+  }
+}
+
+void TApplication::ShowException(const Exception& E) {
+  std::string Text = BaseExceptionMessage(E);
+  if (!Text.empty() && static_cast<unsigned char>(Text.back()) > '.') Text += '.';
+  ShowErrorBox(Text);
+}
+
+void TApplication::Queue(std::function<void()> Proc) {
+  {
+    std::lock_guard<std::mutex> Lock(FSyncLock);
+    FSyncQueue.push_back(std::move(Proc));
+  }
+  if (IApplicationService* Service = AppService()) Service->WakeMainThread();
+}
+
+bool TApplication::CheckSynchronize() {
+  std::vector<std::function<void()>> Calls;
+  {
+    std::lock_guard<std::mutex> Lock(FSyncLock);
+    Calls.swap(FSyncQueue);
+  }
+  for (auto& Call : Calls) Call();
+  return !Calls.empty();
+}

@@ -1,0 +1,344 @@
+#include "shell/platform/Platform.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "shell/app/Application.h"
+#include "shell/core/Exceptions.h"
+#include "shell/core/PlatformServices.h"
+#include "shell/forms/Form.h"
+
+namespace {
+TPlatform* GCurrent = nullptr;
+
+template <typename I>
+void Register(I* Service) {
+  TPlatformServices::Current().AddPlatformService(I::ServiceName(), Service);
+}
+template <typename I>
+void Unregister() {
+  TPlatformServices::Current().RemovePlatformService(I::ServiceName());
+}
+}  // namespace
+
+TPlatform* TPlatform::Current() { return GCurrent; }
+
+TPlatform::TPlatform(std::unique_ptr<TPlatformBackend> ABackend) : FBackend(std::move(ABackend)) {
+  GCurrent = this;
+  FBackend->Attach(*this);
+  Register<IApplicationService>(this);
+  Register<ITimerService>(this);
+  Register<IWindowService>(this);
+  Register<IScreenService>(this);
+  Register<IDialogService>(this);
+  if (!Application) {
+    Application = new TApplication(nullptr);
+    FOwnsApplication = true;
+  }
+}
+
+TPlatform::~TPlatform() {
+  if (FOwnsApplication && Application) {
+    Application->Free();
+    Application = nullptr;
+  }
+  Unregister<IDialogService>();
+  Unregister<IScreenService>();
+  Unregister<IWindowService>();
+  Unregister<ITimerService>();
+  Unregister<IApplicationService>();
+  if (GCurrent == this) GCurrent = nullptr;
+}
+
+// ---------------------------------------------------------------------------------------------
+// The loop
+
+void TPlatform::Run() {
+  FRunning = true;
+  Application->RealCreateForms();
+  while (!Application->Terminated()) {
+    try {
+      Application->HandleMessage();
+    } catch (...) {
+      Application->HandleException(this);
+    }
+  }
+  FRunning = false;
+}
+
+bool TPlatform::HandleMessage() {
+  FBackend->Poll();
+  CheckTimers();
+  TMessage Message;
+  bool Quit = false;
+  TPlatformWindow* Paint = nullptr;
+  uintptr_t Tick = 0;
+  if (!PeekMessage(Message, Quit, Paint, Tick)) return false;
+  if (Quit) {
+    if (Application) Application->SetTerminated(true);
+    return true;
+  }
+  struct TDispatchGuard {
+    TPlatform& P;
+    ~TDispatchGuard() {
+      --P.FDispatching;
+      // A termination asked for during the dispatch ends the loop after it.
+      if (P.FIsPostQuitMessage) P.FQuitPosted = true;
+    }
+  } Guard{*this};
+  ++FDispatching;
+  if (Paint)
+    DispatchPaint(*Paint);
+  else if (Tick)
+    TimerCallBackProc(Tick);
+  else
+    Dispatch(Message);
+  return true;
+}
+
+bool TPlatform::PeekMessage(TMessage& Message, bool& Quit, TPlatformWindow*& Paint, uintptr_t& Tick) {
+  if (!FPosted.empty()) {
+    Message = std::move(FPosted.front());
+    FPosted.pop_front();
+    return true;
+  }
+  if (FQuitPosted) {
+    FQuitPosted = false;
+    Quit = true;
+    return true;
+  }
+  for (const auto& W : FWindows)
+    if (W->Visible() && W->NeedsPaint()) {
+      Paint = W.get();
+      return true;
+    }
+  TPeriodic* First = nullptr;
+  for (auto& [ID, T] : FPeriodic)
+    if (T.Pending && (!First || T.FellDue < First->FellDue)) {
+      First = &T;
+      Tick = ID;
+    }
+  if (!First) return false;
+  First->Pending = false;
+  return true;
+}
+
+bool TPlatform::HasMessage() {
+  CheckTimers();
+  if (!FPosted.empty() || FQuitPosted) return true;
+  for (const auto& W : FWindows)
+    if (W->Visible() && W->NeedsPaint()) return true;
+  for (const auto& [ID, T] : FPeriodic)
+    if (T.Pending) return true;
+  return false;
+}
+
+void TPlatform::WaitMessage() {
+  if (HasMessage()) return;
+  FBackend->Wait(NextTimerDue());
+}
+
+void TPlatform::PostMessage(TMessage Message) { FPosted.push_back(std::move(Message)); }
+
+void TPlatform::Dispatch(const TMessage& Message) {
+  switch (Message.Kind) {
+    case TMessageKind::Call:
+      if (Message.Proc) Message.Proc();
+      break;
+    case TMessageKind::Close:
+      if (Message.Window) Message.Window->Form()->Close();
+      break;
+  }
+}
+
+void TPlatform::DispatchPaint(TPlatformWindow& Window) {
+  std::vector<TRectF> Rects = Window.TakeInvalid();
+  std::vector<TRectF>& During = Window.InPaintUpdateRects();
+  Rects.insert(Rects.end(), During.begin(), During.end());
+  During.clear();
+  Window.SetPainting(true);
+  struct TPaintGuard {
+    TPlatformWindow& W;
+    ~TPaintGuard() {
+      W.SetPainting(false);
+      // What was invalidated during the second pass waits for the next paint message.
+      for (const TRectF& R : W.InPaintUpdateRects()) W.Invalidate(R);
+      W.InPaintUpdateRects().clear();
+    }
+  } Guard{Window};
+  Window.Form()->PaintRects(Rects);
+  if (!During.empty()) {
+    std::vector<TRectF> More;
+    More.swap(During);
+    Window.Form()->PaintRects(More);
+  }
+}
+
+void TPlatform::Terminate() {
+  FRunning = false;
+  FTerminating = true;
+  StopAllTimers();
+  FIsPostQuitMessage = true;
+  // Outside a dispatch nothing else would post the quit message.
+  if (FDispatching == 0) FQuitPosted = true;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Timers
+
+uintptr_t TPlatform::CreateTimer(int32_t Interval, TTimerProc TimerFunc) {
+  if (FTerminating || Interval <= 0 || !TimerFunc.Assigned()) return 0;
+  // The system refuses timers beyond its limit.
+  if (FPeriodic.size() >= FBackend->TimerLimit()) return 0;
+  uintptr_t TimerID = FNextTimerID++;
+  FPeriodic[TimerID] = TPeriodic{Interval, FBackend->Now() + Interval};
+  auto Handle = static_cast<uintptr_t>(static_cast<uint32_t>(FHandleCounter.fetch_add(16) + 16));
+  FTimerData.push_back({TimerID, Handle, TimerFunc});
+  return Handle;
+}
+
+bool TPlatform::DestroyTimer(uintptr_t Timer) {
+  bool Result = false;
+  for (size_t I = FTimerData.size(); I-- > 0;)
+    if (FTimerData[I].TimerHandle == Timer) {
+      Result = FPeriodic.erase(FTimerData[I].TimerID) > 0;
+      FTimerData.erase(FTimerData.begin() + static_cast<std::ptrdiff_t>(I));
+    }
+  return Result;
+}
+
+void TPlatform::StopAllTimers() {
+  std::vector<uintptr_t> Handles;
+  for (const TWin32TimerInfo& R : FTimerData)
+    if (R.TimerHandle != 0) Handles.push_back(R.TimerHandle);
+  for (size_t I = Handles.size(); I-- > 0;) {
+    try {
+      DestroyTimer(Handles[I]);
+    } catch (...) {
+    }
+  }
+}
+
+void TPlatform::CheckTimers() {
+  double Now = FBackend->Now();
+  for (auto& [ID, T] : FPeriodic) {
+    if (T.NextDue > Now) continue;
+    if (!T.Pending) {
+      T.Pending = true;
+      T.FellDue = T.NextDue;
+    }
+    // Periods that passed while the tick waited are dropped; the timer keeps its phase.
+    T.NextDue += (std::floor((Now - T.NextDue) / T.Interval) + 1) * T.Interval;
+  }
+}
+
+double TPlatform::NextTimerDue() const {
+  double Due = TPlatformBackend::NoDeadline;
+  for (const auto& [ID, T] : FPeriodic) Due = std::min(Due, T.NextDue);
+  return Due;
+}
+
+int32_t TPlatform::TimerInterval(uintptr_t TimerID) const {
+  auto It = FPeriodic.find(TimerID);
+  return It == FPeriodic.end() ? 0 : It->second.Interval;
+}
+
+void TPlatform::TimerCallBackProc(uintptr_t TimerID) {
+  for (size_t I = FTimerData.size(); I-- > 0;) {
+    if (FTimerData[I].TimerID != TimerID) continue;
+    // A copy: the handler may destroy its own record.
+    TTimerProc Func = FTimerData[I].TimerFunc;
+    try {
+      Func();
+    } catch (const Exception&) {
+      if (!Application) throw;
+      Application->HandleException(nullptr);
+    }
+    return;
+  }
+}
+
+// ---------------------------------------------------------------------------------------------
+// Windows
+
+TPlatformWindow* TPlatform::FindWindow(TCommonCustomForm* AForm) const {
+  for (const auto& W : FWindows)
+    if (W->Form() == AForm) return W.get();
+  return nullptr;
+}
+
+TPlatformWindow& TPlatform::WindowOf(TCommonCustomForm* AForm) const {
+  TPlatformWindow* W = FindWindow(AForm);
+  if (!W) throw EInvalidOperation("Form has no window");
+  return *W;
+}
+
+TWindowHandle* TPlatform::CreateWindow(TCommonCustomForm* AForm) {
+  auto W = std::make_unique<TPlatformWindow>(AForm);
+  W->SetCaption(AForm->Caption());
+  FBackend->CreateNativeWindow(*W);
+  FWindows.push_back(std::move(W));
+  return FWindows.back().get();
+}
+
+void TPlatform::DestroyWindow(TCommonCustomForm* AForm) {
+  auto It = std::find_if(FWindows.begin(), FWindows.end(), [&](const auto& W) { return W->Form() == AForm; });
+  if (It == FWindows.end()) return;
+  FBackend->DestroyNativeWindow(**It);
+  FWindows.erase(It);
+}
+
+void TPlatform::ShowWindow(TCommonCustomForm* AForm) {
+  TPlatformWindow& W = WindowOf(AForm);
+  if (W.Visible()) return;
+  W.SetVisible(true);
+  FBackend->ShowNativeWindow(W);
+  // A window that appears needs all of its client area painted.
+  TSizeF Client = W.LogicalClientSize();
+  W.Invalidate(TRectF(0, 0, Client.Width, Client.Height));
+}
+
+void TPlatform::HideWindow(TCommonCustomForm* AForm) {
+  TPlatformWindow& W = WindowOf(AForm);
+  if (!W.Visible()) return;
+  W.SetVisible(false);
+  FBackend->HideNativeWindow(W);
+}
+
+void TPlatform::SetWindowCaption(TCommonCustomForm* AForm, const std::string& ACaption) {
+  TPlatformWindow& W = WindowOf(AForm);
+  W.SetCaption(ACaption);
+  FBackend->SetNativeCaption(W);
+}
+
+TRectF TPlatform::GetWindowRect(TCommonCustomForm* AForm) { return WindowOf(AForm).LogicalBounds(); }
+
+void TPlatform::SetWindowRect(TCommonCustomForm* AForm, const TRectF& ARect) {
+  TPlatformWindow& W = WindowOf(AForm);
+  TPhysicalRect Old = W.Bounds();
+  W.SetLogicalBounds(ARect);
+  if (W.Bounds() == Old) return;
+  FBackend->SetNativeBounds(W);
+  if (W.Bounds().Width() != Old.Width() || W.Bounds().Height() != Old.Height()) {
+    TSizeF Client = W.LogicalClientSize();
+    W.Invalidate(TRectF(0, 0, Client.Width, Client.Height));
+  }
+}
+
+TSizeF TPlatform::GetClientSize(TCommonCustomForm* AForm) { return WindowOf(AForm).LogicalClientSize(); }
+
+void TPlatform::SetClientSize(TCommonCustomForm* AForm, const TSizeF& ASize) {
+  TPlatformWindow& W = WindowOf(AForm);
+  TPhysicalRect Old = W.Bounds();
+  W.SetLogicalClientSize(ASize);
+  if (W.Bounds() == Old) return;
+  FBackend->SetNativeBounds(W);
+  TSizeF Client = W.LogicalClientSize();
+  W.Invalidate(TRectF(0, 0, Client.Width, Client.Height));
+}
+
+float TPlatform::GetWindowScale(TCommonCustomForm* AForm) { return WindowOf(AForm).Scale(); }
+
+void TPlatform::InvalidateWindowRect(TCommonCustomForm* AForm, const TRectF& ARect) {
+  WindowOf(AForm).Invalidate(ARect);
+}

@@ -1,0 +1,80 @@
+#pragma once
+// TPlatformWindow: the platform's record of a form's native window: its bounds and client
+// size in physical pixels, the frame the system adds, its scale, caption, visibility and the
+// rectangles waiting to be painted. The conversions between logical and physical pixels live
+// here, once for every back end.
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "shell/core/Geometry2D.h"
+#include "shell/forms/WindowHandle.h"
+
+class TCommonCustomForm;
+
+// A rectangle of whole physical pixels.
+struct TPhysicalRect {
+  int32_t Left = 0, Top = 0, Right = 0, Bottom = 0;
+  int32_t Width() const { return Right - Left; }
+  int32_t Height() const { return Bottom - Top; }
+  bool operator==(const TPhysicalRect&) const = default;
+};
+
+// What the system adds around the client area, in physical pixels.
+struct TFrameExtents {
+  int32_t Left = 0, Top = 0, Right = 0, Bottom = 0;
+};
+
+class TPlatformWindow : public TWindowHandle {
+ public:
+  explicit TPlatformWindow(TCommonCustomForm* AForm) : FForm(AForm) {}
+
+  TCommonCustomForm* Form() const { return FForm; }
+
+  // The outer rectangle, physical and logical.
+  const TPhysicalRect& Bounds() const { return FBounds; }
+  TRectF LogicalBounds() const;
+  void SetLogicalBounds(const TRectF& R);
+  // The client area: physical is the outer size less the frame.
+  int32_t ClientWidth() const { return FBounds.Width() - FFrame.Left - FFrame.Right; }
+  int32_t ClientHeight() const { return FBounds.Height() - FFrame.Top - FFrame.Bottom; }
+  TSizeF LogicalClientSize() const;
+  // Client area of (Ceil(W × scale), Ceil(H × scale)) physical pixels; the window keeps its
+  // position.
+  void SetLogicalClientSize(const TSizeF& S);
+
+  float Scale() const { return FScale; }
+  const std::string& Caption() const { return FCaption; }
+  bool Visible() const { return FVisible; }
+
+  // Set by the back end when the native window is created or changes.
+  void SetBounds(const TPhysicalRect& R) { FBounds = R; }
+  void SetFrame(const TFrameExtents& F) { FFrame = F; }
+  const TFrameExtents& Frame() const { return FFrame; }
+  void SetScale(float Value) { FScale = Value; }
+  void SetCaption(const std::string& Value) { FCaption = Value; }
+  void SetVisible(bool Value) { FVisible = Value; }
+
+  // Paint bookkeeping, in logical client coordinates.
+  void Invalidate(const TRectF& R);
+  bool NeedsPaint() const { return !FInvalid.empty(); }
+  std::vector<TRectF> TakeInvalid();
+  bool Painting() const { return FPainting; }
+  void SetPainting(bool Value) { FPainting = Value; }
+  // Rectangles invalidated while the window was painting.
+  std::vector<TRectF>& InPaintUpdateRects() { return FInPaintUpdateRects; }
+
+  // The back end's own data for the native window.
+  void* Native = nullptr;
+
+ private:
+  TCommonCustomForm* FForm;
+  TPhysicalRect FBounds;
+  TFrameExtents FFrame;
+  float FScale = 1;
+  std::string FCaption;
+  bool FVisible = false;
+  bool FPainting = false;
+  std::vector<TRectF> FInvalid;
+  std::vector<TRectF> FInPaintUpdateRects;
+};

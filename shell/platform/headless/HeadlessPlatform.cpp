@@ -1,0 +1,79 @@
+#include "shell/platform/headless/HeadlessPlatform.h"
+
+#include <algorithm>
+#include <cstdio>
+
+#include "shell/app/Application.h"
+
+THeadlessBackend::THeadlessBackend(THeadlessOptions Options) : FOptions(std::move(Options)) {}
+
+void THeadlessBackend::Wait(double Deadline) {
+  if (FTarget > FNow) {
+    FNow = std::min(Deadline, FTarget);
+    return;
+  }
+  FInWait = true;
+  struct TWaitGuard {
+    bool& Flag;
+    ~TWaitGuard() { Flag = false; }
+  } Guard{FInWait};
+  if (FDriver) {
+    FDriver();
+    return;
+  }
+  // Nothing will ever happen again: the program ends as when its window is closed.
+  if (Application) Application->Terminate();
+}
+
+void THeadlessBackend::Advance(double Ms) {
+  FTarget = std::max(FTarget, FNow) + Ms;
+  if (!FInWait) RunUntilTarget();
+}
+
+void THeadlessBackend::RunUntilTarget() {
+  while (!(Application && Application->Terminated())) {
+    if (FNow >= FTarget && !FPlatform->HasMessage()) break;
+    if (Application)
+      Application->HandleMessage();
+    else if (!FPlatform->HandleMessage())
+      FPlatform->WaitMessage();
+  }
+}
+
+void THeadlessBackend::ShowErrorBox(const std::string& Text) {
+  FErrorBoxes.push_back(Text);
+  if (FOptions.PrintErrorBoxes) {
+    std::printf("error box: %s\n", Text.c_str());
+    std::fflush(stdout);
+  }
+}
+
+void THeadlessBackend::CreateNativeWindow(TPlatformWindow& Window) {
+  Window.SetScale(FOptions.Scale);
+  Window.SetFrame(FOptions.Frame);
+  Window.SetBounds(FOptions.DefaultWindow);
+}
+
+TSizeF THeadlessBackend::ScreenSize() {
+  return {static_cast<float>(FOptions.ScreenWidth) / FOptions.Scale,
+          static_cast<float>(FOptions.ScreenHeight) / FOptions.Scale};
+}
+
+TRectF THeadlessBackend::WorkArea() {
+  TSizeF S = ScreenSize();
+  return {0, 0, S.Width, S.Height};
+}
+
+std::vector<TTimerRecordInfo> THeadlessBackend::TimerRecords() const {
+  std::vector<TTimerRecordInfo> Records;
+  for (const TWin32TimerInfo& R : FPlatform->TimerData())
+    Records.push_back({R.TimerHandle, FPlatform->TimerInterval(R.TimerID), R.TimerFunc.Data()});
+  return Records;
+}
+
+THeadlessBackend& InstallHeadlessPlatform(THeadlessOptions Options) {
+  // Lives until the process ends: the application and its forms may be freed at exit by code
+  // that still needs the services.
+  static TPlatform* Platform = new TPlatform(std::make_unique<THeadlessBackend>(std::move(Options)));
+  return static_cast<THeadlessBackend&>(Platform->Backend());
+}

@@ -1,0 +1,103 @@
+#pragma once
+// The headless back end: the shared platform loop on a virtual clock, with windows that exist
+// only as records. Nothing sleeps and nothing depends on the machine, so a run is the same
+// every time.
+//
+// Driving a program (the API for tools and tests):
+//
+//   THeadlessBackend& Headless = InstallHeadlessPlatform();   // before the main block
+//   Headless.SetDriver([&] { ...run one script command... });
+//   Application->Initialize(); ... Application->CreateForm(...); Application->Run();
+//
+// - The driver is called whenever the loop would wait: every message of the current virtual
+//   moment has been handled (posted messages, paints, due ticks) and no advance is under
+//   way. Each call runs one command between two passes of the loop and returns; the loop
+//   then handles whatever the command caused before it calls the driver again.
+// - Advance(Ms) from the driver moves virtual time Ms milliseconds forward: the loop stops
+//   the clock at each moment a timer falls due, delivers that tick (and everything it
+//   causes) through the same loop, and calls the driver again once the time has been reached.
+//   Outside the loop (no Run under way), Advance runs the loop itself until then.
+// - The driver ends the program with Application->Terminate() (the script's end or its quit
+//   command): every timer stops, the quit message ends Run, and the forms are freed as at a
+//   real exit. Without a driver, a loop with nothing left to do ends the program likewise.
+// - TimerRecords() lists the timer service's records in order: handle, interval and the
+//   object whose method the timer calls (a TTimer, or the application for its
+//   action-update timer).
+// - Error boxes print one line "error box: TEXT" on standard output and are kept in
+//   ErrorBoxes().
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "shell/platform/Backend.h"
+#include "shell/platform/Platform.h"
+#include "shell/platform/PlatformWindow.h"
+
+struct THeadlessOptions {
+  // Monitor DPI / 96 for every window.
+  float Scale = 1;
+  // The screen in physical pixels; the work area is all of it.
+  int32_t ScreenWidth = 1920;
+  int32_t ScreenHeight = 1080;
+  // Where the system puts a new window and how big it makes it, in physical pixels.
+  TPhysicalRect DefaultWindow{100, 100, 900, 700};
+  // What the system adds around a window's client area.
+  TFrameExtents Frame;
+  size_t TimerLimit = 10000;
+  // Whether error boxes are printed on standard output.
+  bool PrintErrorBoxes = true;
+};
+
+// One record of the timer service, for listing.
+struct TTimerRecordInfo {
+  uintptr_t Handle;
+  int32_t Interval;
+  TObject* Owner;
+};
+
+class THeadlessBackend : public TPlatformBackend {
+ public:
+  explicit THeadlessBackend(THeadlessOptions Options = {});
+
+  double Now() override { return FNow; }
+  void Poll() override {}
+  void Wait(double Deadline) override;
+  void Wake() override {}
+  size_t TimerLimit() override { return FOptions.TimerLimit; }
+  void ShowErrorBox(const std::string& Text) override;
+
+  void CreateNativeWindow(TPlatformWindow& Window) override;
+  void DestroyNativeWindow(TPlatformWindow&) override {}
+  void ShowNativeWindow(TPlatformWindow&) override {}
+  void HideNativeWindow(TPlatformWindow&) override {}
+  void SetNativeCaption(TPlatformWindow&) override {}
+  void SetNativeBounds(TPlatformWindow&) override {}
+
+  TSizeF ScreenSize() override;
+  TRectF WorkArea() override;
+  float ScreenScale() override { return FOptions.Scale; }
+
+  // The driver API (see above).
+  void SetDriver(std::function<void()> Driver) { FDriver = std::move(Driver); }
+  void Advance(double Ms);
+  double VirtualTime() const { return FNow; }
+  std::vector<TTimerRecordInfo> TimerRecords() const;
+  const std::vector<std::string>& ErrorBoxes() const { return FErrorBoxes; }
+  void ClearErrorBoxes() { FErrorBoxes.clear(); }
+  const THeadlessOptions& Options() const { return FOptions; }
+
+ private:
+  void RunUntilTarget();
+
+  THeadlessOptions FOptions;
+  double FNow = 0;
+  double FTarget = 0;
+  bool FInWait = false;
+  std::function<void()> FDriver;
+  std::vector<std::string> FErrorBoxes;
+};
+
+// Creates the process's platform object on the headless back end (once; later calls return
+// the same back end).
+THeadlessBackend& InstallHeadlessPlatform(THeadlessOptions Options = {});
