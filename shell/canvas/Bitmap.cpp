@@ -1,0 +1,243 @@
+#include "shell/canvas/Bitmap.h"
+
+#include <cairo.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cstring>
+
+#include "shell/canvas/CanvasManager.h"
+
+namespace {
+uint64_t NextBitmapId() {
+  static std::atomic<uint64_t> Counter{0};
+  return ++Counter;
+}
+
+uint32_t Premultiply(TAlphaColor C) {
+  const uint32_t A = C >> 24;
+  if (A == 255) return C;
+  if (A == 0) return 0;
+  auto Channel = [A](uint32_t V) { return (V * A + 127) / 255; };
+  return (A << 24) | (Channel((C >> 16) & 0xFF) << 16) | (Channel((C >> 8) & 0xFF) << 8) | Channel(C & 0xFF);
+}
+
+TAlphaColor Unpremultiply(uint32_t P) {
+  const uint32_t A = P >> 24;
+  if (A == 255) return P;
+  if (A == 0) return 0;
+  auto Channel = [A](uint32_t V) { return std::min<uint32_t>(255, (V * 255 + A / 2) / A); };
+  return (A << 24) | (Channel((P >> 16) & 0xFF) << 16) | (Channel((P >> 8) & 0xFF) << 8) | Channel(P & 0xFF);
+}
+
+std::string Reason(cairo_status_t Status) { return cairo_status_to_string(Status); }
+
+// Cairo's PNG reader and writer work through callbacks; these bridge to memory.
+struct TReadCursor {
+  const uint8_t* Data;
+  size_t Size;
+  size_t Pos = 0;
+};
+cairo_status_t ReadBytes(void* Closure, unsigned char* Out, unsigned int Length) {
+  auto* C = static_cast<TReadCursor*>(Closure);
+  if (C->Size - C->Pos < Length) return CAIRO_STATUS_READ_ERROR;
+  std::memcpy(Out, C->Data + C->Pos, Length);
+  C->Pos += Length;
+  return CAIRO_STATUS_SUCCESS;
+}
+cairo_status_t WriteBytes(void* Closure, const unsigned char* In, unsigned int Length) {
+  static_cast<std::vector<uint8_t>*>(Closure)->insert(static_cast<std::vector<uint8_t>*>(Closure)->end(), In, In + Length);
+  return CAIRO_STATUS_SUCCESS;
+}
+}  // namespace
+
+TAlphaColor TBitmapData::GetPixel(int X, int Y) const { return Unpremultiply(Scanline(Y)[X]); }
+
+void TBitmapData::SetPixel(int X, int Y, TAlphaColor Color) const { Scanline(Y)[X] = Premultiply(Color); }
+
+const TMetaClass& TBitmap::StaticClass() {
+  return ClassRecord<TBitmap>("TBitmap", &TPersistent::StaticClass(), [](auto&) {});
+}
+
+TBitmap::TBitmap() : FId(NextBitmapId()) {}
+
+TBitmap::TBitmap(int AWidth, int AHeight) : TBitmap() { SetSize(AWidth, AHeight); }
+
+TBitmap::~TBitmap() {
+  // The canvas refers to the bitmap; it goes first.
+  FCanvas.reset();
+  FreeSurface();
+}
+
+void TBitmap::FreeSurface() {
+  if (FSurface) cairo_surface_destroy(FSurface);
+  FSurface = nullptr;
+}
+
+void TBitmap::AdoptSurface(cairo_surface_t* Surface) {
+  FreeSurface();
+  FSurface = Surface;
+  FWidth = cairo_image_surface_get_width(Surface);
+  FHeight = cairo_image_surface_get_height(Surface);
+}
+
+void TBitmap::SetBitmapScale(float Value) { FBitmapScale = Value; }
+
+void TBitmap::SetSize(int AWidth, int AHeight) {
+  AWidth = std::max(AWidth, 0);
+  AHeight = std::max(AHeight, 0);
+  if (AWidth == FWidth && AHeight == FHeight) return;
+  FreeSurface();
+  FWidth = FHeight = 0;
+  if (AWidth > 0 && AHeight > 0) {
+    cairo_surface_t* S = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, AWidth, AHeight);
+    if (cairo_surface_status(S) != CAIRO_STATUS_SUCCESS) {
+      cairo_surface_destroy(S);
+      throw EBitmapSizeTooBig("Bitmap size too big");
+    }
+    AdoptSurface(S);
+  }
+  BitmapChanged();
+}
+
+void TBitmap::BitmapChanged() {
+  ++FChangeStamp;
+  OnChange(this);
+}
+
+void TBitmap::Clear(TAlphaColor Color) {
+  TBitmapData D;
+  if (!Map(TMapAccess::Write, D)) return;
+  const uint32_t P = Premultiply(Color);
+  for (int Y = 0; Y < D.Height; ++Y) std::fill_n(D.Scanline(Y), D.Width, P);
+  Unmap(D);
+}
+
+bool TBitmap::Map(TMapAccess Access, TBitmapData& Data) {
+  if (!FSurface) return false;
+  cairo_surface_flush(FSurface);
+  Data.Data = cairo_image_surface_get_data(FSurface);
+  Data.Pitch = cairo_image_surface_get_stride(FSurface);
+  Data.Width = FWidth;
+  Data.Height = FHeight;
+  Data.Access = Access;
+  return true;
+}
+
+void TBitmap::Unmap(TBitmapData& Data) {
+  if (!Data.Data) return;
+  const bool Written = Data.Access != TMapAccess::Read;
+  Data = TBitmapData{};
+  if (Written && FSurface) {
+    cairo_surface_mark_dirty(FSurface);
+    BitmapChanged();
+  }
+}
+
+TAlphaColor TBitmap::Pixel(int X, int Y) {
+  TBitmapData D;
+  if (X < 0 || Y < 0 || X >= FWidth || Y >= FHeight || !Map(TMapAccess::Read, D)) return 0;
+  const TAlphaColor C = D.GetPixel(X, Y);
+  Unmap(D);
+  return C;
+}
+
+TCanvas* TBitmap::Canvas() {
+  if (!FCanvas) FCanvas = TCanvasManager::CreateFromBitmap(*this);
+  return FCanvas.get();
+}
+
+bool TBitmap::EqualsBitmap(TBitmap& Other) {
+  if (FWidth != Other.FWidth || FHeight != Other.FHeight) return false;
+  TBitmapData A, B;
+  if (!Map(TMapAccess::Read, A)) return true;  // both empty
+  Other.Map(TMapAccess::Read, B);
+  bool Same = true;
+  for (int Y = 0; Y < FHeight && Same; ++Y)
+    Same = std::memcmp(A.Scanline(Y), B.Scanline(Y), static_cast<size_t>(FWidth) * 4) == 0;
+  Unmap(A);
+  Other.Unmap(B);
+  return Same;
+}
+
+void TBitmap::Assign(TPersistent* Source) {
+  auto* Other = dynamic_cast<TBitmap*>(Source);
+  if (!Other) {
+    TPersistent::Assign(Source);
+    return;
+  }
+  if (Other == this) return;
+  FBitmapScale = Other->FBitmapScale;
+  if (Other->IsEmpty()) {
+    SetSize(0, 0);
+    return;
+  }
+  if (FWidth == Other->FWidth && FHeight == Other->FHeight && EqualsBitmap(*Other)) return;
+  // Resizing already reports a change; the copy below reports the new pixels.
+  FreeSurface();
+  FWidth = FHeight = 0;
+  AdoptSurface(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, Other->FWidth, Other->FHeight));
+  TBitmapData Src, Dst;
+  Other->Map(TMapAccess::Read, Src);
+  Map(TMapAccess::Write, Dst);
+  for (int Y = 0; Y < FHeight; ++Y) std::memcpy(Dst.Scanline(Y), Src.Scanline(Y), static_cast<size_t>(FWidth) * 4);
+  Other->Unmap(Src);
+  Unmap(Dst);
+}
+
+void TBitmap::SaveToFile(const std::string& FileName) {
+  if (!FSurface) throw EBitmapSavingFailed(Format("Saving bitmap failed (%s)", {FileName + ": empty bitmap"}));
+  cairo_surface_flush(FSurface);
+  const cairo_status_t Status = cairo_surface_write_to_png(FSurface, FileName.c_str());
+  if (Status != CAIRO_STATUS_SUCCESS)
+    throw EBitmapSavingFailed(Format("Saving bitmap failed (%s)", {FileName + ": " + Reason(Status)}));
+}
+
+std::vector<uint8_t> TBitmap::SaveToPNG() {
+  if (!FSurface) throw EBitmapSavingFailed(Format("Saving bitmap failed (%s)", {"empty bitmap"}));
+  cairo_surface_flush(FSurface);
+  std::vector<uint8_t> Bytes;
+  const cairo_status_t Status = cairo_surface_write_to_png_stream(FSurface, WriteBytes, &Bytes);
+  if (Status != CAIRO_STATUS_SUCCESS) throw EBitmapSavingFailed(Format("Saving bitmap failed (%s)", {Reason(Status)}));
+  return Bytes;
+}
+
+namespace {
+// PNG files without alpha load as 24-bit surfaces; drawing keeps one format, so convert.
+cairo_surface_t* ToARGB32(cairo_surface_t* Loaded) {
+  if (cairo_image_surface_get_format(Loaded) == CAIRO_FORMAT_ARGB32) return Loaded;
+  cairo_surface_t* S = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, cairo_image_surface_get_width(Loaded),
+                                                  cairo_image_surface_get_height(Loaded));
+  cairo_t* Cr = cairo_create(S);
+  cairo_set_operator(Cr, CAIRO_OPERATOR_SOURCE);
+  cairo_set_source_surface(Cr, Loaded, 0, 0);
+  cairo_paint(Cr);
+  cairo_destroy(Cr);
+  cairo_surface_destroy(Loaded);
+  cairo_surface_flush(S);
+  return S;
+}
+}  // namespace
+
+void TBitmap::LoadFromFile(const std::string& FileName) {
+  cairo_surface_t* S = cairo_image_surface_create_from_png(FileName.c_str());
+  if (cairo_surface_status(S) != CAIRO_STATUS_SUCCESS) {
+    const std::string Why = Reason(cairo_surface_status(S));
+    cairo_surface_destroy(S);
+    throw EBitmapLoadingFailed(Format("Loading bitmap failed (%s)", {FileName + ": " + Why}));
+  }
+  AdoptSurface(ToARGB32(S));
+  BitmapChanged();
+}
+
+void TBitmap::LoadFromPNG(const uint8_t* Data, size_t Size) {
+  TReadCursor Cursor{Data, Size};
+  cairo_surface_t* S = cairo_image_surface_create_from_png_stream(ReadBytes, &Cursor);
+  if (cairo_surface_status(S) != CAIRO_STATUS_SUCCESS) {
+    const std::string Why = Reason(cairo_surface_status(S));
+    cairo_surface_destroy(S);
+    throw EBitmapLoadingFailed(Format("Loading bitmap failed (%s)", {Why}));
+  }
+  AdoptSurface(ToARGB32(S));
+  BitmapChanged();
+}

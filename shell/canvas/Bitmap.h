@@ -1,0 +1,119 @@
+#pragma once
+// TBitmap: pixels that a canvas draws from and into. Storage is 32-bit premultiplied ARGB in
+// native byte order (B, G, R, A in memory on little-endian machines), rows top first, so that
+// opaque colours are kept exactly; colours read and written through TBitmapData are plain
+// (not premultiplied) TAlphaColor values.
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "shell/core/AlphaColor.h"
+#include "shell/core/Exceptions.h"
+#include "shell/core/Geometry2D.h"
+#include "shell/core/Persistent.h"
+
+struct _cairo_surface;
+class TCanvas;
+
+class EBitmapLoadingFailed : public Exception {
+ public:
+  using Exception::Exception;
+  const char* ClassName() const noexcept override { return "EBitmapLoadingFailed"; }
+};
+class EBitmapSavingFailed : public Exception {
+ public:
+  using Exception::Exception;
+  const char* ClassName() const noexcept override { return "EBitmapSavingFailed"; }
+};
+class EBitmapSizeTooBig : public Exception {
+ public:
+  using Exception::Exception;
+  const char* ClassName() const noexcept override { return "EBitmapSizeTooBig"; }
+};
+
+enum class TMapAccess { Read, Write, ReadWrite };
+
+// A mapped view of a bitmap's pixels, valid until Unmap.
+struct TBitmapData {
+  uint8_t* Data = nullptr;
+  int Pitch = 0;  // bytes from one row to the next
+  int Width = 0;
+  int Height = 0;
+  TMapAccess Access = TMapAccess::Read;
+
+  uint32_t* Scanline(int Y) const { return reinterpret_cast<uint32_t*>(Data + static_cast<ptrdiff_t>(Y) * Pitch); }
+  // The pixel at (X, Y) without premultiplication.
+  TAlphaColor GetPixel(int X, int Y) const;
+  // Stores Color premultiplied.
+  void SetPixel(int X, int Y, TAlphaColor Color) const;
+};
+
+class TBitmap : public TPersistent {
+  KLV_CLASS(TBitmap)
+ public:
+  TBitmap();
+  TBitmap(int AWidth, int AHeight);
+  ~TBitmap() override;
+  TBitmap(const TBitmap&) = delete;
+  TBitmap& operator=(const TBitmap&) = delete;
+
+  int Width() const { return FWidth; }
+  int Height() const { return FHeight; }
+  // Pixels per logical unit; a canvas of the bitmap draws at this scale.
+  float BitmapScale() const { return FBitmapScale; }
+  void SetBitmapScale(float Value);
+  bool IsEmpty() const { return FWidth == 0 || FHeight == 0; }
+  TRectF Bounds() const { return {0, 0, static_cast<float>(FWidth), static_cast<float>(FHeight)}; }
+  // New size with transparent pixels; a size with a zero side leaves the bitmap empty. A size
+  // the drawing library cannot hold raises EBitmapSizeTooBig "Bitmap size too big".
+  void SetSize(int AWidth, int AHeight);
+
+  // Every pixel becomes Color.
+  void Clear(TAlphaColor Color);
+  // Direct access to the pixels; Unmap after writing tells drawers and listeners.
+  bool Map(TMapAccess Access, TBitmapData& Data);
+  void Unmap(TBitmapData& Data);
+  // Reads one pixel (a convenience for tests and tools; a mapped view is faster).
+  TAlphaColor Pixel(int X, int Y);
+
+  // The canvas that draws into this bitmap, made on first use and kept while the bitmap lives.
+  TCanvas* Canvas();
+
+  // Same size and pixels.
+  bool EqualsBitmap(TBitmap& Other);
+  // Copies size, scale and pixels.
+  void Assign(TPersistent* Source) override;
+
+  // PNG through Cairo, to and from files and bytes. Failures raise EBitmapLoadingFailed /
+  // EBitmapSavingFailed with the reason.
+  void SaveToFile(const std::string& FileName);
+  std::vector<uint8_t> SaveToPNG();
+  void LoadFromFile(const std::string& FileName);
+  void LoadFromPNG(const uint8_t* Data, size_t Size);
+
+  // Identifies this bitmap for the life of the process (addresses may be reused).
+  uint64_t Id() const { return FId; }
+  // Counts every change of size or pixels, so that holders of derived data can tell.
+  uint64_t ChangeStamp() const { return FChangeStamp; }
+  // Called after the pixels changed (a canvas ending its scene, an Unmap for writing).
+  void BitmapChanged();
+
+  // The Cairo image surface of the pixels, or none while empty; for the canvas only.
+  _cairo_surface* Surface() const { return FSurface; }
+
+  TNotifyEvent OnChange;
+
+ private:
+  void AdoptSurface(_cairo_surface* Surface);
+  void FreeSurface();
+
+  const uint64_t FId;
+  _cairo_surface* FSurface = nullptr;
+  int FWidth = 0;
+  int FHeight = 0;
+  float FBitmapScale = 1;
+  uint64_t FChangeStamp = 0;
+  std::unique_ptr<TCanvas> FCanvas;
+};

@@ -1,0 +1,7 @@
+#pragma once
+// The canvas class drawn with Cairo (image surfaces for bitmaps and window buffers) and Pango
+// (text). Its types stay in CanvasCairo.cpp.
+#include "shell/canvas/CanvasManager.h"
+
+// "TCanvasCairo": supports clip rectangles.
+const TCanvasClass& CairoCanvasClass();

@@ -1,0 +1,166 @@
+#include <gtest/gtest.h>
+
+#include <cstdio>
+
+#include "CanvasTestUtil.h"
+
+namespace {
+using namespace canvastest;
+
+// A bitmap whose every pixel differs from its neighbours.
+void Pattern(TBitmap& Bmp) {
+  TBitmapData D;
+  ASSERT_TRUE(Bmp.Map(TMapAccess::Write, D));
+  for (int Y = 0; Y < D.Height; ++Y)
+    for (int X = 0; X < D.Width; ++X)
+      D.SetPixel(X, Y, 0xFF000000u | static_cast<uint32_t>((X * 7 + Y * 13) & 0xFF) << 16 |
+                           static_cast<uint32_t>((X * 31) & 0xFF) << 8 | static_cast<uint32_t>((Y * 17) & 0xFF));
+  Bmp.Unmap(D);
+}
+
+TEST(Bitmap, StartsEmptyAndResizesToTransparentPixels) {
+  TBitmap B;
+  EXPECT_TRUE(B.IsEmpty());
+  TBitmapData D;
+  EXPECT_FALSE(B.Map(TMapAccess::Read, D));
+  B.SetSize(3, 2);
+  EXPECT_EQ(B.Width(), 3);
+  EXPECT_EQ(B.Height(), 2);
+  EXPECT_EQ(B.Pixel(2, 1), 0u);
+  EXPECT_EQ(B.BitmapScale(), 1.0f);
+  B.SetSize(0, 5);
+  EXPECT_TRUE(B.IsEmpty());
+  EXPECT_EQ(B.Width(), 0);
+}
+
+TEST(Bitmap, PixelsArePremultipliedInsideAndPlainOutside) {
+  TBitmap B(2, 1);
+  TBitmapData D;
+  ASSERT_TRUE(B.Map(TMapAccess::Write, D));
+  D.SetPixel(0, 0, 0xFF102030);
+  D.SetPixel(1, 0, 0x80FF0000);
+  EXPECT_EQ(D.Scanline(0)[0], 0xFF102030u) << "opaque colours are kept exactly";
+  EXPECT_EQ(D.Scanline(0)[1], 0x80800000u) << "stored premultiplied: Cairo's ARGB32";
+  B.Unmap(D);
+  EXPECT_EQ(B.Pixel(1, 0), 0x80FF0000u);
+}
+
+TEST(Bitmap, WritingThroughAMapReportsAChange) {
+  TBitmap B(1, 1);
+  const uint64_t Stamp = B.ChangeStamp();
+  TBitmapData D;
+  B.Map(TMapAccess::Read, D);
+  B.Unmap(D);
+  EXPECT_EQ(B.ChangeStamp(), Stamp);
+  B.Map(TMapAccess::Write, D);
+  B.Unmap(D);
+  EXPECT_EQ(B.ChangeStamp(), Stamp + 1);
+}
+
+TEST(Bitmap, PngRoundTripKeepsOpaquePixels) {
+  TBitmap B(17, 9);
+  Pattern(B);
+  const std::vector<uint8_t> Png = B.SaveToPNG();
+  ASSERT_GT(Png.size(), 8u);
+  EXPECT_EQ(Png[1], 'P');
+  TBitmap Back;
+  Back.LoadFromPNG(Png.data(), Png.size());
+  EXPECT_TRUE(Back.EqualsBitmap(B));
+
+  const std::string File = testing::TempDir() + "canvas_bitmap_test.png";
+  B.SaveToFile(File);
+  TBitmap FromFile;
+  FromFile.LoadFromFile(File);
+  EXPECT_TRUE(FromFile.EqualsBitmap(B));
+  std::remove(File.c_str());
+}
+
+TEST(Bitmap, BadPngBytesRaiseTheLoadingError) {
+  const uint8_t Junk[] = {1, 2, 3, 4, 5, 6, 7, 8, 9};
+  TBitmap B(2, 2);
+  try {
+    B.LoadFromPNG(Junk, sizeof Junk);
+    FAIL() << "no exception";
+  } catch (const EBitmapLoadingFailed& E) {
+    EXPECT_EQ(E.Message().rfind("Loading bitmap failed (", 0), 0u) << E.Message();
+  }
+  EXPECT_EQ(B.Width(), 2) << "a failed load leaves the bitmap as it was";
+  TBitmap Empty;
+  EXPECT_THROW(Empty.SaveToPNG(), EBitmapSavingFailed);
+}
+
+TEST(Bitmap, AssignCopiesSizeScaleAndPixels) {
+  TBitmap A(5, 4);
+  Pattern(A);
+  A.SetBitmapScale(2);
+  TBitmap B;
+  B.Assign(&A);
+  EXPECT_TRUE(B.EqualsBitmap(A));
+  EXPECT_EQ(B.BitmapScale(), 2.0f);
+  B.Clear(0);
+  EXPECT_FALSE(B.EqualsBitmap(A)) << "a copy, not shared pixels";
+}
+
+TEST(DrawBitmap, HighSpeedTakesTheNearestPixel) {
+  TBitmap Checker(2, 2);
+  TBitmapData D;
+  Checker.Map(TMapAccess::Write, D);
+  D.SetPixel(0, 0, 0xFF000000);
+  D.SetPixel(1, 0, 0xFFFFFFFF);
+  D.SetPixel(0, 1, 0xFFFFFFFF);
+  D.SetPixel(1, 1, 0xFF000000);
+  Checker.Unmap(D);
+
+  TTarget Fast(8, 8), Smooth(8, 8);
+  for (auto [T, HighSpeed] : {std::pair{&Fast, true}, std::pair{&Smooth, false}}) {
+    ASSERT_TRUE(T->Canvas->BeginScene());
+    T->Canvas->DrawBitmap(Checker, Checker.Bounds(), TRectF(0, 0, 8, 8), 1, HighSpeed);
+    T->Canvas->EndScene();
+  }
+  int FastGreys = 0, SmoothGreys = 0;
+  for (int Y = 0; Y < 8; ++Y)
+    for (int X = 0; X < 8; ++X) {
+      const int F = R(Fast.At(X, Y)), S = R(Smooth.At(X, Y));
+      FastGreys += F != 0 && F != 255;
+      SmoothGreys += S != 0 && S != 255;
+      // Nearest: the source pixel under the target pixel's centre.
+      const bool White = (X / 4) != (Y / 4);
+      EXPECT_EQ(Fast.At(X, Y), White ? 0xFFFFFFFFu : 0xFF000000u) << X << "," << Y;
+    }
+  EXPECT_EQ(FastGreys, 0);
+  EXPECT_GT(SmoothGreys, 0) << "linear interpolation blends neighbouring source pixels";
+  // Near the middle of the smooth picture the four source pixels mix to mid grey.
+  EXPECT_NEAR(R(Smooth.At(3, 3)), 255 * 0.375, 24);
+}
+
+TEST(DrawBitmap, OneToOneAtAnyScaleCopiesPixelsExactly) {
+  TBitmap Frame(63, 44);
+  Pattern(Frame);
+  for (float Scale : {1.0f, 2.0f}) {
+    TTarget T(63, 44, Scale);
+    ASSERT_TRUE(T.Canvas->BeginScene());
+    // The viewport draws its frame over its logical rectangle: pixels land one to one.
+    T.Canvas->DrawBitmap(Frame, Frame.Bounds(), TRectF(0, 0, 63 / Scale, 44 / Scale), 1, true);
+    T.Canvas->EndScene();
+    EXPECT_TRUE(T.Bitmap.EqualsBitmap(Frame)) << "scale " << Scale;
+  }
+}
+
+TEST(DrawBitmap, SourceRectangleOpacityAndEmptyBitmaps) {
+  TBitmap Src(4, 1);
+  TBitmapData D;
+  Src.Map(TMapAccess::Write, D);
+  for (int X = 0; X < 4; ++X) D.SetPixel(X, 0, X < 2 ? 0xFFFF0000 : 0xFF0000FF);
+  Src.Unmap(D);
+  TTarget T(2, 1);
+  ASSERT_TRUE(T.Canvas->BeginScene());
+  T.Canvas->DrawBitmap(Src, TRectF(2, 0, 4, 1), TRectF(0, 0, 2, 1), 0.5f, true);
+  TBitmap Empty;
+  T.Canvas->DrawBitmap(Empty, TRectF(0, 0, 1, 1), TRectF(0, 0, 2, 1), 1, true);
+  T.Canvas->EndScene();
+  EXPECT_NEAR(A(T.At(0, 0)), 128, 1);
+  EXPECT_EQ(B(T.At(1, 0)), 255);
+  EXPECT_EQ(R(T.At(1, 0)), 0) << "only the source rectangle's blue half";
+}
+
+}  // namespace
