@@ -60,6 +60,7 @@ const TMetaClass& TControl::StaticClass() {
     B.Property("Height", &TControl::Height, &TControl::SetHeight).Stored([](const TControl&) { return false; });
     B.Property("TabOrder", &TControl::TabOrder, &TControl::SetTabOrder).Default(-1);
     B.Property("TabStop", &TControl::TabStop, &TControl::SetTabStop).Default(true);
+    B.Property("StyleName", &TControl::StyleName, &TControl::SetStyleName);
     B.Property("Visible", &TControl::Visible, &TControl::SetVisible).Default(true);
     auto Notify = [&B](const char* Name, TNotifyEvent TControl::*Field) {
       B.Property(
@@ -188,7 +189,7 @@ void TControl::SetBounds(float X, float Y, float AWidth, float AHeight) {
   if (!PosChanged && !SizeChanged) return;
   Repaint();
   if (SizeChanged) SizeChanged = DoSetSize(AWidth, AHeight);
-  if (PosChanged) FPosition->SetPointNoChange(TPointF(X, Y));
+  if (PosChanged) SetPositionSilently(TPointF(X, Y));
   if (!PosChanged && !SizeChanged) return;
   AfterBoundsChange(SizeChanged);
 }
@@ -204,12 +205,22 @@ void TControl::AfterBoundsChange(bool SizeChanged) {
   Repaint();
 }
 
+void TControl::SetPositionSilently(const TPointF& Value) {
+  TNotifyEvent Saved = FPosition->OnChange;
+  FPosition->OnChange = nullptr;
+  FPosition->SetPoint(Value);
+  FPosition->OnChange = Saved;
+  FKnownPosition = Value;
+}
+
 void TControl::PositionChanged(TObject*) {
   // The position object holds the new point already; paint over the old place first.
-  TPointF New = FPosition->Point();
-  FPosition->SetPointNoChange(FPosition->OldPoint());
-  Repaint();
-  FPosition->SetPointNoChange(New);
+  if (FRoot) {
+    TPointF Delta = FKnownPosition - FPosition->Point();
+    TRectF Old = AbsoluteRect();
+    FRoot->AddUpdateRect(Old.Offset(Delta.X, Delta.Y));
+  }
+  FKnownPosition = FPosition->Point();
   AfterBoundsChange(false);
 }
 

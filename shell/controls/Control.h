@@ -6,8 +6,8 @@
 #include <string>
 
 #include "shell/controls/InputTypes.h"
-#include "shell/controls/Position.h"
 #include "shell/controls/Root.h"
+#include "shell/core/Position.h"
 #include "shell/core/TreeObject.h"
 #include "shell/layout/Align.h"
 #include "shell/layout/Bounds.h"
@@ -25,6 +25,9 @@ class TControl : public TTreeObject, public IAlignRoot, public IAlignableObject 
   IRoot* Root() const { return FRoot; }
   // Whether the control is the applied style copy of its parent.
   bool IsStyleResource() const { return FIsStyleResource; }
+  // The name under which a style tree finds this control.
+  const std::string& StyleName() const { return FStyleName; }
+  void SetStyleName(const std::string& Value) { FStyleName = Value; }
   void SetIsStyleResource(bool Value) { FIsStyleResource = Value; }
 
   // --- Place and size ---
@@ -217,10 +220,12 @@ class TControl : public TTreeObject, public IAlignRoot, public IAlignableObject 
   void AfterBoundsChange(bool SizeChanged);
   void ParentRealign();
   void UpdateRoot();
+  void SetPositionSilently(const TPointF& Value);
   TSizeF AdjustedSize(float AWidth, float AHeight) const;
 
   IRoot* FRoot = nullptr;
   std::unique_ptr<TPosition> FPosition;
+  TPointF FKnownPosition;  // the position as last applied, to repaint the old place
   std::unique_ptr<TControlSize> FSize;
   std::unique_ptr<TPosition> FScale;
   std::unique_ptr<TBounds> FMargins;
@@ -249,6 +254,7 @@ class TControl : public TTreeObject, public IAlignRoot, public IAlignableObject 
   bool FLocked = false;
   int FFixedWidth = 0, FFixedHeight = 0;
   bool FIsStyleResource = false;
+  std::string FStyleName;
 
   bool FPressed = false;
   bool FDoubleClick = false;

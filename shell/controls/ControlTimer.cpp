@@ -1,4 +1,4 @@
-#include "shell/controls/TimerService.h"
+#include "shell/controls/ControlTimer.h"
 
 #include "shell/core/PlatformServices.h"
 

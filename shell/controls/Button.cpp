@@ -1,0 +1,120 @@
+#include "shell/controls/Button.h"
+
+const TMetaClass& TCustomButton::StaticClass() {
+  return ClassRecord<TCustomButton>("TCustomButton", &TPresentedTextControl::StaticClass(), [](auto& B) {
+    B.Property("CanFocus", &TCustomButton::CanFocus, &TCustomButton::SetCanFocus).Default(true);
+    B.Property("IsPressed", &TCustomButton::IsPressed, &TCustomButton::SetIsPressed).Default(false);
+    B.Property("ModalResult", &TCustomButton::ModalResult, &TCustomButton::SetModalResult).Default(0);
+    B.Property("RepeatClick", &TCustomButton::RepeatClick, &TCustomButton::SetRepeatClick).Default(false);
+    B.Property("StaysPressed", &TCustomButton::StaysPressed, &TCustomButton::SetStaysPressed).Default(false);
+  });
+}
+
+TCustomButton::TCustomButton(TComponent* AOwner) : TPresentedTextControl(AOwner) {
+  ResetDefaultSize();
+  SetCanFocus(true);
+  SetAutoCapture(true);
+}
+
+void TCustomButton::BeforeDestruction() {
+  FRepeatTimer.Stop();
+  TPresentedTextControl::BeforeDestruction();
+}
+
+void TCustomButton::SetPressedState(bool Value) {
+  if (Value == FIsPressed) return;
+  FIsPressed = Value;
+  ApplyTriggerEffect("IsPressed");
+  Repaint();
+}
+
+void TCustomButton::SetIsPressed(bool Value) {
+  if (FStaysPressed) SetPressedState(Value);
+}
+
+void TCustomButton::ToggleStaysPressed() { SetIsPressed(!FIsPressed); }
+
+void TCustomButton::SetStaysPressed(bool Value) {
+  if (Value == FStaysPressed) return;
+  FStaysPressed = Value;
+  if (!Value) SetPressedState(false);
+}
+
+void TCustomButton::Click() {
+  TPresentedTextControl::Click();
+  if (FModalResult != 0 && Root()) Root()->SetModalResult(FModalResult);
+}
+
+void TCustomButton::DblClick() {
+  TPresentedTextControl::DblClick();
+  Click();
+}
+
+void TCustomButton::MouseDown(TMouseButton Button, TShiftState Shift, float X, float Y) {
+  TPresentedTextControl::MouseDown(Button, Shift, X, Y);
+  if (Button != mbLeft) return;
+  FPressing = true;
+  if (FStaysPressed) {
+    FIsPressed = !FIsPressed;
+  } else {
+    FIsPressed = true;
+    if (FRepeatClick) FRepeatTimer.Start(500, TTimerProc(this, &TCustomButton::RepeatDelayTimer));
+  }
+  ApplyTriggerEffect("IsPressed");
+  Repaint();
+}
+
+void TCustomButton::MouseMove(TShiftState Shift, float X, float Y) {
+  TPresentedTextControl::MouseMove(Shift, X, Y);
+  if (Shift.Contains(ssLeft) && FPressing && !FStaysPressed) SetPressedState(PointInObjectLocal(X, Y));
+}
+
+void TCustomButton::MouseUp(TMouseButton Button, TShiftState Shift, float X, float Y) {
+  if (FPressing) {
+    FRepeatTimer.Stop();
+    FPressing = false;
+    // A StaysPressed button keeps the state its press toggled it to.
+    if (!FStaysPressed) SetPressedState(false);
+  }
+  TPresentedTextControl::MouseUp(Button, Shift, X, Y);
+}
+
+void TCustomButton::KeyDown(uint16_t& Key, char32_t& KeyChar, TShiftState Shift) {
+  TPresentedTextControl::KeyDown(Key, KeyChar, Shift);
+  bool NoShiftKeys = (Shift * TShiftState{ssShift, ssAlt, ssCtrl}).Empty();
+  if (NoShiftKeys && (Key == vkReturn || Key == vkSpace || KeyChar == U' ')) {
+    Click();
+    Key = 0;
+    KeyChar = 0;
+  }
+}
+
+void TCustomButton::RepeatDelayTimer() {
+  FRepeatTimer.Start(100, TTimerProc(this, &TCustomButton::RepeatTimer));
+}
+
+void TCustomButton::RepeatTimer() {
+  if (Root() && Root()->GetCaptured() == this)
+    Click();
+  else
+    FRepeatTimer.Stop();
+}
+
+const TMetaClass& TButton::StaticClass() {
+  return ClassRecord<TButton>("TButton", &TCustomButton::StaticClass(), [](auto& B) {
+    B.Creatable();
+    B.Property("Cancel", &TButton::Cancel, &TButton::SetCancel).Default(false);
+    B.Property("Default", &TButton::Default, &TButton::SetDefault).Default(false);
+  });
+}
+
+TButton::TButton(TComponent* AOwner) : TCustomButton(AOwner) {}
+
+void TButton::AfterDialogKey(uint16_t& Key, TShiftState Shift) {
+  TCustomButton::AfterDialogKey(Key, Shift);
+  if (Key == 0 || !ParentedVisible() || !AbsoluteEnabled()) return;
+  if ((FDefault && Key == vkReturn) || (FCancel && Key == vkEscape)) {
+    Click();
+    Key = 0;
+  }
+}

@@ -1,0 +1,64 @@
+#pragma once
+// TCustomButton and TButton: a push button with Text that clicks on a release over it, on a
+// double click, on Enter or Space while focused, and (TButton) as the form's default or
+// cancel button.
+#include "shell/controls/ControlTimer.h"
+#include "shell/controls/PresentedControl.h"
+
+class TCustomButton : public TPresentedTextControl {
+  KLV_CLASS(TCustomButton)
+ public:
+  explicit TCustomButton(TComponent* AOwner);
+
+  bool IsPressed() const { return FIsPressed; }
+  // Only a StaysPressed button can be set pressed from code.
+  void SetIsPressed(bool Value);
+  void ToggleStaysPressed();
+  bool StaysPressed() const { return FStaysPressed; }
+  void SetStaysPressed(bool Value);
+  bool RepeatClick() const { return FRepeatClick; }
+  void SetRepeatClick(bool Value) { FRepeatClick = Value; }
+  int ModalResult() const { return FModalResult; }
+  void SetModalResult(int Value) { FModalResult = Value; }
+  bool Pressing() const { return FPressing; }
+
+  void Click() override;
+  void DblClick() override;
+  void MouseDown(TMouseButton Button, TShiftState Shift, float X, float Y) override;
+  void MouseMove(TShiftState Shift, float X, float Y) override;
+  void MouseUp(TMouseButton Button, TShiftState Shift, float X, float Y) override;
+  void KeyDown(uint16_t& Key, char32_t& KeyChar, TShiftState Shift) override;
+
+ protected:
+  TSizeF GetDefaultSize() const override { return {80, 22}; }
+  void BeforeDestruction() override;
+
+ private:
+  void SetPressedState(bool Value);
+  void RepeatDelayTimer();
+  void RepeatTimer();
+
+  bool FIsPressed = false;
+  bool FStaysPressed = false;
+  bool FRepeatClick = false;
+  int FModalResult = 0;
+  bool FPressing = false;
+  TControlTimer FRepeatTimer;
+};
+
+class TButton : public TCustomButton {
+  KLV_CLASS(TButton)
+ public:
+  explicit TButton(TComponent* AOwner);
+
+  bool Default() const { return FDefault; }
+  void SetDefault(bool Value) { FDefault = Value; }
+  bool Cancel() const { return FCancel; }
+  void SetCancel(bool Value) { FCancel = Value; }
+
+  void AfterDialogKey(uint16_t& Key, TShiftState Shift) override;
+
+ private:
+  bool FDefault = false;
+  bool FCancel = false;
+};

@@ -1,0 +1,171 @@
+#include "shell/controls/InputDispatcher.h"
+
+#include <algorithm>
+
+namespace {
+
+bool InSubtree(TControl* Top, TControl* C) { return C && (C == Top || Top->IsChild(C)); }
+
+TControl* HitIn(TControl* C, const TPointF& P) {
+  if (!C->Visible()) return nullptr;
+  const auto& Children = C->ChildList();
+  for (auto It = Children.rbegin(); It != Children.rend(); ++It)
+    if (auto* Child = dynamic_cast<TControl*>(*It))
+      if (TControl* Hit = HitIn(Child, P)) return Hit;
+  if (!C->HitTest()) return nullptr;
+  TPointF L = C->AbsoluteToLocal(P);
+  return C->PointInObjectLocal(L.X, L.Y) ? C : nullptr;
+}
+
+std::vector<TControl*> ControlsInTabOrder(const std::vector<TTreeObject*>& Children) {
+  std::vector<TControl*> List;
+  for (TTreeObject* Child : Children)
+    if (auto* C = dynamic_cast<TControl*>(Child)) List.push_back(C);
+  std::stable_sort(List.begin(), List.end(), [](TControl* A, TControl* B) {
+    auto Key = [](TControl* C) { return C->TabOrder() < 0 ? INT32_MAX : C->TabOrder(); };
+    return Key(A) < Key(B);
+  });
+  return List;
+}
+
+void CollectTabList(const std::vector<TTreeObject*>& Children, std::vector<TControl*>& Out) {
+  for (TControl* C : ControlsInTabOrder(Children)) {
+    if (!C->Visible() || !C->Enabled()) continue;
+    if (C->CanFocus() && C->TabStop()) Out.push_back(C);
+    CollectTabList(C->ChildList(), Out);
+  }
+}
+
+}  // namespace
+
+void TInputDispatcher::SetFocused(TControl* Value) {
+  if (Value == FFocused) return;
+  TControl* Old = FFocused;
+  FFocused = Value;
+  if (Old) Old->DoExit();
+  if (Value && FFocused == Value) Value->DoEnter();
+}
+
+void TInputDispatcher::SetHovered(TControl* Value) {
+  if (Value == FHovered) return;
+  TControl* Old = FHovered;
+  FHovered = Value;
+  if (Old) Old->DoMouseLeave();
+  if (Value && FHovered == Value) Value->DoMouseEnter();
+}
+
+void TInputDispatcher::ControlRemoved(TControl* Control) {
+  if (InSubtree(Control, FFocused)) FFocused = nullptr;
+  if (InSubtree(Control, FCaptured)) FCaptured = nullptr;
+  if (InSubtree(Control, FHovered)) FHovered = nullptr;
+  if (InSubtree(Control, FTarget)) FTarget = nullptr;
+}
+
+std::vector<TControl*> TInputDispatcher::TopControls() const {
+  std::vector<TControl*> List;
+  for (TTreeObject* Child : FRoot->ChildList())
+    if (auto* C = dynamic_cast<TControl*>(Child)) List.push_back(C);
+  return List;
+}
+
+TControl* TInputDispatcher::ObjectAtPoint(const TPointF& P) const {
+  std::vector<TControl*> Top = TopControls();
+  for (auto It = Top.rbegin(); It != Top.rend(); ++It)
+    if (TControl* Hit = HitIn(*It, P)) return Hit;
+  return nullptr;
+}
+
+void TInputDispatcher::MouseDown(TMouseButton Button, TShiftState Shift, float X, float Y) {
+  FMousePos = TPointF(X, Y);
+  TControl* C = ObjectAtPoint(FMousePos);
+  if (!C) return;
+  TPointF L = C->AbsoluteToLocal(FMousePos);
+  C->MouseDown(Button, Shift, L.X, L.Y);
+}
+
+void TInputDispatcher::MouseMove(TShiftState Shift, float X, float Y) {
+  FMousePos = TPointF(X, Y);
+  TControl* C = FCaptured;
+  if (!C) {
+    C = ObjectAtPoint(FMousePos);
+    SetHovered(C);
+    // An enter or leave handler may have taken the control away.
+    if (C && FHovered != C) return;
+  }
+  if (!C) return;
+  TPointF L = C->AbsoluteToLocal(FMousePos);
+  C->MouseMove(Shift, L.X, L.Y);
+}
+
+void TInputDispatcher::MouseUp(TMouseButton Button, TShiftState Shift, float X, float Y, bool DoClick) {
+  FMousePos = TPointF(X, Y);
+  FTarget = FCaptured ? FCaptured : ObjectAtPoint(FMousePos);
+  if (FTarget) {
+    TPointF L = FTarget->AbsoluteToLocal(FMousePos);
+    if (DoClick) FTarget->MouseClick(Button, Shift, L.X, L.Y);
+    // A click handler may have removed the control.
+    if (FTarget) FTarget->MouseUp(Button, Shift, L.X, L.Y);
+  }
+  FTarget = nullptr;
+  FCaptured = nullptr;
+}
+
+void TInputDispatcher::MouseWheel(TShiftState Shift, int WheelDelta, bool& Handled) {
+  Handled = false;
+  if (FCaptured) {
+    FCaptured->MouseWheel(Shift, WheelDelta, Handled);
+    return;
+  }
+  if (OnFormMouseWheel) OnFormMouseWheel(Shift, WheelDelta, Handled);
+  for (TControl* C = Handled ? nullptr : ObjectAtPoint(FMousePos); C && !Handled; C = C->ParentControl())
+    C->MouseWheel(Shift, WheelDelta, Handled);
+}
+
+void TInputDispatcher::KeyDown(uint16_t& Key, char32_t& KeyChar, TShiftState Shift) {
+  bool Dialog = KeyChar < 32 || Shift.Contains(ssAlt) || Shift.Contains(ssCtrl);
+  if (Dialog) {
+    if (FFocused) FFocused->DialogKey(Key, Shift);
+    for (TControl* C : TopControls()) {
+      if (Key == 0) break;
+      if (C->Visible() && C->Enabled()) C->DialogKey(Key, Shift);
+    }
+    if (Key == vkTab) {
+      SelectNext(!Shift.Contains(ssShift));
+      Key = 0;
+      KeyChar = 0;
+    }
+  }
+  if (Key == 0 && KeyChar == 0) return;
+  if (FFocused) FFocused->KeyDown(Key, KeyChar, Shift);
+  if ((Key != 0 || KeyChar != 0) && OnFormKeyDown) OnFormKeyDown(Key, KeyChar, Shift);
+  if (Dialog && Key != 0)
+    for (TControl* C : TopControls()) {
+      if (Key == 0) break;
+      if (C->Visible() && C->Enabled()) C->AfterDialogKey(Key, Shift);
+    }
+}
+
+void TInputDispatcher::KeyUp(uint16_t& Key, char32_t& KeyChar, TShiftState Shift) {
+  if (FFocused) FFocused->KeyUp(Key, KeyChar, Shift);
+  if ((Key != 0 || KeyChar != 0) && OnFormKeyUp) OnFormKeyUp(Key, KeyChar, Shift);
+}
+
+std::vector<TControl*> TInputDispatcher::TabList() const {
+  std::vector<TControl*> List;
+  CollectTabList(FRoot->ChildList(), List);
+  return List;
+}
+
+void TInputDispatcher::SelectNext(bool Forward) {
+  std::vector<TControl*> List = TabList();
+  if (List.empty()) return;
+  auto It = std::find(List.begin(), List.end(), FFocused);
+  size_t Index;
+  if (It == List.end())
+    Index = Forward ? 0 : List.size() - 1;
+  else {
+    size_t Current = static_cast<size_t>(It - List.begin());
+    Index = Forward ? (Current + 1) % List.size() : (Current + List.size() - 1) % List.size();
+  }
+  List[Index]->SetFocus();
+}

@@ -1,0 +1,61 @@
+#pragma once
+// TInputDispatcher: the form's side of input. A form owns one, forwards its mouse and key
+// input to it in logical client coordinates, and answers its IRoot focus, capture and hover
+// questions from it. It finds the control under the mouse, keeps the captured, focused and
+// hovered controls, orders clicks and double clicks, and runs dialog keys and Tab.
+#include <functional>
+#include <vector>
+
+#include "shell/controls/Control.h"
+
+class TInputDispatcher {
+ public:
+  // Root is the object whose children are the top-level controls (the form).
+  explicit TInputDispatcher(TTreeObject* ARoot) : FRoot(ARoot) {}
+
+  TControl* Focused() const { return FFocused; }
+  // Moves the focus: the old control's DoExit, then the new one's DoEnter.
+  void SetFocused(TControl* Value);
+  TControl* Captured() const { return FCaptured; }
+  void SetCaptured(TControl* Value) { FCaptured = Value; }
+  TControl* Hovered() const { return FHovered; }
+  void SetHovered(TControl* Value);
+  TPointF MousePos() const { return FMousePos; }
+  // Forgets Control and its subtree as focused, captured, hovered or current target.
+  void ControlRemoved(TControl* Control);
+
+  // The topmost visible control with HitTest under P (root coordinates): children before
+  // their parent, later children before earlier ones.
+  TControl* ObjectAtPoint(const TPointF& P) const;
+
+  void MouseDown(TMouseButton Button, TShiftState Shift, float X, float Y);
+  void MouseMove(TShiftState Shift, float X, float Y);
+  void MouseUp(TMouseButton Button, TShiftState Shift, float X, float Y, bool DoClick = true);
+  void MouseWheel(TShiftState Shift, int WheelDelta, bool& Handled);
+  // The mouse left the window: no control is under it any more.
+  void MouseLeave() { SetHovered(nullptr); }
+  void KeyDown(uint16_t& Key, char32_t& KeyChar, TShiftState Shift);
+  void KeyUp(uint16_t& Key, char32_t& KeyChar, TShiftState Shift);
+
+  // The focusable controls in tab order: by TabOrder within each parent (unset last, then
+  // child order), depth first.
+  std::vector<TControl*> TabList() const;
+  // Moves the focus to the next (or previous) control of the tab list, wrapping round.
+  void SelectNext(bool Forward);
+
+  // The form's own handlers: its OnKeyDown/OnKeyUp and its wheel event (sets Handled).
+  std::function<void(uint16_t& Key, char32_t& KeyChar, TShiftState Shift)> OnFormKeyDown, OnFormKeyUp;
+  std::function<void(TShiftState Shift, int WheelDelta, bool& Handled)> OnFormMouseWheel;
+
+ private:
+  std::vector<TControl*> TopControls() const;
+  bool TargetAlive() const { return FTarget != nullptr; }
+
+  TTreeObject* FRoot;
+  TControl* FFocused = nullptr;
+  TControl* FCaptured = nullptr;
+  TControl* FHovered = nullptr;
+  // The control an event is being delivered to; cleared if a handler removes it.
+  TControl* FTarget = nullptr;
+  TPointF FMousePos;
+};

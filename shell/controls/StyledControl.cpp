@@ -1,0 +1,170 @@
+#include "shell/controls/StyledControl.h"
+
+namespace {
+TStyledControl::TStyleLookupProc& LookupProc() {
+  static TStyledControl::TStyleLookupProc Proc;
+  return Proc;
+}
+}  // namespace
+
+const TMetaClass& TStyledControl::StaticClass() {
+  return ClassRecord<TStyledControl>("TStyledControl", &TControl::StaticClass(), [](auto& B) {
+    B.Property("StyleLookup", &TStyledControl::StyleLookup, &TStyledControl::SetStyleLookup);
+    B.Property(
+        "OnApplyStyleLookup", [](const TStyledControl& C) { return C.OnApplyStyleLookup; },
+        [](TStyledControl& C, const TNotifyEvent& E) { C.OnApplyStyleLookup = E; });
+  });
+}
+
+void TStyledControl::SetStyleLookupProc(TStyleLookupProc Proc) { LookupProc() = std::move(Proc); }
+
+TStyledControl::TStyledControl(TComponent* AOwner) : TControl(AOwner) {}
+
+void TStyledControl::BeforeDestruction() {
+  if (FResourceLink) {
+    FStyleState = TStyleState::Freeing;
+    FreeStyle();
+    FResourceLink = nullptr;
+  }
+  TControl::BeforeDestruction();
+}
+
+void TStyledControl::SetStyleLookup(const std::string& Value) {
+  if (Value == FStyleLookup) return;
+  FStyleLookup = Value;
+  NeedStyleLookup();
+  if (!IsLoading() && Root()) ApplyStyleLookup();
+}
+
+std::string TStyledControl::GenerateStyleName(const std::string& ClassName) {
+  std::string Name = ClassName;
+  if (Name.size() > 1 && Name.find("TCustom") != std::string::npos) Name.erase(0, 7);
+  if (Name.size() > 1 && (Name[0] == 'T' || Name[0] == 't')) Name.erase(0, 1);
+  return Name + "style";
+}
+
+std::string TStyledControl::GetDefaultStyleLookupName() const { return GenerateStyleName(ClassName()); }
+
+std::string TStyledControl::GetParentClassStyleLookupName() const {
+  const TMetaClass* Parent = ClassType().Parent();
+  return Parent ? GenerateStyleName(Parent->Name()) : std::string();
+}
+
+void TStyledControl::NeedStyleLookup() {
+  FNeedStyleLookup = true;
+  ReleaseStyle();
+  Repaint();
+}
+
+void TStyledControl::ReleaseStyle() {
+  if (!FResourceLink) return;
+  FStyleState = TStyleState::Freeing;
+  FreeStyle();
+  TControl* Link = FResourceLink;
+  FResourceLink = nullptr;
+  Link->Free();
+  SetAdjust(TAdjustType::None, TSizeF());
+  FStyleState = TStyleState::Unapplied;
+}
+
+TControl* TStyledControl::LookupStyleObject() {
+  if (!FStyleLookup.empty() && SameText(FStyleLookup, StyleName())) return nullptr;
+  return LookupProc() ? LookupProc()(*this) : nullptr;
+}
+
+void TStyledControl::ApplyStyleLookup() {
+  if (!FNeedStyleLookup || !Root() || IsDestroying()) return;
+  FNeedStyleLookup = false;
+  TControl* Copy = LookupStyleObject();
+  // Without a style the control keeps its stored size and draws nothing of its own.
+  if (!Copy) return;
+
+  BeginUpdate();
+  FStyleState = TStyleState::Applying;
+  try {
+    SetAdjust(AdjustType(), Copy->Size()->Size());
+    Copy->SetVisible(true);
+    Copy->SetAlign(TAlignLayout::None);
+    TRectF R = Copy->Margins()->PaddingRect(LocalRect());
+    Copy->SetBounds(R.Left, R.Top, R.Width(), R.Height());
+    Copy->SetAlign(TAlignLayout::Contents);
+    Copy->SetIsStyleResource(true);
+    Copy->SetLocked(true);
+    Copy->SetStored(false);
+    FResourceLink = Copy;
+    InsertObject(0, Copy);
+    ApplyStyle();
+    OnApplyStyleLookup(this);
+    FStyleState = TStyleState::Applied;
+  } catch (...) {
+    FStyleState = TStyleState::Error;
+    EndUpdate();
+    throw;
+  }
+  EndUpdate();
+}
+
+void TStyledControl::ApplyStyle() {
+  if (IsFocused() && CanFocus()) ApplyTriggerEffect("IsFocused");
+  AdjustFixedSize(FResourceLink);
+  if (Align() != TAlignLayout::None && AdjustType() != TAdjustType::None) RequestAlign();
+}
+
+void TStyledControl::FreeStyle() {}
+
+void TStyledControl::AdjustFixedSize(TControl* Reference) {
+  if (!Reference || (Reference->FixedWidth() == 0 && Reference->FixedHeight() == 0)) {
+    SetAdjust(TAdjustType::None, AdjustSizeValue());
+    return;
+  }
+  TSizeF Fixed(static_cast<float>(Reference->FixedWidth()), static_cast<float>(Reference->FixedHeight()));
+  TAdjustType Type = ChooseAdjustType(Fixed);
+  if (Type == TAdjustType::None) {
+    SetAdjust(AdjustType(), Fixed);
+    return;
+  }
+  SetAdjust(Type, Fixed);
+  AdjustSize();
+}
+
+TAdjustType TStyledControl::ChooseAdjustType(TSizeF& FixedSize) {
+  if (FixedSize.Width == 0 && FixedSize.Height != 0) return TAdjustType::FixedHeight;
+  if (FixedSize.Width != 0 && FixedSize.Height != 0) return TAdjustType::FixedSize;
+  if (FixedSize.Width != 0) return TAdjustType::FixedWidth;
+  return TAdjustType::None;
+}
+
+void TStyledControl::AdjustSize() {
+  TSizeF Fixed = AdjustSizeValue();
+  bool FixW = AdjustType() == TAdjustType::FixedSize || AdjustType() == TAdjustType::FixedWidth;
+  bool FixH = AdjustType() == TAdjustType::FixedSize || AdjustType() == TAdjustType::FixedHeight;
+  if (Size()->PlatformDefault()) {
+    // Keep the platform default: the class's size takes the fixed dimensions.
+    TSizeF D = Size()->DefaultValue();
+    Size()->SetDefaultValue(TSizeF(FixW ? Fixed.Width : D.Width, FixH ? Fixed.Height : D.Height));
+    return;
+  }
+  SetBounds(Position()->X(), Position()->Y(), FixW ? Fixed.Width : Width(), FixH ? Fixed.Height : Height());
+}
+
+TControl* TStyledControl::FindStyleResource(const std::string& Name) const {
+  if (!FResourceLink) return nullptr;
+  // Depth first through the style tree, not into the styles of styled controls inside it.
+  std::function<TControl*(TControl*)> Search = [&](TControl* C) -> TControl* {
+    for (TTreeObject* Child : C->ChildList()) {
+      auto* Control = dynamic_cast<TControl*>(Child);
+      if (!Control) continue;
+      if (SameText(Control->StyleName(), Name)) return Control;
+      if (dynamic_cast<TStyledControl*>(Control)) continue;
+      if (TControl* Found = Search(Control)) return Found;
+    }
+    return nullptr;
+  };
+  if (SameText(FResourceLink->StyleName(), Name)) return FResourceLink;
+  return Search(FResourceLink);
+}
+
+void TStyledControl::PrepareForPaint() {
+  ApplyStyleLookup();
+  TControl::PrepareForPaint();
+}

@@ -1,0 +1,64 @@
+#pragma once
+// TStyledControl: a control that takes its look, and possibly a fixed size, from a style copy
+// attached as its first child. Finding the style is the style layer's work; it installs its
+// lookup with SetStyleLookupProc.
+#include <functional>
+#include <string>
+
+#include "shell/controls/Control.h"
+
+enum class TStyleState { Unapplied, Freeing, Applying, Error, Applied };
+
+class TStyledControl : public TControl {
+  KLV_CLASS(TStyledControl)
+ public:
+  // Returns a fresh style copy for the control (owned by the control), or null.
+  using TStyleLookupProc = std::function<TControl*(TStyledControl& Control)>;
+  static void SetStyleLookupProc(TStyleLookupProc Proc);
+
+  explicit TStyledControl(TComponent* AOwner);
+
+  const std::string& StyleLookup() const { return FStyleLookup; }
+  void SetStyleLookup(const std::string& Value);
+  // The class's style name: "TTrackBar" gives "TrackBarstyle".
+  virtual std::string GetDefaultStyleLookupName() const;
+  virtual std::string GetParentClassStyleLookupName() const;
+  static std::string GenerateStyleName(const std::string& ClassName);
+
+  // The applied style copy, or null.
+  TControl* ResourceLink() const { return FResourceLink; }
+  TStyleState StyleState() const { return FStyleState; }
+  bool NeedsStyleLookup() const { return FNeedStyleLookup; }
+  // Releases the applied style so that the next ApplyStyleLookup applies it anew.
+  void NeedStyleLookup();
+  // Finds and applies the style if one is needed and the control belongs to a root.
+  void ApplyStyleLookup();
+  // The object named Name (ignoring case) in the applied style copy.
+  TControl* FindStyleResource(const std::string& Name) const;
+
+  void PrepareForPaint() override;
+
+  TNotifyEvent OnApplyStyleLookup;
+
+ protected:
+  virtual TControl* LookupStyleObject();
+  // Takes what the class needs from the style copy; overrides call the inherited one first.
+  virtual void ApplyStyle();
+  // Lets go of what ApplyStyle took; overrides call the inherited one last.
+  virtual void FreeStyle();
+  // Takes the fixed size of the style copy (its FixedWidth, FixedHeight).
+  void AdjustFixedSize(TControl* Reference);
+  // Which fixed size the control obeys; may rearrange FixedSize (a vertical track swaps it).
+  virtual TAdjustType ChooseAdjustType(TSizeF& FixedSize);
+  // Applies the fixed size to the control's current size at once.
+  void AdjustSize();
+  void BeforeDestruction() override;
+
+ private:
+  void ReleaseStyle();
+
+  std::string FStyleLookup;
+  TControl* FResourceLink = nullptr;
+  bool FNeedStyleLookup = true;
+  TStyleState FStyleState = TStyleState::Unapplied;
+};
