@@ -12,6 +12,13 @@
 #include "shell/controls/TrackBar.h"
 
 TForm1* Form1 = nullptr;
+std::function<void(const char*)> TForm1::HandlerTrace;
+
+namespace {
+void Trace(const char* Handler) {
+  if (TForm1::HandlerTrace) TForm1::HandlerTrace(Handler);
+}
+}  // namespace
 
 const TMetaClass& TForm1::StaticClass() {
   return ClassRecord<TForm1>("TForm1", &TForm::StaticClass(), [](auto& B) {
@@ -41,18 +48,26 @@ float TForm1::RespawnColumn() const {
   return static_cast<float>(std::trunc(static_cast<long double>(Layer3D1->Width()) / 2));
 }
 
-void TForm1::FormCreate(TObject*) { Cylinder2->Position()->SetX(RespawnColumn()); }
+void TForm1::FormCreate(TObject*) {
+  Trace("FormCreate");
+  Cylinder2->Position()->SetX(RespawnColumn());
+}
 
 void TForm1::Button1Click(TObject*) {
+  Trace("Button1Click");
   Cylinder1->Position()->SetX(0);
   Cylinder1->Position()->SetY(0);
   Cylinder1->Position()->SetZ(-10);
   Timer1->SetEnabled(true);
 }
 
-void TForm1::TrackBar1Change(TObject*) { Cylinder1->RotationAngle()->SetY(TrackBar1->Value()); }
+void TForm1::TrackBar1Change(TObject*) {
+  Trace("TrackBar1Change");
+  Cylinder1->RotationAngle()->SetY(TrackBar1->Value());
+}
 
 void TForm1::Timer1Timer(TObject*) {
+  Trace("Timer1Timer");
   const float A = static_cast<float>(static_cast<long double>(Cylinder1->RotationAngle()->Y()) * cPIdiv180);
   TPosition3D& Torpedo = *Cylinder1->Position();
   Torpedo.SetX(static_cast<float>(static_cast<long double>(Torpedo.X()) + 2 * std::sin(static_cast<long double>(A))));
@@ -69,6 +84,7 @@ void TForm1::Timer1Timer(TObject*) {
 }
 
 void TForm1::Timer2Timer(TObject*) {
+  Trace("Timer2Timer");
   TPosition3D& Ship = *Cylinder2->Position();
   Ship.SetX(static_cast<float>(static_cast<long double>(Ship.X()) - 1));
   if (std::fabs(static_cast<long double>(Ship.X())) > static_cast<long double>(Layer3D1->Width()) / 2)

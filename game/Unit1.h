@@ -1,6 +1,8 @@
 #pragma once
 // The game's form: the sea, the ship, the torpedo and the control panel, all read from the
 // stored description "TFORM1", and the five handlers that are the game's rules.
+#include <functional>
+
 #include "shell/forms/Form.h"
 
 class TViewport3D;
@@ -39,6 +41,9 @@ class TForm1 : public TForm {
   void Timer2Timer(TObject* Sender);
   // The ship starts at the respawn column.
   void FormCreate(TObject* Sender);
+
+  // Told the name of each handler as it starts; diagnostic tools install it.
+  static std::function<void(const char* Handler)> HandlerTrace;
 
  private:
   // Int(W / 2) of the sea's width, the quotient taken at extended precision.

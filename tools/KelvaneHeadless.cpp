@@ -1,0 +1,62 @@
+// kelvane-headless: the game on the headless back end, driven by a script of commands from
+// the file named as the argument, or from standard input.
+#include <fstream>
+#include <iostream>
+#include <string>
+
+#include "game/MainBlock.h"
+#include "game/Register.h"
+#include "shell/core/Exceptions.h"
+#include "shell/platform/headless/HeadlessPlatform.h"
+#include "tools/headless/Script.h"
+
+namespace {
+int Usage() {
+  std::cerr << "usage: kelvane-headless [--scale S] [SCRIPT]\n";
+  return 2;
+}
+}  // namespace
+
+int main(int argc, char** argv) {
+  THeadlessOptions Options;
+  std::string ScriptFile;
+  for (int I = 1; I < argc; ++I) {
+    const std::string Arg = argv[I];
+    if (Arg == "--scale" && I + 1 < argc) {
+      try {
+        Options.Scale = std::stof(argv[++I]);
+      } catch (...) {
+        return Usage();
+      }
+      if (!(Options.Scale > 0)) return Usage();
+    } else if (!Arg.empty() && Arg[0] == '-') {
+      return Usage();
+    } else if (ScriptFile.empty()) {
+      ScriptFile = Arg;
+    } else {
+      return Usage();
+    }
+  }
+  std::ifstream File;
+  if (!ScriptFile.empty()) {
+    File.open(ScriptFile);
+    if (!File) {
+      std::cerr << "kelvane-headless: cannot open " << ScriptFile << "\n";
+      return 2;
+    }
+  }
+  std::istream& Input = ScriptFile.empty() ? std::cin : File;
+
+  THeadlessBackend& Backend = InstallHeadlessPlatform(Options);
+  RegisterGameClasses();
+  THeadlessScript Script(Input, std::cout, Backend);
+  Backend.SetDriver([&Script] { Script.Step(); });
+  try {
+    MainBlock();
+  } catch (const std::exception& E) {
+    std::cout.flush();
+    std::cerr << "kelvane-headless: " << E.what() << "\n";
+    return 1;
+  }
+  return Script.AnyFailed() ? 1 : 0;
+}

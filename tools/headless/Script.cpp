@@ -1,0 +1,126 @@
+#include "tools/headless/Script.h"
+
+#include <istream>
+#include <ostream>
+#include <sstream>
+
+#include "game/Unit1.h"
+#include "scene3d/Control3D.h"
+#include "shell/app/Application.h"
+#include "shell/app/Timer.h"
+#include "shell/core/Exceptions.h"
+#include "shell/core/MetaClass.h"
+#include "shell/platform/headless/HeadlessPlatform.h"
+#include "tools/headless/PropertyPath.h"
+
+namespace {
+std::string Trim(const std::string& S) {
+  size_t B = S.find_first_not_of(" \t\r");
+  if (B == std::string::npos) return "";
+  size_t E = S.find_last_not_of(" \t\r");
+  return S.substr(B, E - B + 1);
+}
+
+// The first word of Line and the rest after it.
+void SplitCommand(const std::string& Line, std::string& Command, std::string& Rest) {
+  const size_t Space = Line.find_first_of(" \t");
+  Command = Line.substr(0, Space);
+  Rest = Space == std::string::npos ? "" : Trim(Line.substr(Space));
+}
+
+double ParseMilliseconds(const std::string& Text) {
+  size_t Used = 0;
+  double V = 0;
+  try {
+    V = std::stod(Text, &Used);
+  } catch (...) {
+    Used = 0;
+  }
+  if (Text.empty() || Used != Text.size() || V < 0) throw Exception(Format("Invalid time: %s", {Text}));
+  return V;
+}
+}  // namespace
+
+THeadlessScript::THeadlessScript(std::istream& Input, std::ostream& Output, THeadlessBackend& Backend)
+    : FInput(Input), FOutput(Output), FBackend(Backend) {}
+
+TComponent* THeadlessScript::Form() const {
+  if (!Form1) throw Exception("The form does not exist");
+  return Form1;
+}
+
+void THeadlessScript::Step() {
+  std::string Line;
+  while (!FFinished) {
+    if (!std::getline(FInput, Line)) {
+      FFinished = true;
+      Application->Terminate();
+      return;
+    }
+    const std::string Trimmed = Trim(Line);
+    if (Trimmed.empty() || Trimmed[0] == '#') continue;
+    Execute(Trimmed);
+    return;
+  }
+}
+
+bool THeadlessScript::Execute(const std::string& Line) {
+  std::string Command, Rest;
+  SplitCommand(Line, Command, Rest);
+  try {
+    Run(Command, Rest);
+    FOutput.flush();
+    return true;
+  } catch (const std::exception& E) {
+    FOutput << "error: " << E.what() << std::endl;
+    FAnyFailed = true;
+    return false;
+  }
+}
+
+void THeadlessScript::Run(const std::string& Command, const std::string& Rest) {
+  if (Command == "get") {
+    const TPropertyTarget Target = ResolvePropertyPath(Form(), Rest);
+    FOutput << Rest << " = " << FormatPropertyValue(Form(), Target) << "\n";
+  } else if (Command == "set") {
+    std::string Path, Value;
+    SplitCommand(Rest, Path, Value);
+    const TPropertyTarget Target = ResolvePropertyPath(Form(), Path);
+    ParsePropertyValue(Form(), Target, Value);
+  } else if (Command == "call") {
+    const TMethodInfo* Method = Form()->ClassType().FindMethod(Rest);
+    if (!Method) throw Exception(Format("Method %s not found", {Rest}));
+    TNotifyEvent::FromMethod(TMethod{Method->Code, Form()})(Form());
+  } else if (Command == "matrix") {
+    auto* Object = dynamic_cast<TControl3D*>(FindNamedComponent(Form(), Rest));
+    if (!Object) throw Exception(Format("%s is not a 3D object", {Rest}));
+    const TMatrix3D& M = Object->AbsoluteMatrix();
+    FOutput << Rest << " =";
+    for (int Row = 0; Row < 4; ++Row)
+      for (int Col = 0; Col < 4; ++Col) FOutput << " " << FormatSingle(M.M(Row, Col));
+    FOutput << "\n";
+  } else if (Command == "advance") {
+    FBackend.Advance(ParseMilliseconds(Rest));
+  } else if (Command == "log") {
+    if (Rest == "on")
+      TForm1::HandlerTrace = [this](const char* Handler) { FOutput << "> " << Handler << "\n"; };
+    else if (Rest == "off")
+      TForm1::HandlerTrace = nullptr;
+    else
+      throw Exception("log takes on or off");
+  } else if (Command == "timers") {
+    for (const TTimerRecordInfo& R : FBackend.TimerRecords()) {
+      std::string Owner = "?";
+      if (R.Owner == Application)
+        Owner = "Application";
+      else if (auto* C = dynamic_cast<TComponent*>(R.Owner))
+        Owner = C->Name();
+      FOutput << R.Handle << " " << R.Interval << " " << Owner << "\n";
+    }
+  } else if (Command == "quit") {
+    FFinished = true;
+    Application->Terminate();
+  } else {
+    throw Exception(Format("Unknown command: %s", {Command}));
+  }
+}

@@ -1,0 +1,32 @@
+#pragma once
+// The command interpreter of kelvane-headless: one command per line, run between passes of
+// the event loop on the headless back end.
+#include <functional>
+#include <iosfwd>
+#include <string>
+
+class THeadlessBackend;
+class TComponent;
+
+class THeadlessScript {
+ public:
+  // Commands come from Input; results and errors go to Output.
+  THeadlessScript(std::istream& Input, std::ostream& Output, THeadlessBackend& Backend);
+
+  // Runs the next command; at the end of the input (or on quit) terminates the application.
+  void Step();
+  // Runs one command line; false when it failed (the error is printed).
+  bool Execute(const std::string& Line);
+  bool AnyFailed() const { return FAnyFailed; }
+  bool Finished() const { return FFinished; }
+
+ private:
+  void Run(const std::string& Command, const std::string& Rest);
+  TComponent* Form() const;
+
+  std::istream& FInput;
+  std::ostream& FOutput;
+  THeadlessBackend& FBackend;
+  bool FAnyFailed = false;
+  bool FFinished = false;
+};
