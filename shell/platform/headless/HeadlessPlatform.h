@@ -20,6 +20,7 @@
 // - The driver ends the program with Application->Terminate() (the script's end or its quit
 //   command): every timer stops, the quit message ends Run, and the forms are freed as at a
 //   real exit. Without a driver, a loop with nothing left to do ends the program likewise.
+// - Spend(Ms) lets the current handler take time, so that a busy main thread can be shown.
 // - TimerRecords() lists the timer service's records in order: handle, interval and the
 //   object whose method the timer calls (a TTimer, or the application for its
 //   action-update timer).
@@ -81,6 +82,9 @@ class THeadlessBackend : public TPlatformBackend {
   // The driver API (see above).
   void SetDriver(std::function<void()> Driver) { FDriver = std::move(Driver); }
   void Advance(double Ms);
+  // The handler being run takes Ms of virtual time: the clock moves on without the loop, as
+  // when the main thread is busy (timers that fall due meanwhile get their one waiting tick).
+  void Spend(double Ms) { FNow += Ms; }
   double VirtualTime() const { return FNow; }
   std::vector<TTimerRecordInfo> TimerRecords() const;
   const std::vector<std::string>& ErrorBoxes() const { return FErrorBoxes; }
