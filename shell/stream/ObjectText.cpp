@@ -1,0 +1,964 @@
+#include "shell/stream/ObjectText.h"
+
+#include <charconv>
+#include <cmath>
+#include <cstring>
+
+#include "shell/core/TypeInfo.h"
+#include "shell/stream/StreamFormat.h"
+#include "shell/stream/detail/Encoding.h"
+
+namespace {
+
+// --- Shared rules ------------------------------------------------------------------------------
+
+bool IsIdentStart(char C) { return (C >= 'a' && C <= 'z') || (C >= 'A' && C <= 'Z') || C == '_'; }
+bool IsIdentChar(char C) { return IsIdentStart(C) || (C >= '0' && C <= '9'); }
+
+bool IsKeywordValue(const std::string& S) {
+  return SameText(S, "True") || SameText(S, "False") || SameText(S, "nil") || SameText(S, "Null");
+}
+
+// Whether S can stand without quotes: identifiers joined by single dots.
+bool IsBareName(const std::string& S, bool AllowDots) { return IsValidIdent(S, AllowDots); }
+
+TValueType SmallestIntTag(int64_t V) {
+  if (V >= INT8_MIN && V <= INT8_MAX) return vaInt8;
+  if (V >= INT16_MIN && V <= INT16_MAX) return vaInt16;
+  if (V >= INT32_MIN && V <= INT32_MAX) return vaInt32;
+  return vaInt64;
+}
+
+int IntTagSize(TValueType T) { return T == vaInt8 ? 1 : T == vaInt16 ? 2 : T == vaInt32 ? 4 : 8; }
+
+const char* IntTagName(TValueType T) {
+  return T == vaInt8 ? "int8" : T == vaInt16 ? "int16" : T == vaInt32 ? "int32" : "int64";
+}
+
+// --- Binary to text ----------------------------------------------------------------------------
+
+class TBinaryToText {
+ public:
+  explicit TBinaryToText(const std::vector<uint8_t>& In) : FIn(In) {}
+
+  std::string Run() {
+    if (FIn.size() < 4 || std::memcmp(FIn.data(), FilerSignature, 4) != 0) throw EReadError("Invalid stream format");
+    FPos = 4;
+    Object(0);
+    return FOut;
+  }
+
+ private:
+  const std::vector<uint8_t>& FIn;
+  size_t FPos = 0;
+  std::string FOut;
+  int FDepth = 0;
+
+  uint8_t Peek() {
+    if (FPos >= FIn.size()) throw EReadError("Stream read error");
+    return FIn[FPos];
+  }
+  uint8_t Byte() {
+    uint8_t B = Peek();
+    ++FPos;
+    return B;
+  }
+  std::string Bytes(uint64_t N) {
+    if (N > FIn.size() - FPos) throw EReadError("Stream read error");
+    std::string S(reinterpret_cast<const char*>(FIn.data() + FPos), static_cast<size_t>(N));
+    FPos += static_cast<size_t>(N);
+    return S;
+  }
+  uint64_t LE(int Size) {
+    std::string B = Bytes(static_cast<uint64_t>(Size));
+    uint64_t V = 0;
+    for (int I = Size - 1; I >= 0; --I) V = (V << 8) | static_cast<uint8_t>(B[static_cast<size_t>(I)]);
+    return V;
+  }
+  int64_t SignedLE(int Size) {
+    uint64_t V = LE(Size);
+    if (Size < 8 && (V >> (8 * Size - 1)) & 1) V |= ~uint64_t{0} << (8 * Size);
+    return static_cast<int64_t>(V);
+  }
+  std::string Str() { return Bytes(Byte()); }
+
+  void Enter() {
+    if (++FDepth > MaxStreamNesting) throw EReadError("Invalid stream format");
+  }
+  void Leave() { --FDepth; }
+
+  static std::string Indent(int N) { return std::string(static_cast<size_t>(N) * 2, ' '); }
+
+  // Quoted text of a byte string: printable ASCII and whole UTF-8 sequences inside quotes,
+  // every other byte as #n.
+  static std::string ByteLiteral(const std::string& S) {
+    std::string Out;
+    bool Open = false;
+    auto Quote = [&](bool Want) {
+      if (Want != Open) {
+        Out += '\'';
+        Open = Want;
+      }
+    };
+    for (size_t I = 0; I < S.size();) {
+      auto B = static_cast<unsigned char>(S[I]);
+      size_t Seq = B >= 0x80 ? StreamEncoding::Utf8SequenceLength(S, I) : 0;
+      if (B >= 0x20 && B < 0x7F) {
+        Quote(true);
+        Out += S[I];
+        if (B == '\'') Out += '\'';
+        ++I;
+      } else if (Seq) {
+        Quote(true);
+        Out.append(S, I, Seq);
+        I += Seq;
+      } else {
+        Quote(false);
+        Out += '#' + std::to_string(B);
+        ++I;
+      }
+    }
+    if (Out.empty()) return "''";
+    Quote(false);
+    return Out;
+  }
+
+  static std::string WideLiteral(const std::u16string& W) {
+    std::string Out;
+    bool Open = false;
+    auto Quote = [&](bool Want) {
+      if (Want != Open) {
+        Out += '\'';
+        Open = Want;
+      }
+    };
+    for (size_t I = 0; I < W.size(); ++I) {
+      char32_t C = W[I];
+      bool High = C >= 0xD800 && C < 0xDC00;
+      bool Pair = High && I + 1 < W.size() && W[I + 1] >= 0xDC00 && W[I + 1] < 0xE000;
+      if ((C >= 0x20 && C < 0x7F) || (C >= 0xA0 && !(C >= 0xD800 && C < 0xE000)) || Pair) {
+        if (Pair) C = 0x10000 + ((C - 0xD800) << 10) + (W[++I] - 0xDC00);
+        Quote(true);
+        StreamEncoding::AppendUtf8(Out, C);
+        if (C == '\'') Out += '\'';
+      } else {
+        Quote(false);
+        Out += '#' + std::to_string(static_cast<unsigned>(C));
+      }
+    }
+    if (Out.empty()) return "''";
+    Quote(false);
+    return Out;
+  }
+
+  static std::string Name(const std::string& S, bool AllowDots) {
+    return IsBareName(S, AllowDots) ? S : ByteLiteral(S);
+  }
+
+  static std::string Hex(uint64_t V, int Digits) {
+    static const char* D = "0123456789ABCDEF";
+    std::string S(static_cast<size_t>(Digits), '0');
+    for (int I = Digits - 1; I >= 0; --I, V >>= 4) S[static_cast<size_t>(I)] = D[V & 15];
+    return S;
+  }
+
+  template <typename F>
+  static bool ShortestText(F Value, std::string& Text) {
+    char Buf[64];
+    auto R = std::to_chars(Buf, Buf + sizeof Buf, Value);
+    if (R.ec != std::errc()) return false;
+    Text.assign(Buf, R.ptr);
+    F Back{};
+    auto P = std::from_chars(Text.data(), Text.data() + Text.size(), Back);
+    if (P.ec != std::errc() || P.ptr != Text.data() + Text.size()) return false;
+    return std::memcmp(&Back, &Value, sizeof(F) == sizeof(long double) ? 10 : sizeof(F)) == 0 && std::isfinite(Value);
+  }
+
+  static std::string ExtendedText(const std::string& Raw) {
+    long double V = ExtendedFromBytes(reinterpret_cast<const uint8_t*>(Raw.data()));
+    auto Exponent = static_cast<unsigned>(static_cast<uint8_t>(Raw[8]) | ((static_cast<uint8_t>(Raw[9]) & 0x7F) << 8));
+    bool IntegerBit = (static_cast<uint8_t>(Raw[7]) & 0x80) != 0;
+    // Unnormals and pseudo-denormals have no decimal spelling of their own: they keep their bits.
+    bool Canonical = Exponent == 0 ? !IntegerBit : IntegerBit;
+    std::string T;
+    if (Canonical && std::isfinite(V) && ShortestText(V, T)) {
+      if (T.find_first_of(".e") == std::string::npos) T += ".0";
+      return T;
+    }
+    uint64_t Mantissa = 0;
+    for (int I = 7; I >= 0; --I) Mantissa = (Mantissa << 8) | static_cast<uint8_t>(Raw[static_cast<size_t>(I)]);
+    uint64_t Top = static_cast<uint8_t>(Raw[8]) | (static_cast<uint64_t>(static_cast<uint8_t>(Raw[9])) << 8);
+    return "extended($" + Hex(Top, 4) + Hex(Mantissa, 16) + ")";
+  }
+
+  template <typename F, typename U>
+  std::string TypedFloat(const char* Kind, U Bits) {
+    F V;
+    std::memcpy(&V, &Bits, sizeof V);
+    std::string T;
+    if (!ShortestText(V, T)) T = "$" + Hex(Bits, static_cast<int>(2 * sizeof(U)));
+    return std::string(Kind) + "(" + T + ")";
+  }
+
+  static std::string CurrencyText(int64_t Ticks) {
+    uint64_t Abs = Ticks < 0 ? 0 - static_cast<uint64_t>(Ticks) : static_cast<uint64_t>(Ticks);
+    std::string Frac = std::to_string(Abs % 10000);
+    Frac.insert(0, 4 - Frac.size(), '0');
+    return std::string("currency(") + (Ticks < 0 ? "-" : "") + std::to_string(Abs / 10000) + "." + Frac + ")";
+  }
+
+  std::string IntText(TValueType T) {
+    int64_t V = SignedLE(IntTagSize(T));
+    if (SmallestIntTag(V) == T) return std::to_string(V);
+    return std::string(IntTagName(T)) + "(" + std::to_string(V) + ")";
+  }
+
+  std::string Value(int Level) {
+    uint8_t Raw = Byte();
+    std::string Mark = Raw & 0x80 ? "!" : "";
+    auto T = static_cast<TValueType>(Raw & 0x7F);
+    switch (T) {
+      case vaNull: return Mark + "Null";
+      case vaFalse: return Mark + "False";
+      case vaTrue: return Mark + "True";
+      case vaNil: return Mark + "nil";
+      case vaInt8:
+      case vaInt16:
+      case vaInt32:
+      case vaInt64:
+        return Mark + IntText(T);
+      case vaExtended: return Mark + ExtendedText(Bytes(10));
+      case vaSingle: return Mark + TypedFloat<float>("single", static_cast<uint32_t>(LE(4)));
+      case vaDouble: return Mark + TypedFloat<double>("double", LE(8));
+      case vaDate: return Mark + TypedFloat<double>("date", LE(8));
+      case vaCurrency: return Mark + CurrencyText(SignedLE(8));
+      case vaString: {
+        std::string S = Str();
+        return Mark + (StreamEncoding::IsAscii(S) ? ByteLiteral(S) : "ansi(" + ByteLiteral(S) + ")");
+      }
+      case vaLString: {
+        std::string S = Bytes(LE(4));
+        return Mark + (StreamEncoding::IsAscii(S) && S.size() > 255 ? ByteLiteral(S) : "lstring(" + ByteLiteral(S) + ")");
+      }
+      case vaUTF8String: {
+        std::string S = Bytes(LE(4));
+        return Mark + (!StreamEncoding::IsAscii(S) ? ByteLiteral(S) : "utf8(" + ByteLiteral(S) + ")");
+      }
+      case vaWString: {
+        uint64_t N = LE(4);
+        std::string B = Bytes(2 * N);
+        std::u16string W(static_cast<size_t>(N), u'\0');
+        for (size_t I = 0; I < W.size(); ++I)
+          W[I] = static_cast<char16_t>(static_cast<uint8_t>(B[2 * I]) | (static_cast<uint8_t>(B[2 * I + 1]) << 8));
+        return Mark + "wide(" + WideLiteral(W) + ")";
+      }
+      case vaIdent: {
+        std::string S = Str();
+        return Mark + (IsBareName(S, true) && !IsKeywordValue(S) ? S : "ident(" + ByteLiteral(S) + ")");
+      }
+      case vaBinary: {
+        std::string B = Bytes(LE(4));
+        if (B.empty()) return Mark + "{}";
+        std::string Out = Mark + "{";
+        for (size_t I = 0; I < B.size(); ++I) {
+          if (I % 32 == 0) Out += "\n" + Indent(Level + 1);
+          Out += Hex(static_cast<uint8_t>(B[I]), 2);
+        }
+        return Out + "}";
+      }
+      case vaSet: {
+        std::string Out = Mark + "[";
+        for (bool First = true;; First = false) {
+          std::string E = Str();
+          if (E.empty()) break;
+          if (!First) Out += ", ";
+          Out += Name(E, false);
+        }
+        return Out + "]";
+      }
+      case vaList: {
+        Enter();
+        std::string Out = Mark + "(";
+        while (Peek() != vaNull) Out += "\n" + Indent(Level + 1) + Value(Level + 1);
+        Byte();
+        Leave();
+        return Out + ")";
+      }
+      case vaCollection: {
+        Enter();
+        std::string Out = Mark + "<";
+        while (Peek() != vaNull) {
+          Out += "\n" + Indent(Level + 1) + "item";
+          auto Next = static_cast<TValueType>(Peek());
+          if (Next == vaInt8 || Next == vaInt16 || Next == vaInt32) {
+            Byte();
+            Out += " [" + IntText(Next) + "]";
+          }
+          if (Byte() != vaList) throw EReadError("Invalid property value");
+          while (Peek() != vaNull) Out += "\n" + Property(Level + 2);
+          Byte();
+          Out += "\n" + Indent(Level + 1) + "end";
+        }
+        Byte();
+        Leave();
+        return Out + ">";
+      }
+      default:
+        throw EReadError("Invalid property value");
+    }
+  }
+
+  std::string Property(int Level) {
+    std::string Name = Str();
+    return Indent(Level) + TBinaryToText::Name(Name, true) + " = " + Value(Level);
+  }
+
+  void Object(int Level) {
+    Enter();
+    int Prefix = -1;
+    std::string Index;
+    if ((Peek() & FilerPrefixMask) == FilerPrefixMask) {
+      Prefix = Byte();
+      if (Prefix & 2) {
+        auto T = static_cast<TValueType>(Byte());
+        if (T != vaInt8 && T != vaInt16 && T != vaInt32) throw EReadError("Invalid property value");
+        Index = IntText(T);
+      }
+    }
+    std::string Class = Str();
+    std::string Name = Str();
+    int Flags = Prefix < 0 ? 0 : Prefix & 0x0F;
+    const char* Keyword = Flags & 1 ? "inherited" : Flags & 4 ? "inline" : "object";
+    int Implied = (Flags & 1 ? 1 : Flags & 4 ? 4 : 0) | (Index.empty() ? 0 : 2);
+    int ImpliedPrefix = Implied ? 0xF0 | Implied : -1;
+    std::string Line = Indent(Level) + Keyword;
+    if (Prefix != ImpliedPrefix) Line += " prefix($" + Hex(static_cast<uint64_t>(Prefix), 2) + ")";
+    Line += " ";
+    if (!Name.empty()) Line += TBinaryToText::Name(Name, false) + ": ";
+    Line += TBinaryToText::Name(Class, false);
+    if (!Index.empty()) Line += " [" + Index + "]";
+    FOut += Line + "\n";
+    while (Peek() != vaNull) FOut += Property(Level + 1) + "\n";
+    Byte();
+    while (Peek() != vaNull) Object(Level + 1);
+    Byte();
+    FOut += Indent(Level) + "end\n";
+    Leave();
+  }
+};
+
+// --- Text to binary ----------------------------------------------------------------------------
+
+enum class TTok { End, Ident, Number, String, Hex, Binary, Symbol };
+
+// A string literal in pieces: quoted text (UTF-8 as written) and #n codes.
+struct TPiece {
+  bool Code;
+  std::string Text;
+  uint32_t Value;
+};
+
+struct TToken {
+  TTok Kind = TTok::End;
+  std::string Text;  // identifier, number, symbol, hex digits, binary bytes
+  std::vector<TPiece> Pieces;
+  int Line = 1;
+};
+
+class TTextToBinary {
+ public:
+  explicit TTextToBinary(const std::string& Text) : FText(Text) {}
+
+  std::vector<uint8_t> Run() {
+    Out.assign(FilerSignature, FilerSignature + 4);
+    Next();
+    if (FTok.Kind == TTok::End) Fail("'object' expected");
+    Object();
+    if (FTok.Kind != TTok::End) Fail("End of text expected after the root object");
+    return std::move(Out);
+  }
+
+ private:
+  const std::string& FText;
+  size_t FPos = 0;
+  int FLine = 1;
+  TToken FTok;
+  TToken FAhead;
+  bool FHasAhead = false;
+  int FDepth = 0;
+  std::vector<uint8_t> Out;
+
+  [[noreturn]] void Fail(const std::string& What) { FailAt(What, FTok.Line); }
+  [[noreturn]] void FailAt(const std::string& What, int Line) {
+    throw EParserError(Format("%s on line %d", {What, std::to_string(Line)}));
+  }
+
+  // --- Lexer ---
+
+  void SkipSpace() {
+    while (FPos < FText.size()) {
+      char C = FText[FPos];
+      if (C == '\n') {
+        ++FLine;
+        ++FPos;
+      } else if (C == ' ' || C == '\t' || C == '\r') {
+        ++FPos;
+      } else if (C == '/' && FPos + 1 < FText.size() && FText[FPos + 1] == '/') {
+        while (FPos < FText.size() && FText[FPos] != '\n') ++FPos;
+      } else {
+        break;
+      }
+    }
+  }
+
+  static int HexDigit(char C) {
+    if (C >= '0' && C <= '9') return C - '0';
+    if (C >= 'a' && C <= 'f') return C - 'a' + 10;
+    if (C >= 'A' && C <= 'F') return C - 'A' + 10;
+    return -1;
+  }
+
+  TToken Lex() {
+    SkipSpace();
+    TToken T;
+    T.Line = FLine;
+    if (FPos >= FText.size()) return T;
+    char C = FText[FPos];
+    if (IsIdentStart(C)) {
+      size_t Start = FPos;
+      while (FPos < FText.size() && (IsIdentChar(FText[FPos]) ||
+                                     (FText[FPos] == '.' && FPos + 1 < FText.size() && IsIdentStart(FText[FPos + 1]))))
+        ++FPos;
+      T.Kind = TTok::Ident;
+      T.Text = FText.substr(Start, FPos - Start);
+      return T;
+    }
+    if ((C >= '0' && C <= '9') || (C == '-' && FPos + 1 < FText.size() && FText[FPos + 1] >= '0' && FText[FPos + 1] <= '9')) {
+      size_t Start = FPos++;
+      while (FPos < FText.size()) {
+        char D = FText[FPos];
+        bool Exponent = (D == 'e' || D == 'E');
+        bool SignAfterExponent = (D == '+' || D == '-') && (FText[FPos - 1] == 'e' || FText[FPos - 1] == 'E');
+        if ((D >= '0' && D <= '9') || D == '.' || Exponent || SignAfterExponent) ++FPos;
+        else break;
+      }
+      T.Kind = TTok::Number;
+      T.Text = FText.substr(Start, FPos - Start);
+      return T;
+    }
+    if (C == '$') {
+      size_t Start = ++FPos;
+      while (FPos < FText.size() && HexDigit(FText[FPos]) >= 0) ++FPos;
+      if (FPos == Start) FailAt("Hexadecimal digits expected after '$'", T.Line);
+      T.Kind = TTok::Hex;
+      T.Text = FText.substr(Start, FPos - Start);
+      return T;
+    }
+    if (C == '\'' || C == '#') {
+      T.Kind = TTok::String;
+      LexString(T);
+      return T;
+    }
+    if (C == '{') {
+      ++FPos;
+      T.Kind = TTok::Binary;
+      int High = -1;
+      for (;;) {
+        if (FPos >= FText.size()) FailAt("Unterminated binary value", T.Line);
+        char D = FText[FPos++];
+        if (D == '}') break;
+        if (D == '\n') ++FLine;
+        if (D == ' ' || D == '\t' || D == '\r' || D == '\n') continue;
+        int V = HexDigit(D);
+        if (V < 0) FailAt("Hexadecimal digit expected in binary value", FLine);
+        if (High < 0) {
+          High = V;
+        } else {
+          T.Text += static_cast<char>(High * 16 + V);
+          High = -1;
+        }
+      }
+      if (High >= 0) FailAt("Odd number of hexadecimal digits in binary value", T.Line);
+      return T;
+    }
+    if (std::string("=:[](),<>!+").find(C) != std::string::npos) {
+      ++FPos;
+      T.Kind = TTok::Symbol;
+      T.Text = std::string(1, C);
+      return T;
+    }
+    FailAt(Format("Unexpected character '%s'", {std::string(1, C)}), T.Line);
+  }
+
+  void LexString(TToken& T) {
+    for (;;) {
+      if (FPos < FText.size() && FText[FPos] == '\'') {
+        ++FPos;
+        std::string S;
+        for (;;) {
+          if (FPos >= FText.size() || FText[FPos] == '\n') FailAt("Unterminated string", T.Line);
+          char C = FText[FPos++];
+          if (C == '\'') {
+            if (FPos < FText.size() && FText[FPos] == '\'') {
+              S += '\'';
+              ++FPos;
+              continue;
+            }
+            break;
+          }
+          S += C;
+        }
+        T.Pieces.push_back(TPiece{false, S, 0});
+      } else if (FPos < FText.size() && FText[FPos] == '#') {
+        size_t Start = ++FPos;
+        uint64_t V = 0;
+        while (FPos < FText.size() && FText[FPos] >= '0' && FText[FPos] <= '9' && V <= 0xFFFFFFFF)
+          V = V * 10 + static_cast<uint64_t>(FText[FPos++] - '0');
+        if (FPos == Start) FailAt("Character code expected after '#'", T.Line);
+        if (V > 0xFFFF) FailAt("Character code out of range", T.Line);
+        T.Pieces.push_back(TPiece{true, "", static_cast<uint32_t>(V)});
+      } else {
+        return;
+      }
+    }
+  }
+
+  void Next() {
+    if (FHasAhead) {
+      FTok = std::move(FAhead);
+      FHasAhead = false;
+    } else {
+      FTok = Lex();
+    }
+  }
+  const TToken& Ahead() {
+    if (!FHasAhead) {
+      FAhead = Lex();
+      FHasAhead = true;
+    }
+    return FAhead;
+  }
+
+  bool IsSymbol(const TToken& T, char C) const { return T.Kind == TTok::Symbol && T.Text[0] == C; }
+  bool IsWord(const TToken& T, const char* W) const { return T.Kind == TTok::Ident && SameText(T.Text, W); }
+  void Expect(char C) {
+    if (!IsSymbol(FTok, C)) Fail(Format("'%s' expected", {std::string(1, C)}));
+    Next();
+  }
+
+  // --- Emitting ---
+
+  void Byte(uint8_t B) { Out.push_back(B); }
+  void LE(uint64_t V, int Size) {
+    for (int I = 0; I < Size; ++I) Out.push_back(static_cast<uint8_t>(V >> (8 * I)));
+  }
+  void ShortStr(const std::string& S) {
+    if (S.size() > 255) Fail("Name longer than 255 bytes");
+    Byte(static_cast<uint8_t>(S.size()));
+    Out.insert(Out.end(), S.begin(), S.end());
+  }
+  void LongBytes(const std::string& S) {
+    if (S.size() > UINT32_MAX) Fail("Value too long");
+    LE(S.size(), 4);
+    Out.insert(Out.end(), S.begin(), S.end());
+  }
+
+  void Enter() {
+    if (++FDepth > MaxStreamNesting) Fail("Nesting too deep");
+  }
+
+  // --- Strings ---
+
+  std::vector<TPiece> StringPieces() {
+    if (FTok.Kind != TTok::String) Fail("String expected");
+    std::vector<TPiece> P = FTok.Pieces;
+    Next();
+    while (IsSymbol(FTok, '+')) {
+      Next();
+      if (FTok.Kind != TTok::String) Fail("String expected after '+'");
+      P.insert(P.end(), FTok.Pieces.begin(), FTok.Pieces.end());
+      Next();
+    }
+    return P;
+  }
+
+  std::string BytesOf(const std::vector<TPiece>& P, int Line) {
+    std::string S;
+    for (const TPiece& X : P) {
+      if (!X.Code) {
+        S += X.Text;
+      } else {
+        if (X.Value > 255) FailAt("Character code above 255 in a byte string", Line);
+        S += static_cast<char>(X.Value);
+      }
+    }
+    return S;
+  }
+
+  std::u16string UnitsOf(const std::vector<TPiece>& P) {
+    std::u16string W;
+    for (const TPiece& X : P) {
+      if (X.Code) W += static_cast<char16_t>(X.Value);
+      else W += StreamEncoding::Utf8ToUtf16(X.Text);
+    }
+    return W;
+  }
+
+  std::string NameToken(bool AllowDots, const char* What) {
+    std::string S;
+    if (FTok.Kind == TTok::Ident) {
+      if (!AllowDots && FTok.Text.find('.') != std::string::npos) Fail(Format("%s expected", {What}));
+      S = FTok.Text;
+      Next();
+    } else if (FTok.Kind == TTok::String) {
+      int Line = FTok.Line;
+      S = BytesOf(StringPieces(), Line);
+    } else {
+      Fail(Format("%s expected", {What}));
+    }
+    return S;
+  }
+
+  // --- Numbers ---
+
+  int64_t IntegerToken() {
+    if (FTok.Kind != TTok::Number || FTok.Text.find_first_of(".eE") != std::string::npos) Fail("Integer expected");
+    int64_t V = 0;
+    auto R = std::from_chars(FTok.Text.data(), FTok.Text.data() + FTok.Text.size(), V);
+    if (R.ec != std::errc() || R.ptr != FTok.Text.data() + FTok.Text.size())
+      Fail(Format("Invalid integer %s", {FTok.Text}));
+    Next();
+    return V;
+  }
+
+  template <typename F>
+  F FloatToken() {
+    if (FTok.Kind != TTok::Number) Fail("Number expected");
+    F V{};
+    auto R = std::from_chars(FTok.Text.data(), FTok.Text.data() + FTok.Text.size(), V);
+    if (R.ec != std::errc() || R.ptr != FTok.Text.data() + FTok.Text.size())
+      Fail(Format("Invalid number %s", {FTok.Text}));
+    Next();
+    return V;
+  }
+
+  uint64_t HexToken(int MaxDigits) {
+    if (FTok.Kind != TTok::Hex || FTok.Text.size() != static_cast<size_t>(MaxDigits))
+      Fail(Format("%s hexadecimal digits expected", {std::to_string(MaxDigits)}));
+    uint64_t V = 0;
+    for (char C : FTok.Text) V = V * 16 + static_cast<uint64_t>(HexDigit(C));
+    Next();
+    return V;
+  }
+
+  // An integer with its tag: plain (smallest tag) or int8(...) to int64(...).
+  void TaggedInteger(bool Allow64) {
+    int Line = FTok.Line;
+    TValueType Tag;
+    int64_t V;
+    if (FTok.Kind == TTok::Ident) {
+      std::string Kind = FTok.Text;
+      if (SameText(Kind, "int8")) Tag = vaInt8;
+      else if (SameText(Kind, "int16")) Tag = vaInt16;
+      else if (SameText(Kind, "int32")) Tag = vaInt32;
+      else if (SameText(Kind, "int64") && Allow64) Tag = vaInt64;
+      else Fail("Integer expected");
+      Next();
+      Expect('(');
+      V = IntegerToken();
+      Expect(')');
+      if (IntTagSize(SmallestIntTag(V)) > IntTagSize(Tag))
+        FailAt(Format("%s out of range for %s", {std::to_string(V), Kind}), Line);
+    } else {
+      V = IntegerToken();
+      Tag = SmallestIntTag(V);
+      if (Tag == vaInt64 && !Allow64) Fail("Integer out of range");
+    }
+    Byte(Tag);
+    LE(static_cast<uint64_t>(V), IntTagSize(Tag));
+  }
+
+  void Currency() {
+    if (FTok.Kind != TTok::Number || FTok.Text.find_first_of("eE") != std::string::npos) Fail("Number expected");
+    std::string T = FTok.Text;
+    bool Negative = !T.empty() && T[0] == '-';
+    if (Negative) T.erase(0, 1);
+    size_t Dot = T.find('.');
+    std::string Whole = T.substr(0, Dot);
+    std::string Frac = Dot == std::string::npos ? "" : T.substr(Dot + 1);
+    if (Whole.empty() || Frac.size() > 4 || Frac.find('.') != std::string::npos) Fail(Format("Invalid currency %s", {FTok.Text}));
+    Frac.append(4 - Frac.size(), '0');
+    unsigned __int128 Ticks = 0;
+    for (char C : Whole + Frac) {
+      Ticks = Ticks * 10 + static_cast<unsigned>(C - '0');
+      if (Ticks > static_cast<unsigned __int128>(INT64_MAX) + 1) Fail(Format("Invalid currency %s", {FTok.Text}));
+    }
+    if (!Negative && Ticks > INT64_MAX) Fail(Format("Invalid currency %s", {FTok.Text}));
+    uint64_t Bits = static_cast<uint64_t>(Ticks);
+    if (Negative) Bits = 0 - Bits;
+    Next();
+    Byte(vaCurrency);
+    LE(Bits, 8);
+  }
+
+  template <typename F, typename U>
+  void TypedFloat(TValueType Tag) {
+    U Bits;
+    if (FTok.Kind == TTok::Hex) {
+      Bits = static_cast<U>(HexToken(static_cast<int>(2 * sizeof(U))));
+    } else {
+      F V = FloatToken<F>();
+      std::memcpy(&Bits, &V, sizeof Bits);
+    }
+    Byte(Tag);
+    LE(Bits, sizeof(U));
+  }
+
+  void Extended() {
+    uint8_t B[10] = {};
+    if (FTok.Kind == TTok::Hex) {
+      if (FTok.Text.size() != 20) Fail("20 hexadecimal digits expected");
+      for (int I = 0; I < 10; ++I)
+        B[9 - I] = static_cast<uint8_t>(HexDigit(FTok.Text[2 * I]) * 16 + HexDigit(FTok.Text[2 * I + 1]));
+      Next();
+    } else {
+      ExtendedToBytes(FloatToken<long double>(), B);
+    }
+    Byte(vaExtended);
+    Out.insert(Out.end(), B, B + 10);
+  }
+
+  // --- Values ---
+
+  void PlainString(const std::vector<TPiece>& P, int Line) {
+    std::string S = BytesOf(P, Line);
+    if (!StreamEncoding::IsAscii(S)) {
+      Byte(vaUTF8String);
+      LongBytes(S);
+    } else if (S.size() <= 255) {
+      Byte(vaString);
+      ShortStr(S);
+    } else {
+      Byte(vaLString);
+      LongBytes(S);
+    }
+  }
+
+  bool TypedValue(const std::string& Kind) {
+    auto Is = [&](const char* W) { return SameText(Kind, W); };
+    int Line = FTok.Line;
+    if (Is("int8") || Is("int16") || Is("int32") || Is("int64")) {
+      TaggedInteger(true);
+      return true;
+    }
+    static const char* Kinds[] = {"extended", "single", "double", "date", "currency", "ansi",
+                                  "lstring",  "utf8",   "wide",   "ident"};
+    bool Known = false;
+    for (const char* K : Kinds) Known = Known || Is(K);
+    if (!Known) return false;
+    Next();
+    Expect('(');
+    if (Is("extended")) Extended();
+    else if (Is("single")) TypedFloat<float, uint32_t>(vaSingle);
+    else if (Is("double")) TypedFloat<double, uint64_t>(vaDouble);
+    else if (Is("date")) TypedFloat<double, uint64_t>(vaDate);
+    else if (Is("currency")) Currency();
+    else if (Is("ansi")) {
+      std::string S = BytesOf(StringPieces(), Line);
+      if (S.size() > 255) FailAt("ansi string longer than 255 bytes", Line);
+      Byte(vaString);
+      ShortStr(S);
+    } else if (Is("lstring")) {
+      Byte(vaLString);
+      LongBytes(BytesOf(StringPieces(), Line));
+    } else if (Is("utf8")) {
+      Byte(vaUTF8String);
+      LongBytes(BytesOf(StringPieces(), Line));
+    } else if (Is("wide")) {
+      std::u16string W = UnitsOf(StringPieces());
+      Byte(vaWString);
+      LE(W.size(), 4);
+      for (char16_t C : W) LE(C, 2);
+    } else {
+      std::string S = BytesOf(StringPieces(), Line);
+      Byte(vaIdent);
+      ShortStr(S);
+    }
+    Expect(')');
+    return true;
+  }
+
+  void Value() {
+    size_t TagAt = Out.size();
+    bool High = false;
+    if (IsSymbol(FTok, '!')) {
+      High = true;
+      Next();
+    }
+    int Line = FTok.Line;
+    switch (FTok.Kind) {
+      case TTok::Number:
+        if (FTok.Text.find_first_of(".eE") != std::string::npos) Extended();
+        else TaggedInteger(true);
+        break;
+      case TTok::String:
+        PlainString(StringPieces(), Line);
+        break;
+      case TTok::Binary:
+        Byte(vaBinary);
+        LongBytes(FTok.Text);
+        Next();
+        break;
+      case TTok::Ident: {
+        std::string Word = FTok.Text;
+        if (IsSymbol(Ahead(), '(') && TypedValue(Word)) break;
+        if (SameText(Word, "True")) Byte(vaTrue);
+        else if (SameText(Word, "False")) Byte(vaFalse);
+        else if (SameText(Word, "nil")) Byte(vaNil);
+        else if (SameText(Word, "Null")) Byte(vaNull);
+        else {
+          Byte(vaIdent);
+          ShortStr(Word);
+        }
+        Next();
+        break;
+      }
+      case TTok::Symbol:
+        if (IsSymbol(FTok, '(')) {
+          Enter();
+          Next();
+          Byte(vaList);
+          while (!IsSymbol(FTok, ')')) {
+            if (FTok.Kind == TTok::End) Fail("')' expected");
+            Value();
+          }
+          Next();
+          Byte(vaNull);
+          --FDepth;
+        } else if (IsSymbol(FTok, '[')) {
+          Next();
+          Byte(vaSet);
+          while (!IsSymbol(FTok, ']')) {
+            std::string E = NameToken(false, "Set element");
+            if (E.empty()) Fail("Empty set element");
+            ShortStr(E);
+            if (IsSymbol(FTok, ',')) {
+              Next();
+              if (IsSymbol(FTok, ']')) Fail("Set element expected");
+            } else if (!IsSymbol(FTok, ']')) {
+              Fail("',' or ']' expected");
+            }
+          }
+          Next();
+          Byte(0);
+        } else if (IsSymbol(FTok, '<')) {
+          Collection();
+        } else {
+          Fail("Value expected");
+        }
+        break;
+      case TTok::Hex:
+      case TTok::End:
+        Fail("Value expected");
+    }
+    if (High) Out[TagAt] |= 0x80;
+  }
+
+  void Collection() {
+    Enter();
+    Next();
+    Byte(vaCollection);
+    while (!IsSymbol(FTok, '>')) {
+      if (!IsWord(FTok, "item")) Fail("'item' or '>' expected");
+      Next();
+      if (IsSymbol(FTok, '[')) {
+        Next();
+        TaggedInteger(false);
+        Expect(']');
+      }
+      Byte(vaList);
+      while (!(IsWord(FTok, "end") && !IsSymbol(Ahead(), '='))) {
+        if (FTok.Kind == TTok::End) Fail("'end' expected");
+        Property();
+      }
+      Next();
+      Byte(vaNull);
+    }
+    Next();
+    Byte(vaNull);
+    --FDepth;
+  }
+
+  void Property() {
+    std::string Name = NameToken(true, "Property name");
+    Expect('=');
+    ShortStr(Name);
+    Value();
+  }
+
+  bool AtObject() {
+    return (IsWord(FTok, "object") || IsWord(FTok, "inherited") || IsWord(FTok, "inline")) &&
+           !IsSymbol(Ahead(), '=');
+  }
+
+  void Object() {
+    Enter();
+    if (!AtObject()) Fail("'object' expected");
+    int Line = FTok.Line;
+    int Flags = IsWord(FTok, "inherited") ? 1 : IsWord(FTok, "inline") ? 4 : 0;
+    Next();
+    int Prefix = -1;
+    if (IsWord(FTok, "prefix") && IsSymbol(Ahead(), '(')) {
+      Next();
+      Next();
+      Prefix = static_cast<int>(HexToken(2));
+      if ((Prefix & FilerPrefixMask) != FilerPrefixMask) Fail("Prefix byte must be $F0 or more");
+      Expect(')');
+    }
+    std::string First = NameToken(false, "Class name");
+    std::string Name, Class = First;
+    if (IsSymbol(FTok, ':')) {
+      Next();
+      Name = First;
+      Class = NameToken(false, "Class name");
+    }
+    std::vector<uint8_t> Header;
+    std::swap(Header, Out);
+    bool HasIndex = false;
+    if (IsSymbol(FTok, '[')) {
+      Next();
+      TaggedInteger(false);
+      Expect(']');
+      HasIndex = true;
+    }
+    std::vector<uint8_t> Index;
+    std::swap(Index, Out);
+    std::swap(Header, Out);
+    if (Prefix < 0 && (Flags || HasIndex)) Prefix = 0xF0 | Flags | (HasIndex ? 2 : 0);
+    if (Prefix >= 0 && ((Prefix & 2) != 0) != HasIndex) FailAt("Child position does not match the prefix", Line);
+    if (Prefix >= 0) Byte(static_cast<uint8_t>(Prefix));
+    Out.insert(Out.end(), Index.begin(), Index.end());
+    ShortStr(Class);
+    ShortStr(Name);
+
+    while (!AtObject() && !(IsWord(FTok, "end") && !IsSymbol(Ahead(), '='))) {
+      if (FTok.Kind == TTok::End) Fail("'end' expected");
+      Property();
+    }
+    Byte(vaNull);
+    while (AtObject()) Object();
+    if (!IsWord(FTok, "end")) {
+      if (FTok.Kind == TTok::End) Fail("'end' expected");
+      Fail("Properties must come before child objects");
+    }
+    Next();
+    Byte(vaNull);
+    --FDepth;
+  }
+};
+
+}  // namespace
+
+std::string ObjectBinaryToText(const std::vector<uint8_t>& Binary) { return TBinaryToText(Binary).Run(); }
+
+std::vector<uint8_t> ObjectTextToBinary(const std::string& Text) { return TTextToBinary(Text).Run(); }

@@ -1,0 +1,21 @@
+#pragma once
+// The text form of form streams: a readable notation of the binary format, converted both
+// ways without loss. resources/README.md describes the notation.
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "shell/core/Exceptions.h"
+
+// A text form that does not parse; the message names the line.
+class EParserError : public EConvertError {
+ public:
+  using EConvertError::EConvertError;
+  const char* ClassName() const noexcept override { return "EParserError"; }
+};
+
+// Binary stream to text. Raises EReadError ("Invalid stream format", "Stream read error",
+// "Invalid property value") for a stream that cannot be converted.
+std::string ObjectBinaryToText(const std::vector<uint8_t>& Binary);
+// Text to binary stream. Raises EParserError "<what> on line <n>".
+std::vector<uint8_t> ObjectTextToBinary(const std::string& Text);
