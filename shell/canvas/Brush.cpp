@@ -50,15 +50,16 @@ const TMetaClass& TBrushResource::StaticClass() {
 }
 
 const TMetaClass& TBrush::StaticClass() {
+  // Registration order is the order a writer stores them in: kind before the gradient.
   return ClassRecord<TBrush>("TBrush", &TPersistent::StaticClass(), [](auto& B) {
-    B.Property("Bitmap", &TBrush::Bitmap, &TBrush::SetBitmap)
-        .Stored([](const TBrush& Br) { return Br.Kind() == TBrushKind::Bitmap; });
     B.Property("Color", &TBrush::Color, &TBrush::SetColor, &TypeInfos::AlphaColor())
         .Stored([](const TBrush& Br) { return Br.Color() != Br.DefaultColor(); });
-    B.Property("Gradient", &TBrush::Gradient, &TBrush::SetGradient)
-        .Stored([](const TBrush& Br) { return Br.Kind() == TBrushKind::Gradient; });
+    B.Property("Bitmap", &TBrush::Bitmap, &TBrush::SetBitmap)
+        .Stored([](const TBrush& Br) { return Br.Kind() == TBrushKind::Bitmap; });
     B.Property("Kind", &TBrush::Kind, &TBrush::SetKind, &TypeInfos::BrushKind())
         .Stored([](const TBrush& Br) { return Br.Kind() != Br.DefaultKind(); });
+    B.Property("Gradient", &TBrush::Gradient, &TBrush::SetGradient)
+        .Stored([](const TBrush& Br) { return Br.Kind() == TBrushKind::Gradient; });
     B.Property("Resource", &TBrush::Resource, &TBrush::SetResource)
         .Stored([](const TBrush& Br) { return Br.Kind() == TBrushKind::Resource; });
   });
@@ -66,12 +67,12 @@ const TMetaClass& TBrush::StaticClass() {
 
 const TMetaClass& TStrokeBrush::StaticClass() {
   return ClassRecord<TStrokeBrush>("TStrokeBrush", &TBrush::StaticClass(), [](auto& B) {
+    B.Property("Thickness", &TStrokeBrush::Thickness, &TStrokeBrush::SetThickness).Default(1.0f);
     B.Property("Cap", &TStrokeBrush::Cap, &TStrokeBrush::SetCap, &TypeInfos::StrokeCap()).Default(TStrokeCap::Flat);
     B.Property("Dash", &TStrokeBrush::Dash, &TStrokeBrush::SetDash, &TypeInfos::StrokeDash())
         .Default(TStrokeDash::Solid);
     B.Property("Join", &TStrokeBrush::Join, &TStrokeBrush::SetJoin, &TypeInfos::StrokeJoin())
         .Default(TStrokeJoin::Miter);
-    B.Property("Thickness", &TStrokeBrush::Thickness, &TStrokeBrush::SetThickness).Default(1.0f);
   });
 }
 

@@ -139,6 +139,19 @@ TEST(BrushClassTable, KindIsAnEnumerationSetThroughItsPropInfo) {
   EXPECT_TRUE(Kind->ShouldStore(&Other));
 }
 
+TEST(BrushClassTable, KindComesBeforeTheGradientAsInAStoredForm) {
+  // "Fill.Kind" precedes "Fill.Gradient.Points" in the stored description; a writer follows
+  // the registration order.
+  const auto Props = TBrush::StaticClass().AllProperties();
+  auto IndexOf = [&](const char* Name) {
+    for (size_t I = 0; I < Props.size(); ++I)
+      if (Props[I]->Name == Name) return static_cast<int>(I);
+    return -1;
+  };
+  ASSERT_GE(IndexOf("Kind"), 0);
+  EXPECT_LT(IndexOf("Kind"), IndexOf("Gradient"));
+}
+
 TEST(BrushClassTable, ColorAndTheGradientPath) {
   TBrush Fill(TBrushKind::None, 0xFFFFFFFF);
   const TMetaClass& BrushClass = Fill.ClassType();
