@@ -122,7 +122,7 @@ void TCustomBufferLayer3D::ResizeLayer() {
 }
 
 TTexture* TCustomBufferLayer3D::BufferTexture() {
-  FTexture->UpdateFromBitmap(*FBuffer);
+  FTexture->LoadFromBitmap(*FBuffer);
   return FTexture.get();
 }
 
