@@ -430,12 +430,15 @@ PangoLayout* TCanvasCairo::Layout(const TRectF& ARect, const std::string& AText,
   TTextAlign H = ATextAlign;
   if (Flags.Contains(TFillTextFlag::RightToLeft) && H != TTextAlign::Center)
     H = H == TTextAlign::Leading ? TTextAlign::Trailing : TTextAlign::Leading;
+  // Lines align within the wrapping width, or within the widest line without wrapping; the
+  // flags, not the text's script, decide which side is leading.
+  pango_layout_set_auto_dir(L, FALSE);
+  pango_layout_set_alignment(L, H == TTextAlign::Center     ? PANGO_ALIGN_CENTER
+                                : H == TTextAlign::Trailing ? PANGO_ALIGN_RIGHT
+                                                            : PANGO_ALIGN_LEFT);
   if (WordWrap && ARect.Width() > 0) {
     pango_layout_set_width(L, static_cast<int>(ARect.Width() * PANGO_SCALE));
     pango_layout_set_wrap(L, PANGO_WRAP_WORD_CHAR);
-    pango_layout_set_alignment(L, H == TTextAlign::Center     ? PANGO_ALIGN_CENTER
-                                  : H == TTextAlign::Trailing ? PANGO_ALIGN_RIGHT
-                                                              : PANGO_ALIGN_LEFT);
   }
   PangoRectangle Logical;
   pango_layout_get_extents(L, nullptr, &Logical);
