@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "shell/canvas/Canvas.h"
 #include "shell/core/Filer.h"
 
 namespace TypeInfos {
@@ -472,8 +473,13 @@ void TControl::PrepareForPaint() {
 
 void TControl::PaintInternal() {
   if (!FVisible) return;
+  // Each control draws in its own local coordinates.
+  TCanvas* C = Canvas();
+  TMatrix Saved = C ? C->Matrix() : TMatrix();
+  if (C) C->SetMatrix(AbsoluteMatrix());
   Painting();
   Paint();
+  if (C) C->SetMatrix(Saved);
   PaintChildren();
   AfterPaint();
 }
