@@ -1,0 +1,392 @@
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "shell/app/Application.h"
+#include "shell/app/Timer.h"
+#include "shell/forms/Form.h"
+#include "shell/platform/Platform.h"
+#include "shell/platform/headless/HeadlessPlatform.h"
+#include "shell/stream/Resources.h"
+
+namespace {
+
+using Log = std::vector<std::string>;
+
+// A stored form description written byte by byte.
+class TStoredForm {
+ public:
+  TStoredForm& Short(const std::string& S) {
+    Bytes.push_back(static_cast<uint8_t>(S.size()));
+    Bytes.insert(Bytes.end(), S.begin(), S.end());
+    return *this;
+  }
+  TStoredForm& Object(const std::string& Class, const std::string& Name) { return Short(Class).Short(Name); }
+  TStoredForm& Ident(const std::string& Prop, const std::string& Value) {
+    Short(Prop);
+    Bytes.push_back(7);  // vaIdent
+    return Short(Value);
+  }
+  TStoredForm& String(const std::string& Prop, const std::string& Value) {
+    Short(Prop);
+    Bytes.push_back(6);  // vaString
+    return Short(Value);
+  }
+  TStoredForm& Int16(const std::string& Prop, int16_t Value) {
+    Short(Prop);
+    Bytes.push_back(3);  // vaInt16
+    Bytes.push_back(static_cast<uint8_t>(Value & 0xFF));
+    Bytes.push_back(static_cast<uint8_t>((Value >> 8) & 0xFF));
+    return *this;
+  }
+  TStoredForm& End() {
+    Bytes.push_back(0);
+    return *this;
+  }
+  std::vector<uint8_t> Bytes{'T', 'P', 'F', '0'};
+};
+
+Log* GLog = nullptr;
+
+// The start-up test form: logs what happens to it, in order.
+class TStartForm : public TForm {
+  KLV_CLASS(TStartForm)
+ public:
+  explicit TStartForm(TComponent* AOwner) : TForm(AOwner) {}
+  TTimer* Timer1 = nullptr;
+  bool ThrowInCreate = false;
+
+  void FormCreate(TObject*);
+  void Timer1Timer(TObject*) { GLog->push_back("Timer1Timer"); }
+  void Loaded() override {
+    TForm::Loaded();
+    GLog->push_back("Loaded");
+  }
+  void Realign() override { GLog->push_back("Realign"); }
+  ~TStartForm() override { GLog->push_back("destroyed"); }
+};
+TStartForm* Form1 = nullptr;
+
+void TStartForm::FormCreate(TObject*) {
+  GLog->push_back(std::string("FormCreate visible=") + (Visible() ? "1" : "0") +
+                  " timer=" + (Timer1 && Timer1->TimerHandle() != cIdNoTimer ? "running" : "stopped") +
+                  " Form1=" + (Form1 == this ? "set" : "unset"));
+  if (ThrowInCreate) throw EInvalidOperation("Create failed");
+}
+
+const TMetaClass& TStartForm::StaticClass() {
+  return ClassRecord<TStartForm>("TStartForm", &TForm::StaticClass(), [](auto& B) {
+    B.Creatable();
+    B.Field("Timer1", &TStartForm::Timer1);
+    B.Method("FormCreate", &TStartForm::FormCreate);
+    B.Method("Timer1Timer", &TStartForm::Timer1Timer);
+  });
+}
+
+// The same form whose OnCreate fails.
+class TFailingForm : public TStartForm {
+  KLV_CLASS(TFailingForm)
+ public:
+  explicit TFailingForm(TComponent* AOwner) : TStartForm(AOwner) { ThrowInCreate = true; }
+};
+const TMetaClass& TFailingForm::StaticClass() {
+  return ClassRecord<TFailingForm>("TFailingForm", &TStartForm::StaticClass(), [](auto& B) { B.Creatable(); });
+}
+
+// A form class that has no stored description.
+class TNoStreamForm : public TForm {
+  KLV_CLASS(TNoStreamForm)
+ public:
+  explicit TNoStreamForm(TComponent* AOwner) : TForm(AOwner) {}
+};
+const TMetaClass& TNoStreamForm::StaticClass() {
+  return ClassRecord<TNoStreamForm>("TNoStreamForm", &TForm::StaticClass(), [](auto& B) { B.Creatable(); });
+}
+
+std::vector<uint8_t> StartFormStream() {
+  TStoredForm S;
+  S.Object("TStartForm", "Form1")
+      .String("Caption", "Form1")
+      .Int16("ClientHeight", 480)
+      .Int16("ClientWidth", 634)
+      .Ident("OnCreate", "FormCreate")
+      .End();
+  S.Object("TTimer", "Timer1").Ident("OnTimer", "Timer1Timer").End().End();
+  S.End();
+  return S.Bytes;
+}
+
+class ApplicationTest : public ::testing::Test {
+ protected:
+  ApplicationTest() {
+    GLog = &Events;
+    Form1 = nullptr;
+    THeadlessOptions O;
+    O.PrintErrorBoxes = false;
+    auto B = std::make_unique<THeadlessBackend>(O);
+    Headless = B.get();
+    Platform = std::make_unique<TPlatform>(std::move(B));
+    SetResource("TSTARTFORM", RT_RCDATA, StartFormStream());
+  }
+  ~ApplicationTest() override {
+    Platform.reset();
+    RemoveResource("TSTARTFORM", RT_RCDATA);
+    GLog = nullptr;
+  }
+
+  // Runs Script's steps, one each time the loop waits; then terminates.
+  void RunWith(std::vector<std::function<void()>> Script) {
+    size_t Step = 0;
+    Headless->SetDriver([this, Script, Step]() mutable {
+      if (Step < Script.size())
+        Script[Step++]();
+      else
+        Application->Terminate();
+    });
+    Application->Run();
+  }
+
+  Log Events;
+  THeadlessBackend* Headless;
+  std::unique_ptr<TPlatform> Platform;
+};
+
+TEST_F(ApplicationTest, TheFormIsCreatedByRunNotByCreateForm) {
+  Application->CreateForm(Form1);
+  EXPECT_EQ(Form1, nullptr);
+  EXPECT_TRUE(Events.empty());
+  RunWith({[&] { Events.push_back("first wait"); }});
+  EXPECT_EQ(Events, (Log{"Loaded", "Realign", "FormCreate visible=0 timer=running Form1=set", "first wait", "destroyed"}));
+}
+
+TEST_F(ApplicationTest, TheMainFormIsShownAndTicksComeOnceTheLoopRuns) {
+  Application->CreateForm(Form1);
+  RunWith({[&] {
+             ASSERT_NE(Form1, nullptr);
+             EXPECT_EQ(Application->MainForm(), Form1);
+             EXPECT_TRUE(Form1->Visible());
+             EXPECT_EQ(Form1->Caption(), "Form1");
+             EXPECT_EQ(Form1->ClientWidth(), 634);
+             EXPECT_EQ(Form1->ClientHeight(), 480);
+             EXPECT_EQ(Headless->VirtualTime(), 0);
+             Events.clear();
+           },
+           [&] { Headless->Advance(2500); },
+           [&] { Events.push_back("at " + std::to_string(static_cast<int>(Headless->VirtualTime()))); }});
+  EXPECT_EQ(Events, (Log{"Timer1Timer", "Timer1Timer", "at 2500", "destroyed"}));
+}
+
+TEST_F(ApplicationTest, TheActionUpdateTimerWakesTheLoopTenTimesASecond) {
+  int IdlePasses = 0;
+  struct TIdle : TObject {
+    int* Count;
+    void OnIdle(TObject*, bool&) { ++*Count; }
+  } Idle;
+  Idle.Count = &IdlePasses;
+  Application->SetOnIdle(TIdleEvent(&Idle, &TIdle::OnIdle));
+  Application->CreateForm(Form1);
+  std::vector<TTimerRecordInfo> Records;
+  uintptr_t ActionTimer = 0;
+  RunWith({[&] {
+             Records = Headless->TimerRecords();
+             ActionTimer = Application->ActionUpdateTimer();
+           },
+           [&] {
+             IdlePasses = 0;
+             Headless->Advance(1000);
+           },
+           // One pass before the first tick, then one after each of the ten ticks.
+           [&] { EXPECT_EQ(IdlePasses, 1 + 10); }});
+  // Timer1 started while loading; the application's timer at the first idle pass.
+  ASSERT_EQ(Records.size(), 2u);
+  EXPECT_EQ(Records[0].Handle, 144u);
+  EXPECT_EQ(Records[0].Interval, 1000);
+  EXPECT_EQ(Records[1].Interval, 100);
+  EXPECT_EQ(Records[1].Owner, static_cast<TObject*>(Application));
+  EXPECT_EQ(ActionTimer, Records[1].Handle);
+  EXPECT_EQ(Application->ActionUpdateTimer(), 0u) << "stopped at the end of Run";
+}
+
+TEST_F(ApplicationTest, ClosingTheMainFormEndsTheProgramAndFreesTheForm) {
+  Application->CreateForm(Form1);
+  bool Stopped = false;
+  Headless->SetDriver([&] {
+    if (Form1 && !Stopped) {
+      Stopped = true;
+      Platform->PostMessage({TMessageKind::Close, Platform->FindWindow(Form1), nullptr});
+      return;
+    }
+    ADD_FAILURE() << "the loop should have ended";
+    Application->Terminate();
+  });
+  Application->Run();
+  EXPECT_TRUE(Application->Terminated());
+  EXPECT_EQ(Application->ComponentCount(), 0);
+  EXPECT_EQ(Events.back(), "destroyed");
+  EXPECT_TRUE(Platform->TimerData().empty());
+}
+
+TEST_F(ApplicationTest, AnExceptionDuringStartUpEndsRun) {
+  // The class inherits its parent class's stored description.
+  TFailingForm* Failing = nullptr;
+  Application->CreateForm(Failing);
+  try {
+    RunWith({});
+    FAIL();
+  } catch (const EInvalidOperation& E) {
+    EXPECT_EQ(E.Message(), "Create failed");
+  }
+  EXPECT_EQ(Failing, nullptr);
+  EXPECT_EQ(Application->ComponentCount(), 0);
+  EXPECT_EQ(Events.back(), "destroyed");
+  EXPECT_TRUE(Platform->TimerData().empty()) << "the loaded timer was freed with its form";
+}
+
+TEST_F(ApplicationTest, AFormWithoutStoredDescriptionEndsRun) {
+  TNoStreamForm* Form = nullptr;
+  Application->CreateForm(Form);
+  try {
+    RunWith({});
+    FAIL();
+  } catch (const EResNotFound& E) {
+    EXPECT_EQ(E.Message(), "Resource TNoStreamForm not found");
+  }
+  EXPECT_EQ(Form, nullptr);
+}
+
+TEST_F(ApplicationTest, CreateFormAfterStartUpCreatesAtOnceAndClearsTheVariableOnFailure) {
+  Application->CreateForm(Form1);
+  std::vector<TComponent*> Assigned;
+  RunWith({[&] {
+    try {
+      Application->CreateForm(TNoStreamForm::StaticClass(), [&](TComponent* C) { Assigned.push_back(C); });
+      ADD_FAILURE();
+    } catch (const EResNotFound&) {
+    }
+  }});
+  ASSERT_EQ(Assigned.size(), 2u);
+  EXPECT_NE(Assigned[0], nullptr) << "set before the description is read";
+  EXPECT_EQ(Assigned[1], nullptr);
+}
+
+TEST_F(ApplicationTest, AnExceptionEscapingAMessageGoesToTheErrorBoxAndTheLoopGoesOn) {
+  RunWith({[&] {
+             Platform->PostMessage({TMessageKind::Call, nullptr, [] { throw EConvertError("Bad value"); }});
+           },
+           [&] { Events.push_back("still running"); }});
+  EXPECT_EQ(Headless->ErrorBoxes(), (Log{"Bad value."}));
+  EXPECT_EQ(Events, (Log{"still running"}));
+}
+
+// The text shown for an exception: the innermost message, a full stop after characters above
+// ".", nothing for EAbort.
+TEST_F(ApplicationTest, HandleExceptionMessageRules) {
+  struct TCase {
+    std::function<void()> Raise;
+    const char* Shown;  // null: no box
+  };
+  auto Nested = [](const char* Outer, const char* Inner) {
+    return [=] {
+      try {
+        throw EConvertError(Inner);
+      } catch (...) {
+        std::throw_with_nested(EReadError(Outer));
+      }
+    };
+  };
+  const TCase Cases[] = {
+      {[] { throw Exception("Plain"); }, "Plain."},
+      {[] { throw Exception("Ends with stop."); }, "Ends with stop."},
+      {[] { throw Exception("Exclaims!"); }, "Exclaims!"},
+      {[] { throw Exception("Closes)"); }, "Closes)"},
+      {[] { throw Exception("Slash/"); }, "Slash/."},
+      {[] { throw Exception("Colon:"); }, "Colon:."},
+      {[] { throw Exception(""); }, ""},
+      {Nested("Outer", "Inner"), "Inner."},
+      {Nested("Outer", ""), "Outer."},
+      {[] { throw std::runtime_error("not ours"); }, "not ours"},
+      {[] { throw EAbort("quiet"); }, nullptr},
+  };
+  for (const TCase& C : Cases) {
+    Headless->ClearErrorBoxes();
+    try {
+      C.Raise();
+    } catch (...) {
+      Application->HandleException(nullptr);
+    }
+    if (C.Shown)
+      EXPECT_EQ(Headless->ErrorBoxes(), Log{C.Shown});
+    else
+      EXPECT_TRUE(Headless->ErrorBoxes().empty());
+  }
+}
+
+TEST_F(ApplicationTest, HandleExceptionWithoutAnExceptionReportsANullOne) {
+  Application->HandleException(nullptr);
+  EXPECT_EQ(Headless->ErrorBoxes(), Log{"Handled null exception."});
+}
+
+TEST_F(ApplicationTest, OnExceptionReplacesTheErrorBox) {
+  struct THandler : TObject {
+    TObject* Sender = nullptr;
+    std::string Message;
+    void Handle(TObject* S, const Exception& E) {
+      Sender = S;
+      Message = E.Message();
+    }
+  } Handler;
+  Application->SetOnException(TExceptionEvent(&Handler, &THandler::Handle));
+  try {
+    throw EListError("List index out of bounds (5)");
+  } catch (...) {
+    Application->HandleException(Platform.get());
+  }
+  EXPECT_EQ(Handler.Sender, Platform.get());
+  EXPECT_EQ(Handler.Message, "List index out of bounds (5)");
+  EXPECT_TRUE(Headless->ErrorBoxes().empty());
+  try {
+    throw EAbort("");
+  } catch (...) {
+    Application->HandleException(nullptr);
+  }
+  EXPECT_EQ(Handler.Message, "List index out of bounds (5)") << "EAbort is dropped before OnException";
+}
+
+TEST_F(ApplicationTest, TerminateProcsCanRefuseAndTerminateIsAskedOnce) {
+  bool Agree = false;
+  Application->AddTerminateProc([&] { return Agree; });
+  EXPECT_FALSE(Application->Terminate());
+  EXPECT_FALSE(Platform->Terminating());
+  Agree = true;
+  EXPECT_TRUE(Application->Terminate());
+  EXPECT_TRUE(Platform->Terminating());
+  Agree = false;
+  EXPECT_TRUE(Application->Terminate()) << "already terminating";
+}
+
+TEST_F(ApplicationTest, CallsQueuedByOtherThreadsRunInTheIdleStep) {
+  std::thread Worker([] { Application->Queue([] { GLog->push_back("synchronised"); }); });
+  Worker.join();
+  EXPECT_TRUE(Events.empty());
+  Application->Idle();
+  EXPECT_EQ(Events, Log{"synchronised"});
+}
+
+TEST_F(ApplicationTest, InitializeRunsTheRegisteredProcedureAndOrientationsAreKept) {
+  int Calls = 0;
+  TApplication::SetInitProc([&] { ++Calls; });
+  Application->Initialize();
+  TApplication::SetInitProc(nullptr);
+  EXPECT_EQ(Calls, 1);
+  EXPECT_EQ(Application->FormFactor()->Orientations(),
+            (TScreenOrientations{TScreenOrientation::Portrait, TScreenOrientation::Landscape}));
+  Application->FormFactor()->SetOrientations({TScreenOrientation::Landscape});
+  EXPECT_EQ(Application->FormFactor()->Orientations(), TScreenOrientations{TScreenOrientation::Landscape});
+  EXPECT_EQ(Application->ActionUpdateDelay(), 100);
+  EXPECT_TRUE(Application->ShowHint());
+}
+
+}  // namespace
