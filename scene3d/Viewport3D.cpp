@@ -11,6 +11,7 @@
 #include "scene3d/context/Texture.h"
 #include "shell/canvas/Bitmap.h"
 #include "shell/canvas/Canvas.h"
+#include "shell/core/Exceptions.h"
 
 namespace {
 // Tag of the objects a viewport makes for itself.
@@ -191,6 +192,18 @@ void TViewport3D::Loaded() {
 }
 
 // --- frames ---
+
+TPoint3D TViewport3D::ProjectToFrame(const TPoint3D& P) {
+  if (!FContext) throw EInvalidOperation("The viewport has no drawing context");
+  // The matrices a frame would set: the current camera's view and its angle of view.
+  TCamera* C = GetCurrentCamera();
+  FContext->SetCameraMatrix(C->GetCameraMatrix());
+  FContext->SetCameraAngleOfView(C->AngleOfView());
+  const TVector3D Clip = TVector3D(P, 1) * FContext->CurrentCameraMatrix() * FContext->GetProjectionMatrix();
+  const long double W = Clip.W;
+  return TPoint3D(static_cast<float>((Clip.X / W + 1) / 2 * FContext->Width()),
+                  static_cast<float>((1 - Clip.Y / W) / 2 * FContext->Height()), static_cast<float>(Clip.Z / W));
+}
 
 void TViewport3D::RenderFrame() {
   if (!FContext) return;

@@ -55,6 +55,9 @@ class TViewport3D : public TControl, public IViewport3D {
   void RebuildRenderingList();
   // Draws one frame into the bitmap, without the canvas step; what Paint does first.
   void RenderFrame();
+  // Where scene point P lands in the frame through the current camera and projection: pixel
+  // X and Y from the top left of the target, and the depth, in Z. Needs a context.
+  TPoint3D ProjectToFrame(const TPoint3D& P);
   // The window's scale changed: the surfaces are rebuilt for it.
   void ScaleChangedHandler() { DoScaleChanged(); }
 

@@ -81,7 +81,11 @@ void TContext3D::SetCameraMatrix(const TMatrix3D& M) {
   FCameraInvMatrix = M.Inverse();
 }
 
-void TContext3D::SetCameraAngleOfView(float Degrees) { FAngleOfView = Degrees; }
+void TContext3D::SetCameraAngleOfView(float Degrees) {
+  // Within a scene the projection is rebuilt at most once; outside one a new angle counts.
+  if (FAngleOfView != Degrees && FBeginSceneCount == 0) FProjectionStale = true;
+  FAngleOfView = Degrees;
+}
 
 const TMatrix3D& TContext3D::GetProjectionMatrix() {
   if (FProjectionStale) {

@@ -5,7 +5,10 @@
 #include <sstream>
 
 #include "game/Unit1.h"
+#include "scene3d/Camera.h"
 #include "scene3d/Control3D.h"
+#include "scene3d/Position3D.h"
+#include "scene3d/Viewport3D.h"
 #include "shell/app/Application.h"
 #include "shell/app/Timer.h"
 #include "shell/core/Exceptions.h"
@@ -43,6 +46,13 @@ double ParseMilliseconds(const std::string& Text) {
 
 THeadlessScript::THeadlessScript(std::istream& Input, std::ostream& Output, THeadlessBackend& Backend)
     : FInput(Input), FOutput(Output), FBackend(Backend) {}
+
+std::string THeadlessScript::Project(const TPoint3D& P) const {
+  TViewport3D* Viewport = Form1 ? Form1->Viewport3D1 : nullptr;
+  if (!Viewport || !Viewport->GetContext()) throw Exception("The viewport has no drawing context");
+  const TPoint3D Pixel = Viewport->ProjectToFrame(P);
+  return "pixel = (" + FormatSingle(Pixel.X) + ", " + FormatSingle(Pixel.Y) + ") depth " + FormatSingle(Pixel.Z);
+}
 
 TComponent* THeadlessScript::Form() const {
   if (!Form1) throw Exception("The form does not exist");
@@ -117,6 +127,14 @@ void THeadlessScript::Run(const std::string& Command, const std::string& Rest) {
         Owner = C->Name();
       FOutput << R.Handle << " " << R.Interval << " " << Owner << "\n";
     }
+  } else if (Command == "project") {
+    float P[3];
+    if (ParseFloatTuple("(" + Rest, P, 3) != 3) {
+      // Also accepts "X Y Z" separated by blanks.
+      std::istringstream In(Rest);
+      if (!(In >> P[0] >> P[1] >> P[2])) throw Exception("project takes X Y Z");
+    }
+    FOutput << Project(TPoint3D(P[0], P[1], P[2])) << "\n";
   } else if (Command == "quit") {
     FFinished = true;
     Application->Terminate();

@@ -5,6 +5,8 @@
 #include <iosfwd>
 #include <string>
 
+#include "scene3d/Math3D.h"
+
 class THeadlessBackend;
 class TComponent;
 
@@ -23,6 +25,8 @@ class THeadlessScript {
  private:
   void Run(const std::string& Command, const std::string& Rest);
   TComponent* Form() const;
+  // Where the scene point P lands in the viewport's frame: pixel and depth.
+  std::string Project(const TPoint3D& P) const;
 
   std::istream& FInput;
   std::ostream& FOutput;
