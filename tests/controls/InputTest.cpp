@@ -1,0 +1,331 @@
+// Input through the dispatcher: the control under the mouse, capture, clicks and double clicks
+// on the button, keys, dialog keys, Tab and focus.
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "shell/controls/Button.h"
+#include "shell/controls/Panel.h"
+#include "shell/controls/TrackBar.h"
+#include "tests/controls/TestRoot.h"
+
+namespace {
+
+struct TClicks : TObject {
+  int Clicks = 0, DblClicks = 0;
+  void Click(TObject*) { ++Clicks; }
+  void DblClick(TObject*) { ++DblClicks; }
+};
+
+// The game's panel: slider (tab order 0) and button (tab order 1) inside a bottom panel.
+struct Input : ::testing::Test {
+  TFakeTimers Timers;
+  TRootPtr Root{new TTestRoot(634, 480)};
+  TControl* Viewport = new TControl(Root.get());
+  TPanel* Panel = new TPanel(Root.get());
+  TTrackBar* Track = new TTrackBar(Root.get());
+  TButton* Button = new TButton(Root.get());
+  TClicks Rec;
+
+  void SetUp() override {
+    Viewport->SetParent(Root.get());
+    Viewport->SetAlign(TAlignLayout::Client);
+    Panel->SetParent(Root.get());
+    Panel->SetHeight(40);
+    Panel->SetAlign(TAlignLayout::Bottom);
+    Track->SetParent(Panel);
+    Track->SetAlign(TAlignLayout::Client);
+    Track->SetMin(-180);
+    Track->SetMax(180);
+    Track->SetTabOrder(0);
+    Button->SetParent(Panel);
+    Button->SetWidth(80);
+    Button->SetAlign(TAlignLayout::Left);
+    Button->SetTabOrder(1);
+    Button->OnClick = TNotifyEvent(&Rec, &TClicks::Click);
+    Button->OnDblClick = TNotifyEvent(&Rec, &TClicks::DblClick);
+    Root->Realign();
+  }
+  // Client point of the button's centre.
+  static constexpr float BX = 40, BY = 460;
+};
+
+TEST_F(Input, PressAndReleaseOnTheButtonClicksOnce) {
+  Root->Input.MouseDown(mbLeft, {ssLeft}, BX, BY);
+  EXPECT_TRUE(Button->IsPressed());
+  EXPECT_EQ(Root->GetCaptured(), Button);
+  EXPECT_EQ(Root->GetFocused(), Button);
+  EXPECT_EQ(Rec.Clicks, 0);
+  Root->Input.MouseUp(mbLeft, {}, BX, BY);
+  EXPECT_EQ(Rec.Clicks, 1);
+  EXPECT_FALSE(Button->IsPressed());
+  EXPECT_EQ(Root->GetCaptured(), nullptr);
+}
+
+TEST_F(Input, ReleaseOutsideDoesNotClickUnlessTheMouseComesBack) {
+  Root->Input.MouseDown(mbLeft, {ssLeft}, BX, BY);
+  Root->Input.MouseMove({ssLeft}, 300, 100);
+  EXPECT_FALSE(Button->IsPressed());
+  Root->Input.MouseUp(mbLeft, {}, 300, 100);
+  EXPECT_EQ(Rec.Clicks, 0);
+
+  Root->Input.MouseDown(mbLeft, {ssLeft}, BX, BY);
+  Root->Input.MouseMove({ssLeft}, 300, 100);
+  Root->Input.MouseMove({ssLeft}, BX + 10, BY);
+  EXPECT_TRUE(Button->IsPressed());
+  Root->Input.MouseUp(mbLeft, {}, BX + 10, BY);
+  EXPECT_EQ(Rec.Clicks, 1);
+}
+
+TEST_F(Input, DoubleClickClicksAtFirstReleaseAndSecondPressOnly) {
+  Root->Input.MouseDown(mbLeft, {ssLeft}, BX, BY);
+  Root->Input.MouseUp(mbLeft, {}, BX, BY);
+  EXPECT_EQ(Rec.Clicks, 1);
+  Root->Input.MouseDown(mbLeft, {ssLeft, ssDouble}, BX, BY);
+  EXPECT_EQ(Rec.Clicks, 2);
+  EXPECT_EQ(Rec.DblClicks, 1);
+  Root->Input.MouseUp(mbLeft, {}, BX, BY);
+  EXPECT_EQ(Rec.Clicks, 2);
+  // The next single press and release clicks again.
+  Root->Click(BX, BY);
+  EXPECT_EQ(Rec.Clicks, 3);
+}
+
+TEST_F(Input, RightButtonDoesNotClick) {
+  Root->Input.MouseDown(mbRight, {ssRight}, BX, BY);
+  Root->Input.MouseUp(mbRight, {}, BX, BY);
+  EXPECT_EQ(Rec.Clicks, 0);
+  EXPECT_FALSE(Button->IsPressed());
+}
+
+TEST_F(Input, EnterAndSpaceClickTheFocusedButtonOncePerKeyDown) {
+  Root->Key(vkReturn, U'\r');
+  EXPECT_EQ(Rec.Clicks, 0);  // nothing focused yet
+  Button->SetFocus();
+  for (int I = 0; I < 3; ++I) Root->Key(vkReturn, U'\r');
+  EXPECT_EQ(Rec.Clicks, 3);
+  Root->Key(vkSpace, U' ');
+  EXPECT_EQ(Rec.Clicks, 4);
+  Root->Key(vkReturn, U'\r', {ssShift});
+  Root->Key(vkReturn, 0, {ssCtrl});
+  EXPECT_EQ(Rec.Clicks, 4);
+  uint16_t Key = vkReturn;
+  char32_t Char = U'\r';
+  Root->Input.KeyDown(Key, Char, {});
+  EXPECT_EQ(Key, 0);
+  EXPECT_EQ(Char, 0u);
+}
+
+TEST_F(Input, PressOnThePanelChangesNothing) {
+  Track->SetFocus();
+  float Before = Track->Value();
+  // Below the 19-high styled slider? Unstyled it fills the panel; take the panel's own area
+  // by making the slider narrower.
+  Track->SetAlign(TAlignLayout::None);
+  Track->SetBounds(100, 0, 200, 19);
+  Root->Click(500, 475);
+  EXPECT_EQ(Root->GetFocused(), Track);
+  EXPECT_FLOAT_EQ(Track->Value(), Before);
+  EXPECT_EQ(Rec.Clicks, 0);
+}
+
+TEST_F(Input, PressesFocusTheSliderAndTheButton) {
+  EXPECT_EQ(Root->GetFocused(), nullptr);
+  Root->Input.MouseDown(mbLeft, {ssLeft}, 300, 450);
+  Root->Input.MouseUp(mbLeft, {}, 300, 450);
+  EXPECT_EQ(Root->GetFocused(), Track);
+  EXPECT_TRUE(Track->IsFocused());
+  Root->Click(BX, BY);
+  EXPECT_EQ(Root->GetFocused(), Button);
+  EXPECT_FALSE(Track->IsFocused());
+  // The viewport cannot take the focus: pressing it keeps the button focused.
+  Root->Click(300, 100);
+  EXPECT_EQ(Root->GetFocused(), Button);
+}
+
+TEST_F(Input, TabWalksTheTabOrderAndShiftTabGoesBack) {
+  Root->Key(vkTab, U'\t');
+  EXPECT_EQ(Root->GetFocused(), Track);
+  Root->Key(vkTab, U'\t');
+  EXPECT_EQ(Root->GetFocused(), Button);
+  Root->Key(vkTab, U'\t');
+  EXPECT_EQ(Root->GetFocused(), Track);
+  Root->Key(vkTab, U'\t', {ssShift});
+  EXPECT_EQ(Root->GetFocused(), Button);
+  // Disabled or invisible controls are left out.
+  Track->SetEnabled(false);
+  Root->Key(vkTab, U'\t');
+  EXPECT_EQ(Root->GetFocused(), Button);
+  uint16_t Key = vkTab;
+  char32_t Char = U'\t';
+  Root->Input.KeyDown(Key, Char, {});
+  EXPECT_EQ(Key, 0);
+}
+
+TEST_F(Input, TabOrderFollowsTabOrderNotChildOrder) {
+  Track->SetTabOrder(5);
+  EXPECT_EQ(Root->Input.TabList(), (std::vector<TControl*>{Button, Track}));
+}
+
+TEST_F(Input, DialogKeysReachDefaultAndCancelButtons) {
+  auto* Cancel = new TButton(Root.get());
+  Cancel->SetParent(Panel);
+  Cancel->SetCancel(true);
+  TClicks CancelRec;
+  Cancel->OnClick = TNotifyEvent(&CancelRec, &TClicks::Click);
+  Button->SetDefault(true);
+  Track->SetFocus();
+  Root->Key(vkReturn, U'\r');
+  EXPECT_EQ(Rec.Clicks, 1);
+  Root->Key(vkEscape, 27);
+  EXPECT_EQ(CancelRec.Clicks, 1);
+  // A key the focused control consumes never reaches them.
+  Root->Key(vkRight);
+  EXPECT_EQ(Rec.Clicks, 1);
+  EXPECT_FLOAT_EQ(Track->Value(), 1);
+}
+
+TEST_F(Input, FormKeyHandlerGetsUnconsumedKeys) {
+  std::vector<uint16_t> Seen;
+  Root->Input.OnFormKeyDown = [&](uint16_t& Key, char32_t&, TShiftState) { Seen.push_back(Key); };
+  Root->Key('A', U'a');
+  Track->SetFocus();
+  Root->Key(vkLeft);
+  Root->Key('B', U'b');
+  EXPECT_EQ(Seen, (std::vector<uint16_t>{'A', 'B'}));
+}
+
+TEST_F(Input, ControlUnderTheMouseIsTheTopmostHitTestOne) {
+  auto* Over = new TControl(Root.get());
+  Over->SetParent(Root.get());
+  Over->SetBounds(10, 10, 50, 50);
+  auto* Child = new TControl(Root.get());
+  Child->SetParent(Over);
+  Child->SetBounds(5, 5, 10, 10);
+  EXPECT_EQ(Root->Input.ObjectAtPoint(TPointF(20, 20)), Child);
+  EXPECT_EQ(Root->Input.ObjectAtPoint(TPointF(40, 40)), Over);
+  EXPECT_EQ(Root->Input.ObjectAtPoint(TPointF(100, 100)), Viewport);
+  Child->SetHitTest(false);
+  EXPECT_EQ(Root->Input.ObjectAtPoint(TPointF(20, 20)), Over);
+  Over->SetVisible(false);
+  EXPECT_EQ(Root->Input.ObjectAtPoint(TPointF(20, 20)), Viewport);
+  // Local coordinates reach the control.
+  Over->SetVisible(true);
+  std::vector<TPointF> Downs;
+  struct TSpy : TObject {
+    std::vector<TPointF>* Out;
+    void Down(TObject*, TMouseButton, TShiftState, float X, float Y) { Out->push_back(TPointF(X, Y)); }
+  } Spy;
+  Spy.Out = &Downs;
+  Over->OnMouseDown = TMouseEvent(&Spy, &TSpy::Down);
+  Root->Input.MouseDown(mbLeft, {ssLeft}, 40, 45);
+  ASSERT_EQ(Downs.size(), 1u);
+  EXPECT_EQ(Downs[0], TPointF(30, 35));
+}
+
+TEST_F(Input, MoveTracksEnterAndLeave) {
+  Root->Input.MouseMove({}, BX, BY);
+  EXPECT_EQ(Root->GetHovered(), Button);
+  EXPECT_TRUE(Button->IsMouseOver());
+  Root->Input.MouseMove({}, 300, 100);
+  EXPECT_EQ(Root->GetHovered(), Viewport);
+  EXPECT_FALSE(Button->IsMouseOver());
+  Root->Input.MouseLeave();
+  EXPECT_EQ(Root->GetHovered(), nullptr);
+}
+
+TEST_F(Input, WheelBubblesUpUntilHandled) {
+  std::vector<TObject*> Seen;
+  struct TWheel : TObject {
+    std::vector<TObject*>* Out;
+    bool Handle = false;
+    void Wheel(TObject* Sender, TShiftState, int, bool& Handled) {
+      Out->push_back(Sender);
+      Handled = Handle;
+    }
+  } W;
+  W.Out = &Seen;
+  Button->OnMouseWheel = TMouseWheelEvent(&W, &TWheel::Wheel);
+  Panel->OnMouseWheel = TMouseWheelEvent(&W, &TWheel::Wheel);
+  Root->Input.MouseMove({}, BX, BY);
+  bool Handled = false;
+  Root->Input.MouseWheel({}, 120, Handled);
+  EXPECT_EQ(Seen, (std::vector<TObject*>{Button, Panel}));
+  EXPECT_FALSE(Handled);
+  W.Handle = true;
+  Seen.clear();
+  Root->Input.MouseWheel({}, 120, Handled);
+  EXPECT_EQ(Seen, (std::vector<TObject*>{Button}));
+  EXPECT_TRUE(Handled);
+  // The form's own handler comes first.
+  Seen.clear();
+  Root->Input.OnFormMouseWheel = [](TShiftState, int, bool& H) { H = true; };
+  Root->Input.MouseWheel({}, 120, Handled);
+  EXPECT_TRUE(Seen.empty());
+}
+
+TEST_F(Input, RepeatClickClicksWhileHeld) {
+  Button->SetRepeatClick(true);
+  Root->Input.MouseDown(mbLeft, {ssLeft}, BX, BY);
+  Timers.Advance(500);
+  EXPECT_EQ(Rec.Clicks, 0);
+  Timers.Advance(300);
+  EXPECT_EQ(Rec.Clicks, 3);
+  Root->Input.MouseUp(mbLeft, {}, BX, BY);
+  EXPECT_EQ(Rec.Clicks, 4);  // the release over the button
+  EXPECT_EQ(Timers.Count(), 0u);
+  Timers.Advance(1000);
+  EXPECT_EQ(Rec.Clicks, 4);
+}
+
+TEST_F(Input, StaysPressedToggles) {
+  Button->SetStaysPressed(true);
+  Root->Click(BX, BY);
+  EXPECT_TRUE(Button->IsPressed());
+  Root->Click(BX, BY);
+  EXPECT_FALSE(Button->IsPressed());
+  Button->SetIsPressed(true);
+  EXPECT_TRUE(Button->IsPressed());
+  Button->SetStaysPressed(false);
+  EXPECT_FALSE(Button->IsPressed());
+  Button->SetIsPressed(true);  // only a StaysPressed button takes it
+  EXPECT_FALSE(Button->IsPressed());
+}
+
+TEST_F(Input, ModalResultGoesToTheForm) {
+  Button->SetModalResult(2);
+  Root->Click(BX, BY);
+  EXPECT_EQ(Root->ModalResult, 2);
+}
+
+TEST_F(Input, FreedOrDisabledControlsLoseFocusAndCapture) {
+  Root->Input.MouseDown(mbLeft, {ssLeft}, BX, BY);
+  ASSERT_EQ(Root->GetCaptured(), Button);
+  Panel->Free();
+  EXPECT_EQ(Root->GetCaptured(), nullptr);
+  EXPECT_EQ(Root->GetFocused(), nullptr);
+  Root->Input.MouseUp(mbLeft, {}, BX, BY);  // lands on the viewport, harmlessly
+}
+
+TEST_F(Input, HandlerThatRemovesTheButtonEndsTheRelease) {
+  struct TRemover : TObject {
+    TButton* Victim;
+    void Click(TObject*) { Victim->SetParent(nullptr); }
+  } Remover;
+  Remover.Victim = Button;
+  Button->OnClick = TNotifyEvent(&Remover, &TRemover::Click);
+  Root->Click(BX, BY);
+  EXPECT_EQ(Button->Parent(), nullptr);
+  EXPECT_EQ(Button->Root(), nullptr);
+  EXPECT_EQ(Root->GetCaptured(), nullptr);
+  EXPECT_EQ(Root->GetFocused(), nullptr);
+}
+
+TEST_F(Input, DisabledButtonDoesNotClick) {
+  Button->SetEnabled(false);
+  Root->Click(BX, BY);
+  EXPECT_EQ(Rec.Clicks, 0);
+  EXPECT_EQ(Root->GetFocused(), nullptr);
+}
+
+}  // namespace
