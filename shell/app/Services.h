@@ -3,6 +3,7 @@
 // This header declares interfaces only, so that layers below the application (controls,
 // forms) may use a service without linking the application library.
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "shell/core/Geometry2D.h"
@@ -29,6 +30,8 @@ class IApplicationService {
   virtual void Terminate() = 0;
   virtual bool Terminating() = 0;
   virtual bool Running() = 0;
+  // Posts a message that runs Proc when the loop takes it.
+  virtual void PostCall(std::function<void()> Proc) = 0;
   // Ends a WaitMessage of the main thread; safe from any thread.
   virtual void WakeMainThread() = 0;
 };

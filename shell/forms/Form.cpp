@@ -470,14 +470,17 @@ void TCommonCustomForm::DoClose(TCloseAction& Action) {
 
 void TCommonCustomForm::Close() {
   if (FFormState.Contains(TFmxFormState::Closing)) return;
-  FFormState.Include(TFmxFormState::Closing);
-  struct TClosingGuard {
-    TFmxFormStates& State;
-    ~TClosingGuard() { State.Exclude(TFmxFormState::Closing); }
-  } Guard{FFormState};
-  if (!CloseQuery()) return;
-  TCloseAction Action = caHide;
-  DoClose(Action);
+  TCloseAction Action = caNone;
+  {
+    FFormState.Include(TFmxFormState::Closing);
+    struct TClosingGuard {
+      TFmxFormStates& State;
+      ~TClosingGuard() { State.Exclude(TFmxFormState::Closing); }
+    } Guard{FFormState};
+    if (!CloseQuery()) return;
+    Action = caHide;
+    DoClose(Action);
+  }
   if (Action == caNone) return;
   TScreen& Screen = TScreen::Current();
   if (Screen.MainForm() == this) {
@@ -492,11 +495,29 @@ void TCommonCustomForm::Close() {
       SetWindowState(wsMinimized);
       break;
     case caFree:
-      Free();
+      Release();
       break;
     case caNone:
       break;
   }
+}
+
+void TCommonCustomForm::Release() {
+  auto* Service = TPlatformServices::Current().Find<IApplicationService>();
+  if (!Service) {
+    Free();
+    return;
+  }
+  TCommonCustomForm* Form = this;
+  Service->PostCall([Form] {
+    // Freed meanwhile by someone else: nothing to do.
+    TScreen& Screen = TScreen::Current();
+    for (int I = 0; I < Screen.FormCount(); ++I)
+      if (Screen.Forms(I) == Form) {
+        Form->Free();
+        return;
+      }
+  });
 }
 
 void TCommonCustomForm::DefineProperties(TFiler& Filer) {

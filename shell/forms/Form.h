@@ -111,6 +111,9 @@ class TCommonCustomForm : public TTreeObject {
   void Show();
   void Hide();
   void Close();
+  // Frees the form once the loop takes the next message, so that a handler of the form can
+  // ask for it; at once when there is no loop.
+  void Release();
   virtual bool CloseQuery();
   void Activate();
   void Deactivate();

@@ -63,6 +63,7 @@ class TPlatform : public TObject,
   void Terminate() override;
   bool Terminating() override { return FTerminating; }
   bool Running() override { return FRunning; }
+  void PostCall(std::function<void()> Proc) override { PostMessage({TMessageKind::Call, nullptr, std::move(Proc)}); }
   void WakeMainThread() override { FBackend->Wake(); }
 
   // ITimerService
