@@ -67,6 +67,8 @@ TCommonCustomForm::TCommonCustomForm(TComponent* AOwner) : TTreeObject(AOwner), 
   FWinService = &TPlatformServices::Current().Get<IWindowService>();
   FFormState.Include(TFmxFormState::WasNotShown);
   FFormFactor = std::make_unique<TFormFactor>();
+  FPadding = std::make_unique<TBounds>();
+  FPadding->OnChange = TNotifyEvent(this, &TCommonCustomForm::PaddingChanged);
   // Root names stay unique among the forms alive.
   RegisterGlobalComponent(this);
 }
@@ -76,6 +78,8 @@ TCommonCustomForm::TCommonCustomForm(TComponent* AOwner, TCreateNew)
   FWinService = &TPlatformServices::Current().Get<IWindowService>();
   FFormState.Include(TFmxFormState::WasNotShown);
   FFormFactor = std::make_unique<TFormFactor>();
+  FPadding = std::make_unique<TBounds>();
+  FPadding->OnChange = TNotifyEvent(this, &TCommonCustomForm::PaddingChanged);
   try {
     // Without a description there is nothing to preload: only the defaults apply.
     TCommonCustomForm::SetPreloadProperties({});
@@ -195,6 +199,7 @@ void TCommonCustomForm::CreateHandle() {
   // The system placed and sized the new window: remember that as the default placement.
   FDefaultWindowRect = FWinService->GetWindowRect(this);
   FDefaultClientSize = FWinService->GetClientSize(this);
+  if (FOriginalContainerSize.Width <= 0) FOriginalContainerSize = FDefaultClientSize;
 }
 
 void TCommonCustomForm::DestroyHandle() {
@@ -220,6 +225,8 @@ void TCommonCustomForm::BeforeDestruction() {
 
 void TCommonCustomForm::Loaded() {
   TTreeObject::Loaded();
+  // The stored client size is the one the children were designed for.
+  FOriginalContainerSize = GetAlignParentSize();
 }
 
 void TCommonCustomForm::DoCreate() {
@@ -232,7 +239,19 @@ void TCommonCustomForm::Resize() {
 
 void TCommonCustomForm::ResizeHandle() { Realign(); }
 
-void TCommonCustomForm::Realign() {}
+void TCommonCustomForm::Realign() {
+  if (!FHandle || IsLoading() || IsDestroying()) return;
+  TSizeF Size = GetAlignParentSize();
+  if (FLastWidth <= 0) FLastWidth = FOriginalContainerSize.Width;
+  if (FLastHeight <= 0) FLastHeight = FOriginalContainerSize.Height;
+  AlignObjects(this, FPadding.get(), Size.Width, Size.Height, FLastWidth, FLastHeight, FDisableAlign);
+}
+
+TSizeF TCommonCustomForm::GetAlignParentSize() const {
+  return {static_cast<float>(ClientWidth()), static_cast<float>(ClientHeight())};
+}
+
+float TCommonCustomForm::GetSceneScale() { return FHandle ? FWinService->GetWindowScale(this) : 1.0f; }
 
 void TCommonCustomForm::InvalidateRect(const TRectF& R) {
   if (FHandle) FWinService->InvalidateWindowRect(this, R);
@@ -597,6 +616,7 @@ const TMetaClass& TForm::StaticClass() {
     B.Property("Width", &TForm::Width, &TForm::SetWidth).Stored([](const TForm&) { return false; });
     B.Property("WindowState", &TForm::WindowState, &TForm::SetWindowState, &TypeInfos::WindowState())
         .Default(wsNormal);
+    B.Property("Padding", &TForm::Padding, &TForm::SetPadding);
     B.Property("OnActivate", &TForm::OnActivate, &TForm::SetOnActivate);
     B.Property("OnClose", &TForm::OnClose, &TForm::SetOnClose, &TypeInfos::CloseEvent());
     B.Property("OnCloseQuery", &TForm::OnCloseQuery, &TForm::SetOnCloseQuery, &TypeInfos::CloseQueryEvent());

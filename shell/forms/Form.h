@@ -13,7 +13,11 @@
 #include <vector>
 
 #include "shell/app/Services.h"
+#include "shell/controls/InputDispatcher.h"
+#include "shell/controls/Root.h"
 #include "shell/core/TreeObject.h"
+#include "shell/layout/Align.h"
+#include "shell/layout/Bounds.h"
 #include "shell/forms/FormFactor.h"
 #include "shell/forms/WindowHandle.h"
 
@@ -48,7 +52,10 @@ const TTypeInfo& CloseEvent();
 const TTypeInfo& CloseQueryEvent();
 }  // namespace TypeInfos
 
-class TCommonCustomForm : public TTreeObject {
+// The root of a tree of controls: it lays its children out in its client area, takes their
+// invalidations to its window and keeps their focus, capture and hover through its input
+// dispatcher.
+class TCommonCustomForm : public TTreeObject, public IRoot, public IAlignRoot {
   KLV_CLASS(TCommonCustomForm)
  public:
   // Looks up the window service; the window and the stored description follow in
@@ -119,8 +126,28 @@ class TCommonCustomForm : public TTreeObject {
   void Deactivate();
   bool Active() const { return FActive; }
 
-  // Lays out the children in the client area.
-  virtual void Realign();
+  TBounds* Padding() const { return FPadding.get(); }
+  void SetPadding(TBounds* Value) { FPadding->Assign(Value); }
+  TInputDispatcher& Input() { return FInput; }
+
+  // IAlignRoot: lays out the children in the client area, rounded to whole pixels.
+  void Realign() override;
+  void ChildrenAlignChanged() override {}
+  TSizeF GetAlignParentSize() const override;
+
+  // IRoot
+  TTreeObject* GetRootObject() override { return this; }
+  TCanvas* GetCanvas() override { return nullptr; }
+  float GetSceneScale() override;
+  void AddUpdateRect(const TRectF& R) override { InvalidateRect(R); }
+  TControl* GetFocused() override { return FInput.Focused(); }
+  void SetFocused(TControl* Value) override { FInput.SetFocused(Value); }
+  TControl* GetCaptured() override { return FInput.Captured(); }
+  void SetCaptured(TControl* Value) override { FInput.SetCaptured(Value); }
+  TControl* GetHovered() override { return FInput.Hovered(); }
+  TPointF GetMousePos() override { return FInput.MousePos(); }
+  void ControlRemoved(TControl* Control) override { FInput.ControlRemoved(Control); }
+
   // Marks R (logical client coordinates) for the next paint.
   void InvalidateRect(const TRectF& R);
   // Paints the given rectangles of the client area; the platform calls it for a paint
@@ -175,8 +202,16 @@ class TCommonCustomForm : public TTreeObject {
   void PlaceForFirstShow();
   void StoreBounds(int32_t ALeft, int32_t ATop, int32_t AWidth, int32_t AHeight);
 
+  void PaddingChanged(TObject*) { Realign(); }
+
   bool FLoadsDescription;
   bool FConstructed = false;
+  std::unique_ptr<TBounds> FPadding;
+  TInputDispatcher FInput{this};
+  // The size the children were last laid out in, and the client size they were designed for.
+  float FLastWidth = 0, FLastHeight = 0;
+  bool FDisableAlign = false;
+  TSizeF FOriginalContainerSize;
   TWindowHandle* FHandle = nullptr;
   int32_t FLeft = 0, FTop = 0, FWidth = 0, FHeight = 0;
   std::string FCaption;

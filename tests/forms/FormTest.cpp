@@ -7,6 +7,7 @@
 
 #include "shell/app/Services.h"
 #include "shell/core/Exceptions.h"
+#include "shell/controls/Panel.h"
 #include "shell/core/PlatformServices.h"
 #include "shell/forms/Form.h"
 #include "shell/forms/Screen.h"
@@ -117,7 +118,10 @@ class TLogForm : public TForm {
     Note("Loaded window=" + std::string(Handle() ? "yes" : "no"));
     TForm::Loaded();
   }
-  void Realign() override { Note("Realign"); }
+  void Realign() override {
+    Note("Realign");
+    TForm::Realign();
+  }
 };
 const TMetaClass& TLogForm::StaticClass() {
   return ClassRecord<TLogForm>("TLogForm", &TForm::StaticClass(), [](auto& B) {
@@ -417,6 +421,36 @@ TEST_F(FormTest, PublishedPropertiesAndTheirDefaults) {
   const TPropInfo* Devices = TFormFactor::StaticClass().FindProperty("Devices");
   EXPECT_EQ(Devices->Type->IndexOfName("desktop"), 0);
   EXPECT_TRUE(Devices->ShouldStore(F->FormFactor()));
+  F->Free();
+}
+
+}  // namespace
+
+namespace {
+
+// The form lays its controls out in its client area, at construction and on every resize.
+TEST_F(FormTest, TheFormAlignsItsControlsInTheClientArea) {
+  auto* F = new TLogForm(nullptr, TCreateNew{});
+  auto* View = new TControl(F);
+  auto* Panel = new TPanel(F);
+  View->SetParent(F);
+  Panel->SetParent(F);
+  Panel->SetHeight(40);
+  Panel->SetAlign(TAlignLayout::Bottom);
+  View->SetAlign(TAlignLayout::Client);
+  F->SetClientHeight(480);
+  F->SetClientWidth(634);
+  F->AfterConstruction();
+  auto Box = [](TControl* C) {
+    return TRectF::FromSize({C->Position()->X(), C->Position()->Y()}, {C->Width(), C->Height()});
+  };
+  EXPECT_EQ(Box(View), TRectF(0, 0, 634, 440));
+  EXPECT_EQ(Box(Panel), TRectF(0, 440, 634, 480));
+  F->SetClientHeight(300);
+  EXPECT_EQ(Box(View), TRectF(0, 0, 634, 260));
+  EXPECT_EQ(Box(Panel), TRectF(0, 260, 634, 300));
+  F->Padding()->SetLeft(10);
+  EXPECT_EQ(Box(View), TRectF(10, 0, 634, 260));
   F->Free();
 }
 
