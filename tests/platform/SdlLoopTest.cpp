@@ -1,0 +1,142 @@
+// The SDL back end's loop for real: under an X server (an Xvfb of the test's own when DISPLAY
+// is unset), timers tick at their period and the loop sleeps between ticks.
+#include <gtest/gtest.h>
+
+#include <SDL.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "shell/app/Application.h"
+#include "shell/platform/Platform.h"
+#include "shell/platform/sdl/SdlPlatform.h"
+
+extern char** environ;
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+double Ms(Clock::duration D) { return std::chrono::duration<double, std::milli>(D).count(); }
+
+double CpuMs() {
+  rusage U{};
+  getrusage(RUSAGE_SELF, &U);
+  auto ToMs = [](const timeval& T) { return T.tv_sec * 1000.0 + T.tv_usec / 1000.0; };
+  return ToMs(U.ru_utime) + ToMs(U.ru_stime);
+}
+
+// Starts "Xvfb :N -noreset" for the suite when there is no display.
+class XServer : public ::testing::Environment {
+ public:
+  void SetUp() override {
+    if (std::getenv("DISPLAY")) return;
+    for (int N = 91; N < 140; ++N) {
+      std::string Socket = "/tmp/.X11-unix/X" + std::to_string(N);
+      std::string Lock = "/tmp/.X" + std::to_string(N) + "-lock";
+      struct stat S;
+      if (stat(Socket.c_str(), &S) == 0 || stat(Lock.c_str(), &S) == 0) continue;
+      std::string Display = ":" + std::to_string(N);
+      const char* Args[] = {"Xvfb", Display.c_str(), "-noreset", "-nolisten", "tcp", nullptr};
+      if (posix_spawnp(&FPid, "Xvfb", nullptr, nullptr, const_cast<char**>(Args), environ) != 0) return;
+      for (int Try = 0; Try < 100 && stat(Socket.c_str(), &S) != 0; ++Try) usleep(50000);
+      setenv("DISPLAY", Display.c_str(), 1);
+      // A private X server has no session bus; without this D-Bus would start one for SDL
+      // (dbus-launch) and leave it running.
+      setenv("DBUS_SESSION_BUS_ADDRESS", "disabled:", 0);
+      return;
+    }
+  }
+  void TearDown() override {
+    if (FPid <= 0) return;
+    kill(FPid, SIGTERM);
+    waitpid(FPid, nullptr, 0);
+    unsetenv("DISPLAY");
+  }
+
+ private:
+  pid_t FPid = 0;
+};
+const auto* const GXServer = ::testing::AddGlobalTestEnvironment(new XServer);
+
+class SdlLoop : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (!std::getenv("DISPLAY")) GTEST_SKIP() << "no X server (install xvfb)";
+    auto B = std::make_unique<TSdlBackend>();
+    Backend = B.get();
+    Platform = std::make_unique<TPlatform>(std::move(B));
+  }
+  TSdlBackend* Backend = nullptr;
+  std::unique_ptr<TPlatform> Platform;
+};
+
+struct TTickLog : TObject {
+  std::vector<Clock::time_point> Times;
+  void Tick() { Times.push_back(Clock::now()); }
+};
+
+TEST_F(SdlLoop, TimersTickAtTheirPeriodAndTheLoopSleepsBetweenTicks) {
+  TTickLog Log;
+  Backend->Poll();  // SDL is up before the clock starts
+  Clock::time_point Start = Clock::now();
+  Platform->CreateTimer(50, TTimerProc(&Log, &TTickLog::Tick));
+  double Cpu = CpuMs();
+  while (Clock::now() - Start < std::chrono::milliseconds(1000))
+    if (!Platform->HandleMessage()) Platform->WaitMessage();
+  Cpu = CpuMs() - Cpu;
+
+  // 20 periods fit in the second; a loaded machine may lose the last one or two.
+  ASSERT_GE(Log.Times.size(), 18u);
+  EXPECT_LE(Log.Times.size(), 20u);
+  double First = Ms(Log.Times.front() - Start);
+  EXPECT_GE(First, 50);
+  EXPECT_LT(First, 80);
+  double Mean = Ms(Log.Times.back() - Log.Times.front()) / static_cast<double>(Log.Times.size() - 1);
+  EXPECT_NEAR(Mean, 50, 5);
+  // A loop that spun would use the whole second of processor time.
+  EXPECT_LT(Cpu, 150) << "processor time in ms over one second of waiting";
+}
+
+TEST_F(SdlLoop, ACallQueuedByAnotherThreadWakesTheWaitingLoop) {
+  Application->SetActionUpdateDelay(0);  // no idle timer: only the wake can end the wait
+  struct TNone : TObject {
+    void Tick() {}
+  } Safety;
+  Platform->CreateTimer(3000, TTimerProc(&Safety, &TNone::Tick));
+  Backend->Poll();
+  bool Done = false;
+  Clock::time_point Queued;
+  std::thread Worker([&] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    Queued = Clock::now();
+    Application->Queue([&] { Done = true; });
+  });
+  Clock::time_point Start = Clock::now();
+  while (!Done && Clock::now() - Start < std::chrono::seconds(5)) Application->HandleMessage();
+  Clock::time_point Ran = Clock::now();
+  Worker.join();
+  ASSERT_TRUE(Done);
+  EXPECT_LT(Ms(Ran - Queued), 50);
+}
+
+TEST_F(SdlLoop, SdlsQuitEventEndsRun) {
+  Backend->Poll();
+  SDL_Event Quit{};
+  Quit.type = SDL_QUIT;
+  SDL_PushEvent(&Quit);
+  Application->Run();
+  EXPECT_TRUE(Application->Terminated());
+  EXPECT_TRUE(Platform->Terminating());
+}
+
+}  // namespace
