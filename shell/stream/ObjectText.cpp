@@ -19,8 +19,20 @@ bool IsKeywordValue(const std::string& S) {
   return SameText(S, "True") || SameText(S, "False") || SameText(S, "nil") || SameText(S, "Null");
 }
 
-// Whether S can stand without quotes: identifiers joined by single dots.
-bool IsBareName(const std::string& S, bool AllowDots) { return IsValidIdent(S, AllowDots); }
+// Whether S can stand without quotes: an identifier, or with AllowDots identifiers joined by
+// single dots, as the lexer reads them.
+bool IsBareName(const std::string& S, bool AllowDots) {
+  size_t Start = 0;
+  for (;;) {
+    size_t End = AllowDots ? S.find('.', Start) : std::string::npos;
+    std::string Part = S.substr(Start, End == std::string::npos ? std::string::npos : End - Start);
+    if (Part.empty() || !IsIdentStart(Part[0])) return false;
+    for (char C : Part)
+      if (!IsIdentChar(C)) return false;
+    if (End == std::string::npos) return true;
+    Start = End + 1;
+  }
+}
 
 TValueType SmallestIntTag(int64_t V) {
   if (V >= INT8_MIN && V <= INT8_MAX) return vaInt8;

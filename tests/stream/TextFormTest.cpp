@@ -293,3 +293,16 @@ TEST(TextForm, BinaryThatCannotBeConvertedIsRefusedLikeTheReader) {
 }
 
 }  // namespace
+
+namespace {
+TEST(TextForm, NamesThatAreNoDottedIdentifiersAreQuoted) {
+  for (const char* Name : {"Fill.1ind", "a..b", "1x", ".a", "a.", "Fill.Kind_2"}) {
+    B S;
+    S.Sig().Object("T", "X").Prop(Name).Int8(1).End().End();
+    std::string Text = ObjectBinaryToText(S.Bytes);
+    bool Quoted = Text.find(std::string("'") + Name + "' = 1") != std::string::npos;
+    EXPECT_EQ(Quoted, std::string(Name) != "Fill.Kind_2") << Text;
+    EXPECT_EQ(ObjectTextToBinary(Text), S.Bytes) << Name;
+  }
+}
+}  // namespace
