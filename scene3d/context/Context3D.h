@@ -12,6 +12,7 @@
 #include "scene3d/Math3D.h"
 #include "scene3d/context/Buffers.h"
 #include "shell/core/AlphaColor.h"
+#include "shell/core/Exceptions.h"
 #include "shell/core/Object.h"
 
 class TBitmap;
@@ -19,6 +20,13 @@ class TTexture;
 class TMaterial;
 class TColorMaterial;
 class TContextShader;
+
+// The process's 3D device could not be made although the device choice had found it usable.
+class ECannotCreateD3DDevice : public Exception {
+ public:
+  using Exception::Exception;
+  const char* ClassName() const noexcept override { return "ECannotCreateD3DDevice"; }
+};
 
 enum TContextState {
   cs2DScene, cs3DScene,

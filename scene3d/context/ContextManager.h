@@ -1,0 +1,43 @@
+#pragma once
+// TContextManager: chooses the 3D device once per process and makes the drawing contexts of
+// the viewports on it. The automatic order is a hardware EGL device, Mesa's software EGL
+// device, Mesa's surfaceless platform, then the null context that draws nothing.
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "scene3d/context/Context3D.h"
+#include "scene3d/context/GLDevice.h"
+
+class TTexture;
+
+// Use an OpenGL device at all; false leaves only the null context.
+extern bool GlobalUseGPU;
+// Skip hardware devices and use the software renderer.
+extern bool GlobalUseSoftwareDevice;
+
+// A forced choice (the headless tool's --device option), or Auto for the order above.
+enum class TDeviceChoice { Auto, GPU, Software, Null };
+
+class TContextManager {
+ public:
+  // A context of the chosen class drawing into Texture. The first call chooses (and, for the
+  // GL class, makes) the device. A forced GPU or software device that cannot be made raises
+  // ECannotCreateD3DDevice "Cannot create Direct3D device for 'TGLContext'."; the next call
+  // tries again.
+  static std::unique_ptr<TContext3D> CreateContextFromTexture(TTexture* Texture, TMultisample Multisample,
+                                                              bool DepthStencil);
+  // "TGLContext" or "TNullContext", choosing the device if that has not happened yet.
+  static std::string DefaultContextClass();
+  // GL_RENDERER of the device in use, or "" with the null context.
+  static std::string DeviceRenderer();
+
+  static TDeviceChoice DeviceChoice();
+  // Takes effect for contexts made afterwards; the device made before stays the process's.
+  static void SetDeviceChoice(TDeviceChoice Value);
+  // "gpu", "software", "null" (and "auto"), without regard to case; false for anything else.
+  static bool ParseDeviceChoice(const std::string& Name, TDeviceChoice& Choice);
+
+  // The GL devices to try, in order, for a choice and the two switches.
+  static std::vector<TGLDeviceKind> DeviceOrder(TDeviceChoice Choice, bool UseGPU, bool UseSoftwareDevice);
+};

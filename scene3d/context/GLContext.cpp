@@ -1,0 +1,151 @@
+#include "scene3d/context/GLContext.h"
+
+#include <algorithm>
+
+#include "scene3d/context/GLDevice.h"
+#include "scene3d/context/Texture.h"
+#include "scene3d/context/detail/GLHeaders.h"
+#include "shell/canvas/Bitmap.h"
+
+namespace {
+// The target holds what the blend equation left: colour that the "over" operator treats as
+// premultiplied. A pixel whose colour exceeds its alpha (the default material's doubled
+// opacity on a transparent background can leave one) is not a valid premultiplied value, so
+// each channel is limited to the alpha to keep the bitmap's contract.
+void LimitToAlpha(uint32_t* Row, int Count) {
+  for (int I = 0; I < Count; ++I) {
+    const uint32_t P = Row[I];
+    const uint32_t A = P >> 24;
+    const uint32_t R = std::min((P >> 16) & 0xFFu, A), G = std::min((P >> 8) & 0xFFu, A), B = std::min(P & 0xFFu, A);
+    Row[I] = (A << 24) | (R << 16) | (G << 8) | B;
+  }
+}
+}  // namespace
+
+TGLContext::TGLContext(TGLDevice& ADevice, TTexture* ATexture, TMultisample AMultisample, bool ADepthStencil)
+    : TContext3D(ATexture, ATexture ? ATexture->Width() : 0, ATexture ? ATexture->Height() : 0,
+                 ATexture ? ATexture->TextureScale() : 1, AMultisample, ADepthStencil),
+      FDevice(ADevice) {
+  FDevice.MakeCurrent();
+  if (!ATexture || ATexture->IsEmpty() || Width() > FDevice.MaxTextureSize() || Height() > FDevice.MaxTextureSize()) return;
+  const GLuint TextureName = FDevice.PrepareTexture(*ATexture);
+  FSamples = ChooseSampleCount(AMultisample, FDevice.SupportedSampleCounts());
+
+  GLint OldFramebuffer = 0, OldRenderbuffer = 0;
+  glGetIntegerv(GL_FRAMEBUFFER_BINDING, &OldFramebuffer);
+  glGetIntegerv(GL_RENDERBUFFER_BINDING, &OldRenderbuffer);
+  FTextureFramebuffer = FDevice.NewObject(TGLObjectKind::Framebuffer);
+  glBindFramebuffer(GL_FRAMEBUFFER, FTextureFramebuffer);
+  glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, TextureName, 0);
+  bool Complete = glCheckFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE;
+  if (FSamples > 1) {
+    FDrawFramebuffer = FDevice.NewObject(TGLObjectKind::Framebuffer);
+    FColorBuffer = FDevice.NewObject(TGLObjectKind::Renderbuffer);
+    glBindRenderbuffer(GL_RENDERBUFFER, FColorBuffer);
+    glRenderbufferStorageMultisample(GL_RENDERBUFFER, FSamples, GL_RGBA8, Width(), Height());
+    glBindFramebuffer(GL_FRAMEBUFFER, FDrawFramebuffer);
+    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, FColorBuffer);
+  } else {
+    FDrawFramebuffer = FTextureFramebuffer;
+  }
+  if (ADepthStencil) {
+    FDepthBuffer = FDevice.NewObject(TGLObjectKind::Renderbuffer);
+    glBindRenderbuffer(GL_RENDERBUFFER, FDepthBuffer);
+    glRenderbufferStorageMultisample(GL_RENDERBUFFER, FSamples > 1 ? FSamples : 0, GL_DEPTH24_STENCIL8, Width(), Height());
+    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_STENCIL_ATTACHMENT, GL_RENDERBUFFER, FDepthBuffer);
+  }
+  Complete = Complete && glCheckFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE;
+  glBindFramebuffer(GL_FRAMEBUFFER, static_cast<GLuint>(OldFramebuffer));
+  glBindRenderbuffer(GL_RENDERBUFFER, static_cast<GLuint>(OldRenderbuffer));
+  if (!Complete) FreeBuffers();
+}
+
+TGLContext::~TGLContext() {
+  FDevice.MakeCurrent();
+  FreeBuffers();
+}
+
+void TGLContext::FreeBuffers() {
+  if (FDrawFramebuffer != FTextureFramebuffer) FDevice.DeleteObject(TGLObjectKind::Framebuffer, FDrawFramebuffer);
+  FDevice.DeleteObject(TGLObjectKind::Framebuffer, FTextureFramebuffer);
+  FDevice.DeleteObject(TGLObjectKind::Renderbuffer, FColorBuffer);
+  FDevice.DeleteObject(TGLObjectKind::Renderbuffer, FDepthBuffer);
+  FDrawFramebuffer = FTextureFramebuffer = FColorBuffer = FDepthBuffer = 0;
+}
+
+std::string TGLContext::DeviceName() const { return std::string(ClassName()) + " (" + FDevice.Renderer() + ")"; }
+
+bool TGLContext::DoBeginScene() {
+  if (!FDrawFramebuffer) return false;
+  FDevice.MakeCurrent();
+  glGetIntegerv(GL_DRAW_FRAMEBUFFER_BINDING, &FSavedDrawFramebuffer);
+  glGetIntegerv(GL_READ_FRAMEBUFFER_BINDING, &FSavedReadFramebuffer);
+  glGetIntegerv(GL_VIEWPORT, FSavedViewport);
+  glBindFramebuffer(GL_FRAMEBUFFER, FDrawFramebuffer);
+  glViewport(0, 0, Width(), Height());
+  glDepthRange(0, 1);
+  glScissor(0, 0, Width(), Height());
+  return true;
+}
+
+void TGLContext::DoEndScene() {
+  FDevice.MakeCurrent();
+  if (FDrawFramebuffer != FTextureFramebuffer) {
+    // The resolve copies every sample; a scissor left on by the scene would cut it.
+    FDevice.SuspendScissor();
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, FDrawFramebuffer);
+    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, FTextureFramebuffer);
+    glBlitFramebuffer(0, 0, Width(), Height(), 0, 0, Width(), Height(), GL_COLOR_BUFFER_BIT, GL_NEAREST);
+    FDevice.ResumeScissor();
+  }
+  glBindFramebuffer(GL_DRAW_FRAMEBUFFER, static_cast<GLuint>(FSavedDrawFramebuffer));
+  glBindFramebuffer(GL_READ_FRAMEBUFFER, static_cast<GLuint>(FSavedReadFramebuffer));
+  glViewport(FSavedViewport[0], FSavedViewport[1], FSavedViewport[2], FSavedViewport[3]);
+}
+
+void TGLContext::DoClear(TClearTargets Targets, TAlphaColor Color, float Depth, uint32_t Stencil) {
+  if (!FDrawFramebuffer) return;
+  FDevice.MakeCurrent();
+  FDevice.Clear(Targets.Contains(TClearTarget::Color), Targets.Contains(TClearTarget::Depth) && FDepthBuffer,
+                Targets.Contains(TClearTarget::Stencil) && FDepthBuffer, Color, Depth, Stencil);
+}
+
+void TGLContext::DoSetContextState(TContextState State) {
+  FDevice.MakeCurrent();
+  FDevice.SetState(State);
+}
+
+void TGLContext::DoSetShaders(TContextShader* VertexShader, TContextShader* PixelShader) {
+  FDevice.MakeCurrent();
+  FDevice.UseShaders(VertexShader, PixelShader);
+}
+
+void TGLContext::DoSetShaderVariable(const std::string& Name, const TShaderValue& Value) {
+  FDevice.MakeCurrent();
+  FDevice.SetVariable(Name, Value);
+}
+
+void TGLContext::DoDrawTriangles(const TVertexBuffer& Vertices, const TIndexBuffer& Indices) {
+  if (!FDrawFramebuffer || BeginSceneCount() == 0) return;
+  FDevice.MakeCurrent();
+  FDevice.DrawTriangles(Vertices, Indices);
+}
+
+void TGLContext::DoCopyToBitmap(TBitmap& Bitmap) {
+  if (!FTextureFramebuffer || Bitmap.IsEmpty()) return;
+  TBitmapData Data;
+  if (!Bitmap.Map(TMapAccess::Write, Data)) return;
+  FDevice.MakeCurrent();
+  const int W = std::min(Width(), Data.Width), H = std::min(Height(), Data.Height);
+  GLint OldRead = 0;
+  glGetIntegerv(GL_READ_FRAMEBUFFER_BINDING, &OldRead);
+  glBindFramebuffer(GL_READ_FRAMEBUFFER, FTextureFramebuffer);
+  // The upper-left origin the device renders with puts the top row first in the target, the
+  // order the bitmap keeps, so the rows come over as they are.
+  glPixelStorei(GL_PACK_ROW_LENGTH, Data.Pitch / 4);
+  glReadPixels(0, 0, W, H, GL_BGRA, GL_UNSIGNED_BYTE, Data.Data);
+  glPixelStorei(GL_PACK_ROW_LENGTH, 0);
+  glBindFramebuffer(GL_READ_FRAMEBUFFER, static_cast<GLuint>(OldRead));
+  for (int Y = 0; Y < H; ++Y) LimitToAlpha(Data.Scanline(Y), W);
+  Bitmap.Unmap(Data);
+}

@@ -1,0 +1,49 @@
+#pragma once
+// TGLContext: a drawing context on the process's OpenGL device. It renders into a framebuffer
+// object of its texture's size — a multisampled colour target with a 24-bit depth / 8-bit
+// stencil buffer, resolved into the texture at the end of each scene, or the texture itself
+// when one sample is used — and reads the resolved image back into bitmaps.
+#include <string>
+
+#include "scene3d/context/Context3D.h"
+
+class TGLDevice;
+
+class TGLContext : public TContext3D {
+ public:
+  // Gives the texture its device object if it has none and builds the target buffers; a
+  // texture with a zero side (or one the device cannot hold) gives a context whose
+  // BeginScene fails. TContextManager makes the device and calls this.
+  TGLContext(TGLDevice& ADevice, TTexture* ATexture, TMultisample AMultisample, bool ADepthStencil);
+  ~TGLContext() override;
+
+  static const char* ClassName() { return "TGLContext"; }
+  std::string DeviceName() const override;
+  // Samples per pixel actually rendered with.
+  int SampleCount() const { return FSamples; }
+
+ protected:
+  bool DoBeginScene() override;
+  void DoEndScene() override;
+  void DoClear(TClearTargets Targets, TAlphaColor Color, float Depth, uint32_t Stencil) override;
+  void DoSetContextState(TContextState State) override;
+  void DoSetShaders(TContextShader* VertexShader, TContextShader* PixelShader) override;
+  void DoSetShaderVariable(const std::string& Name, const TShaderValue& Value) override;
+  void DoDrawTriangles(const TVertexBuffer& Vertices, const TIndexBuffer& Indices) override;
+  void DoCopyToBitmap(TBitmap& Bitmap) override;
+
+ private:
+  void FreeBuffers();
+
+  TGLDevice& FDevice;
+  int FSamples = 1;
+  // The framebuffer drawn into, and the one holding the texture (the same when one sample).
+  unsigned FDrawFramebuffer = 0;
+  unsigned FTextureFramebuffer = 0;
+  unsigned FColorBuffer = 0;
+  unsigned FDepthBuffer = 0;
+  // What was bound before the scene, restored at its end.
+  int FSavedDrawFramebuffer = 0;
+  int FSavedReadFramebuffer = 0;
+  int FSavedViewport[4] = {};
+};

@@ -1,0 +1,485 @@
+#include "scene3d/context/GLDevice.h"
+
+#include <algorithm>
+#include <cassert>
+#include <cstddef>
+#include <cstring>
+
+#include "scene3d/context/Shader.h"
+#include "scene3d/context/Texture.h"
+#include "scene3d/context/detail/GLHeaders.h"
+
+static_assert(sizeof(TMeshVertex) == 14 * sizeof(float), "the vertex layout below assumes 14 packed floats");
+static_assert(sizeof(TMatrix3D) == 16 * sizeof(float), "matrices are sent as 16 packed floats");
+
+namespace {
+// The device lives for the rest of the process once made: tearing the driver down at exit
+// gains nothing and would race with textures still freed by static destructors.
+TGLDevice* GDevice = nullptr;
+uint64_t GGenerations = 0;
+
+bool HasWord(const char* List, const char* Word) {
+  if (!List) return false;
+  const size_t N = std::strlen(Word);
+  for (const char* P = std::strstr(List, Word); P; P = std::strstr(P + 1, Word))
+    if ((P == List || P[-1] == ' ') && (P[N] == ' ' || P[N] == '\0')) return true;
+  return false;
+}
+
+// The EGL display of Kind, or EGL_NO_DISPLAY when this system has none.
+EGLDisplay OpenDisplay(TGLDeviceKind Kind) {
+  const char* Client = eglQueryString(EGL_NO_DISPLAY, EGL_EXTENSIONS);
+  if (Kind == TGLDeviceKind::Surfaceless) {
+    if (!HasWord(Client, "EGL_MESA_platform_surfaceless")) return EGL_NO_DISPLAY;
+    return eglGetPlatformDisplay(EGL_PLATFORM_SURFACELESS_MESA, EGL_DEFAULT_DISPLAY, nullptr);
+  }
+  if (!HasWord(Client, "EGL_EXT_platform_device") || !HasWord(Client, "EGL_EXT_device_enumeration")) return EGL_NO_DISPLAY;
+  auto QueryDevices = reinterpret_cast<PFNEGLQUERYDEVICESEXTPROC>(eglGetProcAddress("eglQueryDevicesEXT"));
+  auto QueryDeviceString = reinterpret_cast<PFNEGLQUERYDEVICESTRINGEXTPROC>(eglGetProcAddress("eglQueryDeviceStringEXT"));
+  if (!QueryDevices || !QueryDeviceString) return EGL_NO_DISPLAY;
+  EGLint Count = 0;
+  if (!QueryDevices(0, nullptr, &Count) || Count <= 0) return EGL_NO_DISPLAY;
+  std::vector<EGLDeviceEXT> Devices(static_cast<size_t>(Count));
+  if (!QueryDevices(Count, Devices.data(), &Count)) return EGL_NO_DISPLAY;
+  for (int I = 0; I < Count; ++I) {
+    const bool Software = HasWord(QueryDeviceString(Devices[static_cast<size_t>(I)], EGL_EXTENSIONS), "EGL_MESA_device_software");
+    if (Software != (Kind == TGLDeviceKind::Software)) continue;
+    EGLDisplay Display = eglGetPlatformDisplay(EGL_PLATFORM_DEVICE_EXT, Devices[static_cast<size_t>(I)], nullptr);
+    if (Display != EGL_NO_DISPLAY) return Display;
+  }
+  return EGL_NO_DISPLAY;
+}
+
+bool HasGLExtension(const char* Name) {
+  GLint Count = 0;
+  glGetIntegerv(GL_NUM_EXTENSIONS, &Count);
+  for (GLint I = 0; I < Count; ++I) {
+    const char* E = reinterpret_cast<const char*>(glGetStringi(GL_EXTENSIONS, static_cast<GLuint>(I)));
+    if (E && std::strcmp(E, Name) == 0) return true;
+  }
+  return false;
+}
+
+std::vector<int> SampleCountsOf(GLenum Format) {
+  GLint Count = 0;
+  glGetInternalformativ(GL_RENDERBUFFER, Format, GL_NUM_SAMPLE_COUNTS, 1, &Count);
+  std::vector<GLint> Counts(static_cast<size_t>(std::max(Count, 0)));
+  if (Count > 0) glGetInternalformativ(GL_RENDERBUFFER, Format, GL_SAMPLES, Count, Counts.data());
+  return {Counts.begin(), Counts.end()};
+}
+
+// A texture's device object; freeing it frees the GL texture if its device still lives.
+class TGLTextureResource : public ITextureResource {
+ public:
+  TGLTextureResource(TGLDevice& Device, int AWidth, int AHeight, int ALevels)
+      : Generation(Device.Generation()), Width(AWidth), Height(AHeight), Levels(ALevels) {
+    Name = Device.NewObject(TGLObjectKind::Texture);
+  }
+  ~TGLTextureResource() override {
+    TGLDevice* Device = TGLDevice::Instance();
+    if (Device && Device->Generation() == Generation) {
+      Device->MakeCurrent();
+      Device->DeleteObject(TGLObjectKind::Texture, Name);
+    }
+  }
+  uint64_t Generation;
+  unsigned Name = 0;
+  int Width, Height, Levels;
+  uint64_t UploadedStamp = ~uint64_t{0};
+};
+
+// Which way front faces turn in window coordinates. The projection maps the scene's screen
+// (Y down) to clip space with Y up, and the upper-left clip origin flips Y once more on the
+// way to the target, so a triangle that runs clockwise on the screen runs clockwise in the
+// window coordinates GL decides facing in.
+constexpr GLenum FrontFaceWinding = GL_CW;
+}  // namespace
+
+const char* GLDeviceKindName(TGLDeviceKind Kind) {
+  switch (Kind) {
+    case TGLDeviceKind::Hardware: return "hardware EGL device";
+    case TGLDeviceKind::Software: return "software EGL device";
+    default: return "surfaceless EGL platform";
+  }
+}
+
+int ChooseSampleCount(TMultisample Requested, const std::vector<int>& Supported) {
+  static const std::vector<int> Four{4, 3, 2}, Two{2}, One{};
+  const std::vector<int>& Tries =
+      Requested == TMultisample::FourSamples ? Four : Requested == TMultisample::TwoSamples ? Two : One;
+  for (int Count : Tries)
+    if (std::find(Supported.begin(), Supported.end(), Count) != Supported.end()) return Count;
+  return 1;
+}
+
+TGLDevice* TGLDevice::Instance() { return GDevice; }
+
+TGLDevice* TGLDevice::TryCreate(TGLDeviceKind Kind) {
+  if (GDevice) return GDevice->FKind == Kind ? GDevice : nullptr;
+  GDevice = Open(Kind).release();
+  return GDevice;
+}
+
+TGLDevice& TGLDevice::Acquire(TGLDeviceKind Kind, const std::string& ClassName) {
+  TGLDevice* Device = TryCreate(Kind);
+  if (!Device) throw ECannotCreateD3DDevice(Format("Cannot create Direct3D device for '%s'.", {ClassName}));
+  return *Device;
+}
+
+void TGLDevice::Shutdown() {
+  delete GDevice;
+  GDevice = nullptr;
+}
+
+std::unique_ptr<TGLDevice> TGLDevice::Open(TGLDeviceKind Kind) {
+  EGLDisplay Display = OpenDisplay(Kind);
+  if (Display == EGL_NO_DISPLAY) return nullptr;
+  EGLint Major = 0, Minor = 0;
+  if (!eglInitialize(Display, &Major, &Minor)) return nullptr;
+  // The device renders into its own framebuffer objects only, so it needs no surface at all.
+  EGLContext Context = EGL_NO_CONTEXT;
+  if (HasWord(eglQueryString(Display, EGL_EXTENSIONS), "EGL_KHR_surfaceless_context") && eglBindAPI(EGL_OPENGL_API)) {
+    const EGLint ConfigAttribs[] = {EGL_RENDERABLE_TYPE, EGL_OPENGL_BIT, EGL_NONE};
+    EGLConfig Config = nullptr;
+    EGLint Configs = 0;
+    if (!eglChooseConfig(Display, ConfigAttribs, &Config, 1, &Configs) || Configs < 1) Config = nullptr;
+    if (Config || HasWord(eglQueryString(Display, EGL_EXTENSIONS), "EGL_KHR_no_config_context")) {
+      const EGLint ContextAttribs[] = {EGL_CONTEXT_MAJOR_VERSION, 3, EGL_CONTEXT_MINOR_VERSION, 3,
+                                       EGL_CONTEXT_OPENGL_PROFILE_MASK, EGL_CONTEXT_OPENGL_CORE_PROFILE_BIT, EGL_NONE};
+      Context = eglCreateContext(Display, Config ? Config : EGL_NO_CONFIG_KHR, EGL_NO_CONTEXT, ContextAttribs);
+    }
+  }
+  if (Context == EGL_NO_CONTEXT || !eglMakeCurrent(Display, EGL_NO_SURFACE, EGL_NO_SURFACE, Context)) {
+    if (Context != EGL_NO_CONTEXT) eglDestroyContext(Display, Context);
+    eglTerminate(Display);
+    return nullptr;
+  }
+  std::unique_ptr<TGLDevice> Device(new TGLDevice);
+  Device->FKind = Kind;
+  Device->FDisplay = Display;
+  Device->FContext = Context;
+  // The scene's depth runs from 0 to 1 and its first row is the top one, as on the devices the
+  // projection was made for; a device that cannot be told so cannot draw the scene.
+  GLint GLMajor = 0, GLMinor = 0;
+  glGetIntegerv(GL_MAJOR_VERSION, &GLMajor);
+  glGetIntegerv(GL_MINOR_VERSION, &GLMinor);
+  const int Version = GLMajor * 10 + GLMinor;
+  if (Version < 33 || (Version < 45 && !HasGLExtension("GL_ARB_clip_control"))) return nullptr;
+  const char* Renderer = reinterpret_cast<const char*>(glGetString(GL_RENDERER));
+  Device->FRenderer = Renderer ? Renderer : "";
+  const std::vector<int> Colour = SampleCountsOf(GL_RGBA8), Depth = SampleCountsOf(GL_DEPTH24_STENCIL8);
+  Device->FSampleCounts.push_back(1);
+  for (int Count : Colour)
+    if (Count > 1 && std::find(Depth.begin(), Depth.end(), Count) != Depth.end()) Device->FSampleCounts.push_back(Count);
+  glGetIntegerv(GL_MAX_TEXTURE_SIZE, &Device->FMaxTextureSize);
+  Device->FGeneration = ++GGenerations;
+  Device->SetUpState();
+  return Device;
+}
+
+TGLDevice::~TGLDevice() {
+  if (!FDisplay) return;
+  MakeCurrent();
+  for (auto& [Key, Program] : FPrograms) DeleteObject(TGLObjectKind::Program, Program.Name);
+  for (auto& [Shader, Name] : FShaders) DeleteObject(TGLObjectKind::Shader, Name);
+  if (FVertexArray) DeleteObject(TGLObjectKind::VertexArray, FVertexArray);
+  if (FVertexBuffer) DeleteObject(TGLObjectKind::Buffer, FVertexBuffer);
+  if (FIndexBuffer) DeleteObject(TGLObjectKind::Buffer, FIndexBuffer);
+  eglMakeCurrent(FDisplay, EGL_NO_SURFACE, EGL_NO_SURFACE, EGL_NO_CONTEXT);
+  eglDestroyContext(FDisplay, FContext);
+  eglTerminate(FDisplay);
+  eglReleaseThread();
+}
+
+void TGLDevice::MakeCurrent() {
+  if (eglGetCurrentContext() != FContext) eglMakeCurrent(FDisplay, EGL_NO_SURFACE, EGL_NO_SURFACE, FContext);
+}
+
+void TGLDevice::SetUpState() {
+  glClipControl(GL_UPPER_LEFT, GL_ZERO_TO_ONE);
+  // The initial device settings: blending on with the premultiplied "over" for colour and
+  // alpha, every channel written, solid fill, back faces culled, no depth bias, depth clipping
+  // on, scissor off, multisampling on, depth test off with writes on and less-or-equal,
+  // stencil off. Lines are smoothed by the multisampling itself: GL_LINE_SMOOTH stays off,
+  // since Mesa's software renderer stops multisampling triangles once it has been on.
+  glEnable(GL_BLEND);
+  glBlendEquation(GL_FUNC_ADD);
+  glBlendFuncSeparate(GL_ONE, GL_ONE_MINUS_SRC_ALPHA, GL_ONE, GL_ONE_MINUS_SRC_ALPHA);
+  glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+  glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
+  glFrontFace(FrontFaceWinding);
+  glEnable(GL_CULL_FACE);
+  glCullFace(GL_BACK);
+  glDisable(GL_POLYGON_OFFSET_FILL);
+  glDisable(GL_DEPTH_CLAMP);
+  glDisable(GL_SCISSOR_TEST);
+  glEnable(GL_MULTISAMPLE);
+  glDisable(GL_DEPTH_TEST);
+  glDepthMask(GL_TRUE);
+  glDepthFunc(GL_LEQUAL);
+  glDisable(GL_STENCIL_TEST);
+  // GL may dither by default; the image must hold exactly the blended values.
+  glDisable(GL_DITHER);
+  glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
+  glPixelStorei(GL_PACK_ALIGNMENT, 4);
+
+  // One vertex array and a pair of streamed buffers carry every draw: position, normal,
+  // texture coordinate, binormal and tangent at locations 0 to 4.
+  FVertexArray = NewObject(TGLObjectKind::VertexArray);
+  FVertexBuffer = NewObject(TGLObjectKind::Buffer);
+  FIndexBuffer = NewObject(TGLObjectKind::Buffer);
+  glBindVertexArray(FVertexArray);
+  glBindBuffer(GL_ARRAY_BUFFER, FVertexBuffer);
+  glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, FIndexBuffer);
+  const GLsizei Stride = sizeof(TMeshVertex);
+  const struct {
+    GLint Size;
+    size_t Offset;
+  } Attributes[] = {{3, offsetof(TMeshVertex, Position)},
+                    {3, offsetof(TMeshVertex, Normal)},
+                    {2, offsetof(TMeshVertex, U)},
+                    {3, offsetof(TMeshVertex, Binormal)},
+                    {3, offsetof(TMeshVertex, Tangent)}};
+  for (GLuint I = 0; I < 5; ++I) {
+    glEnableVertexAttribArray(I);
+    glVertexAttribPointer(I, Attributes[I].Size, GL_FLOAT, GL_FALSE, Stride,
+                          reinterpret_cast<const void*>(Attributes[I].Offset));
+  }
+}
+
+unsigned TGLDevice::NewObject(TGLObjectKind Kind) {
+  GLuint Name = 0;
+  switch (Kind) {
+    case TGLObjectKind::Texture: glGenTextures(1, &Name); break;
+    case TGLObjectKind::Renderbuffer: glGenRenderbuffers(1, &Name); break;
+    case TGLObjectKind::Framebuffer: glGenFramebuffers(1, &Name); break;
+    case TGLObjectKind::Buffer: glGenBuffers(1, &Name); break;
+    case TGLObjectKind::VertexArray: glGenVertexArrays(1, &Name); break;
+    case TGLObjectKind::Shader: return 0;  // made by CompileShader, which counts it
+    case TGLObjectKind::Program: Name = glCreateProgram(); break;
+  }
+  if (Name) ++FLiveObjects;
+  return Name;
+}
+
+void TGLDevice::DeleteObject(TGLObjectKind Kind, unsigned Name) {
+  if (!Name) return;
+  switch (Kind) {
+    case TGLObjectKind::Texture: glDeleteTextures(1, &Name); break;
+    case TGLObjectKind::Renderbuffer: glDeleteRenderbuffers(1, &Name); break;
+    case TGLObjectKind::Framebuffer: glDeleteFramebuffers(1, &Name); break;
+    case TGLObjectKind::Buffer: glDeleteBuffers(1, &Name); break;
+    case TGLObjectKind::VertexArray: glDeleteVertexArrays(1, &Name); break;
+    case TGLObjectKind::Shader: glDeleteShader(Name); break;
+    case TGLObjectKind::Program: glDeleteProgram(Name); break;
+  }
+  --FLiveObjects;
+}
+
+unsigned TGLDevice::PrepareTexture(TTexture& Texture) {
+  if (Texture.IsEmpty()) return 0;
+  auto* Resource = dynamic_cast<TGLTextureResource*>(Texture.Resource());
+  if (Resource && Resource->Generation != FGeneration) Resource = nullptr;
+  if (!Resource) {
+    if (Texture.PixelFormat() == TPixelFormat::None) Texture.SetPixelFormat(TPixelFormat::BGRA);
+    auto Made = std::make_unique<TGLTextureResource>(*this, Texture.Width(), Texture.Height(), Texture.MipLevels());
+    Resource = Made.get();
+    Texture.SetResource(std::move(Made));
+    glBindTexture(GL_TEXTURE_2D, Resource->Name);
+    // BGRA source data lets the driver keep the bytes in the order reads and uploads use.
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, Resource->Width, Resource->Height, 0, GL_BGRA, GL_UNSIGNED_BYTE, nullptr);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_BASE_LEVEL, 0);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, Resource->Levels - 1);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, Resource->Levels > 1 ? GL_LINEAR_MIPMAP_LINEAR : GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+    if (Texture.Pixels().empty()) Resource->UploadedStamp = Texture.ContentStamp();
+  }
+  const std::vector<uint32_t>& Pixels = Texture.Pixels();
+  if (Resource->UploadedStamp != Texture.ContentStamp() &&
+      Pixels.size() == static_cast<size_t>(Resource->Width) * static_cast<size_t>(Resource->Height)) {
+    glBindTexture(GL_TEXTURE_2D, Resource->Name);
+    glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
+    glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, Resource->Width, Resource->Height, GL_BGRA, GL_UNSIGNED_BYTE, Pixels.data());
+    if (Resource->Levels > 1) glGenerateMipmap(GL_TEXTURE_2D);
+    ++FTextureUploads;
+  }
+  Resource->UploadedStamp = Texture.ContentStamp();
+  return Resource->Name;
+}
+
+void TGLDevice::SetState(TContextState State) {
+  switch (State) {
+    case cs2DScene: case cs3DScene: break;  // the context's matrices carry the projection
+    case csZTestOn: glEnable(GL_DEPTH_TEST); break;
+    case csZTestOff: glDisable(GL_DEPTH_TEST); break;
+    case csZWriteOn: glDepthMask(GL_TRUE); FDepthWrite = true; break;
+    case csZWriteOff: glDepthMask(GL_FALSE); FDepthWrite = false; break;
+    case csAlphaBlendOn: glEnable(GL_BLEND); break;
+    case csAlphaBlendOff: glDisable(GL_BLEND); break;
+    case csStencilOn: glEnable(GL_STENCIL_TEST); break;
+    case csStencilOff: glDisable(GL_STENCIL_TEST); break;
+    case csColorWriteOn: glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE); FColorWrite = true; break;
+    case csColorWriteOff: glColorMask(GL_FALSE, GL_FALSE, GL_FALSE, GL_FALSE); FColorWrite = false; break;
+    case csScissorOn: glEnable(GL_SCISSOR_TEST); FScissor = true; break;
+    case csScissorOff: glDisable(GL_SCISSOR_TEST); FScissor = false; break;
+    case csFrontFace: glEnable(GL_CULL_FACE); glCullFace(GL_BACK); break;
+    case csBackFace: glEnable(GL_CULL_FACE); glCullFace(GL_FRONT); break;
+    case csAllFace: glDisable(GL_CULL_FACE); break;
+  }
+}
+
+void TGLDevice::Clear(bool Color, bool Depth, bool Stencil, TAlphaColor ClearColor, float DepthValue,
+                      uint32_t StencilValue) {
+  GLbitfield Mask = 0;
+  if (Color) {
+    glClearColor(((ClearColor >> 16) & 0xFF) / 255.0f, ((ClearColor >> 8) & 0xFF) / 255.0f, (ClearColor & 0xFF) / 255.0f,
+                 ((ClearColor >> 24) & 0xFF) / 255.0f);
+    glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+    Mask |= GL_COLOR_BUFFER_BIT;
+  }
+  if (Depth) {
+    glClearDepth(DepthValue);
+    glDepthMask(GL_TRUE);
+    Mask |= GL_DEPTH_BUFFER_BIT;
+  }
+  if (Stencil) {
+    glClearStencil(static_cast<GLint>(StencilValue));
+    glStencilMask(0xFF);
+    Mask |= GL_STENCIL_BUFFER_BIT;
+  }
+  if (!Mask) return;
+  if (FScissor) glDisable(GL_SCISSOR_TEST);
+  glClear(Mask);
+  if (FScissor) glEnable(GL_SCISSOR_TEST);
+  if (!FColorWrite) glColorMask(GL_FALSE, GL_FALSE, GL_FALSE, GL_FALSE);
+  if (!FDepthWrite) glDepthMask(GL_FALSE);
+}
+
+void TGLDevice::SuspendScissor() {
+  if (FScissor) glDisable(GL_SCISSOR_TEST);
+}
+
+void TGLDevice::ResumeScissor() {
+  if (FScissor) glEnable(GL_SCISSOR_TEST);
+}
+
+unsigned TGLDevice::CompileShader(TContextShader& Shader) {
+  auto Found = FShaders.find(&Shader);
+  if (Found != FShaders.end()) return Found->second;
+  const TContextShaderSource* Source = Shader.Source(TContextShaderArch::GLSL);
+  if (!Source) throw EInvalidOperation(Format("Shader '%s' has no GLSL form", {Shader.Name()}));
+  const GLuint Name =
+      glCreateShader(Shader.Kind() == TContextShaderKind::VertexShader ? GL_VERTEX_SHADER : GL_FRAGMENT_SHADER);
+  ++FLiveObjects;
+  const char* Code = Source->Code.c_str();
+  glShaderSource(Name, 1, &Code, nullptr);
+  glCompileShader(Name);
+  GLint Ok = GL_FALSE;
+  glGetShaderiv(Name, GL_COMPILE_STATUS, &Ok);
+  if (!Ok) {
+    char Log[1024] = {};
+    glGetShaderInfoLog(Name, sizeof Log, nullptr, Log);
+    DeleteObject(TGLObjectKind::Shader, Name);
+    throw EInvalidOperation(Format("Shader '%s' does not compile: %s", {Shader.Name(), Log}));
+  }
+  FShaders[&Shader] = Name;
+  return Name;
+}
+
+TGLDevice::TProgram& TGLDevice::ProgramFor(TContextShader* VertexShader, TContextShader* PixelShader) {
+  const auto Key = std::make_pair(VertexShader, PixelShader);
+  auto Found = FPrograms.find(Key);
+  if (Found != FPrograms.end()) return Found->second;
+  const GLuint VS = CompileShader(*VertexShader), PS = CompileShader(*PixelShader);
+  TProgram Program;
+  Program.Name = NewObject(TGLObjectKind::Program);
+  glAttachShader(Program.Name, VS);
+  glAttachShader(Program.Name, PS);
+  glBindAttribLocation(Program.Name, 0, "a_Position");
+  glBindAttribLocation(Program.Name, 1, "a_Normal");
+  glBindAttribLocation(Program.Name, 2, "a_TexCoord0");
+  glBindAttribLocation(Program.Name, 3, "a_Binormal");
+  glBindAttribLocation(Program.Name, 4, "a_Tangent");
+  glLinkProgram(Program.Name);
+  GLint Ok = GL_FALSE;
+  glGetProgramiv(Program.Name, GL_LINK_STATUS, &Ok);
+  if (!Ok) {
+    char Log[1024] = {};
+    glGetProgramInfoLog(Program.Name, sizeof Log, nullptr, Log);
+    DeleteObject(TGLObjectKind::Program, Program.Name);
+    throw EInvalidOperation(Format("Shaders '%s' and '%s' do not link: %s", {VertexShader->Name(), PixelShader->Name(), Log}));
+  }
+  // Each sampler gets its own texture unit, in the order GL lists the uniforms.
+  glUseProgram(Program.Name);
+  GLint Count = 0;
+  glGetProgramiv(Program.Name, GL_ACTIVE_UNIFORMS, &Count);
+  int Units = 0;
+  for (GLint I = 0; I < Count; ++I) {
+    char Name[256] = {};
+    GLint Size = 0;
+    GLenum Type = 0;
+    glGetActiveUniform(Program.Name, static_cast<GLuint>(I), sizeof Name, nullptr, &Size, &Type, Name);
+    TUniform U;
+    U.Location = glGetUniformLocation(Program.Name, Name);
+    U.Type = Type;
+    if (Type == GL_SAMPLER_2D) {
+      U.TextureUnit = Units++;
+      glUniform1i(U.Location, U.TextureUnit);
+    }
+    std::string Key(Name);
+    // Arrays are listed as "name[0]"; variables are set by their plain name.
+    if (Key.size() > 3 && Key.compare(Key.size() - 3, 3, "[0]") == 0) Key.resize(Key.size() - 3);
+    Program.Uniforms[Key] = U;
+  }
+  return FPrograms[Key] = std::move(Program);
+}
+
+void TGLDevice::UseShaders(TContextShader* VertexShader, TContextShader* PixelShader) {
+  TProgram& Program = ProgramFor(VertexShader, PixelShader);
+  if (FCurrentProgram != &Program) glUseProgram(Program.Name);
+  FCurrentProgram = &Program;
+}
+
+void TGLDevice::SetVariable(const std::string& Name, const TShaderValue& Value) {
+  if (!FCurrentProgram) return;
+  auto Found = FCurrentProgram->Uniforms.find(Name);
+  if (Found == FCurrentProgram->Uniforms.end()) return;
+  const TUniform& U = Found->second;
+  switch (Value.Kind) {
+    case TShaderValue::TKind::Matrix:
+      // Row-major as the scene stores it: GLSL reads the transpose, so M * v in the program is
+      // the scene's row-vector product v × M.
+      if (U.Type == GL_FLOAT_MAT4) glUniformMatrix4fv(U.Location, 1, GL_FALSE, &Value.Matrix.m11);
+      break;
+    case TShaderValue::TKind::Vectors: {
+      if (Value.Vectors.empty()) break;
+      const float* V = &Value.Vectors[0].X;
+      const GLsizei N = static_cast<GLsizei>(Value.Vectors.size());
+      if (U.Type == GL_FLOAT_VEC4) glUniform4fv(U.Location, N, V);
+      else if (U.Type == GL_FLOAT_VEC3) glUniform3f(U.Location, V[0], V[1], V[2]);
+      else if (U.Type == GL_FLOAT_VEC2) glUniform2f(U.Location, V[0], V[1]);
+      else if (U.Type == GL_FLOAT) glUniform1f(U.Location, V[0]);
+      break;
+    }
+    case TShaderValue::TKind::Texture:
+      if (U.TextureUnit < 0) break;
+      glActiveTexture(GL_TEXTURE0 + static_cast<GLenum>(U.TextureUnit));
+      glBindTexture(GL_TEXTURE_2D, Value.Texture ? PrepareTexture(*Value.Texture) : 0);
+      break;
+  }
+}
+
+void TGLDevice::DrawTriangles(const TVertexBuffer& Vertices, const TIndexBuffer& Indices) {
+  if (!FCurrentProgram || Vertices.Length() == 0 || Indices.Length() == 0) return;
+  assert(*std::max_element(Indices.Data(), Indices.Data() + Indices.Length()) < static_cast<uint32_t>(Vertices.Length()));
+  glBindVertexArray(FVertexArray);
+  // Fresh storage each draw, so the driver never waits for the previous draw's data.
+  glBindBuffer(GL_ARRAY_BUFFER, FVertexBuffer);
+  glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(Vertices.Length()) * static_cast<GLsizeiptr>(sizeof(TMeshVertex)),
+               Vertices.Data(), GL_STREAM_DRAW);
+  glBufferData(GL_ELEMENT_ARRAY_BUFFER, static_cast<GLsizeiptr>(Indices.Length()) * static_cast<GLsizeiptr>(sizeof(uint32_t)),
+               Indices.Data(), GL_STREAM_DRAW);
+  glDrawElements(GL_TRIANGLES, Indices.Length(), GL_UNSIGNED_INT, nullptr);
+}

@@ -1,0 +1,126 @@
+#pragma once
+// TGLDevice: the process's one OpenGL 3.3 core device, made through EGL without a window or a
+// display server. It owns the GL context, the programs linked from the shader registry, the
+// buffers that carry each draw's vertices and the device state that the render states set,
+// and it counts every GL object it holds so that leaks across context rebuilds show.
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "scene3d/context/Context3D.h"
+
+class TContextShader;
+class TTexture;
+
+// Where the device comes from, in the order the automatic choice tries them.
+enum class TGLDeviceKind {
+  Hardware,     // an EGL device backed by a GPU (EGL_EXT_platform_device)
+  Software,     // Mesa's software EGL device (llvmpipe)
+  Surfaceless,  // Mesa's surfaceless platform, whatever driver it picks
+};
+
+const char* GLDeviceKindName(TGLDeviceKind Kind);
+
+// The sample count for Requested among the counts the device supports: 4, 3, 2 tried for four
+// samples, 2 for two, and 1 when none of those is supported or none is asked for.
+int ChooseSampleCount(TMultisample Requested, const std::vector<int>& Supported);
+
+enum class TGLObjectKind { Texture, Renderbuffer, Framebuffer, Buffer, VertexArray, Shader, Program };
+
+class TGLDevice {
+ public:
+  ~TGLDevice();
+  TGLDevice(const TGLDevice&) = delete;
+  TGLDevice& operator=(const TGLDevice&) = delete;
+
+  // The device, or nullptr while none has been made.
+  static TGLDevice* Instance();
+  // The device of Kind, made now if there is none; nullptr when it cannot be made (or a device
+  // of another kind already serves the process).
+  static TGLDevice* TryCreate(TGLDeviceKind Kind);
+  // As TryCreate, but a failure raises ECannotCreateD3DDevice naming ClassName.
+  static TGLDevice& Acquire(TGLDeviceKind Kind, const std::string& ClassName);
+  // Frees the device and everything it holds; a later request makes a new one.
+  static void Shutdown();
+
+  TGLDeviceKind Kind() const { return FKind; }
+  // GL_RENDERER of the device, e.g. "llvmpipe (LLVM 15.0.6, 256 bits)".
+  const std::string& Renderer() const { return FRenderer; }
+  // Sample counts usable for both the colour and the depth-stencil format, 1 included.
+  const std::vector<int>& SupportedSampleCounts() const { return FSampleCounts; }
+  int MaxTextureSize() const { return FMaxTextureSize; }
+  // Distinguishes this device from a later one, for device objects that outlive it.
+  uint64_t Generation() const { return FGeneration; }
+
+  // Makes the device's GL context current on this thread if another one is.
+  void MakeCurrent();
+
+  // GL object bookkeeping: every object the back end holds is made and freed here.
+  unsigned NewObject(TGLObjectKind Kind);
+  void DeleteObject(TGLObjectKind Kind, unsigned Name);
+  // Objects currently held, of every kind.
+  int LiveObjectCount() const { return FLiveObjects; }
+  // Pixel uploads of textures so far, for checking that unchanged images are not re-sent.
+  uint64_t TextureUploads() const { return FTextureUploads; }
+
+  // The GL texture of Texture, made on first use, with the texture's pixels uploaded when they
+  // changed since the last upload.
+  unsigned PrepareTexture(TTexture& Texture);
+
+  // Render states: the device settings behind each TContextState.
+  void SetState(TContextState State);
+  // Clears the bound target; the clear reaches every channel and the whole target whatever the
+  // colour mask, depth mask and scissor test say, as a device clear does.
+  void Clear(bool Color, bool Depth, bool Stencil, TAlphaColor ClearColor, float DepthValue, uint32_t StencilValue);
+  // Turns the scissor test off around a resolve and back on after it.
+  void SuspendScissor();
+  void ResumeScissor();
+
+  // Binds the program linked from the two shaders, compiling and linking on first use.
+  void UseShaders(TContextShader* VertexShader, TContextShader* PixelShader);
+  // Sets a variable of the bound program; a name the program does not use is ignored.
+  void SetVariable(const std::string& Name, const TShaderValue& Value);
+  void DrawTriangles(const TVertexBuffer& Vertices, const TIndexBuffer& Indices);
+
+ private:
+  struct TUniform {
+    int Location = -1;
+    unsigned Type = 0;
+    int TextureUnit = -1;
+  };
+  struct TProgram {
+    unsigned Name = 0;
+    std::map<std::string, TUniform> Uniforms;
+  };
+
+  TGLDevice() = default;
+  static std::unique_ptr<TGLDevice> Open(TGLDeviceKind Kind);
+  void SetUpState();
+  unsigned CompileShader(TContextShader& Shader);
+  TProgram& ProgramFor(TContextShader* VertexShader, TContextShader* PixelShader);
+
+  TGLDeviceKind FKind = TGLDeviceKind::Software;
+  void* FDisplay = nullptr;
+  void* FContext = nullptr;
+  std::string FRenderer;
+  std::vector<int> FSampleCounts;
+  int FMaxTextureSize = 0;
+  uint64_t FGeneration = 0;
+  int FLiveObjects = 0;
+  uint64_t FTextureUploads = 0;
+
+  std::map<TContextShader*, unsigned> FShaders;
+  std::map<std::pair<TContextShader*, TContextShader*>, TProgram> FPrograms;
+  TProgram* FCurrentProgram = nullptr;
+  unsigned FVertexArray = 0;
+  unsigned FVertexBuffer = 0;
+  unsigned FIndexBuffer = 0;
+
+  // What the render states last set, for restoring after a clear or a resolve.
+  bool FScissor = false;
+  bool FColorWrite = true;
+  bool FDepthWrite = true;
+};

@@ -1,0 +1,80 @@
+#pragma once
+// TTexture: an image the 3D device samples or renders into. The texture itself is plain data
+// (size, style, scale, pixels); the device object behind it is made lazily by the back end
+// that first needs it and is freed with the texture.
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "shell/core/Object.h"
+
+class TBitmap;
+
+enum class TTextureStyle { MipMaps, Dynamic, RenderTarget, Volatile };
+using TTextureStyles = TSet<TTextureStyle>;
+
+// The layout of one pixel on the device; BGRA is the byte order TBitmap stores.
+enum class TPixelFormat { None, BGRA };
+
+// What a back end keeps for a texture; destroying it frees the device object.
+class ITextureResource {
+ public:
+  virtual ~ITextureResource() = default;
+};
+
+// Device-independent texture; pixels are premultiplied B, G, R, A bytes, rows top first.
+class TTexture {
+ public:
+  TTexture() = default;
+  ~TTexture();
+  TTexture(const TTexture&) = delete;
+  TTexture& operator=(const TTexture&) = delete;
+
+  int Width() const { return FWidth; }
+  int Height() const { return FHeight; }
+  bool IsEmpty() const { return FWidth <= 0 || FHeight <= 0; }
+  // A new size drops the pixels and the device object; a negative side counts as zero.
+  void SetSize(int AWidth, int AHeight);
+
+  TTextureStyles Style() const { return FStyle; }
+  void SetStyle(TTextureStyles Value);
+  void SetStyle(TTextureStyle Value) { SetStyle(TTextureStyles{Value}); }
+  bool IsRenderTarget() const { return FStyle.Contains(TTextureStyle::RenderTarget); }
+
+  // Pixels per logical unit that the texture was made for.
+  float TextureScale() const { return FTextureScale; }
+  void SetTextureScale(float Value) { FTextureScale = Value; }
+
+  TPixelFormat PixelFormat() const { return FPixelFormat; }
+  void SetPixelFormat(TPixelFormat Value) { FPixelFormat = Value; }
+
+  // Levels the device keeps: the whole chain down to 1 × 1 with MipMaps, else one. A render
+  // target always has one, since it is resolved into level 0 only.
+  int MipLevels() const;
+
+  // Takes size and pixels from Bitmap. Repeating it for the same bitmap while the bitmap has
+  // not changed does nothing, so a surface painted once is uploaded once. Returns whether the
+  // pixels were taken.
+  bool LoadFromBitmap(TBitmap& Bitmap);
+  // The pixels to upload (Width × Height words, B, G, R, A premultiplied), or empty when the
+  // texture only receives rendering.
+  const std::vector<uint32_t>& Pixels() const { return FPixels; }
+  // Counts every change of the pixels, so that a back end re-uploads only after one.
+  uint64_t ContentStamp() const { return FContentStamp; }
+
+  ITextureResource* Resource() const { return FResource.get(); }
+  void SetResource(std::unique_ptr<ITextureResource> Value) { FResource = std::move(Value); }
+
+ private:
+  int FWidth = 0;
+  int FHeight = 0;
+  TTextureStyles FStyle{TTextureStyle::MipMaps};
+  float FTextureScale = 1;
+  TPixelFormat FPixelFormat = TPixelFormat::None;
+  std::vector<uint32_t> FPixels;
+  uint64_t FContentStamp = 0;
+  // The bitmap the pixels came from and its change count then; Id 0 means none.
+  uint64_t FSourceId = 0;
+  uint64_t FSourceStamp = 0;
+  std::unique_ptr<ITextureResource> FResource;
+};
