@@ -363,8 +363,16 @@ void TControl3D::Loaded() {
 }
 
 std::string TControl3D::QuaternionText() const {
-  return "(" + FloatText(FQuaternion.ImagPart.X) + "," + FloatText(FQuaternion.ImagPart.Y) + "," +
-         FloatText(FQuaternion.ImagPart.Z) + "," + FloatText(FQuaternion.RealPart) + ")";
+  std::string Text = "(";
+  Text += FloatText(FQuaternion.ImagPart.X);
+  Text += ',';
+  Text += FloatText(FQuaternion.ImagPart.Y);
+  Text += ',';
+  Text += FloatText(FQuaternion.ImagPart.Z);
+  Text += ',';
+  Text += FloatText(FQuaternion.RealPart);
+  Text += ')';
+  return Text;
 }
 
 void TControl3D::ReadQuaternionText(const std::string& Text) {
