@@ -10,7 +10,9 @@
 #include "shell/core/Exceptions.h"
 
 TSdlBackend::~TSdlBackend() {
-  if (FStarted) SDL_Quit();
+  if (!FStarted) return;
+  if (FAppWindow) SDL_DestroyWindow(static_cast<SDL_Window*>(FAppWindow));
+  SDL_Quit();
 }
 
 void TSdlBackend::EnsureStarted() {
@@ -20,6 +22,10 @@ void TSdlBackend::EnsureStarted() {
   SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
   if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) throw Exception(std::string("SDL: ") + SDL_GetError());
   FWakeEvent = SDL_RegisterEvents(1);
+  // SDL waits on the display connection only while some window exists; without one it polls
+  // every millisecond. A hidden window of the application's own keeps the waits real, also
+  // before the first form's window and after the last one.
+  FAppWindow = SDL_CreateWindow("", 0, 0, 1, 1, SDL_WINDOW_HIDDEN);
   FStarted = true;
   // The process-wide platform is never destroyed; SDL still restores the display at exit.
   std::atexit(SDL_Quit);

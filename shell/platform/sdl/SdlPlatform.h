@@ -40,6 +40,7 @@ class TSdlBackend : public TPlatformBackend {
 
   bool FStarted = false;
   uint32_t FWakeEvent = 0;
+  void* FAppWindow = nullptr;
 };
 
 // Creates the process's platform object on the SDL back end (once; later calls return it).
