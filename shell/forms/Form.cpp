@@ -112,6 +112,11 @@ void TCommonCustomForm::AfterConstruction() {
   FBoundChanges = {};
   DoCreate();
   Resize();
+  // A form stored or built as visible appears now that it is complete.
+  if (FVisible && !FFormState.Contains(TFmxFormState::Showing) && FHandle) {
+    FVisible = false;
+    Show();
+  }
 }
 
 void TCommonCustomForm::PreloadProperties() {

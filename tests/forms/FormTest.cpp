@@ -348,6 +348,18 @@ TEST_F(FormTest, FirstShowPlacesTheFormByPosition) {
   }
 }
 
+TEST_F(FormTest, AFormStoredVisibleIsShownAfterOnCreate) {
+  TStoredForm S;
+  S.Short("TLogForm").Short("Form1").Bool("Visible", true).Ident("OnCreate", "FormCreate").End().End();
+  SetResource("TLOGFORM", RT_RCDATA, S.Bytes);
+  TLogForm* F = NewForm<TLogForm>(nullptr);
+  ASSERT_GE(Events.size(), 2u);
+  EXPECT_EQ(Events[Events.size() - 2], "FormCreate");
+  EXPECT_EQ(Events.back(), "ShowWindow");
+  EXPECT_TRUE(F->Visible());
+  F->Free();
+}
+
 TEST_F(FormTest, ShowingNotesTheSteps) {
   TLogForm* F = NewForm<TLogForm>(nullptr);
   struct TWatch : TObject {
