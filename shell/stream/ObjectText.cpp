@@ -200,7 +200,7 @@ class TBinaryToText {
     uint64_t Mantissa = 0;
     for (int I = 7; I >= 0; --I) Mantissa = (Mantissa << 8) | static_cast<uint8_t>(Raw[static_cast<size_t>(I)]);
     uint64_t Top = static_cast<uint8_t>(Raw[8]) | (static_cast<uint64_t>(static_cast<uint8_t>(Raw[9])) << 8);
-    return "extended($" + Hex(Top, 4) + Hex(Mantissa, 16) + ")";
+    return std::string("extended($") + Hex(Top, 4) + Hex(Mantissa, 16) + ")";
   }
 
   template <typename F, typename U>
@@ -208,7 +208,7 @@ class TBinaryToText {
     F V;
     std::memcpy(&V, &Bits, sizeof V);
     std::string T;
-    if (!ShortestText(V, T)) T = "$" + Hex(Bits, static_cast<int>(2 * sizeof(U)));
+    if (!ShortestText(V, T)) T = std::string("$") + Hex(Bits, static_cast<int>(2 * sizeof(U)));
     return std::string(Kind) + "(" + T + ")";
   }
 
@@ -246,15 +246,15 @@ class TBinaryToText {
       case vaCurrency: return Mark + CurrencyText(SignedLE(8));
       case vaString: {
         std::string S = Str();
-        return Mark + (StreamEncoding::IsAscii(S) ? ByteLiteral(S) : "ansi(" + ByteLiteral(S) + ")");
+        return Mark + (StreamEncoding::IsAscii(S) ? ByteLiteral(S) : std::string("ansi(") + ByteLiteral(S) + ")");
       }
       case vaLString: {
         std::string S = Bytes(LE(4));
-        return Mark + (StreamEncoding::IsAscii(S) && S.size() > 255 ? ByteLiteral(S) : "lstring(" + ByteLiteral(S) + ")");
+        return Mark + (StreamEncoding::IsAscii(S) && S.size() > 255 ? ByteLiteral(S) : std::string("lstring(") + ByteLiteral(S) + ")");
       }
       case vaUTF8String: {
         std::string S = Bytes(LE(4));
-        return Mark + (!StreamEncoding::IsAscii(S) ? ByteLiteral(S) : "utf8(" + ByteLiteral(S) + ")");
+        return Mark + (!StreamEncoding::IsAscii(S) ? ByteLiteral(S) : std::string("utf8(") + ByteLiteral(S) + ")");
       }
       case vaWString: {
         uint64_t N = LE(4);
@@ -262,18 +262,21 @@ class TBinaryToText {
         std::u16string W(static_cast<size_t>(N), u'\0');
         for (size_t I = 0; I < W.size(); ++I)
           W[I] = static_cast<char16_t>(static_cast<uint8_t>(B[2 * I]) | (static_cast<uint8_t>(B[2 * I + 1]) << 8));
-        return Mark + "wide(" + WideLiteral(W) + ")";
+        return Mark + std::string("wide(") + WideLiteral(W) + ")";
       }
       case vaIdent: {
         std::string S = Str();
-        return Mark + (IsBareName(S, true) && !IsKeywordValue(S) ? S : "ident(" + ByteLiteral(S) + ")");
+        return Mark + (IsBareName(S, true) && !IsKeywordValue(S) ? S : std::string("ident(") + ByteLiteral(S) + ")");
       }
       case vaBinary: {
         std::string B = Bytes(LE(4));
         if (B.empty()) return Mark + "{}";
         std::string Out = Mark + "{";
         for (size_t I = 0; I < B.size(); ++I) {
-          if (I % 32 == 0) Out += "\n" + Indent(Level + 1);
+          if (I % 32 == 0) {
+            Out += '\n';
+            Out += Indent(Level + 1);
+          }
           Out += Hex(static_cast<uint8_t>(B[I]), 2);
         }
         return Out + "}";
@@ -291,7 +294,11 @@ class TBinaryToText {
       case vaList: {
         Enter();
         std::string Out = Mark + "(";
-        while (Peek() != vaNull) Out += "\n" + Indent(Level + 1) + Value(Level + 1);
+        while (Peek() != vaNull) {
+          Out += '\n';
+          Out += Indent(Level + 1);
+          Out += Value(Level + 1);
+        }
         Byte();
         Leave();
         return Out + ")";
@@ -300,16 +307,23 @@ class TBinaryToText {
         Enter();
         std::string Out = Mark + "<";
         while (Peek() != vaNull) {
-          Out += "\n" + Indent(Level + 1) + "item";
+          Out += '\n';
+          Out += Indent(Level + 1);
+          Out += "item";
           auto Next = static_cast<TValueType>(Peek());
           if (Next == vaInt8 || Next == vaInt16 || Next == vaInt32) {
             Byte();
-            Out += " [" + IntText(Next) + "]";
+            Out += std::string(" [") + IntText(Next) + "]";
           }
           if (Byte() != vaList) throw EReadError("Invalid property value");
-          while (Peek() != vaNull) Out += "\n" + Property(Level + 2);
+          while (Peek() != vaNull) {
+            Out += '\n';
+            Out += Property(Level + 2);
+          }
           Byte();
-          Out += "\n" + Indent(Level + 1) + "end";
+          Out += '\n';
+          Out += Indent(Level + 1);
+          Out += "end";
         }
         Byte();
         Leave();
@@ -344,11 +358,11 @@ class TBinaryToText {
     int Implied = (Flags & 1 ? 1 : Flags & 4 ? 4 : 0) | (Index.empty() ? 0 : 2);
     int ImpliedPrefix = Implied ? 0xF0 | Implied : -1;
     std::string Line = Indent(Level) + Keyword;
-    if (Prefix != ImpliedPrefix) Line += " prefix($" + Hex(static_cast<uint64_t>(Prefix), 2) + ")";
+    if (Prefix != ImpliedPrefix) Line += std::string(" prefix($") + Hex(static_cast<uint64_t>(Prefix), 2) + ")";
     Line += " ";
     if (!Name.empty()) Line += TBinaryToText::Name(Name, false) + ": ";
     Line += TBinaryToText::Name(Class, false);
-    if (!Index.empty()) Line += " [" + Index + "]";
+    if (!Index.empty()) Line += std::string(" [") + Index + "]";
     FOut += Line + "\n";
     while (Peek() != vaNull) FOut += Property(Level + 1) + "\n";
     Byte();

@@ -39,7 +39,12 @@ std::string ValueText(TReader& R) {
     case vaInt8:
     case vaInt16:
     case vaInt32: return std::to_string(R.ReadInteger());
-    case vaString: return "'" + R.ReadString() + "'";
+    case vaString: {
+      std::string Quoted = "'";
+      Quoted += R.ReadString();
+      Quoted += '\'';
+      return Quoted;
+    }
     case vaIdent:
     case vaFalse:
     case vaTrue: return R.ReadIdent();

@@ -14,7 +14,7 @@ class TStreamBuilder {
   std::vector<uint8_t> Bytes;
 
   TStreamBuilder& Raw(std::initializer_list<uint8_t> B) {
-    Bytes.insert(Bytes.end(), B);
+    for (uint8_t X : B) Bytes.push_back(X);
     return *this;
   }
   TStreamBuilder& Byte(uint8_t B) {
