@@ -64,22 +64,14 @@ const TMetaClass& TCommonCustomForm::StaticClass() {
 }
 
 TCommonCustomForm::TCommonCustomForm(TComponent* AOwner) : TTreeObject(AOwner), FLoadsDescription(true) {
-  FWinService = &TPlatformServices::Current().Get<IWindowService>();
-  FFormState.Include(TFmxFormState::WasNotShown);
-  FFormFactor = std::make_unique<TFormFactor>();
-  FPadding = std::make_unique<TBounds>();
-  FPadding->OnChange = TNotifyEvent(this, &TCommonCustomForm::PaddingChanged);
+  InitCommon();
   // Root names stay unique among the forms alive.
   RegisterGlobalComponent(this);
 }
 
 TCommonCustomForm::TCommonCustomForm(TComponent* AOwner, TCreateNew)
     : TTreeObject(AOwner), FLoadsDescription(false) {
-  FWinService = &TPlatformServices::Current().Get<IWindowService>();
-  FFormState.Include(TFmxFormState::WasNotShown);
-  FFormFactor = std::make_unique<TFormFactor>();
-  FPadding = std::make_unique<TBounds>();
-  FPadding->OnChange = TNotifyEvent(this, &TCommonCustomForm::PaddingChanged);
+  InitCommon();
   try {
     // Without a description there is nothing to preload: only the defaults apply.
     TCommonCustomForm::SetPreloadProperties({});
@@ -92,6 +84,14 @@ TCommonCustomForm::TCommonCustomForm(TComponent* AOwner, TCreateNew)
   }
   // Root names stay unique among the forms alive.
   RegisterGlobalComponent(this);
+}
+
+void TCommonCustomForm::InitCommon() {
+  FWinService = &TPlatformServices::Current().Get<IWindowService>();
+  FFormState.Include(TFmxFormState::WasNotShown);
+  FFormFactor = std::make_unique<TFormFactor>();
+  FPadding = std::make_unique<TBounds>();
+  FPadding->OnChange = TNotifyEvent(this, &TCommonCustomForm::PaddingChanged);
 }
 
 TCommonCustomForm::~TCommonCustomForm() {

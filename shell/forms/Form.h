@@ -195,6 +195,8 @@ class TCommonCustomForm : public TTreeObject, public IRoot, public IAlignRoot {
   IWindowService* FWinService = nullptr;
 
  private:
+  // The first step of both constructors: the window service, the state and the sub-objects.
+  void InitCommon();
   void PreloadProperties();
   void LoadStoredDescription();
   // The form's bounds follow its window; the position only once the form has been shown.

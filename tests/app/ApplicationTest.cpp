@@ -10,44 +10,12 @@
 #include "shell/forms/Form.h"
 #include "shell/platform/Platform.h"
 #include "shell/platform/headless/HeadlessPlatform.h"
+#include "shell/stream/ObjectText.h"
 #include "shell/stream/Resources.h"
 
 namespace {
 
 using Log = std::vector<std::string>;
-
-// A stored form description written byte by byte.
-class TStoredForm {
- public:
-  TStoredForm& Short(const std::string& S) {
-    Bytes.push_back(static_cast<uint8_t>(S.size()));
-    Bytes.insert(Bytes.end(), S.begin(), S.end());
-    return *this;
-  }
-  TStoredForm& Object(const std::string& Class, const std::string& Name) { return Short(Class).Short(Name); }
-  TStoredForm& Ident(const std::string& Prop, const std::string& Value) {
-    Short(Prop);
-    Bytes.push_back(7);  // vaIdent
-    return Short(Value);
-  }
-  TStoredForm& String(const std::string& Prop, const std::string& Value) {
-    Short(Prop);
-    Bytes.push_back(6);  // vaString
-    return Short(Value);
-  }
-  TStoredForm& Int16(const std::string& Prop, int16_t Value) {
-    Short(Prop);
-    Bytes.push_back(3);  // vaInt16
-    Bytes.push_back(static_cast<uint8_t>(Value & 0xFF));
-    Bytes.push_back(static_cast<uint8_t>((Value >> 8) & 0xFF));
-    return *this;
-  }
-  TStoredForm& End() {
-    Bytes.push_back(0);
-    return *this;
-  }
-  std::vector<uint8_t> Bytes{'T', 'P', 'F', '0'};
-};
 
 Log* GLog = nullptr;
 
@@ -107,16 +75,16 @@ const TMetaClass& TNoStreamForm::StaticClass() {
 }
 
 std::vector<uint8_t> StartFormStream() {
-  TStoredForm S;
-  S.Object("TStartForm", "Form1")
-      .String("Caption", "Form1")
-      .Int16("ClientHeight", 480)
-      .Int16("ClientWidth", 634)
-      .Ident("OnCreate", "FormCreate")
-      .End();
-  S.Object("TTimer", "Timer1").Ident("OnTimer", "Timer1Timer").End().End();
-  S.End();
-  return S.Bytes;
+  return ObjectTextToBinary(
+      "object Form1: TStartForm\n"
+      "  Caption = 'Form1'\n"
+      "  ClientHeight = 480\n"
+      "  ClientWidth = 634\n"
+      "  OnCreate = FormCreate\n"
+      "  object Timer1: TTimer\n"
+      "    OnTimer = Timer1Timer\n"
+      "  end\n"
+      "end\n");
 }
 
 class ApplicationTest : public ::testing::Test {

@@ -12,6 +12,7 @@
 #include "shell/forms/Form.h"
 #include "shell/forms/Screen.h"
 #include "shell/stream/GlobalComponents.h"
+#include "shell/stream/ObjectText.h"
 #include "shell/stream/Resources.h"
 
 namespace {
@@ -72,39 +73,8 @@ class TFakeWindows : public IWindowService, public IScreenService {
   std::map<TCommonCustomForm*, std::unique_ptr<TWindow>> Windows;
 };
 
-// A stored form description written byte by byte.
-class TStoredForm {
- public:
-  TStoredForm& Short(const std::string& S) {
-    Bytes.push_back(static_cast<uint8_t>(S.size()));
-    Bytes.insert(Bytes.end(), S.begin(), S.end());
-    return *this;
-  }
-  TStoredForm& Tagged(const std::string& Prop, uint8_t Tag, const std::string& Value) {
-    Short(Prop);
-    Bytes.push_back(Tag);
-    return Short(Value);
-  }
-  TStoredForm& Ident(const std::string& Prop, const std::string& Value) { return Tagged(Prop, 7, Value); }
-  TStoredForm& String(const std::string& Prop, const std::string& Value) { return Tagged(Prop, 6, Value); }
-  TStoredForm& Bool(const std::string& Prop, bool Value) {
-    Short(Prop);
-    Bytes.push_back(Value ? 9 : 8);
-    return *this;
-  }
-  TStoredForm& Int16(const std::string& Prop, int16_t Value) {
-    Short(Prop);
-    Bytes.push_back(3);
-    Bytes.push_back(static_cast<uint8_t>(Value & 0xFF));
-    Bytes.push_back(static_cast<uint8_t>((Value >> 8) & 0xFF));
-    return *this;
-  }
-  TStoredForm& End() {
-    Bytes.push_back(0);
-    return *this;
-  }
-  std::vector<uint8_t> Bytes{'T', 'P', 'F', '0'};
-};
+// Makes Text (the text notation) the stored description of TLogForm.
+void StoreLogForm(const std::string& Text) { SetResource("TLOGFORM", RT_RCDATA, ObjectTextToBinary(Text)); }
 
 // Notes the steps of its construction.
 class TLogForm : public TForm {
@@ -146,13 +116,20 @@ class FormTest : public ::testing::Test {
     GLog = &Events;
     TPlatformServices::Current().AddPlatformService(IWindowService::ServiceName(), static_cast<IWindowService*>(&Windows));
     TPlatformServices::Current().AddPlatformService(IScreenService::ServiceName(), static_cast<IScreenService*>(&Windows));
-    TStoredForm S;
-    S.Short("TLogForm").Short("Form1");
-    S.Int16("Left", 0).Int16("Top", 0).String("Caption", "Form1").Int16("ClientHeight", 480).Int16("ClientWidth", 634);
-    S.Int16("FormFactor.Width", 320).Int16("FormFactor.Height", 480);
-    S.Ident("OnCreate", "FormCreate").Ident("OnResize", "FormResize").Int16("DesignerMasterStyle", 0);
-    S.End().End();
-    SetResource("TLOGFORM", RT_RCDATA, S.Bytes);
+    StoreLogForm(
+        "object Form1: TLogForm\n"
+        "  Left = 0\n"
+        "  Top = 0\n"
+        "  Caption = 'Form1'\n"
+        "  ClientHeight = 480\n"
+        "  ClientWidth = 634\n"
+        "  FormFactor.Width = 320\n"
+        "  FormFactor.Height = 480\n"
+        "  FormFactor.Devices = [Desktop]\n"
+        "  OnCreate = FormCreate\n"
+        "  OnResize = FormResize\n"
+        "  DesignerMasterStyle = 0\n"
+        "end\n");
   }
   ~FormTest() override {
     RemoveResource("TLOGFORM", RT_RCDATA);
@@ -248,11 +225,12 @@ TEST_F(FormTest, WithoutAWindowServiceNeitherConstructorSucceeds) {
 }
 
 TEST_F(FormTest, PreloadedPropertiesAreKnownWhenTheWindowIsCreated) {
-  TStoredForm S;
-  S.Short("TLogForm").Short("Form1");
-  S.Ident("BorderStyle", "None").Ident("FormStyle", "StayOnTop").Bool("EnableBorderStyling", false);
-  S.End().End();
-  SetResource("TLOGFORM", RT_RCDATA, S.Bytes);
+  StoreLogForm(
+      "object Form1: TLogForm\n"
+      "  BorderStyle = None\n"
+      "  FormStyle = StayOnTop\n"
+      "  EnableBorderStyling = False\n"
+      "end\n");
   TLogForm* F = NewForm<TLogForm>(nullptr);
   EXPECT_EQ(Events.front(), "CreateWindow border=0");
   EXPECT_EQ(F->FormStyle(), TFormStyle::StayOnTop);
@@ -261,21 +239,21 @@ TEST_F(FormTest, PreloadedPropertiesAreKnownWhenTheWindowIsCreated) {
 }
 
 TEST_F(FormTest, DefinedPropertiesOfTheForm) {
-  TStoredForm S;
-  S.Short("TLogForm").Short("Form1");
-  S.Int16("DesignerMasterStyle", 3).Bool("TopMost", true).Int16("DesignerWidth", 360);
-  S.String("DesignerDeviceName", "Desktop").String("DesignerOSVersion", "10");
-  S.End().End();
-  SetResource("TLOGFORM", RT_RCDATA, S.Bytes);
+  StoreLogForm(
+      "object Form1: TLogForm\n"
+      "  DesignerMasterStyle = 3\n"
+      "  TopMost = True\n"
+      "  DesignerWidth = 360\n"
+      "  DesignerDeviceName = 'Desktop'\n"
+      "  DesignerOSVersion = '10'\n"
+      "end\n");
   TLogForm* F = NewForm<TLogForm>(nullptr);
   EXPECT_EQ(F->DesignerMasterStyle(), 3);
   EXPECT_EQ(F->FormStyle(), TFormStyle::StayOnTop);
   EXPECT_EQ(F->DesignerDeviceName(), "Desktop");
   F->Free();
 
-  TStoredForm Popup;
-  Popup.Short("TLogForm").Short("Form1").Bool("ShowActivated", false).End().End();
-  SetResource("TLOGFORM", RT_RCDATA, Popup.Bytes);
+  StoreLogForm("object Form1: TLogForm\n  ShowActivated = False\nend\n");
   F = NewForm<TLogForm>(nullptr);
   EXPECT_EQ(F->FormStyle(), TFormStyle::Popup);
   F->Free();
@@ -349,9 +327,7 @@ TEST_F(FormTest, FirstShowPlacesTheFormByPosition) {
 }
 
 TEST_F(FormTest, AFormStoredVisibleIsShownAfterOnCreate) {
-  TStoredForm S;
-  S.Short("TLogForm").Short("Form1").Bool("Visible", true).Ident("OnCreate", "FormCreate").End().End();
-  SetResource("TLOGFORM", RT_RCDATA, S.Bytes);
+  StoreLogForm("object Form1: TLogForm\n  Visible = True\n  OnCreate = FormCreate\nend\n");
   TLogForm* F = NewForm<TLogForm>(nullptr);
   ASSERT_GE(Events.size(), 2u);
   EXPECT_EQ(Events[Events.size() - 2], "FormCreate");
