@@ -1,0 +1,86 @@
+// The game's frames: a steady-state paint of the view (scene, readback, canvas), the first
+// frame after the form is created (the sea's surface painted, uploaded and its mip levels
+// made), and start-up to the first frame.
+#include <benchmark/benchmark.h>
+
+#include <memory>
+
+#include "game/Register.h"
+#include "game/Unit1.h"
+#include "scene3d/Cylinder.h"
+#include "scene3d/Viewport3D.h"
+#include "shell/app/Timer.h"
+#include "shell/canvas/Bitmap.h"
+#include "shell/canvas/Canvas.h"
+#include "shell/platform/headless/HeadlessPlatform.h"
+
+namespace {
+
+void Setup() {
+  static const bool Done = [] {
+    InstallHeadlessPlatform();
+    RegisterGameClasses();
+    return true;
+  }();
+  (void)Done;
+}
+
+// The view as the form's paint draws it: one frame, then the bitmap onto a canvas.
+void PaintView(TViewport3D& View, TCanvas& Canvas) {
+  View.RenderFrame();
+  Canvas.BeginScene();
+  Canvas.DrawBitmap(*View.Bitmap(), View.Bitmap()->Bounds(), View.LocalRect(), 1, true);
+  Canvas.EndScene();
+}
+
+void BM_SteadyFrame(benchmark::State& State) {
+  Setup();
+  TForm1* Form = NewForm<TForm1>(nullptr);
+  TViewport3D& View = *Form->Viewport3D1;
+  TBitmap Window(634, 480);
+  PaintView(View, *Window.Canvas());  // the sea's surface is painted on the first frame
+  for (auto _ : State) {
+    Form->Timer2->Timer();  // the ship moves, as between two paints of the game
+    PaintView(View, *Window.Canvas());
+  }
+  Form->Free();
+}
+BENCHMARK(BM_SteadyFrame)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void BM_FirstFrame(benchmark::State& State) {
+  Setup();
+  TBitmap Window(634, 480);
+  {
+    // Warm the shader cache and the device once, as a running program has them.
+    TForm1* Warm = NewForm<TForm1>(nullptr);
+    PaintView(*Warm->Viewport3D1, *Window.Canvas());
+    Warm->Free();
+  }
+  for (auto _ : State) {
+    State.PauseTiming();
+    TForm1* Form = NewForm<TForm1>(nullptr);
+    State.ResumeTiming();
+    PaintView(*Form->Viewport3D1, *Window.Canvas());
+    State.PauseTiming();
+    Form->Free();
+    State.ResumeTiming();
+  }
+}
+BENCHMARK(BM_FirstFrame)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void BM_StartUpToFirstFrame(benchmark::State& State) {
+  Setup();
+  TBitmap Window(634, 480);
+  for (auto _ : State) {
+    TForm1* Form = NewForm<TForm1>(nullptr);
+    PaintView(*Form->Viewport3D1, *Window.Canvas());
+    State.PauseTiming();
+    Form->Free();
+    State.ResumeTiming();
+  }
+}
+BENCHMARK(BM_StartUpToFirstFrame)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+}  // namespace
+
+BENCHMARK_MAIN();
