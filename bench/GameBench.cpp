@@ -37,6 +37,7 @@ void BM_SteadyFrame(benchmark::State& State) {
   Setup();
   TForm1* Form = NewForm<TForm1>(nullptr);
   TViewport3D& View = *Form->Viewport3D1;
+  View.SetMultisample(static_cast<TMultisample>(State.range(0)));
   TBitmap Window(634, 480);
   PaintView(View, *Window.Canvas());  // the sea's surface is painted on the first frame
   for (auto _ : State) {
@@ -45,7 +46,8 @@ void BM_SteadyFrame(benchmark::State& State) {
   }
   Form->Free();
 }
-BENCHMARK(BM_SteadyFrame)->Unit(benchmark::kMillisecond)->UseRealTime();
+// 2 is the game's four samples; 0 renders one sample, for comparison.
+BENCHMARK(BM_SteadyFrame)->Arg(2)->Arg(0)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 void BM_FirstFrame(benchmark::State& State) {
   Setup();
