@@ -13,8 +13,15 @@ const TContextShaderSource* TContextShader::Source(TContextShaderArch Arch) cons
 }
 
 std::string TContextShader::Key() const {
-  std::string K = FName + (FKind == TContextShaderKind::VertexShader ? "|vs" : "|ps");
-  for (const TContextShaderSource& S : FSources) K += "|" + std::to_string(static_cast<int>(S.Arch)) + ":" + std::to_string(S.Code.size());
+  // Appended piece by piece: GCC 12 warns falsely (-Wrestrict) on string + literal chains.
+  std::string K = FName;
+  K += FKind == TContextShaderKind::VertexShader ? "|vs" : "|ps";
+  for (const TContextShaderSource& S : FSources) {
+    K += '|';
+    K += std::to_string(static_cast<int>(S.Arch));
+    K += ':';
+    K += std::to_string(S.Code.size());
+  }
   return K;
 }
 
