@@ -1,0 +1,136 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "scene3d/Camera.h"
+#include "scene3d/Dummy.h"
+#include "scene3d/Viewport3D.h"
+#include "scene3d/context/Texture.h"
+#include "shell/controls/Root.h"
+#include "shell/core/TreeObject.h"
+
+namespace {
+
+// The top of a control tree with a chosen scale, standing in for a form.
+class TTestRoot : public TTreeObject, public IRoot {
+ public:
+  using TTreeObject::TTreeObject;
+  float Scale = 1;
+  int Invalidations = 0;
+  TTreeObject* GetRootObject() override { return this; }
+  TCanvas* GetCanvas() override { return nullptr; }
+  float GetSceneScale() override { return Scale; }
+  void AddUpdateRect(const TRectF&) override { ++Invalidations; }
+  TControl* GetFocused() override { return nullptr; }
+  void SetFocused(TControl*) override {}
+  TControl* GetCaptured() override { return nullptr; }
+  void SetCaptured(TControl*) override {}
+  TControl* GetHovered() override { return nullptr; }
+  TPointF GetMousePos() override { return {}; }
+  void ControlRemoved(TControl*) override {}
+};
+
+class ViewportTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    Root = new TTestRoot(nullptr);
+    View = new TViewport3D(Root);
+    View->SetParent(Root);
+  }
+  void TearDown() override { Root->Free(); }
+  void Size(float W, float H) { View->SetBounds(0, 0, W, H); }
+  TTestRoot* Root = nullptr;
+  TViewport3D* View = nullptr;
+};
+
+TEST_F(ViewportTest, DesignCameraStandsTwentyUnitsFromTheOriginTiltedDown) {
+  EXPECT_EQ(View->Texture(), nullptr);  // no surfaces before the first resize
+  EXPECT_EQ(View->DesignCameraX()->RotationAngle()->X(), 340);
+  for (TControl3D* Own : {static_cast<TControl3D*>(View->DesignCameraZ()), static_cast<TControl3D*>(View->DesignCameraX()),
+                          static_cast<TControl3D*>(View->DesignCamera())}) {
+    EXPECT_EQ(Own->Tag(), 0xFFFE);
+    EXPECT_FALSE(Own->Stored());
+  }
+  const TVector3D P = View->DesignCamera()->AbsolutePosition();
+  EXPECT_NEAR(P.X, 0, 1e-5);
+  EXPECT_NEAR(P.Y, -6.8404f, 1e-4);
+  EXPECT_NEAR(P.Z, -18.7939f, 1e-4);
+  EXPECT_EQ(View->GetCurrentCamera(), View->DesignCamera());
+}
+
+TEST_F(ViewportTest, ScenePointsLandWhereTheGameNeedsThem) {
+  Size(634, 440);
+  ASSERT_NE(View->GetContext(), nullptr);
+  struct TCase {
+    TPoint3D Point;
+    float X, Y;
+  };
+  for (const TCase& C : {TCase{{0, 0, 0}, 317, 220}, TCase{{0, 0, -10}, 317, 391.3f}, TCase{{0, 0, 20}, 317, 126.3f},
+                         TCase{{0, 0, 24.2832813f}, 317, 117}}) {
+    const TPoint3D Pixel = View->ProjectToFrame(C.Point);
+    EXPECT_NEAR(Pixel.X, C.X, 0.05) << C.Point.Z;
+    EXPECT_NEAR(Pixel.Y, C.Y, 0.5) << C.Point.Z;
+  }
+  EXPECT_NEAR(View->ProjectToFrame(TPoint3D(0, 0, 0)).Z, 0.951, 0.001);
+  EXPECT_NEAR(View->ProjectToFrame(TPoint3D(25, 0, 20)).X, 659.3, 0.1);
+  // Up is −Y: a point above the sea is drawn higher.
+  EXPECT_LT(View->ProjectToFrame(TPoint3D(0, -1, 0)).Y, 220);
+}
+
+TEST_F(ViewportTest, SurfacesFollowSizeAndScaleRoundingHalvesToEven) {
+  struct TCase {
+    float Scale;
+    int Width, Height;
+  };
+  for (const TCase& C : {TCase{1, 634, 440}, TCase{1.25f, 792, 550}, TCase{1.5f, 951, 660}}) {
+    Root->Scale = C.Scale;
+    View->ScaleChangedHandler();
+    Size(634, 440);
+    ASSERT_NE(View->Texture(), nullptr);
+    EXPECT_EQ(View->Texture()->Width(), C.Width) << C.Scale;
+    EXPECT_EQ(View->Texture()->Height(), C.Height) << C.Scale;
+    EXPECT_EQ(View->GetContext()->Width(), C.Width);
+  }
+}
+
+TEST_F(ViewportTest, SceneCameraIsUsedOnlyWithoutTheDesignCamera) {
+  auto* Camera = new TCamera(Root);
+  Camera->SetParent(View);
+  View->SetCamera(Camera);
+  EXPECT_EQ(View->GetCurrentCamera(), View->DesignCamera());
+  View->SetUsingDesignCamera(false);
+  EXPECT_EQ(View->GetCurrentCamera(), Camera);
+  Camera->Free();
+  EXPECT_EQ(View->Camera(), nullptr);
+  EXPECT_EQ(View->GetCurrentCamera(), View->DesignCamera());
+}
+
+TEST_F(ViewportTest, ChangesAskForAFrameWithoutDrawingOne) {
+  Size(634, 440);
+  auto* Object = new TDummy(Root);
+  Object->SetParent(View);
+  Root->Invalidations = 0;
+  Object->Position()->SetX(1);
+  Object->Position()->SetX(2);
+  EXPECT_GT(Root->Invalidations, 0);
+  View->SetColor(0xFF000000);
+  View->SetColor(0xFF000000);  // unchanged: nothing more
+  const int After = Root->Invalidations;
+  View->SetColor(0xFF000000);
+  EXPECT_EQ(Root->Invalidations, After);
+}
+
+TEST_F(ViewportTest, ChildrenJoinTheDrawingListAndLeaveIt) {
+  auto* A = new TDummy(Root);
+  auto* B = new TDummy(Root);
+  A->SetParent(View);
+  B->SetParent(View);
+  ASSERT_EQ(View->RenderingList().size(), 3u);  // with the design camera's outer joint
+  EXPECT_EQ(A->Viewport(), View);
+  B->SetParent(nullptr);
+  EXPECT_EQ(View->RenderingList().size(), 2u);
+  EXPECT_EQ(B->Viewport(), nullptr);
+  B->Free();
+}
+
+}  // namespace
