@@ -24,13 +24,7 @@ std::string FloatText(float V) {
 }  // namespace
 
 const TTypeInfo& ProjectionTypeInfo() {
-  static const TTypeInfo T = [] {
-    TTypeInfo I;
-    I.Name = "TProjection";
-    I.Kind = TTypeKind::Enumeration;
-    I.Names = {"Camera", "Screen"};
-    return I;
-  }();
+  static const TTypeInfo T = MakeNamedType("TProjection", TTypeKind::Enumeration, {"Camera", "Screen"});
   return T;
 }
 

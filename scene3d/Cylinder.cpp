@@ -4,13 +4,7 @@
 #include <vector>
 
 const TTypeInfo& MeshWrapModeTypeInfo() {
-  static const TTypeInfo T = [] {
-    TTypeInfo I;
-    I.Name = "TMeshWrapMode";
-    I.Kind = TTypeKind::Enumeration;
-    I.Names = {"Original", "Fit", "Stretch", "Resize"};
-    return I;
-  }();
+  static const TTypeInfo T = MakeNamedType("TMeshWrapMode", TTypeKind::Enumeration, {"Original", "Fit", "Stretch", "Resize"});
   return T;
 }
 

@@ -152,12 +152,7 @@ void TCustomBufferLayer3D::Render() {
 // --- TCustomLayer3D ---
 
 const TTypeInfo& LayerPaintEventTypeInfo() {
-  static const TTypeInfo T = [] {
-    TTypeInfo I;
-    I.Name = "TOnPaintEvent";
-    I.Kind = TTypeKind::Method;
-    return I;
-  }();
+  static const TTypeInfo T = MakeNamedType("TOnPaintEvent", TTypeKind::Method);
   return T;
 }
 

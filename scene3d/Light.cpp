@@ -1,13 +1,7 @@
 #include "scene3d/Light.h"
 
 const TTypeInfo& LightTypeTypeInfo() {
-  static const TTypeInfo T = [] {
-    TTypeInfo I;
-    I.Name = "TLightType";
-    I.Kind = TTypeKind::Enumeration;
-    I.Names = {"Directional", "Point", "Spot"};
-    return I;
-  }();
+  static const TTypeInfo T = MakeNamedType("TLightType", TTypeKind::Enumeration, {"Directional", "Point", "Spot"});
   return T;
 }
 

@@ -21,13 +21,7 @@ int RoundHalfEven(long double V) { return static_cast<int>(std::nearbyint(V)); }
 }  // namespace
 
 const TTypeInfo& MultisampleTypeInfo() {
-  static const TTypeInfo T = [] {
-    TTypeInfo I;
-    I.Name = "TMultisample";
-    I.Kind = TTypeKind::Enumeration;
-    I.Names = {"None", "TwoSamples", "FourSamples"};
-    return I;
-  }();
+  static const TTypeInfo T = MakeNamedType("TMultisample", TTypeKind::Enumeration, {"None", "TwoSamples", "FourSamples"});
   return T;
 }
 

@@ -3,35 +3,25 @@
 #include "shell/canvas/Bitmap.h"
 
 namespace TypeInfos {
-namespace {
-TTypeInfo Enumeration(const char* Name, std::vector<std::string> Names) {
-  TTypeInfo I;
-  I.Name = Name;
-  I.Kind = TTypeKind::Enumeration;
-  I.Names = std::move(Names);
-  return I;
-}
-}  // namespace
-
 const TTypeInfo& BrushKind() {
-  static const TTypeInfo T = Enumeration("TBrushKind", {"None", "Solid", "Gradient", "Bitmap", "Resource"});
+  static const TTypeInfo T = MakeNamedType("TBrushKind", TTypeKind::Enumeration, {"None", "Solid", "Gradient", "Bitmap", "Resource"});
   return T;
 }
 const TTypeInfo& WrapMode() {
-  static const TTypeInfo T = Enumeration("TWrapMode", {"Tile", "TileOriginal", "TileStretch"});
+  static const TTypeInfo T = MakeNamedType("TWrapMode", TTypeKind::Enumeration, {"Tile", "TileOriginal", "TileStretch"});
   return T;
 }
 const TTypeInfo& StrokeCap() {
-  static const TTypeInfo T = Enumeration("TStrokeCap", {"Flat", "Round"});
+  static const TTypeInfo T = MakeNamedType("TStrokeCap", TTypeKind::Enumeration, {"Flat", "Round"});
   return T;
 }
 const TTypeInfo& StrokeJoin() {
-  static const TTypeInfo T = Enumeration("TStrokeJoin", {"Miter", "Round", "Bevel"});
+  static const TTypeInfo T = MakeNamedType("TStrokeJoin", TTypeKind::Enumeration, {"Miter", "Round", "Bevel"});
   return T;
 }
 const TTypeInfo& StrokeDash() {
   static const TTypeInfo T =
-      Enumeration("TStrokeDash", {"Solid", "Dash", "Dot", "DashDot", "DashDotDot", "Custom"});
+      MakeNamedType("TStrokeDash", TTypeKind::Enumeration, {"Solid", "Dash", "Dot", "DashDot", "DashDotDot", "Custom"});
   return T;
 }
 }  // namespace TypeInfos

@@ -8,33 +8,15 @@
 
 namespace TypeInfos {
 const TTypeInfo& Corners() {
-  static const TTypeInfo T = [] {
-    TTypeInfo I;
-    I.Name = "TCorners";
-    I.Kind = TTypeKind::Set;
-    I.Names = {"TopLeft", "TopRight", "BottomLeft", "BottomRight"};
-    return I;
-  }();
+  static const TTypeInfo T = MakeNamedType("TCorners", TTypeKind::Set, {"TopLeft", "TopRight", "BottomLeft", "BottomRight"});
   return T;
 }
 const TTypeInfo& CornerType() {
-  static const TTypeInfo T = [] {
-    TTypeInfo I;
-    I.Name = "TCornerType";
-    I.Kind = TTypeKind::Enumeration;
-    I.Names = {"Round", "Bevel", "InnerRound", "InnerLine"};
-    return I;
-  }();
+  static const TTypeInfo T = MakeNamedType("TCornerType", TTypeKind::Enumeration, {"Round", "Bevel", "InnerRound", "InnerLine"});
   return T;
 }
 const TTypeInfo& TextAlign() {
-  static const TTypeInfo T = [] {
-    TTypeInfo I;
-    I.Name = "TTextAlign";
-    I.Kind = TTypeKind::Enumeration;
-    I.Names = {"Center", "Leading", "Trailing"};
-    return I;
-  }();
+  static const TTypeInfo T = MakeNamedType("TTextAlign", TTypeKind::Enumeration, {"Center", "Leading", "Trailing"});
   return T;
 }
 }  // namespace TypeInfos

@@ -2,13 +2,7 @@
 
 namespace TypeInfos {
 const TTypeInfo& FontStyles() {
-  static const TTypeInfo T = [] {
-    TTypeInfo I;
-    I.Name = "TFontStyles";
-    I.Kind = TTypeKind::Set;
-    I.Names = {"fsBold", "fsItalic", "fsUnderline", "fsStrikeOut"};
-    return I;
-  }();
+  static const TTypeInfo T = MakeNamedType("TFontStyles", TTypeKind::Set, {"fsBold", "fsItalic", "fsUnderline", "fsStrikeOut"});
   return T;
 }
 }  // namespace TypeInfos

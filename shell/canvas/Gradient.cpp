@@ -5,13 +5,7 @@
 
 namespace TypeInfos {
 const TTypeInfo& GradientStyle() {
-  static const TTypeInfo T = [] {
-    TTypeInfo I;
-    I.Name = "TGradientStyle";
-    I.Kind = TTypeKind::Enumeration;
-    I.Names = {"Linear", "Radial"};
-    return I;
-  }();
+  static const TTypeInfo T = MakeNamedType("TGradientStyle", TTypeKind::Enumeration, {"Linear", "Radial"});
   return T;
 }
 }  // namespace TypeInfos

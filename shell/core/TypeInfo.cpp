@@ -41,6 +41,14 @@ int TTypeInfo::IndexOfName(const std::string& Ident) const {
   return -1;
 }
 
+TTypeInfo MakeNamedType(const char* Name, TTypeKind Kind, std::vector<std::string> Names) {
+  TTypeInfo T;
+  T.Name = Name;
+  T.Kind = Kind;
+  T.Names = std::move(Names);
+  return T;
+}
+
 namespace TypeInfos {
 namespace {
 TTypeInfo Make(const char* Name, TTypeKind Kind) {

@@ -31,6 +31,10 @@ struct TTypeInfo {
   int IndexOfName(const std::string& Ident) const;
 };
 
+// The type of an enumeration or a set: its name, kind and value (or element) names by ordinal;
+// or of an event (kind Method, no names).
+TTypeInfo MakeNamedType(const char* Name, TTypeKind Kind, std::vector<std::string> Names = {});
+
 // The types every part of the framework shares.
 namespace TypeInfos {
 const TTypeInfo& Boolean();

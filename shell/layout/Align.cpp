@@ -38,26 +38,14 @@ TAnchors AnchorAlign(TAlignLayout Align) {
 
 namespace TypeInfos {
 const TTypeInfo& AlignLayout() {
-  static const TTypeInfo T = [] {
-    TTypeInfo I;
-    I.Name = "TAlignLayout";
-    I.Kind = TTypeKind::Enumeration;
-    I.Names = {"None",      "Top",      "Left",       "Right",      "Bottom",     "MostTop", "MostBottom",
+  static const TTypeInfo T = MakeNamedType("TAlignLayout", TTypeKind::Enumeration, {"None",      "Top",      "Left",       "Right",      "Bottom",     "MostTop", "MostBottom",
                "MostLeft",  "MostRight", "Client",    "Contents",   "Center",     "VertCenter", "HorzCenter",
-               "Horizontal", "Vertical", "Scale",     "Fit",        "FitLeft",    "FitRight"};
-    return I;
-  }();
+               "Horizontal", "Vertical", "Scale",     "Fit",        "FitLeft",    "FitRight"});
   return T;
 }
 
 const TTypeInfo& Anchors() {
-  static const TTypeInfo T = [] {
-    TTypeInfo I;
-    I.Name = "TAnchors";
-    I.Kind = TTypeKind::Set;
-    I.Names = {"akLeft", "akTop", "akRight", "akBottom"};
-    return I;
-  }();
+  static const TTypeInfo T = MakeNamedType("TAnchors", TTypeKind::Set, {"akLeft", "akTop", "akRight", "akBottom"});
   return T;
 }
 }  // namespace TypeInfos
