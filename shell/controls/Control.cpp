@@ -61,7 +61,6 @@ const TMetaClass& TControl::StaticClass() {
     B.Property("Height", &TControl::Height, &TControl::SetHeight).Stored([](const TControl&) { return false; });
     B.Property("TabOrder", &TControl::TabOrder, &TControl::SetTabOrder).Default(-1);
     B.Property("TabStop", &TControl::TabStop, &TControl::SetTabStop).Default(true);
-    B.Property("StyleName", &TControl::StyleName, &TControl::SetStyleName);
     B.Property("Visible", &TControl::Visible, &TControl::SetVisible).Default(true);
     auto Notify = [&B](const char* Name, TNotifyEvent TControl::*Field) {
       B.Property(

@@ -25,9 +25,6 @@ class TControl : public TTreeObject, public IAlignRoot, public IAlignableObject 
   IRoot* Root() const { return FRoot; }
   // Whether the control is the applied style copy of its parent.
   bool IsStyleResource() const { return FIsStyleResource; }
-  // The name under which a style tree finds this control.
-  const std::string& StyleName() const { return FStyleName; }
-  void SetStyleName(const std::string& Value) { FStyleName = Value; }
   void SetIsStyleResource(bool Value) { FIsStyleResource = Value; }
 
   // --- Place and size ---
@@ -254,7 +251,6 @@ class TControl : public TTreeObject, public IAlignRoot, public IAlignableObject 
   bool FLocked = false;
   int FFixedWidth = 0, FFixedHeight = 0;
   bool FIsStyleResource = false;
-  std::string FStyleName;
 
   bool FPressed = false;
   bool FDoubleClick = false;

@@ -6,7 +6,11 @@
 #include "shell/core/Filer.h"
 
 const TMetaClass& TTreeObject::StaticClass() {
-  return ClassRecord<TTreeObject>("TTreeObject", &TComponent::StaticClass(), [](auto&) {});
+  return ClassRecord<TTreeObject>("TTreeObject", &TComponent::StaticClass(), [](auto& B) {
+    B.Property("StyleName", &TTreeObject::StyleName, &TTreeObject::SetStyleName);
+    B.Property("TagFloat", &TTreeObject::TagFloat, &TTreeObject::SetTagFloat).Default(0.f);
+    B.Property("TagString", &TTreeObject::TagString, &TTreeObject::SetTagString);
+  });
 }
 
 TTreeObject::TTreeObject(TComponent* AOwner) : TComponent(AOwner) {}

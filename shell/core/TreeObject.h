@@ -1,5 +1,6 @@
 #pragma once
 // TTreeObject: the node of the object tree of 2D and 3D objects: a parent and ordered children.
+#include <string>
 #include <vector>
 
 #include "shell/core/Component.h"
@@ -37,6 +38,16 @@ class TTreeObject : public TComponent {
   void SetStored(bool Value) { FStored = Value; }
   void DefineProperties(TFiler& Filer) override;
 
+  // The name under which style trees find the object, compared without regard to case.
+  const std::string& StyleName() const { return FStyleName; }
+  void SetStyleName(const std::string& Value) { FStyleName = Value; }
+  // Free values for the object's users: a style copy's TagString is the name it was found
+  // under, a style tag's TagFloat a metric.
+  float TagFloat() const { return FTagFloat; }
+  void SetTagFloat(float Value) { FTagFloat = Value; }
+  const std::string& TagString() const { return FTagString; }
+  void SetTagString(const std::string& Value) { FTagString = Value; }
+
  protected:
   void BeforeDestruction() override;
   // Hooks of the tree: the base keeps the lists; derived classes react after calling it.
@@ -53,4 +64,7 @@ class TTreeObject : public TComponent {
   TTreeObject* FParent = nullptr;
   std::vector<TTreeObject*> FChildren;
   bool FStored = true;
+  std::string FStyleName;
+  float FTagFloat = 0;
+  std::string FTagString;
 };
