@@ -2,9 +2,12 @@
 
 #include <cmath>
 
+#include "shell/canvas/CanvasManager.h"
 #include "shell/core/Exceptions.h"
 #include "shell/core/Filer.h"
+#include "shell/core/Messaging.h"
 #include "shell/core/PlatformServices.h"
+#include "shell/forms/FormMessages.h"
 #include "shell/forms/Screen.h"
 #include "shell/stream/GlobalComponents.h"
 #include "shell/stream/Reader.h"
@@ -52,6 +55,11 @@ const TTypeInfo& CloseEvent() {
 }
 const TTypeInfo& CloseQueryEvent() {
   static const TTypeInfo T = MakeNamed("TCloseQueryEvent", TTypeKind::Method, {});
+  return T;
+}
+const TTypeInfo& CanvasQuality() {
+  static const TTypeInfo T =
+      MakeNamed("TCanvasQuality", TTypeKind::Enumeration, {"SystemDefault", "HighPerformance", "HighQuality"});
   return T;
 }
 }  // namespace TypeInfos
@@ -263,6 +271,24 @@ void TCommonCustomForm::InvalidateRect(const TRectF& R) {
 }
 
 void TCommonCustomForm::PaintRects(const std::vector<TRectF>&) {}
+
+void TCommonCustomForm::HandleWindowPosChanged(TWindowState State) {
+  FWindowState = State;
+  UpdateBoundsFromWindow();
+}
+
+void TCommonCustomForm::HandleScaleChanged() {
+  const float Scale = GetSceneScale();
+  TMessageManager::DefaultManager().SendMessage(this, TScaleChangedMessage(Scale));
+  // The logical client size may have moved by a rounding step.
+  UpdateBoundsFromWindow();
+}
+
+TRectF TCommonCustomForm::ClientRect() const {
+  if (!FHandle) return {};
+  TSizeF S = FWinService->GetClientSize(const_cast<TCommonCustomForm*>(this));
+  return {0, 0, S.Width, S.Height};
+}
 
 void TCommonCustomForm::StoreBounds(int32_t ALeft, int32_t ATop, int32_t AWidth, int32_t AHeight) {
   bool Moved = ALeft != FLeft || ATop != FTop;
@@ -580,18 +606,111 @@ const TMetaClass& TCustomForm::StaticClass() {
   return ClassRecord<TCustomForm>("TCustomForm", &TCommonCustomForm::StaticClass(), [](auto&) {});
 }
 
-TCustomForm::TCustomForm(TComponent* AOwner, TCreateNew) : TCommonCustomForm(AOwner, TCreateNew{}) {
-  FStyleLookup = "backgroundstyle";
+namespace {
+std::unique_ptr<TBrush> NewFill() { return std::make_unique<TBrush>(TBrushKind::None, TAlphaColors::White); }
+}  // namespace
+
+TCustomForm::TCustomForm(TComponent* AOwner) : TCommonCustomForm(AOwner), FFill(NewFill()) {
+  FFill->OnChanged = TNotifyEvent(this, &TCustomForm::FillChanged);
 }
+
+TCustomForm::TCustomForm(TComponent* AOwner, TCreateNew) : TCommonCustomForm(AOwner, TCreateNew{}), FFill(NewFill()) {
+  FStyleLookup = "backgroundstyle";
+  FFill->OnChanged = TNotifyEvent(this, &TCustomForm::FillChanged);
+}
+
+TCustomForm::~TCustomForm() = default;
 
 void TCustomForm::AddPreloadPropertyNames(std::vector<std::string>& Names) {
   TCommonCustomForm::AddPreloadPropertyNames(Names);
   Names.push_back("Quality");
 }
 
+void TCustomForm::SetPreloadProperties(const std::map<std::string, std::string>& Values) {
+  FQuality = TCanvasQuality::SystemDefault;
+  TCommonCustomForm::SetPreloadProperties(Values);
+}
+
 void TCustomForm::InitializeNewForm() {
   TCommonCustomForm::InitializeNewForm();
   FStyleLookup = "backgroundstyle";
+}
+
+void TCustomForm::SetQuality(TCanvasQuality Value) {
+  if (Value == FQuality) return;
+  FQuality = Value;
+  // The canvas takes its quality when it is made: the next paint makes a new one.
+  if (!FPainting) FCanvas.reset();
+  InvalidateRect(ClientRect());
+}
+
+void TCustomForm::FillChanged(TObject*) { InvalidateRect(ClientRect()); }
+
+void TCustomForm::HandleScaleChanged() {
+  // The canvas is made anew for the new scale at the next paint.
+  if (!FPainting) FCanvas.reset();
+  TCommonCustomForm::HandleScaleChanged();
+  InvalidateRect(ClientRect());
+}
+
+bool TCustomForm::PrepareCanvas() {
+  if (!Handle()) return false;
+  TWindowBuffer Buffer = Handle()->Buffer();
+  if (!Buffer.Data) return false;
+  // The window's pixels move when its size changes, so the canvas is pointed at them anew
+  // for every paint.
+  if (!FCanvas)
+    FCanvas = TCanvasManager::CreateFromWindow(Buffer, FQuality);
+  else
+    FCanvas->SetWindowBuffer(Buffer);
+  return true;
+}
+
+void TCustomForm::PaintBackground() {
+  if (FFill->Kind() == TBrushKind::None) {
+    // Without a background brush the fill colour stands in, so that no stale pixels show.
+    FCanvas->Clear(FFill->Color());
+    return;
+  }
+  // A repaint must give the same picture as the first paint: nothing blends with what was
+  // there before.
+  FCanvas->Clear(0);
+  FCanvas->FillRect(ClientRect(), 0, 0, AllCorners, 1, *FFill);
+}
+
+void TCustomForm::PaintRects(const std::vector<TRectF>& Rects) {
+  if (FPainting || IsDestroying()) return;
+  const TRectF Client = ClientRect();
+  std::vector<TRectF> Clip;
+  for (const TRectF& R : Rects) {
+    TRectF Part = TRectF::Intersect(R, Client);
+    if (!Part.IsEmpty()) Clip.push_back(Part);
+  }
+  if (Clip.empty()) return;
+  auto Meets = [&Clip](const TRectF& Area) {
+    for (const TRectF& R : Clip)
+      if (R.IntersectsWith(Area)) return true;
+    return false;
+  };
+  std::vector<TControl*> Children;
+  for (TTreeObject* Child : ChildList())
+    if (auto* C = dynamic_cast<TControl*>(Child); C && C->Visible() && Meets(C->AbsoluteRect())) Children.push_back(C);
+
+  FPainting = true;
+  struct TPaintingGuard {
+    bool& Flag;
+    ~TPaintingGuard() { Flag = false; }
+  } Guard{FPainting};
+  // Styles are applied before the scene opens, so that what they change is laid out first.
+  for (TControl* C : Children) C->PrepareForPaint();
+  if (!PrepareCanvas() || !FCanvas->BeginScene(&Clip)) return;
+  struct TSceneGuard {
+    TCanvas& Canvas;
+    ~TSceneGuard() { Canvas.EndScene(); }
+  } Scene{*FCanvas};
+  PaintBackground();
+  for (TControl* C : Children)
+    if (C->Visible() && C->Parent() == this) C->PaintInternal();
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -608,12 +727,15 @@ const TMetaClass& TForm::StaticClass() {
     B.Property("ClientHeight", &TForm::ClientHeight, &TForm::SetClientHeight);
     B.Property("ClientWidth", &TForm::ClientWidth, &TForm::SetClientWidth);
     B.Property("FormFactor", &TForm::FormFactor, &TForm::SetFormFactor);
+    B.Property("Fill", &TForm::Fill, &TForm::SetFill);
     B.Property("FormStyle", &TForm::FormStyle, &TForm::SetFormStyle, &TypeInfos::FormStyle())
         .Default(TFormStyle::Normal);
     B.Property("Height", &TForm::Height, &TForm::SetHeight).Stored([](const TForm&) { return false; });
     B.Property("Left", &TForm::Left, &TForm::SetLeft);
     B.Property("Position", &TForm::Position, &TForm::SetPosition, &TypeInfos::FormPosition())
         .Default(TFormPosition::DefaultPosOnly);
+    B.Property("Quality", &TForm::Quality, &TForm::SetQuality, &TypeInfos::CanvasQuality())
+        .Default(TCanvasQuality::SystemDefault);
     B.Property("StyleLookup", &TForm::StyleLookup, &TForm::SetStyleLookup)
         .Stored([](const TForm& F) { return F.StyleLookup() != "backgroundstyle"; });
     B.Property("Top", &TForm::Top, &TForm::SetTop);

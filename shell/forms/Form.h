@@ -13,6 +13,8 @@
 #include <vector>
 
 #include "shell/app/Services.h"
+#include "shell/canvas/Brush.h"
+#include "shell/canvas/Canvas.h"
 #include "shell/controls/InputDispatcher.h"
 #include "shell/controls/Root.h"
 #include "shell/core/TreeObject.h"
@@ -50,6 +52,7 @@ const TTypeInfo& WindowState();
 const TTypeInfo& FormStyle();
 const TTypeInfo& CloseEvent();
 const TTypeInfo& CloseQueryEvent();
+const TTypeInfo& CanvasQuality();
 }  // namespace TypeInfos
 
 // The root of a tree of controls: it lays its children out in its client area, takes their
@@ -87,6 +90,9 @@ class TCommonCustomForm : public TTreeObject, public IRoot, public IAlignRoot {
   void SetClientWidth(int32_t Value);
   int32_t ClientHeight() const;
   void SetClientHeight(int32_t Value);
+  // The client area in logical pixels as the window has it (physical size / scale, not
+  // rounded); empty without a window.
+  TRectF ClientRect() const;
 
   const std::string& Caption() const { return FCaption; }
   void SetCaption(const std::string& Value);
@@ -153,6 +159,15 @@ class TCommonCustomForm : public TTreeObject, public IRoot, public IAlignRoot {
   // Paints the given rectangles of the client area; the platform calls it for a paint
   // message. The base form has nothing of its own to draw.
   virtual void PaintRects(const std::vector<TRectF>& Rects);
+
+  // The window procedure's side of the form, called by the platform:
+  // the window was moved or resized (or minimised, maximised, restored): the form's bounds
+  // follow the window, its WindowState the window's placement, and a new size lays the
+  // children out again;
+  void HandleWindowPosChanged(TWindowState State);
+  // the window's scale changed: the form's resources are made anew and every listener of
+  // TScaleChangedMessage hears of it.
+  virtual void HandleScaleChanged();
 
   TNotifyEvent OnCreate() const { return FOnCreate; }
   void SetOnCreate(TNotifyEvent Value) { FOnCreate = Value; }
@@ -239,22 +254,52 @@ class TCommonCustomForm : public TTreeObject, public IRoot, public IAlignRoot {
   TCloseQueryEvent FOnCloseQuery;
 };
 
-// A form with a background style.
+// A form that paints: its window's canvas, its background (Fill) and its controls.
 class TCustomForm : public TCommonCustomForm {
   KLV_CLASS(TCustomForm)
  public:
-  explicit TCustomForm(TComponent* AOwner) : TCommonCustomForm(AOwner) {}
+  explicit TCustomForm(TComponent* AOwner);
   TCustomForm(TComponent* AOwner, TCreateNew);
+  ~TCustomForm() override;
 
   const std::string& StyleLookup() const { return FStyleLookup; }
   void SetStyleLookup(const std::string& Value) { FStyleLookup = Value; }
+  // The background: a brush of kind None and colour white unless set.
+  TBrush* Fill() const { return FFill.get(); }
+  void SetFill(TBrush* Value) { FFill->Assign(Value); }
+  TCanvasQuality Quality() const { return FQuality; }
+  void SetQuality(TCanvasQuality Value);
+
+  // The canvas over the window's pixels: made at the first paint, kept while the window
+  // keeps its scale.
+  TCanvas* Canvas() const { return FCanvas.get(); }
+  bool Painting() const { return FPainting; }
+
+  // The canvas while a paint is in progress, else none.
+  TCanvas* GetCanvas() override { return FPainting ? FCanvas.get() : nullptr; }
+  // Paints the rectangles (logical client coordinates) in one scene on the canvas: the
+  // background, then every visible child that meets them, in child order; the end of the
+  // scene presents exactly those rectangles. Does nothing while a paint is in progress.
+  void PaintRects(const std::vector<TRectF>& Rects) override;
+  void HandleScaleChanged() override;
 
  protected:
   void AddPreloadPropertyNames(std::vector<std::string>& Names) override;
+  void SetPreloadProperties(const std::map<std::string, std::string>& Values) override;
   void InitializeNewForm() override;
+  // Fills the clip area with the background.
+  virtual void PaintBackground();
 
  private:
+  void FillChanged(TObject*);
+  // Makes the canvas if needed and points it at the window's current pixels.
+  bool PrepareCanvas();
+
   std::string FStyleLookup;
+  std::unique_ptr<TBrush> FFill;
+  TCanvasQuality FQuality = TCanvasQuality::SystemDefault;
+  std::unique_ptr<TCanvas> FCanvas;
+  bool FPainting = false;
 };
 
 // The form class that applications derive from; publishes the form's properties and events.

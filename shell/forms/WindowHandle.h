@@ -1,8 +1,13 @@
 #pragma once
 // TWindowHandle: what a form holds of its native window. Each platform back end derives its
-// own window object from it; the form only passes it back to the window service.
+// own window object from it; the form passes it back to the window service, and takes from it
+// the pixels that its canvas draws on.
+#include "shell/canvas/Canvas.h"
 
 class TWindowHandle {
  public:
   virtual ~TWindowHandle() = default;
+  // The client area's pixels at the window's current size and scale, valid until the next
+  // change of either; a buffer without data when the window cannot be drawn on.
+  virtual TWindowBuffer Buffer() { return {}; }
 };

@@ -7,6 +7,7 @@
 #include <limits>
 #include <string>
 
+#include "shell/canvas/Canvas.h"
 #include "shell/core/Geometry2D.h"
 
 class TPlatform;
@@ -43,6 +44,11 @@ class TPlatformBackend {
   virtual void SetNativeCaption(TPlatformWindow& Window) = 0;
   // The window's physical bounds changed; the native window follows.
   virtual void SetNativeBounds(TPlatformWindow& Window) = 0;
+  // The pixels of the window's client area at its current physical size and scale, for the
+  // form's canvas; their Present shows the given device rectangles in the window.
+  virtual TWindowBuffer WindowBuffer(TPlatformWindow&) { return {}; }
+  // The text of the application window (the taskbar's title).
+  virtual void SetNativeAppTitle(const std::string&) {}
 
   // The screen in logical pixels.
   virtual TSizeF ScreenSize() = 0;

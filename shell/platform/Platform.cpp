@@ -1,6 +1,8 @@
 #include "shell/platform/Platform.h"
 
 #include <algorithm>
+#include <cctype>
+#include <cerrno>
 #include <cmath>
 
 #include "shell/app/Application.h"
@@ -56,6 +58,7 @@ TPlatform::~TPlatform() {
 void TPlatform::Run() {
   FRunning = true;
   Application->RealCreateForms();
+  UpdateAppTitle();
   while (!Application->Terminated()) {
     try {
       Application->HandleMessage();
@@ -274,7 +277,7 @@ TPlatformWindow& TPlatform::WindowOf(TCommonCustomForm* AForm) const {
 }
 
 TWindowHandle* TPlatform::CreateWindow(TCommonCustomForm* AForm) {
-  auto W = std::make_unique<TPlatformWindow>(AForm);
+  auto W = std::make_unique<TPlatformWindow>(AForm, FBackend.get());
   W->SetCaption(AForm->Caption());
   FBackend->CreateNativeWindow(*W);
   FWindows.push_back(std::move(W));
@@ -284,7 +287,11 @@ TWindowHandle* TPlatform::CreateWindow(TCommonCustomForm* AForm) {
 void TPlatform::DestroyWindow(TCommonCustomForm* AForm) {
   auto It = std::find_if(FWindows.begin(), FWindows.end(), [&](const auto& W) { return W->Form() == AForm; });
   if (It == FWindows.end()) return;
-  FBackend->DestroyNativeWindow(**It);
+  TPlatformWindow* Window = It->get();
+  // What the system still had to say about the window goes with it.
+  FPosted.erase(std::remove_if(FPosted.begin(), FPosted.end(), [Window](const TMessage& M) { return M.Window == Window; }),
+                FPosted.end());
+  FBackend->DestroyNativeWindow(*Window);
   FWindows.erase(It);
 }
 
@@ -309,6 +316,7 @@ void TPlatform::SetWindowCaption(TCommonCustomForm* AForm, const std::string& AC
   TPlatformWindow& W = WindowOf(AForm);
   W.SetCaption(ACaption);
   FBackend->SetNativeCaption(W);
+  if (Application && Application->MainForm() == AForm) UpdateAppTitle();
 }
 
 TRectF TPlatform::GetWindowRect(TCommonCustomForm* AForm) { return WindowOf(AForm).LogicalBounds(); }
@@ -341,4 +349,93 @@ float TPlatform::GetWindowScale(TCommonCustomForm* AForm) { return WindowOf(AFor
 
 void TPlatform::InvalidateWindowRect(TCommonCustomForm* AForm, const TRectF& ARect) {
   WindowOf(AForm).Invalidate(ARect);
+}
+
+// ---------------------------------------------------------------------------------------------
+// The window procedure
+
+void TPlatform::PostWindowMessage(TPlatformWindow& Window, std::function<void(TPlatformWindow&)> Proc) {
+  TPlatformWindow* W = &Window;
+  PostMessage({TMessageKind::Call, W, [W, Proc = std::move(Proc)] { Proc(*W); }});
+}
+
+void TPlatform::WindowPosChanged(TPlatformWindow& Window, const TPhysicalRect& Bounds, TWindowState State) {
+  const bool Sized = Bounds.Width() != Window.Bounds().Width() || Bounds.Height() != Window.Bounds().Height();
+  Window.SetBounds(Bounds);
+  Window.Form()->HandleWindowPosChanged(State);
+  // The window is drawn anew whenever its size changes, not only where the controls moved.
+  if (Sized) Window.Invalidate(Window.LogicalClientRect());
+}
+
+void TPlatform::WindowScaleChanged(TPlatformWindow& Window, float Scale) {
+  if (!(Scale > 0) || std::fabs(Scale - Window.Scale()) <= 0.0001f) return;
+  const TSizeF Client = Window.LogicalClientSize();
+  Window.SetScale(Scale);
+  Window.SetLogicalClientSize(Client);
+  FBackend->SetNativeBounds(Window);
+  Window.Form()->HandleScaleChanged();
+  Window.Invalidate(Window.LogicalClientRect());
+}
+
+void TPlatform::WindowActivated(TPlatformWindow& Window, bool Active) {
+  if (Active)
+    Window.Form()->Activate();
+  else
+    Window.Form()->Deactivate();
+}
+
+void TPlatform::WindowExposed(TPlatformWindow& Window) { Window.Invalidate(Window.LogicalClientRect()); }
+
+void TPlatform::WindowMouseMove(TPlatformWindow& Window, TShiftState Shift, float X, float Y) {
+  Window.Form()->Input().MouseMove(Shift, X / Window.Scale(), Y / Window.Scale());
+}
+
+void TPlatform::WindowMouseDown(TPlatformWindow& Window, TMouseButton Button, TShiftState Shift, float X, float Y) {
+  Window.Form()->Input().MouseDown(Button, Shift, X / Window.Scale(), Y / Window.Scale());
+}
+
+void TPlatform::WindowMouseUp(TPlatformWindow& Window, TMouseButton Button, TShiftState Shift, float X, float Y) {
+  Window.Form()->Input().MouseUp(Button, Shift, X / Window.Scale(), Y / Window.Scale());
+}
+
+void TPlatform::WindowMouseWheel(TPlatformWindow& Window, TShiftState Shift, int WheelDelta) {
+  bool Handled = false;
+  Window.Form()->Input().MouseWheel(Shift, WheelDelta, Handled);
+}
+
+void TPlatform::WindowMouseLeave(TPlatformWindow& Window) { Window.Form()->Input().MouseLeave(); }
+
+void TPlatform::WindowKeyDown(TPlatformWindow& Window, uint16_t Key, char32_t KeyChar, TShiftState Shift) {
+  Window.Form()->Input().KeyDown(Key, KeyChar, Shift);
+}
+
+void TPlatform::WindowKeyUp(TPlatformWindow& Window, uint16_t Key, char32_t KeyChar, TShiftState Shift) {
+  Window.Form()->Input().KeyUp(Key, KeyChar, Shift);
+}
+
+// ---------------------------------------------------------------------------------------------
+// The application's title
+
+std::string TPlatform::DefaultTitle() {
+  std::string Name = program_invocation_short_name;
+  Name = Name.substr(0, Name.find('.'));
+  for (size_t I = 1; I < Name.size(); ++I)
+    Name[I] = static_cast<char>(std::tolower(static_cast<unsigned char>(Name[I])));
+  return Name;
+}
+
+void TPlatform::SetTitle(const std::string& Value) {
+  if (Value == FTitle) return;
+  FTitle = Value;
+  UpdateAppTitle();
+}
+
+void TPlatform::UpdateAppTitle() {
+  TCommonCustomForm* MainForm = Application ? Application->MainForm() : nullptr;
+  const std::string Default = DefaultTitle();
+  if (MainForm && (FTitle == "application" || FTitle == Default))
+    FAppTitle = MainForm->Caption();
+  else
+    FAppTitle = FTitle.empty() ? Default : FTitle;
+  FBackend->SetNativeAppTitle(FAppTitle);
 }

@@ -18,7 +18,9 @@
 #include <vector>
 
 #include "shell/app/Services.h"
+#include "shell/controls/InputTypes.h"
 #include "shell/core/Object.h"
+#include "shell/forms/Form.h"
 #include "shell/platform/Backend.h"
 #include "shell/platform/PlatformWindow.h"
 
@@ -29,7 +31,8 @@ struct TWin32TimerInfo {
   TTimerProc TimerFunc;
 };
 
-// A posted message: a procedure to run, or a request for a window.
+// A posted message: a procedure to run, or a request for a window. A message with a window
+// goes away with the window.
 enum class TMessageKind { Call, Close };
 struct TMessage {
   TMessageKind Kind = TMessageKind::Call;
@@ -110,6 +113,43 @@ class TPlatform : public TObject,
   TPlatformWindow* FindWindow(TCommonCustomForm* AForm) const;
   const std::vector<std::unique_ptr<TPlatformWindow>>& Windows() const { return FWindows; }
 
+  // The window procedure: what the system reports about a window, as a back end translates
+  // it. Back ends post these (PostWindowMessage), so that each is one message of the loop.
+  //
+  // The window now has the outer rectangle Bounds (physical pixels) and the placement State:
+  // the form follows; a new size needs the whole client area painted.
+  void WindowPosChanged(TPlatformWindow& Window, const TPhysicalRect& Bounds, TWindowState State);
+  // The monitor's scale for the window is now Scale (DPI / 96). A change of more than 0.0001
+  // keeps the logical client size, so the physical size and the window are recomputed; the
+  // form makes its resources anew.
+  void WindowScaleChanged(TPlatformWindow& Window, float Scale);
+  void WindowActivated(TPlatformWindow& Window, bool Active);
+  // The system lost what the window showed: all of the client area is painted again.
+  void WindowExposed(TPlatformWindow& Window);
+  // Mouse and keys, at physical client coordinates; the form gets them in logical ones.
+  void WindowMouseMove(TPlatformWindow& Window, TShiftState Shift, float X, float Y);
+  void WindowMouseDown(TPlatformWindow& Window, TMouseButton Button, TShiftState Shift, float X, float Y);
+  void WindowMouseUp(TPlatformWindow& Window, TMouseButton Button, TShiftState Shift, float X, float Y);
+  void WindowMouseWheel(TPlatformWindow& Window, TShiftState Shift, int WheelDelta);
+  void WindowMouseLeave(TPlatformWindow& Window);
+  void WindowKeyDown(TPlatformWindow& Window, uint16_t Key, char32_t KeyChar, TShiftState Shift);
+  void WindowKeyUp(TPlatformWindow& Window, uint16_t Key, char32_t KeyChar, TShiftState Shift);
+  // Posts Proc as a message for Window; dropped if the window is destroyed before it is taken.
+  void PostWindowMessage(TPlatformWindow& Window, std::function<void(TPlatformWindow&)> Proc);
+  // The user asks to close the window: the form's Close, as one message of the loop.
+  void PostCloseMessage(TPlatformWindow& Window) { PostMessage({TMessageKind::Close, &Window, nullptr}); }
+
+  // The application's title, the default title (the program's file name up to its first ".",
+  // letters after the first in lower case) unless set.
+  const std::string& Title() const { return FTitle; }
+  void SetTitle(const std::string& Value);
+  static std::string DefaultTitle();
+  // Gives the application window its text: the main form's caption while the title is
+  // "application" or the default title, else the title (the default one when it is empty).
+  // Runs after the forms are created and whenever the main form's caption changes.
+  void UpdateAppTitle();
+  const std::string& AppTitle() const { return FAppTitle; }
+
  private:
   // A periodic platform timer.
   struct TPeriodic {
@@ -144,4 +184,6 @@ class TPlatform : public TObject,
   std::map<uintptr_t, TPeriodic> FPeriodic;
 
   std::vector<std::unique_ptr<TPlatformWindow>> FWindows;
+  std::string FTitle = DefaultTitle();
+  std::string FAppTitle;
 };

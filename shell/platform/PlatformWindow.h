@@ -11,6 +11,7 @@
 #include "shell/forms/WindowHandle.h"
 
 class TCommonCustomForm;
+class TPlatformBackend;
 
 // A rectangle of whole physical pixels.
 struct TPhysicalRect {
@@ -27,9 +28,13 @@ struct TFrameExtents {
 
 class TPlatformWindow : public TWindowHandle {
  public:
-  explicit TPlatformWindow(TCommonCustomForm* AForm) : FForm(AForm) {}
+  // ABackend keeps the native window and its pixels; none for a window that is only a record.
+  explicit TPlatformWindow(TCommonCustomForm* AForm, TPlatformBackend* ABackend = nullptr)
+      : FForm(AForm), FBackend(ABackend) {}
 
   TCommonCustomForm* Form() const { return FForm; }
+  // The client area's pixels, from the back end.
+  TWindowBuffer Buffer() override;
 
   // The outer rectangle, physical and logical.
   const TPhysicalRect& Bounds() const { return FBounds; }
@@ -39,6 +44,10 @@ class TPlatformWindow : public TWindowHandle {
   int32_t ClientWidth() const { return FBounds.Width() - FFrame.Left - FFrame.Right; }
   int32_t ClientHeight() const { return FBounds.Height() - FFrame.Top - FFrame.Bottom; }
   TSizeF LogicalClientSize() const;
+  TRectF LogicalClientRect() const {
+    TSizeF S = LogicalClientSize();
+    return {0, 0, S.Width, S.Height};
+  }
   // Client area of (Ceil(W × scale), Ceil(H × scale)) physical pixels; the window keeps its
   // position.
   void SetLogicalClientSize(const TSizeF& S);
@@ -55,9 +64,12 @@ class TPlatformWindow : public TWindowHandle {
   void SetCaption(const std::string& Value) { FCaption = Value; }
   void SetVisible(bool Value) { FVisible = Value; }
 
-  // Paint bookkeeping, in logical client coordinates.
+  // Paint bookkeeping, in logical client coordinates. A rectangle inside one already waiting
+  // adds nothing, and one that covers waiting ones replaces them, so that invalidating the
+  // same area again and again between two paints keeps one rectangle.
   void Invalidate(const TRectF& R);
   bool NeedsPaint() const { return !FInvalid.empty(); }
+  const std::vector<TRectF>& InvalidRects() const { return FInvalid; }
   std::vector<TRectF> TakeInvalid();
   bool Painting() const { return FPainting; }
   void SetPainting(bool Value) { FPainting = Value; }
@@ -69,6 +81,7 @@ class TPlatformWindow : public TWindowHandle {
 
  private:
   TCommonCustomForm* FForm;
+  TPlatformBackend* FBackend;
   TPhysicalRect FBounds;
   TFrameExtents FFrame;
   float FScale = 1;

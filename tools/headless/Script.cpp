@@ -1,5 +1,7 @@
 #include "tools/headless/Script.h"
 
+#include <algorithm>
+#include <cmath>
 #include <istream>
 #include <ostream>
 #include <sstream>
@@ -11,6 +13,7 @@
 #include "scene3d/Viewport3D.h"
 #include "shell/app/Application.h"
 #include "shell/app/Timer.h"
+#include "shell/canvas/Bitmap.h"
 #include "shell/core/Exceptions.h"
 #include "shell/core/MetaClass.h"
 #include "shell/platform/headless/HeadlessPlatform.h"
@@ -57,6 +60,12 @@ std::string THeadlessScript::Project(const TPoint3D& P) const {
 TComponent* THeadlessScript::Form() const {
   if (!Form1) throw Exception("The form does not exist");
   return Form1;
+}
+
+TPlatformWindow& THeadlessScript::Window() const {
+  TPlatformWindow* W = TPlatform::Current() && Form1 ? TPlatform::Current()->FindWindow(Form1) : nullptr;
+  if (!W) throw Exception("The form has no window");
+  return *W;
 }
 
 void THeadlessScript::Step() {
@@ -135,6 +144,39 @@ void THeadlessScript::Run(const std::string& Command, const std::string& Rest) {
       if (!(In >> P[0] >> P[1] >> P[2])) throw Exception("project takes X Y Z");
     }
     FOutput << Project(TPoint3D(P[0], P[1], P[2])) << "\n";
+  } else if (Command == "frame") {
+    // The loop has run every paint of the current moment before it asked for this command.
+    if (Rest.empty()) throw Exception("frame takes a file name");
+    TPlatformWindow& W = Window();
+    const THeadlessSurface* Surface = FBackend.Surface(W);
+    TBitmap Frame(W.ClientWidth(), W.ClientHeight());
+    if (Surface && Surface->Width == Frame.Width() && Surface->Height == Frame.Height() && !Frame.IsEmpty()) {
+      TBitmapData Data;
+      Frame.Map(TMapAccess::Write, Data);
+      for (int Y = 0; Y < Data.Height; ++Y)
+        std::copy_n(Surface->Pixels.begin() + static_cast<std::ptrdiff_t>(Y) * Surface->Width, Surface->Width,
+                    Data.Scanline(Y));
+      Frame.Unmap(Data);
+    }
+    Frame.SaveToFile(Rest);
+  } else if (Command == "resize") {
+    std::istringstream In(Rest);
+    float Width = 0, Height = 0;
+    std::string Extra;
+    if (!(In >> Width >> Height) || (In >> Extra) || !(Width > 0) || !(Height > 0))
+      throw Exception("resize takes a width and a height");
+    TPlatformWindow& W = Window();
+    auto Physical = [&W](float Logical) {
+      return static_cast<int32_t>(std::ceil(static_cast<double>(Logical) * static_cast<double>(W.Scale())));
+    };
+    FBackend.Resize(W, Physical(Width), Physical(Height));
+  } else if (Command == "close") {
+    FBackend.Close(Window());
+  } else if (Command == "size") {
+    TPlatformWindow& W = Window();
+    const TSizeF Client = W.LogicalClientSize();
+    FOutput << "client = " << FormatSingle(Client.Width) << " x " << FormatSingle(Client.Height) << " logical, "
+            << W.ClientWidth() << " x " << W.ClientHeight() << " physical\n";
   } else if (Command == "quit") {
     FFinished = true;
     Application->Terminate();

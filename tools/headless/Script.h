@@ -9,6 +9,7 @@
 
 class THeadlessBackend;
 class TComponent;
+class TPlatformWindow;
 
 class THeadlessScript {
  public:
@@ -25,6 +26,8 @@ class THeadlessScript {
  private:
   void Run(const std::string& Command, const std::string& Rest);
   TComponent* Form() const;
+  // The form's window.
+  TPlatformWindow& Window() const;
   // Where the scene point P lands in the viewport's frame: pixel and depth.
   std::string Project(const TPoint3D& P) const;
 

@@ -54,6 +54,45 @@ void THeadlessBackend::CreateNativeWindow(TPlatformWindow& Window) {
   Window.SetBounds(FOptions.DefaultWindow);
 }
 
+TWindowBuffer THeadlessBackend::WindowBuffer(TPlatformWindow& Window) {
+  THeadlessSurface& S = FSurfaces[&Window];
+  const int W = std::max(0, Window.ClientWidth()), H = std::max(0, Window.ClientHeight());
+  if (S.Width != W || S.Height != H) {
+    // A new size starts from nothing, as a window system's new surface does.
+    S.Width = W;
+    S.Height = H;
+    S.Pixels.assign(static_cast<size_t>(W) * static_cast<size_t>(H), 0);
+  }
+  TWindowBuffer B;
+  B.Data = reinterpret_cast<uint8_t*>(S.Pixels.data());
+  B.Width = W;
+  B.Height = H;
+  B.Stride = W * 4;
+  B.Scale = Window.Scale();
+  B.Present = [&S](const std::vector<TRectF>& Rects) { S.Presents.push_back(Rects); };
+  return B;
+}
+
+const THeadlessSurface* THeadlessBackend::Surface(const TPlatformWindow& Window) const {
+  auto It = FSurfaces.find(&Window);
+  return It == FSurfaces.end() ? nullptr : &It->second;
+}
+
+void THeadlessBackend::Resize(TPlatformWindow& Window, int32_t Width, int32_t Height) {
+  FPlatform->PostWindowMessage(Window, [this, Width, Height](TPlatformWindow& W) {
+    const TFrameExtents& F = W.Frame();
+    const TPhysicalRect& Old = W.Bounds();
+    const TPhysicalRect New{Old.Left, Old.Top, Old.Left + F.Left + Width + F.Right, Old.Top + F.Top + Height + F.Bottom};
+    FPlatform->WindowPosChanged(W, New, W.Form()->WindowState());
+  });
+}
+
+void THeadlessBackend::Close(TPlatformWindow& Window) { FPlatform->PostCloseMessage(Window); }
+
+void THeadlessBackend::ChangeScale(TPlatformWindow& Window, float Scale) {
+  FPlatform->PostWindowMessage(Window, [this, Scale](TPlatformWindow& W) { FPlatform->WindowScaleChanged(W, Scale); });
+}
+
 TSizeF THeadlessBackend::ScreenSize() {
   return {static_cast<float>(FOptions.ScreenWidth) / FOptions.Scale,
           static_cast<float>(FOptions.ScreenHeight) / FOptions.Scale};

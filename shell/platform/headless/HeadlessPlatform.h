@@ -26,8 +26,13 @@
 //   action-update timer).
 // - Error boxes print one line "error box: TEXT" on standard output and are kept in
 //   ErrorBoxes().
+// - Windows paint into pixels in memory (Surface): the client area at its physical size, as
+//   last painted, with the list of rectangles each paint presented.
+// - What a user does to a window (Resize, Close, ChangeScale) arrives as the system's messages
+//   would: posted, and handled by the loop in turn.
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -57,6 +62,15 @@ struct TTimerRecordInfo {
   TObject* Owner;
 };
 
+// The pixels of a headless window: premultiplied ARGB (as the canvas draws them), Width ×
+// Height, rows top first; and the device rectangles of every present, oldest first.
+struct THeadlessSurface {
+  int Width = 0;
+  int Height = 0;
+  std::vector<uint32_t> Pixels;
+  std::vector<std::vector<TRectF>> Presents;
+};
+
 class THeadlessBackend : public TPlatformBackend {
  public:
   explicit THeadlessBackend(THeadlessOptions Options = {});
@@ -69,11 +83,12 @@ class THeadlessBackend : public TPlatformBackend {
   void ShowErrorBox(const std::string& Text) override;
 
   void CreateNativeWindow(TPlatformWindow& Window) override;
-  void DestroyNativeWindow(TPlatformWindow&) override {}
+  void DestroyNativeWindow(TPlatformWindow& Window) override { FSurfaces.erase(&Window); }
   void ShowNativeWindow(TPlatformWindow&) override {}
   void HideNativeWindow(TPlatformWindow&) override {}
   void SetNativeCaption(TPlatformWindow&) override {}
   void SetNativeBounds(TPlatformWindow&) override {}
+  TWindowBuffer WindowBuffer(TPlatformWindow& Window) override;
 
   TSizeF ScreenSize() override;
   TRectF WorkArea() override;
@@ -91,6 +106,16 @@ class THeadlessBackend : public TPlatformBackend {
   void ClearErrorBoxes() { FErrorBoxes.clear(); }
   const THeadlessOptions& Options() const { return FOptions; }
 
+  // The window's pixels as last painted; none before its first paint.
+  const THeadlessSurface* Surface(const TPlatformWindow& Window) const;
+  // The user drags the window's border until its client area is Width × Height physical
+  // pixels; the window keeps its top left corner.
+  void Resize(TPlatformWindow& Window, int32_t Width, int32_t Height);
+  // The user closes the window.
+  void Close(TPlatformWindow& Window);
+  // The window moves to a monitor of another scale.
+  void ChangeScale(TPlatformWindow& Window, float Scale);
+
  private:
   void RunUntilTarget();
 
@@ -100,6 +125,7 @@ class THeadlessBackend : public TPlatformBackend {
   bool FInWait = false;
   std::function<void()> FDriver;
   std::vector<std::string> FErrorBoxes;
+  std::map<const TPlatformWindow*, THeadlessSurface> FSurfaces;
 };
 
 // Creates the process's platform object on the headless back end (once; later calls return

@@ -2,15 +2,133 @@
 
 #include <SDL.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstdlib>
+#include <vector>
 
 #include "shell/app/Application.h"
+#include "shell/canvas/Bitmap.h"
 #include "shell/core/Exceptions.h"
+#include "shell/platform/sdl/XResources.h"
+#include "shell/stream/Resources.h"
+
+// What the back end keeps for a native window.
+struct TSdlBackend::TNative {
+  SDL_Window* Window = nullptr;
+  uint32_t ID = 0;
+  // The canvas's pixels when the window surface cannot take them directly.
+  std::vector<uint32_t> Copy;
+  int CopyWidth = 0;
+  int CopyHeight = 0;
+  bool Direct = false;
+};
+
+namespace {
+TSdlBackend::TNative* NativeOf(const TPlatformWindow& Window) {
+  return static_cast<TSdlBackend::TNative*>(Window.Native);
+}
+
+// The device rectangles of a present, clipped to the surface, as SDL wants them.
+std::vector<SDL_Rect> ToSdlRects(const std::vector<TRectF>& Rects, int Width, int Height) {
+  std::vector<SDL_Rect> Out;
+  for (const TRectF& R : Rects) {
+    const int L = std::max(0, static_cast<int>(std::floor(R.Left))), T = std::max(0, static_cast<int>(std::floor(R.Top)));
+    const int Rt = std::min(Width, static_cast<int>(std::ceil(R.Right)));
+    const int B = std::min(Height, static_cast<int>(std::ceil(R.Bottom)));
+    if (Rt > L && B > T) Out.push_back({L, T, Rt - L, B - T});
+  }
+  return Out;
+}
+
+TShiftState KeyShift() {
+  TShiftState Shift;
+  const SDL_Keymod Mod = SDL_GetModState();
+  if (Mod & KMOD_SHIFT) Shift.Include(ssShift);
+  if (Mod & KMOD_CTRL) Shift.Include(ssCtrl);
+  if (Mod & KMOD_ALT) Shift.Include(ssAlt);
+  if (Mod & KMOD_GUI) Shift.Include(ssCommand);
+  return Shift;
+}
+
+TShiftState MouseShift(uint32_t Buttons) {
+  TShiftState Shift = KeyShift();
+  if (Buttons & SDL_BUTTON_LMASK) Shift.Include(ssLeft);
+  if (Buttons & SDL_BUTTON_RMASK) Shift.Include(ssRight);
+  if (Buttons & SDL_BUTTON_MMASK) Shift.Include(ssMiddle);
+  return Shift;
+}
+
+bool ToMouseButton(uint8_t Button, TMouseButton& Out) {
+  switch (Button) {
+    case SDL_BUTTON_LEFT: Out = mbLeft; return true;
+    case SDL_BUTTON_RIGHT: Out = mbRight; return true;
+    case SDL_BUTTON_MIDDLE: Out = mbMiddle; return true;
+    default: return false;
+  }
+}
+
+// The virtual key code of an SDL key, 0 for keys the controls do not know.
+uint16_t ToVirtualKey(SDL_Keycode Key) {
+  if (Key >= SDLK_a && Key <= SDLK_z) return static_cast<uint16_t>('A' + (Key - SDLK_a));
+  if (Key >= SDLK_0 && Key <= SDLK_9) return static_cast<uint16_t>('0' + (Key - SDLK_0));
+  if (Key >= SDLK_F1 && Key <= SDLK_F12) return static_cast<uint16_t>(112 + (Key - SDLK_F1));
+  switch (Key) {
+    case SDLK_BACKSPACE: return vkBack;
+    case SDLK_TAB: return vkTab;
+    case SDLK_RETURN:
+    case SDLK_KP_ENTER: return vkReturn;
+    case SDLK_ESCAPE: return vkEscape;
+    case SDLK_SPACE: return vkSpace;
+    case SDLK_PAGEUP: return vkPrior;
+    case SDLK_PAGEDOWN: return vkNext;
+    case SDLK_END: return vkEnd;
+    case SDLK_HOME: return vkHome;
+    case SDLK_LEFT: return vkLeft;
+    case SDLK_UP: return vkUp;
+    case SDLK_RIGHT: return vkRight;
+    case SDLK_DOWN: return vkDown;
+    case SDLK_INSERT: return 45;
+    case SDLK_DELETE: return 46;
+    default: return 0;
+  }
+}
+
+// The code points of a UTF-8 text.
+std::vector<char32_t> CodePoints(const char* Text) {
+  std::vector<char32_t> Out;
+  for (const auto* P = reinterpret_cast<const unsigned char*>(Text); *P;) {
+    char32_t C = *P;
+    int More = 0;
+    if (C >= 0xF0) {
+      C &= 0x07;
+      More = 3;
+    } else if (C >= 0xE0) {
+      C &= 0x0F;
+      More = 2;
+    } else if (C >= 0xC0) {
+      C &= 0x1F;
+      More = 1;
+    }
+    ++P;
+    for (; More > 0 && (*P & 0xC0) == 0x80; --More, ++P) C = (C << 6) | (*P & 0x3F);
+    if (More == 0) Out.push_back(C);
+  }
+  return Out;
+}
+
+TWindowState PlacementOf(SDL_Window* Window) {
+  const uint32_t Flags = SDL_GetWindowFlags(Window);
+  if (Flags & SDL_WINDOW_MINIMIZED) return wsMinimized;
+  if (Flags & SDL_WINDOW_MAXIMIZED) return wsMaximized;
+  return wsNormal;
+}
+}  // namespace
 
 TSdlBackend::~TSdlBackend() {
   if (!FStarted) return;
+  if (FIcon) SDL_FreeSurface(static_cast<SDL_Surface*>(FIcon));
   if (FAppWindow) SDL_DestroyWindow(static_cast<SDL_Window*>(FAppWindow));
   SDL_Quit();
 }
@@ -20,12 +138,18 @@ void TSdlBackend::EnsureStarted() {
   // Without this SDL puts a GL renderer behind every window surface: several times the
   // memory and a handful of threads, for pixels that the canvas draws anyway.
   SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+  // Closing the last window is the form's business (its Close may be refused), not SDL's.
+  SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
   if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) throw Exception(std::string("SDL: ") + SDL_GetError());
   FWakeEvent = SDL_RegisterEvents(1);
   // SDL waits on the display connection only while some window exists; without one it polls
   // every millisecond. A hidden window of the application's own keeps the waits real, also
-  // before the first form's window and after the last one.
+  // before the first form's window and after the last one. It also carries the
+  // application's title.
   FAppWindow = SDL_CreateWindow("", 0, 0, 1, 1, SDL_WINDOW_HIDDEN);
+  const char* Driver = SDL_GetCurrentVideoDriver();
+  if (Driver && std::string(Driver) == "x11")
+    if (std::optional<double> Dpi = ReadXftDpi()) FScale = static_cast<float>(*Dpi / 96);
   FStarted = true;
   // The process-wide platform is never destroyed; SDL still restores the display at exit.
   std::atexit(SDL_Quit);
@@ -36,15 +160,120 @@ double TSdlBackend::Now() {
   return duration<double, std::milli>(steady_clock::now().time_since_epoch()).count();
 }
 
+TPlatformWindow* TSdlBackend::FindWindow(uint32_t WindowID) const {
+  for (const auto& W : FPlatform->Windows())
+    if (TNative* N = NativeOf(*W); N && N->ID == WindowID) return W.get();
+  return nullptr;
+}
+
 void TSdlBackend::Translate(const void* E) {
   const auto& Event = *static_cast<const SDL_Event*>(E);
-  if (Event.type == SDL_QUIT) {
-    // The session or a signal asks the program to end, as closing the main window would.
-    FPlatform->PostCall([] {
-      if (Application) Application->Terminate();
-    });
+  TPlatform& P = *FPlatform;
+  switch (Event.type) {
+    case SDL_QUIT:
+      // The session or a signal asks the program to end, as closing the main window would.
+      P.PostCall([] {
+        if (Application) Application->Terminate();
+      });
+      return;
+    case SDL_WINDOWEVENT:
+      TranslateWindowEvent(E);
+      return;
+    case SDL_MOUSEMOTION:
+      if (TPlatformWindow* W = FindWindow(Event.motion.windowID)) {
+        const TShiftState Shift = MouseShift(Event.motion.state);
+        const auto X = static_cast<float>(Event.motion.x), Y = static_cast<float>(Event.motion.y);
+        P.PostWindowMessage(*W, [&P, Shift, X, Y](TPlatformWindow& Win) { P.WindowMouseMove(Win, Shift, X, Y); });
+      }
+      return;
+    case SDL_MOUSEBUTTONDOWN:
+    case SDL_MOUSEBUTTONUP: {
+      TMouseButton Button;
+      TPlatformWindow* W = FindWindow(Event.button.windowID);
+      if (!W || !ToMouseButton(Event.button.button, Button)) return;
+      TShiftState Shift = MouseShift(SDL_GetMouseState(nullptr, nullptr));
+      const auto X = static_cast<float>(Event.button.x), Y = static_cast<float>(Event.button.y);
+      if (Event.type == SDL_MOUSEBUTTONDOWN) {
+        if (Event.button.clicks == 2) Shift.Include(ssDouble);
+        P.PostWindowMessage(*W, [&P, Button, Shift, X, Y](TPlatformWindow& Win) { P.WindowMouseDown(Win, Button, Shift, X, Y); });
+      } else {
+        P.PostWindowMessage(*W, [&P, Button, Shift, X, Y](TPlatformWindow& Win) { P.WindowMouseUp(Win, Button, Shift, X, Y); });
+      }
+      return;
+    }
+    case SDL_MOUSEWHEEL:
+      if (TPlatformWindow* W = FindWindow(Event.wheel.windowID)) {
+        const TShiftState Shift = KeyShift();
+        // One notch is 120, as the system's wheel messages count it.
+        const int Delta = Event.wheel.y * 120 * (Event.wheel.direction == SDL_MOUSEWHEEL_FLIPPED ? -1 : 1);
+        if (Delta != 0)
+          P.PostWindowMessage(*W, [&P, Shift, Delta](TPlatformWindow& Win) { P.WindowMouseWheel(Win, Shift, Delta); });
+      }
+      return;
+    case SDL_KEYDOWN:
+    case SDL_KEYUP:
+      if (TPlatformWindow* W = FindWindow(Event.key.windowID)) {
+        const uint16_t Key = ToVirtualKey(Event.key.keysym.sym);
+        if (Key == 0) return;
+        const TShiftState Shift = KeyShift();
+        if (Event.type == SDL_KEYDOWN)
+          P.PostWindowMessage(*W, [&P, Key, Shift](TPlatformWindow& Win) { P.WindowKeyDown(Win, Key, 0, Shift); });
+        else
+          P.PostWindowMessage(*W, [&P, Key, Shift](TPlatformWindow& Win) { P.WindowKeyUp(Win, Key, 0, Shift); });
+      }
+      return;
+    case SDL_TEXTINPUT:
+      // Characters come apart from their keys, as the system's character messages do.
+      if (TPlatformWindow* W = FindWindow(Event.text.windowID)) {
+        const TShiftState Shift = KeyShift();
+        for (char32_t C : CodePoints(Event.text.text))
+          P.PostWindowMessage(*W, [&P, C, Shift](TPlatformWindow& Win) { P.WindowKeyDown(Win, 0, C, Shift); });
+      }
+      return;
+    default:
+      // The wake event only ends the wait.
+      return;
   }
-  // The wake event only ends the wait.
+}
+
+void TSdlBackend::TranslateWindowEvent(const void* E) {
+  const SDL_WindowEvent& Event = static_cast<const SDL_Event*>(E)->window;
+  TPlatformWindow* W = FindWindow(Event.windowID);
+  if (!W) return;
+  TPlatform& P = *FPlatform;
+  switch (Event.event) {
+    case SDL_WINDOWEVENT_SIZE_CHANGED:
+    case SDL_WINDOWEVENT_MOVED:
+    case SDL_WINDOWEVENT_MINIMIZED:
+    case SDL_WINDOWEVENT_MAXIMIZED:
+    case SDL_WINDOWEVENT_RESTORED:
+      // Read when the message is taken: by then SDL knows the window's latest rectangle.
+      P.PostWindowMessage(*W, [this, &P](TPlatformWindow& Win) {
+        const TPhysicalRect Old = Win.Bounds();
+        ReadBounds(Win);
+        const TPhysicalRect New = Win.Bounds();
+        Win.SetBounds(Old);
+        P.WindowPosChanged(Win, New, PlacementOf(NativeOf(Win)->Window));
+      });
+      return;
+    case SDL_WINDOWEVENT_EXPOSED:
+      P.PostWindowMessage(*W, [&P](TPlatformWindow& Win) { P.WindowExposed(Win); });
+      return;
+    case SDL_WINDOWEVENT_FOCUS_GAINED:
+    case SDL_WINDOWEVENT_FOCUS_LOST: {
+      const bool Active = Event.event == SDL_WINDOWEVENT_FOCUS_GAINED;
+      P.PostWindowMessage(*W, [&P, Active](TPlatformWindow& Win) { P.WindowActivated(Win, Active); });
+      return;
+    }
+    case SDL_WINDOWEVENT_LEAVE:
+      P.PostWindowMessage(*W, [&P](TPlatformWindow& Win) { P.WindowMouseLeave(Win); });
+      return;
+    case SDL_WINDOWEVENT_CLOSE:
+      P.PostCloseMessage(*W);
+      return;
+    default:
+      return;
+  }
 }
 
 void TSdlBackend::Poll() {
@@ -83,20 +312,181 @@ void TSdlBackend::ShowErrorBox(const std::string& Text) {
   SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, "Error", Text.c_str(), nullptr);
 }
 
+// ---------------------------------------------------------------------------------------------
+// Windows
+
+void* TSdlBackend::Icon() {
+  if (FIconLoaded) return FIcon;
+  FIconLoaded = true;
+  auto Data = FindResource("MAINICON", RT_RCDATA);
+  if (!Data) return nullptr;
+  TBitmap Image;
+  Image.LoadFromPNG(Data->data(), Data->size());
+  if (Image.IsEmpty()) return nullptr;
+  SDL_Surface* S = SDL_CreateRGBSurfaceWithFormat(0, Image.Width(), Image.Height(), 32, SDL_PIXELFORMAT_ARGB8888);
+  if (!S) return nullptr;
+  TBitmapData Pixels;
+  if (Image.Map(TMapAccess::Read, Pixels)) {
+    // The canvas keeps premultiplied pixels; an icon wants plain ones.
+    for (int Y = 0; Y < Pixels.Height; ++Y) {
+      auto* Row = reinterpret_cast<uint32_t*>(static_cast<uint8_t*>(S->pixels) + static_cast<ptrdiff_t>(Y) * S->pitch);
+      for (int X = 0; X < Pixels.Width; ++X) Row[X] = Pixels.GetPixel(X, Y);
+    }
+    Image.Unmap(Pixels);
+  }
+  FIcon = S;
+  return FIcon;
+}
+
+void TSdlBackend::ReadBounds(TPlatformWindow& Window) {
+  SDL_Window* Win = NativeOf(Window)->Window;
+  int X = 0, Y = 0, W = 0, H = 0;
+  SDL_GetWindowPosition(Win, &X, &Y);
+  SDL_GetWindowSize(Win, &W, &H);
+  int Top = 0, Left = 0, Bottom = 0, Right = 0;
+  // Known only once a window manager has framed the window; none without one.
+  if (SDL_GetWindowBordersSize(Win, &Top, &Left, &Bottom, &Right) != 0) Top = Left = Bottom = Right = 0;
+  Window.SetFrame({Left, Top, Right, Bottom});
+  Window.SetBounds({X - Left, Y - Top, X + W + Right, Y + H + Bottom});
+}
+
 void TSdlBackend::CreateNativeWindow(TPlatformWindow& Window) {
-  TSizeF Screen = ScreenSize();
-  // The system's default place for a new window: a little in from the top left corner, three
-  // quarters of the screen in each direction.
-  auto W = static_cast<int32_t>(Screen.Width * 3 / 4), H = static_cast<int32_t>(Screen.Height * 3 / 4);
-  Window.SetBounds({64, 64, 64 + W, 64 + H});
-  Window.SetScale(ScreenScale());
+  EnsureStarted();
+  SDL_Rect Display{0, 0, 1024, 768};
+  SDL_GetDisplayBounds(0, &Display);
+  // The system's default size for a new window: three quarters of the screen each way; its
+  // place is the window manager's choice.
+  SDL_Window* Win = SDL_CreateWindow(Window.Caption().c_str(), SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED,
+                                     Display.w * 3 / 4, Display.h * 3 / 4, SDL_WINDOW_HIDDEN | SDL_WINDOW_RESIZABLE);
+  if (!Win) throw Exception(std::string("SDL: ") + SDL_GetError());
+  auto* N = new TNative;
+  N->Window = Win;
+  N->ID = SDL_GetWindowID(Win);
+  Window.Native = N;
+  if (void* I = Icon()) SDL_SetWindowIcon(Win, static_cast<SDL_Surface*>(I));
+  Window.SetScale(FScale);
+  ReadBounds(Window);
+}
+
+void TSdlBackend::DestroyNativeWindow(TPlatformWindow& Window) {
+  TNative* N = NativeOf(Window);
+  if (!N) return;
+  SDL_DestroyWindow(N->Window);
+  delete N;
+  Window.Native = nullptr;
+}
+
+void TSdlBackend::ShowNativeWindow(TPlatformWindow& Window) {
+  SDL_Window* Win = NativeOf(Window)->Window;
+  SDL_ShowWindow(Win);
+  switch (Window.Form()->WindowState()) {
+    case wsMinimized: SDL_MinimizeWindow(Win); break;
+    case wsMaximized: SDL_MaximizeWindow(Win); break;
+    case wsNormal: break;
+  }
+}
+
+void TSdlBackend::HideNativeWindow(TPlatformWindow& Window) { SDL_HideWindow(NativeOf(Window)->Window); }
+
+void TSdlBackend::SetNativeCaption(TPlatformWindow& Window) {
+  SDL_SetWindowTitle(NativeOf(Window)->Window, Window.Caption().c_str());
+}
+
+void TSdlBackend::SetNativeBounds(TPlatformWindow& Window) {
+  SDL_Window* Win = NativeOf(Window)->Window;
+  const TPhysicalRect& B = Window.Bounds();
+  const TFrameExtents& F = Window.Frame();
+  int X = 0, Y = 0, W = 0, H = 0;
+  SDL_GetWindowPosition(Win, &X, &Y);
+  SDL_GetWindowSize(Win, &W, &H);
+  // Only what changed: setting the position of a window that the window manager placed would
+  // take the placement away from it.
+  if (B.Left + F.Left != X || B.Top + F.Top != Y) SDL_SetWindowPosition(Win, B.Left + F.Left, B.Top + F.Top);
+  if (Window.ClientWidth() != W || Window.ClientHeight() != H)
+    SDL_SetWindowSize(Win, std::max(1, Window.ClientWidth()), std::max(1, Window.ClientHeight()));
+}
+
+TWindowBuffer TSdlBackend::WindowBuffer(TPlatformWindow& Window) {
+  TNative* N = NativeOf(Window);
+  SDL_Window* Win = N->Window;
+  SDL_Surface* Surface = SDL_GetWindowSurface(Win);
+  if (!Surface) return {};
+  TWindowBuffer B;
+  B.Width = Surface->w;
+  B.Height = Surface->h;
+  B.Scale = Window.Scale();
+  const uint32_t Format = Surface->format->format;
+  // Cairo's ARGB32 is a 32-bit word A, R, G, B from the high byte down, in native order: the
+  // same as SDL's ARGB8888, and XRGB8888 only ignores the alpha byte.
+  N->Direct = (Format == SDL_PIXELFORMAT_ARGB8888 || Format == SDL_PIXELFORMAT_XRGB8888) && !SDL_MUSTLOCK(Surface) &&
+              Surface->pitch % 4 == 0;
+  if (N->Direct) {
+    B.Data = static_cast<uint8_t*>(Surface->pixels);
+    B.Stride = Surface->pitch;
+    B.Present = [Win](const std::vector<TRectF>& Rects) {
+      SDL_Surface* S = SDL_GetWindowSurface(Win);
+      if (!S) return;
+      std::vector<SDL_Rect> R = ToSdlRects(Rects, S->w, S->h);
+      if (!R.empty()) SDL_UpdateWindowSurfaceRects(Win, R.data(), static_cast<int>(R.size()));
+    };
+    return B;
+  }
+  if (N->CopyWidth != Surface->w || N->CopyHeight != Surface->h) {
+    N->CopyWidth = Surface->w;
+    N->CopyHeight = Surface->h;
+    N->Copy.assign(static_cast<size_t>(Surface->w) * static_cast<size_t>(Surface->h), 0);
+  }
+  B.Data = reinterpret_cast<uint8_t*>(N->Copy.data());
+  B.Stride = Surface->w * 4;
+  B.Present = [Win, N](const std::vector<TRectF>& Rects) {
+    SDL_Surface* S = SDL_GetWindowSurface(Win);
+    if (!S) return;
+    std::vector<SDL_Rect> R = ToSdlRects(Rects, std::min(S->w, N->CopyWidth), std::min(S->h, N->CopyHeight));
+    if (R.empty()) return;
+    if (SDL_MUSTLOCK(S)) SDL_LockSurface(S);
+    for (const SDL_Rect& Part : R) {
+      const uint32_t* From = N->Copy.data() + static_cast<size_t>(Part.y) * static_cast<size_t>(N->CopyWidth) +
+                             static_cast<size_t>(Part.x);
+      uint8_t* To = static_cast<uint8_t*>(S->pixels) + static_cast<ptrdiff_t>(Part.y) * S->pitch +
+                    static_cast<ptrdiff_t>(Part.x) * S->format->BytesPerPixel;
+      SDL_ConvertPixels(Part.w, Part.h, SDL_PIXELFORMAT_ARGB8888, From, N->CopyWidth * 4, S->format->format, To,
+                        S->pitch);
+    }
+    if (SDL_MUSTLOCK(S)) SDL_UnlockSurface(S);
+    SDL_UpdateWindowSurfaceRects(Win, R.data(), static_cast<int>(R.size()));
+  };
+  return B;
+}
+
+void TSdlBackend::SetNativeAppTitle(const std::string& Title) {
+  EnsureStarted();
+  if (FAppWindow) SDL_SetWindowTitle(static_cast<SDL_Window*>(FAppWindow), Title.c_str());
+}
+
+void* TSdlBackend::NativeWindow(const TPlatformWindow& Window) const {
+  TNative* N = NativeOf(Window);
+  return N ? N->Window : nullptr;
+}
+
+bool TSdlBackend::DrawsIntoWindowSurface(const TPlatformWindow& Window) const {
+  TNative* N = NativeOf(Window);
+  return N && N->Direct;
+}
+
+std::string TSdlBackend::AppWindowTitle() const {
+  return FAppWindow ? SDL_GetWindowTitle(static_cast<SDL_Window*>(FAppWindow)) : "";
+}
+
+float TSdlBackend::ScreenScale() {
+  EnsureStarted();
+  return FScale;
 }
 
 TSizeF TSdlBackend::ScreenSize() {
   EnsureStarted();
   SDL_Rect R;
-  if (SDL_GetDisplayBounds(0, &R) != 0) return {1024, 768};
-  return {static_cast<float>(R.w), static_cast<float>(R.h)};
+  if (SDL_GetDisplayBounds(0, &R) != 0) return {1024 / FScale, 768 / FScale};
+  return {static_cast<float>(R.w) / FScale, static_cast<float>(R.h) / FScale};
 }
 
 TRectF TSdlBackend::WorkArea() {
@@ -106,7 +496,8 @@ TRectF TSdlBackend::WorkArea() {
     TSizeF S = ScreenSize();
     return {0, 0, S.Width, S.Height};
   }
-  return {static_cast<float>(R.x), static_cast<float>(R.y), static_cast<float>(R.x + R.w), static_cast<float>(R.y + R.h)};
+  return {static_cast<float>(R.x) / FScale, static_cast<float>(R.y) / FScale, static_cast<float>(R.x + R.w) / FScale,
+          static_cast<float>(R.y + R.h) / FScale};
 }
 
 TSdlBackend& InstallSdlPlatform() {

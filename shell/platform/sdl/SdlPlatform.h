@@ -1,10 +1,16 @@
 #pragma once
-// The SDL2 back end: the real event loop. It waits with SDL_WaitEventTimeout until the next
-// timer falls due (rounded up to whole milliseconds, so the loop never spins), translates SDL
-// events into the platform's messages, and shows error boxes with SDL's message box. SDL is
-// started on first use, with the framebuffer hint set before any window surface exists.
-// Native windows come with the window layer; until then windows are records as on the
-// headless back end.
+// The SDL2 back end: the real event loop and native windows. It waits with
+// SDL_WaitEventTimeout until the next timer falls due (rounded up to whole milliseconds, so
+// the loop never spins), translates SDL events into the platform's messages (the window
+// procedure: size, position, placement, exposure, focus, close, mouse and keys), and shows
+// error boxes with SDL's message box. SDL is started on first use, with the framebuffer hint
+// set before any window surface exists.
+//
+// Each form gets one resizable window, hidden until shown, with the "MAINICON" resource as
+// its icon. The form's canvas draws straight into the window surface when its pixels are
+// 32-bit ARGB or XRGB (Cairo's own layout), else into pixels of its own that are converted
+// into the surface when presented; either way only the painted rectangles are updated on
+// the screen. The scale of every window is the X resource Xft.dpi / 96, else 1.
 #include <cstdint>
 #include <string>
 
@@ -23,24 +29,46 @@ class TSdlBackend : public TPlatformBackend {
   void ShowErrorBox(const std::string& Text) override;
 
   void CreateNativeWindow(TPlatformWindow& Window) override;
-  void DestroyNativeWindow(TPlatformWindow&) override {}
-  void ShowNativeWindow(TPlatformWindow&) override {}
-  void HideNativeWindow(TPlatformWindow&) override {}
-  void SetNativeCaption(TPlatformWindow&) override {}
-  void SetNativeBounds(TPlatformWindow&) override {}
+  void DestroyNativeWindow(TPlatformWindow& Window) override;
+  void ShowNativeWindow(TPlatformWindow& Window) override;
+  void HideNativeWindow(TPlatformWindow& Window) override;
+  void SetNativeCaption(TPlatformWindow& Window) override;
+  void SetNativeBounds(TPlatformWindow& Window) override;
+  TWindowBuffer WindowBuffer(TPlatformWindow& Window) override;
+  void SetNativeAppTitle(const std::string& Title) override;
 
   TSizeF ScreenSize() override;
   TRectF WorkArea() override;
-  float ScreenScale() override { return 1; }
+  // Xft.dpi / 96, read once when SDL starts; 1 without it.
+  float ScreenScale() override;
+
+  // The SDL_Window behind a platform window (an SDL_Window*), for tests.
+  void* NativeWindow(const TPlatformWindow& Window) const;
+  // Whether the last buffer given for Window was the window surface itself.
+  bool DrawsIntoWindowSurface(const TPlatformWindow& Window) const;
+  // The text of the application window.
+  std::string AppWindowTitle() const;
+
+  // The back end's record of a native window (kept in TPlatformWindow::Native).
+  struct TNative;
 
  private:
   // Starts SDL once; raises an Exception with SDL's message when it cannot.
   void EnsureStarted();
   void Translate(const void* Event);
+  void TranslateWindowEvent(const void* Event);
+  TPlatformWindow* FindWindow(uint32_t WindowID) const;
+  // The window's outer rectangle and frame as SDL reports them now.
+  void ReadBounds(TPlatformWindow& Window);
+  // The program's icon as an SDL surface, made once; none without a "MAINICON" resource.
+  void* Icon();
 
   bool FStarted = false;
   uint32_t FWakeEvent = 0;
   void* FAppWindow = nullptr;
+  float FScale = 1;
+  void* FIcon = nullptr;
+  bool FIconLoaded = false;
 };
 
 // Creates the process's platform object on the SDL back end (once; later calls return it).
