@@ -90,6 +90,7 @@ bool TCanvas::BeginScene(const TClipRects* ClipRects, uintptr_t) {
   FStroke->SetKind(TBrushKind::Solid);
   FFill->SetKind(TBrushKind::Solid);
   SetMatrix(TMatrix::Identity());
+  SetBlending(true);
   return true;
 }
 
@@ -105,6 +106,11 @@ void TCanvas::EndScene() {
 void TCanvas::SetMatrix(const TMatrix& M) {
   FMatrix = M;
   if (FBeginSceneCount > 0) DoSetMatrix(M);
+}
+
+void TCanvas::SetBlending(bool Value) {
+  FBlending = Value;
+  if (FBeginSceneCount > 0) DoSetBlending(Value);
 }
 
 void TCanvas::SetWindowBuffer(const TWindowBuffer& Buffer) {

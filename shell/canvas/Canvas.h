@@ -72,6 +72,10 @@ class TCanvas {
   // Subsequent drawing is transformed by M (logical coordinates to the target, before the
   // scale); BeginScene resets it to identity.
   void SetMatrix(const TMatrix& M);
+  // Whether drawing blends with the pixels underneath (the default) or replaces them, as an
+  // opaque style image may ask; BeginScene switches it on again.
+  bool Blending() const { return FBlending; }
+  void SetBlending(bool Value);
 
   // Opens a scene. Takes the process-wide canvas lock first; a nested call only counts. Fails
   // (releasing the lock, drawing nothing) when the target has a zero side or cannot be drawn
@@ -139,6 +143,7 @@ class TCanvas {
   virtual bool DoBeginScene(const TClipRects* ClipRects) = 0;
   virtual void DoEndScene() = 0;
   virtual void DoSetMatrix(const TMatrix& M) = 0;
+  virtual void DoSetBlending(bool) {}
   virtual void DoClear(TAlphaColor Color) = 0;
   virtual void DoClearRect(const TRectF& ARect, TAlphaColor AColor) = 0;
   // ABrush is a drawable kind (Solid, Gradient or Bitmap with pixels).
@@ -179,6 +184,7 @@ class TCanvas {
   std::unique_ptr<TStrokeBrush> FStroke;
   std::unique_ptr<TFont> FFont;
   TMatrix FMatrix;
+  bool FBlending = true;
   std::unique_ptr<TDeviceBrushKey> FLastBrush;
   uint64_t FDeviceBrushesMade = 0;
 };

@@ -157,6 +157,7 @@ class TCanvasCairo : public TCanvas {
   bool DoBeginScene(const TClipRects* ClipRects) override;
   void DoEndScene() override;
   void DoSetMatrix(const TMatrix& M) override;
+  void DoSetBlending(bool Value) override;
   void DoClear(TAlphaColor Color) override;
   void DoClearRect(const TRectF& ARect, TAlphaColor AColor) override;
   void DoFillRect(const TRectF& ARect, float XRadius, float YRadius, TCorners ACorners, float AOpacity,
@@ -258,6 +259,10 @@ void TCanvasCairo::DoSetMatrix(const TMatrix& M) {
   cairo_identity_matrix(FContext);
   cairo_scale(FContext, Scale(), Scale());
   cairo_transform(FContext, &CM);
+}
+
+void TCanvasCairo::DoSetBlending(bool Value) {
+  if (FContext) cairo_set_operator(FContext, Value ? CAIRO_OPERATOR_OVER : CAIRO_OPERATOR_SOURCE);
 }
 
 void TCanvasCairo::DoClear(TAlphaColor Color) {
