@@ -89,6 +89,12 @@ void TCustomButton::KeyDown(uint16_t& Key, char32_t& KeyChar, TShiftState Shift)
   }
 }
 
+bool TCustomButton::GetTriggerState(const std::string& Name, bool& Value) const {
+  if (!SameText(Name, "IsPressed")) return TPresentedTextControl::GetTriggerState(Name, Value);
+  Value = FIsPressed;
+  return true;
+}
+
 void TCustomButton::RepeatDelayTimer() {
   FRepeatTimer.Start(100, TTimerProc(this, &TCustomButton::RepeatTimer));
 }

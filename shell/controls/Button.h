@@ -28,6 +28,8 @@ class TCustomButton : public TPresentedTextControl {
   void MouseMove(TShiftState Shift, float X, float Y) override;
   void MouseUp(TMouseButton Button, TShiftState Shift, float X, float Y) override;
   void KeyDown(uint16_t& Key, char32_t& KeyChar, TShiftState Shift) override;
+  // "IsPressed" is the button's IsPressed.
+  bool GetTriggerState(const std::string& Name, bool& Value) const override;
 
  protected:
   TSizeF GetDefaultSize() const override { return {80, 22}; }

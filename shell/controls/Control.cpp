@@ -450,6 +450,16 @@ void TControl::SetCanFocus(bool Value) {
 
 bool TControl::IsFocused() const { return FRoot && FRoot->GetFocused() == this; }
 
+bool TControl::GetTriggerState(const std::string& Name, bool& Value) const {
+  if (SameText(Name, "IsMouseOver")) Value = FIsMouseOver;
+  else if (SameText(Name, "IsFocused")) Value = IsFocused();
+  else if (SameText(Name, "Pressed")) Value = FPressed;
+  else if (SameText(Name, "IsVisible")) Value = FVisible;
+  else if (SameText(Name, "IsEnabled")) Value = FEnabled;
+  else return false;
+  return true;
+}
+
 // --- Painting ---
 
 void TControl::Repaint() {

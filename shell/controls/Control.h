@@ -168,6 +168,14 @@ class TControl : public TTreeObject, public IAlignRoot, public IAlignableObject 
   // Named visual-state changes ("IsPressed", "IsFocused", "IsMouseOver", "Pressed") that the
   // control's style reacts to.
   virtual void ApplyTriggerEffect(const std::string& Trigger) { (void)Trigger; }
+  // A style object reacts to a trigger that AInstance, the control it belongs to, raised.
+  virtual void StartTriggerAnimation(TControl* AInstance, const std::string& ATrigger) {
+    (void)AInstance;
+    (void)ATrigger;
+  }
+  // The value of a state that a style's trigger conditions name ("IsMouseOver", "IsFocused",
+  // "Pressed"); false when the control has no state of that name.
+  virtual bool GetTriggerState(const std::string& Name, bool& Value) const;
 
   void Loaded() override;
   void DefineProperties(TFiler& Filer) override;

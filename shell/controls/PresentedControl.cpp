@@ -19,3 +19,26 @@ void TPresentedTextControl::SetText(const std::string& Value) {
   FText = Value;
   TextChanged();
 }
+
+void TPresentedTextControl::TextChanged() {
+  UpdateTextObject();
+  Repaint();
+}
+
+void TPresentedTextControl::ApplyStyle() {
+  TPresentedControl::ApplyStyle();
+  FTextObject = FindStyleResource("text");
+  UpdateTextObject();
+}
+
+void TPresentedTextControl::FreeStyle() {
+  FTextObject = nullptr;
+  TPresentedControl::FreeStyle();
+}
+
+void TPresentedTextControl::UpdateTextObject() {
+  // The text object is a style class; its published Text is how any of them takes the text.
+  if (!FTextObject) return;
+  const TPropInfo* Prop = FTextObject->ClassType().FindProperty("Text");
+  if (Prop && Prop->SetStr && Prop->Kind() == TTypeKind::String) Prop->SetStr(FTextObject, FText);
+}

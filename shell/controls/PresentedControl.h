@@ -18,11 +18,18 @@ class TPresentedTextControl : public TPresentedControl {
 
   const std::string& Text() const { return FText; }
   void SetText(const std::string& Value);
+  // The style object that shows Text (the style's "text"), or none.
+  TControl* TextObject() const { return FTextObject; }
 
  protected:
   // The style's text object shows the new text.
-  virtual void TextChanged() { Repaint(); }
+  virtual void TextChanged();
+  void ApplyStyle() override;
+  void FreeStyle() override;
 
  private:
+  void UpdateTextObject();
+
   std::string FText;
+  TControl* FTextObject = nullptr;
 };

@@ -1,5 +1,7 @@
 #include "shell/controls/StyledControl.h"
 
+#include "shell/controls/StyleDictionary.h"
+
 namespace {
 TStyledControl::TStyleLookupProc& LookupProc() {
   static TStyledControl::TStyleLookupProc Proc;
@@ -149,19 +151,27 @@ void TStyledControl::AdjustSize() {
 
 TControl* TStyledControl::FindStyleResource(const std::string& Name) const {
   if (!FResourceLink) return nullptr;
-  // Depth first through the style tree, not into the styles of styled controls inside it.
-  std::function<TControl*(TControl*)> Search = [&](TControl* C) -> TControl* {
-    for (TTreeObject* Child : C->ChildList()) {
-      auto* Control = dynamic_cast<TControl*>(Child);
-      if (!Control) continue;
-      if (SameText(Control->StyleName(), Name)) return Control;
-      if (dynamic_cast<TStyledControl*>(Control)) continue;
-      if (TControl* Found = Search(Control)) return Found;
-    }
-    return nullptr;
-  };
   if (SameText(FResourceLink->StyleName(), Name)) return FResourceLink;
-  return Search(FResourceLink);
+  TStyleDictionary Dictionary;
+  Dictionary.Build(*FResourceLink);
+  return dynamic_cast<TControl*>(Dictionary.Find(Name));
+}
+
+void TStyledControl::ApplyTriggerEffect(const std::string& Trigger) {
+  if (!FResourceLink) return;
+  std::function<void(TControl*)> Walk = [&](TControl* C) {
+    C->StartTriggerAnimation(this, Trigger);
+    if (C != FResourceLink && dynamic_cast<TStyledControl*>(C)) return;
+    for (TTreeObject* Child : std::vector<TTreeObject*>(C->ChildList()))
+      if (auto* Control = dynamic_cast<TControl*>(Child)) Walk(Control);
+  };
+  Walk(FResourceLink);
+}
+
+void TStyledControl::ChangeParent() {
+  IRoot* OldRoot = Root();
+  TControl::ChangeParent();
+  if (FResourceLink && Root() != OldRoot && !IsDestroying()) NeedStyleLookup();
 }
 
 void TStyledControl::PrepareForPaint() {

@@ -37,6 +37,9 @@ class TStyledControl : public TControl {
   TControl* FindStyleResource(const std::string& Name) const;
 
   void PrepareForPaint() override;
+  // Passes the trigger to every object of the applied style copy (not into the styles of
+  // styled controls inside it), which react according to this control's states.
+  void ApplyTriggerEffect(const std::string& Trigger) override;
 
   TNotifyEvent OnApplyStyleLookup;
 
@@ -53,6 +56,8 @@ class TStyledControl : public TControl {
   // Applies the fixed size to the control's current size at once.
   void AdjustSize();
   void BeforeDestruction() override;
+  // A control that moves to another root takes its style anew.
+  void ChangeParent() override;
 
  private:
   void ReleaseStyle();

@@ -102,6 +102,12 @@ void TThumb::MouseUp(TMouseButton Button, TShiftState Shift, float X, float Y) {
   TStyledControl::MouseUp(Button, Shift, X, Y);
 }
 
+bool TThumb::GetTriggerState(const std::string& Name, bool& Value) const {
+  if (!SameText(Name, "IsPressed")) return TStyledControl::GetTriggerState(Name, Value);
+  Value = FThumbPressed;
+  return true;
+}
+
 void TThumb::Click() {
   TStyledControl::Click();
   if (FTrack) FTrack->DoThumbClick();
@@ -254,8 +260,11 @@ void TCustomTrack::ApplyStyle() {
       if (C && SameText(C->StyleName(), "highlight")) FHighlight = C;
     }
   }
-  if (TControl* Size = FindStyleResource("thumbsize"))
+  if (TControl* Size = FindStyleResource("thumbsize")) {
+    // A fractional size in TagFloat wins over the whole one in Tag.
     if (Size->Tag() > 0) FThumbSize = static_cast<float>(Size->Tag());
+    if (Size->TagFloat() > 0) FThumbSize = Size->TagFloat();
+  }
   Realign();
 }
 

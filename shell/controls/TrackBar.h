@@ -47,6 +47,8 @@ class TThumb : public TStyledControl {
   void MouseUp(TMouseButton Button, TShiftState Shift, float X, float Y) override;
   void Click() override;
   void DblClick() override;
+  // "IsPressed" is the thumb's pressed state.
+  bool GetTriggerState(const std::string& Name, bool& Value) const override;
 
  private:
   // The track's value for the mouse at local (X, Y).
