@@ -57,4 +57,6 @@ foreach(path IN LISTS kelvane_resource_others)
   string(TOUPPER ${stem} name)
   list(APPEND kelvane_resource_files "${name}=RCDATA=${path}")
 endforeach()
+# The styles are built from their sources in resources/styles.
+include(${PROJECT_SOURCE_DIR}/resources/styles/Styles.cmake)
 kelvane_add_resources(kelvane_resources FORMS ${kelvane_resource_forms} FILES ${kelvane_resource_files})

@@ -1,0 +1,58 @@
+#pragma once
+// TStyleManager: which style the controls of a form take. Start-up registers, per platform,
+// the style resources and a selection procedure; the active style of a form is the one set
+// with SetStyle, else the platform's, loaded from its resource once and cached by name.
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "shell/core/DeviceBehavior.h"
+
+class TComponent;
+class TStyleContainer;
+class TTreeObject;
+
+// Gives the name of the platform style resource to use.
+using TStyleSelectionProc = std::function<std::string()>;
+
+// The Windows rule: 10 and later "win10style"; 8 and 8.1 (6.2, 6.3, and any 7 to 9)
+// "win8style"; Vista and 7 (6.0, 6.1) and earlier "win7style".
+std::string WindowsStyleSelection(int Major, int Minor);
+
+class TStyleManager {
+ public:
+  static void RegisterPlatformStyleResource(TOSPlatform Platform, const std::string& ResourceName);
+  static void RegisterPlatformStyleSelection(TOSPlatform Platform, TStyleSelectionProc Proc);
+  // The resource names registered for Platform, in registration order.
+  static std::vector<std::string> PlatformStyleResources(TOSPlatform Platform);
+
+  // The name of the platform style for Context: its platform's selection procedure, else the
+  // first resource registered for the platform. Raises EUnsupportedPlatformService "Required
+  // IDeviceBehavior is not registered", EStyleException "No platform styles found" (nothing
+  // registered) or "No platform style found for the current platform".
+  static std::string PlatformStyleName(TComponent* Context);
+  // The style in use for Context: the one set with SetStyle, else the platform style (none
+  // when its resource does not exist). Raises what PlatformStyleName raises.
+  static TStyleContainer* ActiveStyle(TComponent* Context);
+  // The style loaded from the raw-data resource ResourceName (found without regard to case),
+  // cached by name for the program's lifetime; none when there is no such resource.
+  static TStyleContainer* GetStyleResource(const std::string& ResourceName);
+
+  // Makes Style (the manager takes it) the active style of every form; none goes back to the
+  // platform style.
+  static void SetStyle(TStyleContainer* Style);
+  // Tells the registered scenes that the style changed: their styled controls let go of their
+  // styles and take the new ones at the next paint.
+  static void UpdateScenes();
+  static void AddScene(TTreeObject* Root);
+  static void RemoveScene(TTreeObject* Root);
+
+  // The global pool of style resources: trees searched after the active style for a control
+  // with an explicit StyleLookup.
+  static void AddStyleResource(TTreeObject* Resource);
+  static void RemoveStyleResource(TTreeObject* Resource);
+  static const std::vector<TTreeObject*>& StyleResources();
+
+  // Forgets registrations, the set style and the cached styles (tests start clean with it).
+  static void UnInitialize();
+};
