@@ -9,7 +9,10 @@ const TMetaClass& TStyleBook::StaticClass() {
 
 TStyleBook::TStyleBook(TComponent* AOwner) : TComponent(AOwner) {}
 
-TStyleBook::~TStyleBook() = default;
+TStyleBook::~TStyleBook() {
+  // A book that was not freed through Free still lets go of its style.
+  if (FStyle) FStyle->Free();
+}
 
 void TStyleBook::BeforeDestruction() {
   SetStyle(nullptr);

@@ -29,6 +29,10 @@ class TPaintRoot : public TTreeObject, public IRoot, public IAlignRoot {
   TBitmap Surface;
   TBounds RootPadding;
 
+  void SetClientSize(float W, float H) {
+    FClient = TSizeF(W, H);
+    Realign();
+  }
   // Takes pending styles, then paints every visible child on a cleared white surface.
   void Paint() {
     for (TTreeObject* Child : ChildList())
