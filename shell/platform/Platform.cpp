@@ -156,9 +156,8 @@ void TPlatform::Dispatch(const TMessage& Message) {
 
 void TPlatform::DispatchPaint(TPlatformWindow& Window) {
   std::vector<TRectF> Rects = Window.TakeInvalid();
+  if (Rects.empty()) return;
   std::vector<TRectF>& During = Window.InPaintUpdateRects();
-  Rects.insert(Rects.end(), During.begin(), During.end());
-  During.clear();
   Window.SetPainting(true);
   struct TPaintGuard {
     TPlatformWindow& W;

@@ -61,7 +61,13 @@ void TPlatformWindow::Invalidate(const TRectF& R) {
 }
 
 std::vector<TRectF> TPlatformWindow::TakeInvalid() {
+  // The window may have shrunk since: what lies outside its client area is not painted.
+  const TRectF Client = LogicalClientRect();
   std::vector<TRectF> Rects;
-  Rects.swap(FInvalid);
+  for (const TRectF& R : FInvalid) {
+    const TRectF Part = TRectF::Intersect(R, Client);
+    if (!Part.IsEmpty()) AddRect(Rects, Part);
+  }
+  FInvalid.clear();
   return Rects;
 }

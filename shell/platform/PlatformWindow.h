@@ -70,6 +70,7 @@ class TPlatformWindow : public TWindowHandle {
   void Invalidate(const TRectF& R);
   bool NeedsPaint() const { return !FInvalid.empty(); }
   const std::vector<TRectF>& InvalidRects() const { return FInvalid; }
+  // The waiting rectangles, cut to the client area; none wait afterwards.
   std::vector<TRectF> TakeInvalid();
   bool Painting() const { return FPainting; }
   void SetPainting(bool Value) { FPainting = Value; }

@@ -1,0 +1,127 @@
+// Forms' windows on the SDL back end under a real X server (the private Xvfb that the loop
+// tests start when DISPLAY is unset).
+#include <gtest/gtest.h>
+
+#include <SDL.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "shell/app/Application.h"
+#include "shell/platform/Platform.h"
+#include "shell/platform/sdl/SdlPlatform.h"
+#include "shell/platform/sdl/XResources.h"
+
+namespace {
+
+class SdlWindow : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (!std::getenv("DISPLAY")) GTEST_SKIP() << "no X server (install xvfb)";
+    auto B = std::make_unique<TSdlBackend>();
+    Backend = B.get();
+    Platform = std::make_unique<TPlatform>(std::move(B));
+    Form = new TForm(nullptr, TCreateNew{});
+    Form->AfterConstruction();
+    Form->SetCaption("Form1");
+    Form->SetClientHeight(480);
+    Form->SetClientWidth(634);
+    Form->Fill()->SetKind(TBrushKind::Solid);
+    Form->Fill()->SetColor(0xFFFF0000);
+  }
+  void TearDown() override {
+    if (Form) Form->Free();
+    Platform.reset();
+  }
+  TPlatformWindow& Window() { return *Platform->FindWindow(Form); }
+  SDL_Window* Native() { return static_cast<SDL_Window*>(Backend->NativeWindow(Window())); }
+  // Runs the loop until Done holds or two seconds have passed.
+  template <typename F>
+  bool RunUntil(F Done) {
+    auto Start = std::chrono::steady_clock::now();
+    while (!Done()) {
+      if (std::chrono::steady_clock::now() - Start > std::chrono::seconds(2)) return false;
+      if (!Platform->HandleMessage()) Backend->Wait(Backend->Now() + 10);
+    }
+    return true;
+  }
+
+  TSdlBackend* Backend = nullptr;
+  std::unique_ptr<TPlatform> Platform;
+  TForm* Form = nullptr;
+};
+
+TEST_F(SdlWindow, AFormHasAResizableWindowTitledWithItsCaptionHiddenUntilShown) {
+  const uint32_t Flags = SDL_GetWindowFlags(Native());
+  EXPECT_TRUE(Flags & SDL_WINDOW_HIDDEN);
+  EXPECT_TRUE(Flags & SDL_WINDOW_RESIZABLE);
+  EXPECT_STREQ(SDL_GetWindowTitle(Native()), "Form1");
+  int W = 0, H = 0;
+  SDL_GetWindowSize(Native(), &W, &H);
+  EXPECT_EQ(W, 634);
+  EXPECT_EQ(H, 480);
+  Form->Show();
+  EXPECT_TRUE(SDL_GetWindowFlags(Native()) & SDL_WINDOW_SHOWN);
+  Form->SetCaption("Renamed");
+  EXPECT_STREQ(SDL_GetWindowTitle(Native()), "Renamed");
+}
+
+TEST_F(SdlWindow, TheCanvasDrawsStraightIntoTheWindowSurface) {
+  Form->Show();
+  ASSERT_TRUE(RunUntil([&] { return !Window().NeedsPaint() && Form->Canvas(); }));
+  // Xvfb's 24-bit screens give XRGB8888 surfaces, which take Cairo's pixels as they are.
+  EXPECT_TRUE(Backend->DrawsIntoWindowSurface(Window()));
+  SDL_Surface* S = SDL_GetWindowSurface(Native());
+  ASSERT_NE(S, nullptr);
+  EXPECT_EQ(S->w, 634);
+  const auto* Pixels = static_cast<const uint32_t*>(S->pixels);
+  EXPECT_EQ(Pixels[10 * S->pitch / 4 + 10] & 0xFFFFFF, 0xFF0000u);
+  EXPECT_EQ(Form->Canvas()->WindowBuffer().Data, static_cast<const uint8_t*>(S->pixels));
+}
+
+TEST_F(SdlWindow, AResizeByTheSystemReachesTheForm) {
+  Form->Show();
+  ASSERT_TRUE(RunUntil([&] { return !Window().NeedsPaint(); }));
+  // What a window manager does when the user drags the border.
+  SDL_SetWindowSize(Native(), 500, 300);
+  ASSERT_TRUE(RunUntil([&] { return Form->ClientWidth() == 500 && Form->ClientHeight() == 300; }))
+      << Form->ClientWidth() << " x " << Form->ClientHeight();
+  ASSERT_TRUE(RunUntil([&] { return !Window().NeedsPaint(); }));
+  EXPECT_EQ(Form->Canvas()->Width(), 500);
+}
+
+TEST_F(SdlWindow, TheSystemsCloseRequestGoesToTheFormsClose) {
+  struct TWatch : TObject {
+    int Closes = 0;
+    void OnClose(TObject*, TCloseAction& Action) {
+      ++Closes;
+      Action = caHide;
+    }
+  } Watch;
+  Form->SetOnClose(TCloseEvent(&Watch, &TWatch::OnClose));
+  Form->Show();
+  SDL_Event Close{};
+  Close.type = SDL_WINDOWEVENT;
+  Close.window.event = SDL_WINDOWEVENT_CLOSE;
+  Close.window.windowID = SDL_GetWindowID(Native());
+  SDL_PushEvent(&Close);
+  ASSERT_TRUE(RunUntil([&] { return Watch.Closes == 1; }));
+  EXPECT_FALSE(Form->Visible()) << "not the main form: hidden";
+  EXPECT_FALSE(Application->Terminated());
+}
+
+TEST(XftDpi, TheResourceValueIsAPositiveNumber) {
+  struct TCase {
+    const char* Text;
+    std::optional<double> Dpi;
+  };
+  const TCase Cases[] = {{"96", 96.0},         {"144", 144.0}, {"120.5", 120.5}, {" 192 ", 192.0},
+                         {"", std::nullopt},   {"abc", std::nullopt}, {"96dpi", std::nullopt},
+                         {"0", std::nullopt},  {"-96", std::nullopt}, {"nan", std::nullopt}};
+  for (const TCase& C : Cases) EXPECT_EQ(ParseXftDpi(C.Text), C.Dpi) << "'" << C.Text << "'";
+}
+
+}  // namespace

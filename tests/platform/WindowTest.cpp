@@ -1,0 +1,333 @@
+// Windows on the headless back end: the paint bookkeeping, the scale rules, what the user does
+// to a window (resize, close, another monitor) and the application's title.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <memory>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "shell/app/Application.h"
+#include "shell/controls/Control.h"
+#include "shell/core/Messaging.h"
+#include "shell/forms/FormMessages.h"
+#include "shell/platform/Platform.h"
+#include "shell/platform/headless/HeadlessPlatform.h"
+#include "shell/stream/ObjectText.h"
+#include "shell/stream/Resources.h"
+
+void PrintTo(const TRectF& R, std::ostream* Out) {
+  *Out << "(" << R.Left << ", " << R.Top << ", " << R.Right << ", " << R.Bottom << ")";
+}
+
+namespace {
+
+constexpr uint32_t Red = 0xFFFF0000;
+
+// A form that counts its paints and the rectangles of each.
+class TCountingForm : public TForm {
+ public:
+  TCountingForm() : TForm(nullptr, TCreateNew{}) {}
+  std::vector<std::vector<TRectF>> Paints;
+  void PaintRects(const std::vector<TRectF>& Rects) override {
+    Paints.push_back(Rects);
+    TForm::PaintRects(Rects);
+  }
+};
+
+class Windows : public ::testing::Test {
+ protected:
+  void Start(float Scale = 1) {
+    THeadlessOptions O;
+    O.PrintErrorBoxes = false;
+    O.Scale = Scale;
+    auto B = std::make_unique<THeadlessBackend>(O);
+    Headless = B.get();
+    Platform = std::make_unique<TPlatform>(std::move(B));
+  }
+  // A form of client size 634 × 480 with a red background.
+  TCountingForm* MakeForm() {
+    auto* F = new TCountingForm;
+    F->AfterConstruction();
+    F->SetClientHeight(480);
+    F->SetClientWidth(634);
+    F->Fill()->SetKind(TBrushKind::Solid);
+    F->Fill()->SetColor(Red);
+    Forms.push_back(F);
+    return F;
+  }
+  TPlatformWindow& WindowOf(TCommonCustomForm* F) { return *Platform->FindWindow(F); }
+  const THeadlessSurface& SurfaceOf(TCommonCustomForm* F) { return *Headless->Surface(WindowOf(F)); }
+  // Handles every message of the current moment.
+  void Drain() {
+    while (Platform->HandleMessage()) {
+    }
+  }
+  void TearDown() override {
+    for (TCommonCustomForm* F : Forms) F->Free();
+    Forms.clear();
+    Platform.reset();
+  }
+
+  THeadlessBackend* Headless = nullptr;
+  std::unique_ptr<TPlatform> Platform;
+  std::vector<TCommonCustomForm*> Forms;
+};
+
+TEST_F(Windows, OnlyTheInvalidRectanglesArePaintedAndPresented) {
+  Start();
+  TCountingForm* F = MakeForm();
+  F->Show();
+  Drain();
+  ASSERT_EQ(F->Paints, std::vector<std::vector<TRectF>>{{TRectF(0, 0, 634, 480)}}) << "a shown window is painted whole";
+  const THeadlessSurface& S = SurfaceOf(F);
+  EXPECT_EQ(S.Pixels[0], Red);
+  F->InvalidateRect(TRectF(10, 10, 20, 20));
+  F->InvalidateRect(TRectF(100, 200, 110, 250));
+  Drain();
+  ASSERT_EQ(F->Paints.size(), 2u);
+  EXPECT_EQ(F->Paints[1], (std::vector<TRectF>{TRectF(10, 10, 20, 20), TRectF(100, 200, 110, 250)}));
+  EXPECT_EQ(S.Presents.back(), F->Paints[1]);
+}
+
+TEST_F(Windows, ManyInvalidationsBetweenTwoPaintsCostOnePaint) {
+  Start();
+  TCountingForm* F = MakeForm();
+  F->Show();
+  Drain();
+  F->Paints.clear();
+  // A viewport asking for a frame again and again, and parts inside what already waits.
+  for (int I = 0; I < 100; ++I) F->InvalidateRect(TRectF(0, 0, 634, 440));
+  F->InvalidateRect(TRectF(5, 5, 50, 50));
+  Drain();
+  EXPECT_EQ(F->Paints, std::vector<std::vector<TRectF>>{{TRectF(0, 0, 634, 440)}});
+  // A rectangle that covers waiting ones takes their place.
+  F->InvalidateRect(TRectF(5, 5, 50, 50));
+  F->InvalidateRect(TRectF(300, 300, 310, 310));
+  F->InvalidateRect(TRectF(0, 0, 100, 100));
+  Drain();
+  ASSERT_EQ(F->Paints.size(), 2u);
+  EXPECT_EQ(F->Paints[1], (std::vector<TRectF>{TRectF(300, 300, 310, 310), TRectF(0, 0, 100, 100)}));
+  EXPECT_FALSE(Platform->HasMessage());
+}
+
+TEST_F(Windows, AHiddenWindowWaitsWithItsPaintUntilItIsShown) {
+  Start();
+  TCountingForm* F = MakeForm();
+  F->InvalidateRect(TRectF(0, 0, 10, 10));
+  Drain();
+  EXPECT_TRUE(F->Paints.empty());
+  EXPECT_EQ(Headless->Surface(WindowOf(F)), nullptr);
+  F->Show();
+  Drain();
+  EXPECT_EQ(F->Paints.size(), 1u);
+}
+
+// Client size 634 × 480 logical at the scales of common monitors: the physical size is the
+// logical one times the scale, rounded up; the form counts whole logical pixels; showing and
+// moving the window keep its size.
+TEST_F(Windows, TheClientAreaIsTheLogicalSizeTimesTheScaleRoundedUp) {
+  struct TCase {
+    float Scale;
+    int Width, Height;
+  };
+  const TCase Cases[] = {{1, 634, 480}, {1.25f, 793, 600}, {1.5f, 951, 720}, {1.75f, 1110, 840}, {2, 1268, 960}};
+  for (const TCase& C : Cases) {
+    Start(C.Scale);
+    TCountingForm* F = MakeForm();
+    TPlatformWindow& W = WindowOf(F);
+    EXPECT_EQ(W.ClientWidth(), C.Width) << C.Scale;
+    EXPECT_EQ(W.ClientHeight(), C.Height) << C.Scale;
+    EXPECT_EQ(F->ClientWidth(), 634) << C.Scale;
+    EXPECT_EQ(F->ClientHeight(), 480) << C.Scale;
+    EXPECT_FLOAT_EQ(W.LogicalClientSize().Width, static_cast<float>(C.Width) / C.Scale);
+    F->Show();
+    F->SetLeft(F->Left() + 1);
+    EXPECT_EQ(W.ClientWidth(), C.Width) << "shown and moved, at " << C.Scale;
+    EXPECT_EQ(W.ClientHeight(), C.Height) << "shown and moved, at " << C.Scale;
+    Drain();
+    EXPECT_EQ(SurfaceOf(F).Width, C.Width);
+    EXPECT_EQ(SurfaceOf(F).Height, C.Height);
+    TearDown();
+  }
+}
+
+TEST_F(Windows, SettingOneSideKeepsThePhysicalLengthOfTheOther) {
+  // At 110 % a user's 697 pixels are 633.636… logical; setting the height must not turn
+  // them into Ceil(633.636… × 1.1) = 698 by a rounding error.
+  Start(1.1f);
+  TCountingForm* F = MakeForm();
+  F->Show();
+  Drain();
+  Headless->Resize(WindowOf(F), 697, 500);
+  Drain();
+  ASSERT_EQ(WindowOf(F).ClientWidth(), 697);
+  F->SetClientHeight(400);
+  EXPECT_EQ(WindowOf(F).ClientWidth(), 697);
+  EXPECT_EQ(WindowOf(F).ClientHeight(), 440);
+}
+
+TEST_F(Windows, AUsersResizeLaysTheFormOutAgainAndRepaintsItWholeBeforeTheNextTick) {
+  Start(2);
+  TCountingForm* F = MakeForm();
+  auto* View = new TControl(F);
+  View->SetParent(F);
+  View->SetAlign(TAlignLayout::Client);
+  F->Realign();
+  F->Show();
+  Drain();
+  ASSERT_EQ(View->Width(), 634);
+  struct TTick : TObject {
+    TCountingForm* Form;
+    std::vector<size_t> PaintsSeen;
+    void Tick() { PaintsSeen.push_back(Form->Paints.size()); }
+  } Tick;
+  Tick.Form = F;
+  Platform->CreateTimer(100, TTimerProc(&Tick, &TTick::Tick));
+  F->Paints.clear();
+  Headless->Spend(100);  // the tick is due
+  Headless->Resize(WindowOf(F), 1000, 800);
+  Drain();
+  EXPECT_EQ(F->ClientWidth(), 500);
+  EXPECT_EQ(F->ClientHeight(), 400);
+  EXPECT_EQ(View->Width(), 500);
+  EXPECT_EQ(View->Height(), 400);
+  EXPECT_EQ(F->Paints, std::vector<std::vector<TRectF>>{{TRectF(0, 0, 500, 400)}});
+  EXPECT_EQ(Tick.PaintsSeen, std::vector<size_t>{1}) << "the paint comes before the tick";
+  EXPECT_EQ(SurfaceOf(F).Width, 1000);
+  EXPECT_EQ(SurfaceOf(F).Height, 800);
+}
+
+TEST_F(Windows, AnotherMonitorsScaleKeepsTheLogicalClientSize) {
+  Start();
+  TCountingForm* F = MakeForm();
+  F->Show();
+  Drain();
+  std::vector<float> Heard;
+  const int64_t Id = TMessageManager::DefaultManager().SubscribeToMessage<TScaleChangedMessage>(
+      [&](TObject* Sender, const TMessageBase& M) {
+        if (Sender == F) Heard.push_back(static_cast<const TScaleChangedMessage&>(M).Scale);
+      });
+  Headless->ChangeScale(WindowOf(F), 1.00005f);  // within 0.0001: no change
+  Drain();
+  EXPECT_EQ(WindowOf(F).Scale(), 1);
+  F->Paints.clear();
+  Headless->ChangeScale(WindowOf(F), 1.5f);
+  Drain();
+  TMessageManager::DefaultManager().Unsubscribe<TScaleChangedMessage>(Id);
+  EXPECT_EQ(Heard, std::vector<float>{1.5f});
+  EXPECT_EQ(WindowOf(F).ClientWidth(), 951);
+  EXPECT_EQ(WindowOf(F).ClientHeight(), 720);
+  EXPECT_EQ(F->ClientWidth(), 634);
+  EXPECT_EQ(F->ClientHeight(), 480);
+  EXPECT_EQ(F->Paints, std::vector<std::vector<TRectF>>{{TRectF(0, 0, 634, 480)}});
+  EXPECT_EQ(SurfaceOf(F).Width, 951);
+  EXPECT_EQ(F->Canvas()->Scale(), 1.5f);
+}
+
+TEST_F(Windows, WhatTheSystemSaysOfAWindowThatIsGoneIsDropped) {
+  Start();
+  TCountingForm* F = MakeForm();
+  F->Show();
+  Drain();
+  Headless->Resize(WindowOf(F), 300, 200);
+  Headless->Close(WindowOf(F));
+  Forms.clear();
+  F->Free();
+  EXPECT_FALSE(Platform->HasMessage());
+}
+
+TEST_F(Windows, ActivationAndPlacementFollowTheWindow) {
+  Start();
+  TCountingForm* F = MakeForm();
+  F->Show();
+  Drain();
+  ASSERT_TRUE(F->Active());
+  Platform->PostWindowMessage(WindowOf(F), [this](TPlatformWindow& W) { Platform->WindowActivated(W, false); });
+  Platform->PostWindowMessage(WindowOf(F), [this](TPlatformWindow& W) {
+    Platform->WindowPosChanged(W, W.Bounds(), wsMinimized);
+  });
+  Drain();
+  EXPECT_FALSE(F->Active());
+  EXPECT_EQ(F->WindowState(), wsMinimized);
+}
+
+// A form class with a stored description, so that the application can create it as its main
+// form.
+class TMainForm : public TForm {
+  KLV_CLASS(TMainForm)
+ public:
+  explicit TMainForm(TComponent* AOwner) : TForm(AOwner) {}
+  bool AllowClose = true;
+  int CloseQueries = 0;
+  bool CloseQuery() override {
+    ++CloseQueries;
+    return AllowClose;
+  }
+};
+const TMetaClass& TMainForm::StaticClass() {
+  return ClassRecord<TMainForm>("TMainForm", &TForm::StaticClass(), [](auto& B) { B.Creatable(); });
+}
+
+class MainWindow : public Windows {
+ protected:
+  void SetUp() override {
+    SetResource("TMAINFORM", RT_RCDATA,
+                ObjectTextToBinary("object MainForm: TMainForm\n  Caption = 'Main'\n  ClientWidth = 300\nend\n"));
+    Start();
+    Application->CreateForm(Main);
+  }
+  void TearDown() override {
+    RemoveResource("TMAINFORM", RT_RCDATA);
+    Windows::TearDown();
+  }
+  TMainForm* Main = nullptr;
+};
+
+TEST_F(MainWindow, TheUsersCloseEndsTheProgramUnlessTheFormRefuses) {
+  int Step = 0;
+  Headless->SetDriver([&] {
+    switch (Step++) {
+      case 0:
+        Main->AllowClose = false;
+        Headless->Close(WindowOf(Main));
+        break;
+      case 1:
+        EXPECT_EQ(Main->CloseQueries, 1);
+        EXPECT_FALSE(Application->Terminated());
+        Main->AllowClose = true;
+        Headless->Close(WindowOf(Main));
+        break;
+      default:
+        ADD_FAILURE() << "the program goes on after its main window was closed";
+        Application->Terminate();
+    }
+  });
+  Application->Run();
+  EXPECT_EQ(Step, 2);
+  EXPECT_TRUE(Application->Terminated());
+  EXPECT_TRUE(Platform->Windows().empty()) << "the form and its window are gone at the exit";
+}
+
+TEST_F(MainWindow, TheApplicationWindowCarriesTheMainFormsCaptionUnlessATitleIsSet) {
+  std::vector<std::string> Titles;
+  Headless->SetDriver([&] {
+    Titles.push_back(Platform->AppTitle());
+    Main->SetCaption("Renamed");
+    Titles.push_back(Platform->AppTitle());
+    Platform->SetTitle("Game");
+    Titles.push_back(Platform->AppTitle());
+    Platform->SetTitle("");
+    Titles.push_back(Platform->AppTitle());
+    Platform->SetTitle("application");
+    Titles.push_back(Platform->AppTitle());
+    Application->Terminate();
+  });
+  EXPECT_EQ(Platform->Title(), TPlatform::DefaultTitle());
+  Application->Run();
+  EXPECT_EQ(TPlatform::DefaultTitle(), "platform_tests");
+  EXPECT_EQ(Titles, (std::vector<std::string>{"Main", "Renamed", "Game", "platform_tests", "Renamed"}));
+}
+
+}  // namespace
