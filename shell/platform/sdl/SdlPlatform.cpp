@@ -144,8 +144,7 @@ void TSdlBackend::EnsureStarted() {
   FWakeEvent = SDL_RegisterEvents(1);
   // SDL waits on the display connection only while some window exists; without one it polls
   // every millisecond. A hidden window of the application's own keeps the waits real, also
-  // before the first form's window and after the last one. It also carries the
-  // application's title.
+  // before the first form's window and after the last one.
   FAppWindow = SDL_CreateWindow("", 0, 0, 1, 1, SDL_WINDOW_HIDDEN);
   const char* Driver = SDL_GetCurrentVideoDriver();
   if (Driver && std::string(Driver) == "x11")
@@ -458,11 +457,6 @@ TWindowBuffer TSdlBackend::WindowBuffer(TPlatformWindow& Window) {
   return B;
 }
 
-void TSdlBackend::SetNativeAppTitle(const std::string& Title) {
-  EnsureStarted();
-  if (FAppWindow) SDL_SetWindowTitle(static_cast<SDL_Window*>(FAppWindow), Title.c_str());
-}
-
 void* TSdlBackend::NativeWindow(const TPlatformWindow& Window) const {
   TNative* N = NativeOf(Window);
   return N ? N->Window : nullptr;
@@ -471,10 +465,6 @@ void* TSdlBackend::NativeWindow(const TPlatformWindow& Window) const {
 bool TSdlBackend::DrawsIntoWindowSurface(const TPlatformWindow& Window) const {
   TNative* N = NativeOf(Window);
   return N && N->Direct;
-}
-
-std::string TSdlBackend::AppWindowTitle() const {
-  return FAppWindow ? SDL_GetWindowTitle(static_cast<SDL_Window*>(FAppWindow)) : "";
 }
 
 float TSdlBackend::ScreenScale() {

@@ -11,6 +11,10 @@
 // 32-bit ARGB or XRGB (Cairo's own layout), else into pixels of its own that are converted
 // into the surface when presented; either way only the painted rectangles are updated on
 // the screen. The scale of every window is the X resource Xft.dpi / 96, else 1.
+//
+// The application's title has no window to show it: on X11 the taskbar lists the form's own
+// window under its caption, and the hidden window that keeps SDL's waits blocking is never
+// mapped (named like the form, it would only make two windows answer to one name).
 #include <cstdint>
 #include <string>
 
@@ -35,7 +39,6 @@ class TSdlBackend : public TPlatformBackend {
   void SetNativeCaption(TPlatformWindow& Window) override;
   void SetNativeBounds(TPlatformWindow& Window) override;
   TWindowBuffer WindowBuffer(TPlatformWindow& Window) override;
-  void SetNativeAppTitle(const std::string& Title) override;
 
   TSizeF ScreenSize() override;
   TRectF WorkArea() override;
@@ -46,8 +49,6 @@ class TSdlBackend : public TPlatformBackend {
   void* NativeWindow(const TPlatformWindow& Window) const;
   // Whether the last buffer given for Window was the window surface itself.
   bool DrawsIntoWindowSurface(const TPlatformWindow& Window) const;
-  // The text of the application window.
-  std::string AppWindowTitle() const;
 
   // The back end's record of a native window (kept in TPlatformWindow::Native).
   struct TNative;
