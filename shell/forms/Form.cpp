@@ -644,7 +644,52 @@ void TCustomForm::SetQuality(TCanvasQuality Value) {
   InvalidateRect(ClientRect());
 }
 
-void TCustomForm::FillChanged(TObject*) { InvalidateRect(ClientRect()); }
+void TCustomForm::FillChanged(TObject*) {
+  // The background style shows only where no brush paints the background.
+  if (FResourceLink) FResourceLink->SetVisible(FFill->Kind() == TBrushKind::None);
+  InvalidateRect(ClientRect());
+}
+
+namespace {
+TCustomForm::TStyleLookup& FormStyleLookup() {
+  static TCustomForm::TStyleLookup Lookup;
+  return Lookup;
+}
+}  // namespace
+
+void TCustomForm::SetStyleLookupFunction(TStyleLookup Lookup) { FormStyleLookup() = std::move(Lookup); }
+
+void TCustomForm::SetStyleLookup(const std::string& Value) {
+  if (Value == FStyleLookup) return;
+  FStyleLookup = Value;
+  NeedStyleLookup();
+}
+
+void TCustomForm::NeedStyleLookup() {
+  FNeedStyleLookup = true;
+  if (TControl* Old = FResourceLink) {
+    FResourceLink = nullptr;
+    Old->Free();
+  }
+  InvalidateRect(ClientRect());
+}
+
+void TCustomForm::ApplyStyleLookup() {
+  if (!FNeedStyleLookup || IsDestroying() || FStyleLookup.empty() || !FormStyleLookup()) return;
+  FNeedStyleLookup = false;
+  TControl* Copy = FormStyleLookup()(*this, FStyleLookup);
+  if (!Copy) return;
+  InsertComponent(Copy);
+  Copy->SetVisible(FFill->Kind() == TBrushKind::None);
+  Copy->SetAlign(TAlignLayout::Contents);
+  Copy->SetIsStyleResource(true);
+  Copy->SetLocked(true);
+  Copy->SetStored(false);
+  FResourceLink = Copy;
+  // Beneath every control: the first child is painted first.
+  InsertObject(0, Copy);
+  Realign();
+}
 
 void TCustomForm::HandleScaleChanged() {
   // The canvas is made anew for the new scale at the next paint.
@@ -680,6 +725,7 @@ void TCustomForm::PaintBackground() {
 
 void TCustomForm::PaintRects(const std::vector<TRectF>& Rects) {
   if (FPainting || IsDestroying()) return;
+  ApplyStyleLookup();
   const TRectF Client = ClientRect();
   std::vector<TRectF> Clip;
   for (const TRectF& R : Rects) {

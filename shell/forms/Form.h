@@ -6,6 +6,7 @@
 // form's construction ends in AfterConstruction, which the creator calls right after the
 // constructor (TApplication::CreateForm does; code uses NewForm<T>): the stored description
 // is read there, onto the complete object, followed by the first realign and OnCreate.
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -263,7 +264,18 @@ class TCustomForm : public TCommonCustomForm {
   ~TCustomForm() override;
 
   const std::string& StyleLookup() const { return FStyleLookup; }
-  void SetStyleLookup(const std::string& Value) { FStyleLookup = Value; }
+  // A new name takes effect at the next paint.
+  void SetStyleLookup(const std::string& Value);
+  // The copy of the background style (StyleLookup): the form's first child, laid over the
+  // whole client area beneath the controls, shown while Fill is of kind None; none until the
+  // first paint looks it up, or when no style has it.
+  TControl* ResourceLink() const { return FResourceLink; }
+  // Lets go of the background style; the next paint looks it up again.
+  void NeedStyleLookup();
+  // How forms find their background style: a copy (owned by nobody) of the style object named
+  // Name for Form, or none; installed by the styles at start-up. Without it forms have none.
+  using TStyleLookup = std::function<TControl*(TCustomForm& Form, const std::string& Name)>;
+  static void SetStyleLookupFunction(TStyleLookup Lookup);
   // The background: a brush of kind None and colour white unless set.
   TBrush* Fill() const { return FFill.get(); }
   void SetFill(TBrush* Value) { FFill->Assign(Value); }
@@ -289,6 +301,8 @@ class TCustomForm : public TCommonCustomForm {
   void InitializeNewForm() override;
   // Fills the clip area with the background.
   virtual void PaintBackground();
+  // Takes the background style if it is pending.
+  void ApplyStyleLookup();
 
  private:
   void FillChanged(TObject*);
@@ -300,6 +314,8 @@ class TCustomForm : public TCommonCustomForm {
   TCanvasQuality FQuality = TCanvasQuality::SystemDefault;
   std::unique_ptr<TCanvas> FCanvas;
   bool FPainting = false;
+  TControl* FResourceLink = nullptr;
+  bool FNeedStyleLookup = true;
 };
 
 // The form class that applications derive from; publishes the form's properties and events.

@@ -22,8 +22,10 @@ struct TRegistry {
 };
 
 TRegistry& Registry() {
-  static TRegistry R;
-  return R;
+  // Never destroyed: the cached styles live as long as the program, also through the
+  // destruction of other statics at exit.
+  static TRegistry* R = new TRegistry;
+  return *R;
 }
 
 void ReleaseStyles(TTreeObject& Tree) {

@@ -1,0 +1,129 @@
+// The form's background style: the copy of "backgroundstyle" laid beneath the controls and
+// painted while the form's Fill is of kind None.
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <vector>
+
+#include "shell/app/Services.h"
+#include "shell/core/DeviceBehavior.h"
+#include "shell/core/PlatformServices.h"
+#include "shell/forms/Form.h"
+#include "shell/stream/Stream.h"
+#include "shell/styles/Register.h"
+#include "shell/styles/StyleContainer.h"
+#include "shell/styles/StyleLookup.h"
+#include "shell/styles/StyleManager.h"
+#include "shell/styles/StyleStreaming.h"
+
+namespace {
+
+// One window of 100 x 50 whose pixels live in memory.
+class TMemoryWindows : public IWindowService {
+ public:
+  struct TWindow : TWindowHandle {
+    std::vector<uint32_t> Pixels = std::vector<uint32_t>(100 * 50, 0xFF0000FF);
+    TWindowBuffer Buffer() override {
+      TWindowBuffer B;
+      B.Data = reinterpret_cast<uint8_t*>(Pixels.data());
+      B.Width = 100;
+      B.Height = 50;
+      B.Stride = 400;
+      return B;
+    }
+  };
+  TWindowHandle* CreateWindow(TCommonCustomForm*) override { return &Window; }
+  void DestroyWindow(TCommonCustomForm*) override {}
+  void ShowWindow(TCommonCustomForm*) override {}
+  void HideWindow(TCommonCustomForm*) override {}
+  void SetWindowCaption(TCommonCustomForm*, const std::string&) override {}
+  TRectF GetWindowRect(TCommonCustomForm*) override { return {0, 0, 100, 50}; }
+  void SetWindowRect(TCommonCustomForm*, const TRectF&) override {}
+  TSizeF GetClientSize(TCommonCustomForm*) override { return {100, 50}; }
+  void SetClientSize(TCommonCustomForm*, const TSizeF&) override {}
+  float GetWindowScale(TCommonCustomForm*) override { return 1; }
+  void InvalidateWindowRect(TCommonCustomForm*, const TRectF&) override {}
+
+  TWindow Window;
+};
+
+class FormBackground : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    RegisterStyleClasses();
+    TStyleManager::UnInitialize();
+    TPlatformServices::Current().AddPlatformService(IWindowService::ServiceName(), static_cast<IWindowService*>(&Windows));
+    TPlatformServices::Current().AddPlatformService(IDeviceBehavior::ServiceName(),
+                                                    static_cast<IDeviceBehavior*>(&Behavior));
+    // A style of one background rectangle, green, and one other, made the active style.
+    const std::string Text =
+        "object TLayout\n"
+        "  object TRectangle\n    StyleName = 'backgroundstyle'\n    Fill.Color = claLime\n"
+        "    Stroke.Kind = None\n  end\n"
+        "  object TRectangle\n    StyleName = 'otherstyle'\n    Fill.Color = claYellow\n"
+        "    Stroke.Kind = None\n  end\n"
+        "end\n";
+    TBytesStream S(std::vector<uint8_t>(Text.begin(), Text.end()));
+    TStyleManager::SetStyle(TStyleStreaming::LoadFromStream(S));
+    TCustomForm::SetStyleLookupFunction(
+        [](TCustomForm& F, const std::string& Name) { return LookupStyleCopy(&F, nullptr, {Name}); });
+    Form = NewForm<TForm>(nullptr, TCreateNew{});
+  }
+  void TearDown() override {
+    Form->Free();
+    TCustomForm::SetStyleLookupFunction(nullptr);
+    TStyleManager::UnInitialize();
+    TPlatformServices::Current().RemovePlatformService(IDeviceBehavior::ServiceName());
+    TPlatformServices::Current().RemovePlatformService(IWindowService::ServiceName());
+  }
+  uint32_t Pixel(int X, int Y) const { return Windows.Window.Pixels[static_cast<size_t>(Y) * 100 + X]; }
+  void Paint() { Form->PaintRects({TRectF(0, 0, 100, 50)}); }
+
+  TMemoryWindows Windows;
+  TSystemDeviceBehavior Behavior;
+  TForm* Form = nullptr;
+};
+
+TEST_F(FormBackground, WithoutAFillTheBackgroundStylePaintsBeneathTheControls) {
+  auto* Child = new TControl(Form);
+  Child->SetParent(Form);
+  EXPECT_EQ(Form->ResourceLink(), nullptr) << "looked up at the first paint";
+  Paint();
+  TControl* Link = Form->ResourceLink();
+  ASSERT_NE(Link, nullptr);
+  EXPECT_EQ(Form->Children(0), Link);
+  EXPECT_EQ(Link->TagString(), "backgroundstyle");
+  EXPECT_EQ(Link->BoundsRect(), TRectF(0, 0, 100, 50));
+  EXPECT_FALSE(Link->Stored());
+  EXPECT_FALSE(Link->HitTest() && Link->CanFocus());
+  EXPECT_EQ(Pixel(50, 25), 0xFF00FF00u);
+  // Looked up once.
+  Paint();
+  EXPECT_EQ(Form->ResourceLink(), Link);
+}
+
+TEST_F(FormBackground, AFillPaintsInsteadOfTheStyle) {
+  Paint();
+  Form->Fill()->SetKind(TBrushKind::Solid);
+  Form->Fill()->SetColor(0xFFFF0000);
+  Paint();
+  EXPECT_EQ(Pixel(50, 25), 0xFFFF0000u);
+  EXPECT_FALSE(Form->ResourceLink()->Visible());
+  Form->Fill()->SetKind(TBrushKind::None);
+  Paint();
+  EXPECT_EQ(Pixel(50, 25), 0xFF00FF00u);
+}
+
+TEST_F(FormBackground, AnotherLookupTakesEffectAtTheNextPaintAndAMissingOneLeavesTheFill) {
+  Paint();
+  Form->SetStyleLookup("otherstyle");
+  EXPECT_EQ(Form->ResourceLink(), nullptr);
+  Paint();
+  EXPECT_EQ(Pixel(50, 25), 0xFFFFFF00u);
+  Form->SetStyleLookup("nosuchstyle");
+  Paint();
+  EXPECT_EQ(Form->ResourceLink(), nullptr);
+  EXPECT_EQ(Pixel(50, 25), 0xFFFFFFFFu) << "the fill's colour, white";
+}
+
+}  // namespace
