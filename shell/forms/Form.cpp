@@ -9,6 +9,7 @@
 #include "shell/core/PlatformServices.h"
 #include "shell/forms/FormMessages.h"
 #include "shell/forms/Screen.h"
+#include "shell/styles/StyleManager.h"
 #include "shell/stream/GlobalComponents.h"
 #include "shell/stream/Reader.h"
 #include "shell/stream/Resources.h"
@@ -612,14 +613,28 @@ std::unique_ptr<TBrush> NewFill() { return std::make_unique<TBrush>(TBrushKind::
 
 TCustomForm::TCustomForm(TComponent* AOwner) : TCommonCustomForm(AOwner), FFill(NewFill()) {
   FFill->OnChanged = TNotifyEvent(this, &TCustomForm::FillChanged);
+  ListenToStyleChanges();
 }
 
 TCustomForm::TCustomForm(TComponent* AOwner, TCreateNew) : TCommonCustomForm(AOwner, TCreateNew{}), FFill(NewFill()) {
   FStyleLookup = "backgroundstyle";
   FFill->OnChanged = TNotifyEvent(this, &TCustomForm::FillChanged);
+  ListenToStyleChanges();
 }
 
-TCustomForm::~TCustomForm() = default;
+TCustomForm::~TCustomForm() {
+  TMessageManager::DefaultManager().Unsubscribe<TStyleChangedMessage>(FStyleChangedId);
+}
+
+void TCustomForm::ListenToStyleChanges() {
+  // A new style: the controls and the background take theirs anew at the next paint.
+  FStyleChangedId = TMessageManager::DefaultManager().SubscribeToMessage<TStyleChangedMessage>(
+      [this](TObject*, const TMessageBase&) {
+        if (IsDestroying()) return;
+        ReleaseStyles(*this);
+        NeedStyleLookup();
+      });
+}
 
 void TCustomForm::AddPreloadPropertyNames(std::vector<std::string>& Names) {
   TCommonCustomForm::AddPreloadPropertyNames(Names);

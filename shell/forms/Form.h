@@ -306,6 +306,7 @@ class TCustomForm : public TCommonCustomForm {
 
  private:
   void FillChanged(TObject*);
+  void ListenToStyleChanges();
   // Makes the canvas if needed and points it at the window's current pixels.
   bool PrepareCanvas();
 
@@ -316,6 +317,7 @@ class TCustomForm : public TCommonCustomForm {
   bool FPainting = false;
   TControl* FResourceLink = nullptr;
   bool FNeedStyleLookup = true;
+  int64_t FStyleChangedId = 0;
 };
 
 // The form class that applications derive from; publishes the form's properties and events.

@@ -28,6 +28,8 @@ TRegistry& Registry() {
   return *R;
 }
 
+}  // namespace
+
 void ReleaseStyles(TTreeObject& Tree) {
   for (TTreeObject* Child : std::vector<TTreeObject*>(Tree.ChildList())) {
     if (auto* C = dynamic_cast<TStyledControl*>(Child)) {
@@ -37,7 +39,6 @@ void ReleaseStyles(TTreeObject& Tree) {
     ReleaseStyles(*Child);
   }
 }
-}  // namespace
 
 std::string WindowsStyleSelection(int Major, int Minor) {
   if (Major >= 10) return "win10style";
@@ -101,7 +102,9 @@ void TStyleManager::SetStyle(TStyleContainer* Style) {
 }
 
 void TStyleManager::UpdateScenes() {
+  TMessageManager::DefaultManager().SendMessage(nullptr, TBeforeStyleChangingMessage());
   for (TTreeObject* Scene : std::vector<TTreeObject*>(Registry().Scenes)) ReleaseStyles(*Scene);
+  TMessageManager::DefaultManager().SendMessage(nullptr, TStyleChangedMessage());
 }
 
 void TStyleManager::AddScene(TTreeObject* Root) {

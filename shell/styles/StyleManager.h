@@ -7,10 +7,18 @@
 #include <vector>
 
 #include "shell/core/DeviceBehavior.h"
+#include "shell/core/Messaging.h"
 
 class TComponent;
 class TStyleContainer;
 class TTreeObject;
+
+// Sent by UpdateScenes (sender none) before the scenes let go of their styles, and after.
+class TBeforeStyleChangingMessage : public TMessageBase {};
+class TStyleChangedMessage : public TMessageBase {};
+
+// Every styled control in Tree lets go of its style, to take it anew at the next paint.
+void ReleaseStyles(TTreeObject& Tree);
 
 // Gives the name of the platform style resource to use.
 using TStyleSelectionProc = std::function<std::string()>;
@@ -41,8 +49,9 @@ class TStyleManager {
   // Makes Style (the manager takes it) the active style of every form; none goes back to the
   // platform style.
   static void SetStyle(TStyleContainer* Style);
-  // Tells the registered scenes that the style changed: their styled controls let go of their
-  // styles and take the new ones at the next paint.
+  // Tells that the style changed: TBeforeStyleChangingMessage, then the styled controls of the
+  // registered scenes let go of their styles (forms do so on the message), then
+  // TStyleChangedMessage. The controls take the new styles at the next paint.
   static void UpdateScenes();
   static void AddScene(TTreeObject* Root);
   static void RemoveScene(TTreeObject* Root);

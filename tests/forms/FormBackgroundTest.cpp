@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "shell/app/Services.h"
+#include "shell/controls/StyledControl.h"
 #include "shell/core/DeviceBehavior.h"
 #include "shell/core/PlatformServices.h"
 #include "shell/forms/Form.h"
@@ -124,6 +125,32 @@ TEST_F(FormBackground, AnotherLookupTakesEffectAtTheNextPaintAndAMissingOneLeave
   Paint();
   EXPECT_EQ(Form->ResourceLink(), nullptr);
   EXPECT_EQ(Pixel(50, 25), 0xFFFFFFFFu) << "the fill's colour, white";
+}
+
+TEST_F(FormBackground, ANewStyleReachesTheFormAndItsControls) {
+  TStyledControl::SetStyleLookupProc([](TStyledControl& C) { return LookupStyleObject(C); });
+  auto* Panel = new TStyledControl(Form);
+  Panel->SetParent(Form);
+  Panel->SetStyleLookup("otherstyle");
+  Paint();
+  ASSERT_NE(Panel->ResourceLink(), nullptr);
+  ASSERT_NE(Form->ResourceLink(), nullptr);
+  // The same names, other colours.
+  const std::string Text =
+      "object TLayout\n"
+      "  object TRectangle\n    StyleName = 'backgroundstyle'\n    Fill.Color = claNavy\n"
+      "    Stroke.Kind = None\n  end\n"
+      "  object TRectangle\n    StyleName = 'otherstyle'\n    Fill.Color = claMaroon\n"
+      "    Stroke.Kind = None\n  end\n"
+      "end\n";
+  TBytesStream S(std::vector<uint8_t>(Text.begin(), Text.end()));
+  TStyleManager::SetStyle(TStyleStreaming::LoadFromStream(S));
+  EXPECT_EQ(Panel->ResourceLink(), nullptr);
+  EXPECT_EQ(Form->ResourceLink(), nullptr);
+  Paint();
+  EXPECT_EQ(Pixel(80, 25), 0xFF000080u);
+  EXPECT_EQ(Pixel(25, 25), 0xFF800000u) << "the 50 x 50 control";
+  TStyledControl::SetStyleLookupProc(nullptr);
 }
 
 }  // namespace
