@@ -35,7 +35,8 @@ void CheckLinks(const TCustomStyleObject& Object, const char* What, const TBitma
   for (int I = 0; I < Links->Count(); ++I) {
     const TBitmapLink* L = Links->Items(I);
     TFixedBitmapItem* Variant = Image->MultiResBitmap()->ItemByScale(L->Scale());
-    const std::string Label = Where + " " + What + " at " + std::to_string(L->Scale());
+    std::string Label = Where;
+    Label.append(" ").append(What).append(" at ").append(std::to_string(L->Scale()));
     if (!Variant || std::fabs(Variant->Scale() - L->Scale()) > 1e-4f) {
       Problems.push_back(Label + ": no image variant of that scale");
       continue;
@@ -54,8 +55,9 @@ void CheckTree(TTreeObject& Tree, std::vector<std::string>& Problems) {
   if (auto* Object = dynamic_cast<TCustomStyleObject*>(&Tree)) {
     TImage* Image = Object->FindSourceImage();
     if (!Image) {
-      Problems.push_back((Object->StyleName().empty() ? Object->ClassName() : Object->StyleName()) +
-                         ": no image named '" + Object->SourceLookup() + "'");
+      std::string P = Object->StyleName().empty() ? Object->ClassName() : Object->StyleName();
+      P.append(": no image named '").append(Object->SourceLookup()).append("'");
+      Problems.push_back(P);
     } else if (auto* Button = dynamic_cast<TButtonStyleObject*>(Object)) {
       CheckLinks(*Object, "NormalLink", Button->NormalLink(), Image, Problems);
       CheckLinks(*Object, "HotLink", Button->HotLink(), Image, Problems);
@@ -89,10 +91,12 @@ std::string ExpandFileReferences(const std::string& Source, const std::string& I
       const size_t End = Source.find('}', I);
       if (End == std::string::npos) throw Exception("'}' expected after {@");
       const std::string Name = Source.substr(I + 2, End - I - 2);
-      std::ifstream In(ImageDir + "/" + Name, std::ios::binary);
-      if (!In) throw Exception(Format("Cannot read %s", {ImageDir + "/" + Name}));
+      std::string Path = ImageDir;
+      Path.append("/").append(Name);
+      std::ifstream In(Path, std::ios::binary);
+      if (!In) throw Exception(Format("Cannot read %s", {Path}));
       const std::string Bytes((std::istreambuf_iterator<char>(In)), std::istreambuf_iterator<char>());
-      Out += "{" + Hex(Bytes) + "}";
+      Out.append("{").append(Hex(Bytes)).append("}");
       I = End + 1;
     } else {
       Out += C;
@@ -150,7 +154,7 @@ std::vector<std::string> CheckStyle(const std::vector<uint8_t>& Packed) {
     for (float S : {1.0f, 1.5f, 2.0f}) {
       TFixedBitmapItem* V = Image->MultiResBitmap()->ItemByScale(S);
       if (!V || V->Scale() != S || V->Bitmap()->IsEmpty())
-        Problems.push_back(Image->StyleName() + ": no image for scale " + std::to_string(S));
+        Problems.push_back(std::string(Image->StyleName()).append(": no image for scale ").append(std::to_string(S)));
     }
   }
   CheckTree(*Style, Problems);
