@@ -53,12 +53,21 @@ TStyleBook* StyleBookOf(TTreeObject* RootObject) {
 TControl* LookupStyleObject(TStyledControl& Control) {
   TTreeObject* RootObject = Control.Root() ? Control.Root()->GetRootObject() : nullptr;
   TTreeObject* Book = BookStyle(StyleBookOf(RootObject));
-  TTreeObject* Active = TStyleManager::ActiveStyle(RootObject);
+  // The active style is asked for only when the book has not answered.
+  TTreeObject* Active = nullptr;
+  bool HaveActive = false;
+  auto ActiveStyle = [&]() -> TTreeObject* {
+    if (!HaveActive) {
+      Active = TStyleManager::ActiveStyle(RootObject);
+      HaveActive = true;
+    }
+    return Active;
+  };
   TControl* Copy = nullptr;
   const std::string& Lookup = Control.StyleLookup();
   if (!Lookup.empty()) {
     Copy = CopyFrom(Book, Lookup);
-    if (!Copy) Copy = CopyFrom(Active, Lookup);
+    if (!Copy) Copy = CopyFrom(ActiveStyle(), Lookup);
     for (TTreeObject* Pooled : TStyleManager::StyleResources()) {
       if (Copy) break;
       Copy = CopyFrom(Pooled, Lookup);
@@ -66,10 +75,10 @@ TControl* LookupStyleObject(TStyledControl& Control) {
   }
   const std::string Default = Control.GetDefaultStyleLookupName();
   const std::string Parent = Control.GetParentClassStyleLookupName();
-  for (TTreeObject* Source : {Book, Active}) {
-    if (!Copy) Copy = CopyFrom(Source, Default);
-    if (!Copy) Copy = CopyFrom(Source, Parent);
-  }
+  if (!Copy) Copy = CopyFrom(Book, Default);
+  if (!Copy) Copy = CopyFrom(Book, Parent);
+  if (!Copy) Copy = CopyFrom(ActiveStyle(), Default);
+  if (!Copy) Copy = CopyFrom(ActiveStyle(), Parent);
   if (Copy) Control.InsertComponent(Copy);
   return Copy;
 }

@@ -149,6 +149,25 @@ TEST_F(Lookup, TheStyleBookComesFirst) {
   Root->SetStyleBook(nullptr);
 }
 
+TEST_F(Lookup, TheActiveStyleIsAskedOnlyWhenTheBookHasNoAnswer) {
+  TStyleBook Book(nullptr);
+  Book.SetStyle(RectangleStyle({"panelstyle"}, "claRed"));
+  Root->SetStyleBook(&Book);
+  TPlatformServices::Current().RemovePlatformService(IDeviceBehavior::ServiceName());
+  auto* Panel = Make<TPanel>();
+  Panel->ApplyStyleLookup();
+  EXPECT_EQ(FillOf(Panel->ResourceLink()), 0xFFFF0000u);
+  auto* Track = Make<TTrackBar>();
+  try {
+    Track->ApplyStyleLookup();
+    FAIL() << "the slider's style is not in the book";
+  } catch (const EUnsupportedPlatformService& E) {
+    EXPECT_EQ(E.Message(), "Required IDeviceBehavior is not registered");
+  }
+  EXPECT_EQ(Track->ResourceLink(), nullptr);
+  Root->SetStyleBook(nullptr);
+}
+
 TEST_F(Lookup, TheGlobalPoolServesOnlyExplicitLookupsAndOnlyAfterTheActiveStyle) {
   std::unique_ptr<TStyleContainer, TComponentDeleter> Pool(RectangleStyle({"pooled", "panelstyle"}, "claBlue"));
   TStyleManager::AddStyleResource(Pool.get());
