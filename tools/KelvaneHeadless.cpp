@@ -6,13 +6,14 @@
 
 #include "game/MainBlock.h"
 #include "game/Register.h"
+#include "scene3d/context/ContextManager.h"
 #include "shell/core/Exceptions.h"
 #include "shell/platform/headless/HeadlessPlatform.h"
 #include "tools/headless/Script.h"
 
 namespace {
 int Usage() {
-  std::cerr << "usage: kelvane-headless [--scale S] [SCRIPT]\n";
+  std::cerr << "usage: kelvane-headless [--scale S] [--device gpu|software|null] [SCRIPT]\n";
   return 2;
 }
 }  // namespace
@@ -29,6 +30,10 @@ int main(int argc, char** argv) {
         return Usage();
       }
       if (!(Options.Scale > 0)) return Usage();
+    } else if (Arg == "--device" && I + 1 < argc) {
+      TDeviceChoice Choice;
+      if (!TContextManager::ParseDeviceChoice(argv[++I], Choice)) return Usage();
+      TContextManager::SetDeviceChoice(Choice);
     } else if (!Arg.empty() && Arg[0] == '-') {
       return Usage();
     } else if (ScriptFile.empty()) {

@@ -11,6 +11,7 @@
 #include "scene3d/Control3D.h"
 #include "scene3d/Position3D.h"
 #include "scene3d/Viewport3D.h"
+#include "scene3d/context/ContextManager.h"
 #include "shell/app/Application.h"
 #include "shell/app/Timer.h"
 #include "shell/canvas/Bitmap.h"
@@ -177,6 +178,12 @@ void THeadlessScript::Run(const std::string& Command, const std::string& Rest) {
     const TSizeF Client = W.LogicalClientSize();
     FOutput << "client = " << FormatSingle(Client.Width) << " x " << FormatSingle(Client.Height) << " logical, "
             << W.ClientWidth() << " x " << W.ClientHeight() << " physical\n";
+  } else if (Command == "device") {
+    const std::string Class = TContextManager::DefaultContextClass();
+    if (Class == "TNullContext")
+      FOutput << "null\n";
+    else
+      FOutput << Class << " " << TContextManager::DeviceRenderer() << "\n";
   } else if (Command == "quit") {
     FFinished = true;
     Application->Terminate();
