@@ -11,6 +11,7 @@
 #include <string>
 
 #include "shell/app/Application.h"
+#include "shell/controls/Control.h"
 #include "shell/platform/Platform.h"
 #include "shell/platform/sdl/SdlPlatform.h"
 #include "shell/platform/sdl/XResources.h"
@@ -111,6 +112,32 @@ TEST_F(SdlWindow, TheSystemsCloseRequestGoesToTheFormsClose) {
   ASSERT_TRUE(RunUntil([&] { return Watch.Closes == 1; }));
   EXPECT_FALSE(Form->Visible()) << "not the main form: hidden";
   EXPECT_FALSE(Application->Terminated());
+}
+
+TEST_F(SdlWindow, AClickOfTheMouseReachesTheControlUnderIt) {
+  struct TWatch : TObject {
+    int Clicks = 0;
+    void Click(TObject*) { ++Clicks; }
+  } Watch;
+  auto* Target = new TControl(Form);
+  Target->SetParent(Form);
+  Target->SetBounds(100, 100, 50, 30);
+  Target->OnClick = TNotifyEvent(&Watch, &TWatch::Click);
+  Form->Show();
+  const uint32_t ID = SDL_GetWindowID(Native());
+  for (uint32_t Type : {SDL_MOUSEBUTTONDOWN, SDL_MOUSEBUTTONUP}) {
+    SDL_Event E{};
+    E.type = Type;
+    E.button.windowID = ID;
+    E.button.button = SDL_BUTTON_LEFT;
+    E.button.state = Type == SDL_MOUSEBUTTONDOWN ? SDL_PRESSED : SDL_RELEASED;
+    E.button.clicks = 1;
+    E.button.x = 120;
+    E.button.y = 110;
+    SDL_PushEvent(&E);
+  }
+  ASSERT_TRUE(RunUntil([&] { return Watch.Clicks == 1; }));
+  EXPECT_EQ(Form->Input().MousePos(), TPointF(120, 110));
 }
 
 TEST(XftDpi, TheResourceValueIsAPositiveNumber) {

@@ -253,6 +253,30 @@ TEST_F(Windows, ActivationAndPlacementFollowTheWindow) {
   EXPECT_EQ(F->WindowState(), wsMinimized);
 }
 
+TEST_F(Windows, TheMouseReachesTheFormInLogicalPixels) {
+  Start(2);
+  TCountingForm* F = MakeForm();
+  struct TWatch : TObject {
+    int Clicks = 0;
+    void Click(TObject*) { ++Clicks; }
+  } Watch;
+  auto* Target = new TControl(F);
+  Target->SetParent(F);
+  Target->SetBounds(50, 50, 10, 10);
+  Target->OnClick = TNotifyEvent(&Watch, &TWatch::Click);
+  F->Show();
+  Drain();
+  // Physical (110, 110) is logical (55, 55): inside the control, which physical (55, 55)
+  // would not be.
+  Platform->PostWindowMessage(WindowOf(F), [this](TPlatformWindow& W) {
+    Platform->WindowMouseDown(W, mbLeft, {ssLeft}, 110, 110);
+  });
+  Platform->PostWindowMessage(WindowOf(F), [this](TPlatformWindow& W) { Platform->WindowMouseUp(W, mbLeft, {}, 110, 110); });
+  Drain();
+  EXPECT_EQ(Watch.Clicks, 1);
+  EXPECT_EQ(F->Input().MousePos(), TPointF(55, 55));
+}
+
 // A form class with a stored description, so that the application can create it as its main
 // form.
 class TMainForm : public TForm {
