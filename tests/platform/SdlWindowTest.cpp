@@ -3,6 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <SDL.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <cstdlib>
@@ -15,6 +20,8 @@
 #include "shell/platform/Platform.h"
 #include "shell/platform/sdl/SdlPlatform.h"
 #include "shell/platform/sdl/XResources.h"
+
+extern char** environ;
 
 namespace {
 
@@ -138,6 +145,78 @@ TEST_F(SdlWindow, AClickOfTheMouseReachesTheControlUnderIt) {
   }
   ASSERT_TRUE(RunUntil([&] { return Watch.Clicks == 1; }));
   EXPECT_EQ(Form->Input().MousePos(), TPointF(120, 110));
+}
+
+// An X server of 16-bit colour for one test: its window surfaces are RGB565, which the canvas
+// cannot draw into, so the form paints into pixels of its own that are converted on present.
+class SdlWindowOn16Bits : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    const char* Old = std::getenv("DISPLAY");
+    if (!Old) GTEST_SKIP() << "no X server (install xvfb)";
+    FOldDisplay = Old;
+    for (int N = 140; N < 190 && FPid == 0; ++N) {
+      const std::string Socket = "/tmp/.X11-unix/X" + std::to_string(N);
+      struct stat S;
+      if (stat(Socket.c_str(), &S) == 0 || stat(("/tmp/.X" + std::to_string(N) + "-lock").c_str(), &S) == 0) continue;
+      const std::string Display = ":" + std::to_string(N);
+      const char* Args[] = {"Xvfb", Display.c_str(), "-nolisten", "tcp", "-screen", "0", "800x600x16", nullptr};
+      pid_t Pid = 0;
+      if (posix_spawnp(&Pid, "Xvfb", nullptr, nullptr, const_cast<char**>(Args), environ) != 0) break;
+      for (int Try = 0; Try < 100 && stat(Socket.c_str(), &S) != 0 && waitpid(Pid, nullptr, WNOHANG) == 0; ++Try)
+        usleep(50000);
+      if (stat(Socket.c_str(), &S) != 0) {
+        kill(Pid, SIGTERM);
+        waitpid(Pid, nullptr, 0);
+        continue;
+      }
+      FPid = Pid;
+      setenv("DISPLAY", Display.c_str(), 1);
+    }
+    if (FPid == 0) GTEST_SKIP() << "no second X server could be started";
+  }
+  void TearDown() override {
+    if (FPid == 0) return;
+    kill(FPid, SIGTERM);
+    waitpid(FPid, nullptr, 0);
+    setenv("DISPLAY", FOldDisplay.c_str(), 1);
+  }
+
+ private:
+  pid_t FPid = 0;
+  std::string FOldDisplay;
+};
+
+TEST_F(SdlWindowOn16Bits, AWindowSurfaceOfAnotherFormatGetsTheConvertedPixels) {
+  {
+    // SDL lets go of this server when the platform goes, before the server is stopped.
+    TPlatform Platform(std::make_unique<TSdlBackend>());
+    auto& Backend = static_cast<TSdlBackend&>(Platform.Backend());
+    auto* Form = new TForm(nullptr, TCreateNew{});
+    Form->AfterConstruction();
+    Form->SetClientHeight(100);
+    Form->SetClientWidth(200);
+    Form->Fill()->SetKind(TBrushKind::Solid);
+    Form->Fill()->SetColor(0xFFFF0000);
+    Form->Show();
+    TPlatformWindow& Window = *Platform.FindWindow(Form);
+    auto Start = std::chrono::steady_clock::now();
+    while ((Window.NeedsPaint() || !Form->Canvas()) && std::chrono::steady_clock::now() - Start < std::chrono::seconds(2))
+      if (!Platform.HandleMessage()) Backend.Wait(Backend.Now() + 10);
+    auto* Native = static_cast<SDL_Window*>(Backend.NativeWindow(Window));
+    SDL_Surface* S = SDL_GetWindowSurface(Native);
+    ASSERT_NE(S, nullptr);
+    EXPECT_EQ(SDL_BITSPERPIXEL(S->format->format), 16u);
+    EXPECT_FALSE(Backend.DrawsIntoWindowSurface(Window));
+    EXPECT_NE(Form->Canvas()->WindowBuffer().Data, static_cast<const uint8_t*>(S->pixels));
+    uint8_t R = 0, G = 0, B = 0;
+    const auto* Row = static_cast<const uint8_t*>(S->pixels) + 50 * S->pitch;
+    SDL_GetRGB(reinterpret_cast<const uint16_t*>(Row)[100], S->format, &R, &G, &B);
+    EXPECT_EQ(R, 255);
+    EXPECT_EQ(G, 0);
+    EXPECT_EQ(B, 0);
+    Form->Free();
+  }
 }
 
 TEST(XftDpi, TheResourceValueIsAPositiveNumber) {
