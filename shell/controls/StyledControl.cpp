@@ -94,6 +94,7 @@ void TStyledControl::ApplyStyleLookup() {
     Copy->SetLocked(true);
     Copy->SetStored(false);
     FResourceLink = Copy;
+    FStyledRoot = Root();
     InsertObject(0, Copy);
     ApplyStyle();
     OnApplyStyleLookup(this);
@@ -169,9 +170,10 @@ void TStyledControl::ApplyTriggerEffect(const std::string& Trigger) {
 }
 
 void TStyledControl::ChangeParent() {
-  IRoot* OldRoot = Root();
   TControl::ChangeParent();
-  if (FResourceLink && Root() != OldRoot && !IsDestroying()) NeedStyleLookup();
+  // Taken out of the tree the control keeps its copy; it lets go when it arrives under
+  // another root than the one it took its style in.
+  if (FResourceLink && Root() && Root() != FStyledRoot && !IsDestroying()) NeedStyleLookup();
 }
 
 void TStyledControl::PrepareForPaint() {

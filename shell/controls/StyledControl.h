@@ -64,6 +64,7 @@ class TStyledControl : public TControl {
 
   std::string FStyleLookup;
   TControl* FResourceLink = nullptr;
+  IRoot* FStyledRoot = nullptr;  // the root the copy was taken under
   bool FNeedStyleLookup = true;
   TStyleState FStyleState = TStyleState::Unapplied;
 };

@@ -194,6 +194,25 @@ TEST_F(Lookup, NestedObjectsAreClonedFromTheContainer) {
   EXPECT_EQ(Copy->Margins()->Rect(), TRectF(1, 2, 1, 2));
 }
 
+TEST_F(Lookup, AControlMovedToAnotherRootTakesItsStyleAnew) {
+  std::unique_ptr<TBookRoot, TComponentDeleter> Other{new TBookRoot()};
+  auto* Holder = Make<TControl>();
+  auto* Panel = new TPanel(Root.get());
+  Panel->SetParent(Holder);
+  Panel->ApplyStyleLookup();
+  ASSERT_NE(Panel->ResourceLink(), nullptr);
+  // Within the same root the copy stays.
+  Panel->SetParent(Root.get());
+  EXPECT_NE(Panel->ResourceLink(), nullptr);
+  Panel->SetParent(Other.get());
+  EXPECT_EQ(Panel->ResourceLink(), nullptr);
+  EXPECT_TRUE(Panel->NeedsStyleLookup());
+  Panel->ApplyStyleLookup();
+  EXPECT_NE(Panel->ResourceLink(), nullptr);
+  Panel->SetParent(nullptr);
+  Panel->Free();
+}
+
 TEST_F(Lookup, ALayerOrAFormLooksUpItsBackgroundByNames) {
   std::unique_ptr<TControl, TComponentDeleter> Copy(
       LookupStyleCopy(nullptr, nullptr, {"Layer3Dstyle", "backgroundstyle", "CustomLayer3Dstyle"}));
