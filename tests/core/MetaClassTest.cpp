@@ -161,7 +161,9 @@ TEST(AlphaColor, NamesAndOpacity) {
                          TCase{"cl", false, 0}, TCase{"xZZ", false, 0}}) {
     int64_t V = -1;
     EXPECT_EQ(IdentToAlphaColor(T.Ident, V), T.Found) << T.Ident;
-    if (T.Found) EXPECT_EQ(V, static_cast<int64_t>(T.Value)) << T.Ident;
+    if (T.Found) {
+      EXPECT_EQ(V, static_cast<int64_t>(T.Value)) << T.Ident;
+    }
   }
   EXPECT_EQ(MakeColor(0xFFFF0000, 0.5f), 0x7FFF0000u);
   EXPECT_EQ(MakeColor(0x80FF0000, 0.5f), 0x40FF0000u);
