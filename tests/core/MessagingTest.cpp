@@ -24,7 +24,8 @@ TEST_F(MessagingTest, ListenersOfTheMessagesOwnClassHearItInSubscriptionOrder) {
   TObject Sender;
   Manager.SubscribeToMessage<TPing>([&](TObject* S, const TMessageBase& M) {
     EXPECT_EQ(S, &Sender);
-    Log.push_back("a" + std::to_string(static_cast<const TPing&>(M).Value));
+    Log.push_back("a");
+    Log.back() += std::to_string(static_cast<const TPing&>(M).Value);
   });
   Manager.SubscribeToMessage<TPong>([&](TObject*, const TMessageBase&) { Log.push_back("pong"); });
   Manager.SubscribeToMessage<TPing>([&](TObject*, const TMessageBase&) { Log.push_back("b"); });

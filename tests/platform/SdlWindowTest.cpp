@@ -156,10 +156,15 @@ class SdlWindowOn16Bits : public ::testing::Test {
     if (!Old) GTEST_SKIP() << "no X server (install xvfb)";
     FOldDisplay = Old;
     for (int N = 140; N < 190 && FPid == 0; ++N) {
-      const std::string Socket = "/tmp/.X11-unix/X" + std::to_string(N);
+      // Appended rather than added: GCC 12 misreports "literal" + string in release builds.
+      const std::string Number = std::to_string(N);
+      std::string Socket = "/tmp/.X11-unix/X", Lock = "/tmp/.X", Display = ":";
+      Socket += Number;
+      Lock += Number;
+      Lock += "-lock";
+      Display += Number;
       struct stat S;
-      if (stat(Socket.c_str(), &S) == 0 || stat(("/tmp/.X" + std::to_string(N) + "-lock").c_str(), &S) == 0) continue;
-      const std::string Display = ":" + std::to_string(N);
+      if (stat(Socket.c_str(), &S) == 0 || stat(Lock.c_str(), &S) == 0) continue;
       const char* Args[] = {"Xvfb", Display.c_str(), "-nolisten", "tcp", "-screen", "0", "800x600x16", nullptr};
       pid_t Pid = 0;
       if (posix_spawnp(&Pid, "Xvfb", nullptr, nullptr, const_cast<char**>(Args), environ) != 0) break;
