@@ -12,6 +12,7 @@
 #include "shell/canvas/Bitmap.h"
 #include "shell/canvas/Canvas.h"
 #include "shell/core/Exceptions.h"
+#include "shell/forms/FormMessages.h"
 
 namespace {
 // Tag of the objects a viewport makes for itself.
@@ -56,12 +57,18 @@ TViewport3D::TViewport3D(TComponent* AOwner) : TControl(AOwner) {
   FDesignCamera->SetParent(FDesignCameraX);
   FDesignCamera->Position()->SetPoint(TPoint3D(0, 0, -20));
   FDesignCamera->SetAngleOfView(45);
+  // A new scale of the form's window means surfaces of a new pixel size.
+  FScaleChangedId = TMessageManager::DefaultManager().SubscribeToMessage<TScaleChangedMessage>(
+      [this](TObject* Sender, const TMessageBase&) {
+        if (Root() && Sender == Root()->GetRootObject()) ScaleChangedHandler();
+      });
 }
 
 TViewport3D::~TViewport3D() = default;
 
 void TViewport3D::BeforeDestruction() {
   Destroying();
+  TMessageManager::DefaultManager().Unsubscribe<TScaleChangedMessage>(FScaleChangedId);
   // The children (the design camera with them) go first, then the surfaces.
   DeleteChildren();
   FreeSurfaces();
@@ -170,7 +177,6 @@ void TViewport3D::RebuildSurfaces() {
   FTexture->SetSize(RoundHalfEven(static_cast<long double>(S) * Width()), RoundHalfEven(static_cast<long double>(S) * Height()));
   FContext = TContextManager::CreateContextFromTexture(FTexture.get(), FMultisample, true);
   FBitmap = std::make_unique<TBitmap>(FContext->Width(), FContext->Height());
-  FBuilt = true;
 }
 
 void TViewport3D::Resize() {

@@ -92,5 +92,5 @@ class TViewport3D : public TControl, public IViewport3D {
   std::vector<TControl3D*> FRenderingList;
   std::vector<TLight*> FLights;
   bool FDrawing = false;
-  bool FBuilt = false;
+  int64_t FScaleChangedId = 0;
 };

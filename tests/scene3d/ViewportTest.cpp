@@ -8,6 +8,7 @@
 #include "scene3d/context/Texture.h"
 #include "shell/controls/Root.h"
 #include "shell/core/TreeObject.h"
+#include "shell/forms/FormMessages.h"
 
 namespace {
 
@@ -91,6 +92,17 @@ TEST_F(ViewportTest, SurfacesFollowSizeAndScaleRoundingHalvesToEven) {
     EXPECT_EQ(View->Texture()->Height(), C.Height) << C.Scale;
     EXPECT_EQ(View->GetContext()->Width(), C.Width);
   }
+}
+
+TEST_F(ViewportTest, AScaleChangeOfItsFormRebuildsTheSurfaces) {
+  Size(634, 440);
+  Root->Scale = 1.5f;
+  TTestRoot Other(nullptr);
+  TMessageManager::DefaultManager().SendMessage(&Other, TScaleChangedMessage(1.5f));  // another form's
+  EXPECT_EQ(View->Texture()->Width(), 634);
+  TMessageManager::DefaultManager().SendMessage(Root, TScaleChangedMessage(1.5f));
+  EXPECT_EQ(View->Texture()->Width(), 951);
+  EXPECT_EQ(View->Texture()->Height(), 660);
 }
 
 TEST_F(ViewportTest, SceneCameraIsUsedOnlyWithoutTheDesignCamera) {
