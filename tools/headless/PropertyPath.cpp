@@ -28,6 +28,14 @@ std::string FormatDouble(double Value) {
   return std::string(Buffer, End);
 }
 
+// Text between two delimiters (appended, which also keeps GCC 12's restrict check quiet).
+std::string Enclosed(char Open, const std::string& Text, char Close) {
+  std::string S(1, Open);
+  S += Text;
+  S += Close;
+  return S;
+}
+
 bool IsColorType(const TTypeInfo* T) { return T == &TypeInfos::AlphaColor(); }
 
 std::string Unquote(const std::string& Text) {
@@ -102,7 +110,7 @@ std::string FormatPropertyValue(TComponent* Root, const TPropertyTarget& Target)
       return S + "]";
     }
     case TTypeKind::String:
-      return "\"" + P.GetStr(O) + "\"";
+      return Enclosed('"', P.GetStr(O), '"');
     case TTypeKind::Method: {
       const TMethod M = P.GetMethod(O);
       if (!M.Assigned()) return "nil";
@@ -115,9 +123,10 @@ std::string FormatPropertyValue(TComponent* Root, const TPropertyTarget& Target)
       TObject* V = P.GetObj(O);
       if (!V) return "nil";
       if (auto* Pos = dynamic_cast<TPosition3D*>(V))
-        return "(" + FormatSingle(Pos->X()) + ", " + FormatSingle(Pos->Y()) + ", " + FormatSingle(Pos->Z()) + ")";
-      if (auto* C = dynamic_cast<TComponent*>(V)) return C->Name().empty() ? "(" + C->ClassName() + ")" : C->Name();
-      return "(" + V->ClassName() + ")";
+        return Enclosed('(', FormatSingle(Pos->X()) + ", " + FormatSingle(Pos->Y()) + ", " + FormatSingle(Pos->Z()), ')');
+      if (auto* C = dynamic_cast<TComponent*>(V))
+        return C->Name().empty() ? Enclosed('(', C->ClassName(), ')') : C->Name();
+      return Enclosed('(', V->ClassName(), ')');
     }
     default: {
       const int64_t V = P.GetOrd(O);
