@@ -203,7 +203,8 @@ void ParsePropertyValue(TComponent* Root, const TPropertyTarget& Target, const s
     default: {
       if (IsColorType(&T)) {
         int64_t Color = 0;
-        std::string Ident = Text[0] == '#' ? "x" + Text.substr(1) : Text;
+        std::string Ident = Text;  // "#AARRGGBB" is read as the identifier "xAARRGGBB"
+        if (!Ident.empty() && Ident[0] == '#') Ident[0] = 'x';
         if (!IdentToAlphaColor(Ident, Color)) throw Exception("Invalid property value");
         P.SetOrd(O, Color);
         return;
