@@ -45,7 +45,8 @@ class XServer : public ::testing::Environment {
       std::string Lock = "/tmp/.X" + std::to_string(N) + "-lock";
       struct stat S;
       if (stat(Socket.c_str(), &S) == 0 || stat(Lock.c_str(), &S) == 0) continue;
-      std::string Display = ":" + std::to_string(N);
+      std::string Display = std::to_string(N);
+      Display.insert(Display.begin(), ':');
       const char* Args[] = {"Xvfb", Display.c_str(), "-noreset", "-nolisten", "tcp", nullptr};
       if (posix_spawnp(&FPid, "Xvfb", nullptr, nullptr, const_cast<char**>(Args), environ) != 0) return;
       for (int Try = 0; Try < 100 && stat(Socket.c_str(), &S) != 0; ++Try) usleep(50000);
