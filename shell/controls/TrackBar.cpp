@@ -5,13 +5,7 @@
 
 namespace TypeInfos {
 const TTypeInfo& Orientation() {
-  static const TTypeInfo T = [] {
-    TTypeInfo I;
-    I.Name = "TOrientation";
-    I.Kind = TTypeKind::Enumeration;
-    I.Names = {"Horizontal", "Vertical"};
-    return I;
-  }();
+  static const TTypeInfo T = MakeNamedType("TOrientation", TTypeKind::Enumeration, {"Horizontal", "Vertical"});
   return T;
 }
 }  // namespace TypeInfos

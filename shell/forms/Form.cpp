@@ -15,52 +15,42 @@
 #include "shell/stream/Resources.h"
 
 namespace TypeInfos {
-namespace {
-TTypeInfo MakeNamed(const char* Name, TTypeKind Kind, std::vector<std::string> Names) {
-  TTypeInfo T;
-  T.Name = Name;
-  T.Kind = Kind;
-  T.Names = std::move(Names);
-  return T;
-}
-}  // namespace
-
 const TTypeInfo& FormPosition() {
-  static const TTypeInfo T = MakeNamed("TFormPosition", TTypeKind::Enumeration,
+  static const TTypeInfo T = MakeNamedType("TFormPosition", TTypeKind::Enumeration,
                                        {"Designed", "Default", "DefaultPosOnly", "DefaultSizeOnly", "ScreenCenter",
                                         "DesktopCenter", "MainFormCenter", "OwnerFormCenter"});
   return T;
 }
 const TTypeInfo& FormBorderStyle() {
-  static const TTypeInfo T = MakeNamed("TFmxFormBorderStyle", TTypeKind::Enumeration,
+  static const TTypeInfo T = MakeNamedType("TFmxFormBorderStyle", TTypeKind::Enumeration,
                                        {"None", "Single", "Sizeable", "ToolWindow", "SizeToolWin"});
   return T;
 }
 const TTypeInfo& BorderIcons() {
   static const TTypeInfo T =
-      MakeNamed("TBorderIcons", TTypeKind::Set, {"biSystemMenu", "biMinimize", "biMaximize", "biHelp"});
+      MakeNamedType("TBorderIcons", TTypeKind::Set, {"biSystemMenu", "biMinimize", "biMaximize", "biHelp"});
   return T;
 }
 const TTypeInfo& WindowState() {
   static const TTypeInfo T =
-      MakeNamed("TWindowState", TTypeKind::Enumeration, {"wsNormal", "wsMinimized", "wsMaximized"});
+      MakeNamedType("TWindowState", TTypeKind::Enumeration, {"wsNormal", "wsMinimized", "wsMaximized"});
   return T;
 }
 const TTypeInfo& FormStyle() {
-  static const TTypeInfo T = MakeNamed("TFormStyle", TTypeKind::Enumeration, {"Normal", "Popup", "StayOnTop"});
+  static const TTypeInfo T = MakeNamedType("TFormStyle", TTypeKind::Enumeration, {"Normal", "Popup", "StayOnTop"});
   return T;
 }
 const TTypeInfo& CloseEvent() {
-  static const TTypeInfo T = MakeNamed("TCloseEvent", TTypeKind::Method, {});
+  static const TTypeInfo T = MakeNamedType("TCloseEvent", TTypeKind::Method, {});
   return T;
 }
 const TTypeInfo& CloseQueryEvent() {
-  static const TTypeInfo T = MakeNamed("TCloseQueryEvent", TTypeKind::Method, {});
+  static const TTypeInfo T = MakeNamedType("TCloseQueryEvent", TTypeKind::Method, {});
   return T;
 }
 const TTypeInfo& CanvasQuality() {
   static const TTypeInfo T =
-      MakeNamed("TCanvasQuality", TTypeKind::Enumeration, {"SystemDefault", "HighPerformance", "HighQuality"});
+      MakeNamedType("TCanvasQuality", TTypeKind::Enumeration, {"SystemDefault", "HighPerformance", "HighQuality"});
   return T;
 }
 }  // namespace TypeInfos

@@ -4,23 +4,11 @@
 
 namespace TypeInfos {
 const TTypeInfo& ScreenOrientations() {
-  static const TTypeInfo T = [] {
-    TTypeInfo I;
-    I.Name = "TFormOrientations";
-    I.Kind = TTypeKind::Set;
-    I.Names = {"Portrait", "Landscape", "InvertedPortrait", "InvertedLandscape"};
-    return I;
-  }();
+  static const TTypeInfo T = MakeNamedType("TFormOrientations", TTypeKind::Set, {"Portrait", "Landscape", "InvertedPortrait", "InvertedLandscape"});
   return T;
 }
 const TTypeInfo& DeviceKinds() {
-  static const TTypeInfo T = [] {
-    TTypeInfo I;
-    I.Name = "TDeviceKinds";
-    I.Kind = TTypeKind::Set;
-    I.Names = {"Desktop", "iPhone", "iPad"};
-    return I;
-  }();
+  static const TTypeInfo T = MakeNamedType("TDeviceKinds", TTypeKind::Set, {"Desktop", "iPhone", "iPad"});
   return T;
 }
 }  // namespace TypeInfos
