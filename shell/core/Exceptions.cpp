@@ -7,13 +7,13 @@ std::string Format(const std::string& Fmt, std::initializer_list<std::string> Ar
   for (size_t I = 0; I < Fmt.size(); ++I) {
     char C = Fmt[I];
     if (C == '%' && I + 1 < Fmt.size()) {
-      char Spec = Fmt[I + 1];
-      if (Spec == '%') {
+      char Conversion = Fmt[I + 1];
+      if (Conversion == '%') {
         Result += '%';
         ++I;
         continue;
       }
-      if ((Spec == 's' || Spec == 'd') && Next != Args.end()) {
+      if ((Conversion == 's' || Conversion == 'd') && Next != Args.end()) {
         Result += *Next++;
         ++I;
         continue;
