@@ -2,10 +2,14 @@
 // program's units were initialised; the main block does the rest.
 #include <iostream>
 
+#include "game/CommandLine.h"
 #include "game/MainBlock.h"
 #include "game/Register.h"
 
-int main() {
+int main(int argc, char** argv) {
+  // --version and --help answer before anything of the display is touched.
+  const std::span<const char* const> Args(argv, argc > 0 ? static_cast<size_t>(argc) : 0);
+  if (std::optional<int> Status = AnswerCommandLine(Args.subspan(Args.empty() ? 0 : 1), std::cout)) return *Status;
   RegisterGameClasses();
   try {
     MainBlock();

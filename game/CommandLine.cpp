@@ -1,0 +1,21 @@
+#include "game/CommandLine.h"
+
+#include <string_view>
+
+#include "game/Version.h"
+
+std::optional<int> AnswerCommandLine(std::span<const char* const> Args, std::ostream& Out) {
+  for (const char* Arg : Args) {
+    const std::string_view Word = Arg ? Arg : "";
+    if (Word == "--version") {
+      Out << KELVANE_PRODUCT_NAME " " KELVANE_VERSION "\n";
+      return 0;
+    }
+    if (Word == "--help") {
+      Out << "Usage: kelvane [--version | --help]\n"
+             "Starts the game " KELVANE_PRODUCT_NAME " in its window; --version prints the version, --help this text.\n";
+      return 0;
+    }
+  }
+  return std::nullopt;
+}
