@@ -3,7 +3,7 @@
 #include "game/Unit1.h"
 #include "scene3d/Layer3D.h"
 #include "scene3d/Register.h"
-#include "shell/app/Timer.h"
+#include "shell/app/Register.h"
 #include "shell/controls/Register.h"
 #include "shell/forms/Form.h"
 #include "shell/styles/Register.h"
@@ -13,7 +13,7 @@
 void RegisterGameClasses() {
   RegisterControlClasses();
   RegisterScene3DClasses();
-  RegisterClass(TTimer::StaticClass());
+  RegisterAppClasses();
   RegisterClass(TForm1::StaticClass());
   // The styles, and the background lookups of the form and of layers, which live above them.
   InitializeStyles();

@@ -111,6 +111,19 @@ void TApplication::RealCreateForms() {
   }
 }
 
+void TApplication::SetMainForm(TCommonCustomForm* Value) {
+  if (Value && Value->Owner() != this) throw EInvalidOperation("The main form must be owned by the application");
+  FMainForm = Value;
+}
+
+void TApplication::Notification(TComponent* AComponent, TOperation Operation) {
+  TComponent::Notification(AComponent, Operation);
+  if (Operation != opRemove) return;
+  if (AComponent == FMainForm) FMainForm = nullptr;
+  for (TFormRegistration& R : FCreateForms)
+    if (R.Instance == AComponent) R.Instance = nullptr;
+}
+
 void TApplication::Run() {
   IApplicationService& Service = TPlatformServices::Current().Get<IApplicationService>();
   FRunning = true;

@@ -60,6 +60,9 @@ class TApplication : public TComponent, public IFormApplication {
   bool CheckSynchronize();
 
   TCommonCustomForm* MainForm() const { return FMainForm; }
+  // Makes Value (a form the application owns, or none) the main form: the form whose closing
+  // ends the program. A tool that replaces its form does so; the form is not shown by this.
+  void SetMainForm(TCommonCustomForm* Value);
   TCommonCustomForm* GetMainForm() const override { return FMainForm; }
   bool Terminated() const { return FTerminated; }
   void SetTerminated(bool Value) { FTerminated = Value; }
@@ -81,6 +84,8 @@ class TApplication : public TComponent, public IFormApplication {
 
  protected:
   virtual void DoIdle(bool& Done);
+  // A freed form is no longer the main form nor a created form.
+  void Notification(TComponent* AComponent, TOperation Operation) override;
 
  private:
   struct TFormRegistration {

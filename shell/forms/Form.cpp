@@ -769,6 +769,8 @@ void TCustomForm::PaintRects(const std::vector<TRectF>& Rects) {
 
 const TMetaClass& TForm::StaticClass() {
   return ClassRecord<TForm>("TForm", &TCustomForm::StaticClass(), [](auto& B) {
+    // A plain form loads from a stored description of its own ("TFORM") like any form class.
+    B.Creatable();
     B.Property("BorderIcons", &TForm::BorderIcons, &TForm::SetBorderIcons, &TypeInfos::BorderIcons())
         .Default(TBorderIcons{biSystemMenu, biMinimize, biMaximize});
     B.Property("BorderStyle", &TForm::BorderStyle, &TForm::SetBorderStyle, &TypeInfos::FormBorderStyle())
