@@ -10,12 +10,14 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <memory>
 #include <optional>
 #include <string>
 
 #include "shell/app/Application.h"
+#include "shell/controls/Button.h"
 #include "shell/controls/Control.h"
 #include "shell/platform/Platform.h"
 #include "shell/platform/sdl/SdlPlatform.h"
@@ -145,6 +147,85 @@ TEST_F(SdlWindow, AClickOfTheMouseReachesTheControlUnderIt) {
   }
   ASSERT_TRUE(RunUntil([&] { return Watch.Clicks == 1; }));
   EXPECT_EQ(Form->Input().MousePos(), TPointF(120, 110));
+}
+
+// What SDL really sends for one press of a key on a button: the key, its character (for
+// Space), and the key's release; held down, the key and its character again per repeat.
+TEST_F(SdlWindow, AKeyAndItsCharacterAreOneKeyDownMessage) {
+  struct TWatch : TObject {
+    int Clicks = 0, KeyUps = 0;
+    void Click(TObject*) { ++Clicks; }
+    void KeyUp(TObject*, uint16_t&, char32_t&, TShiftState) { ++KeyUps; }
+  } Watch;
+  auto* Button = new TButton(Form);
+  Button->SetParent(Form);
+  Button->SetBounds(10, 10, 80, 22);
+  Button->OnClick = TNotifyEvent(&Watch, &TWatch::Click);
+  Button->OnKeyUp = TKeyEvent(&Watch, &TWatch::KeyUp);
+  Form->Show();
+  Button->SetFocus();
+  const uint32_t ID = SDL_GetWindowID(Native());
+  auto Key = [ID](uint32_t Type, SDL_Keycode Sym, bool Repeat = false) {
+    SDL_Event E{};
+    E.type = Type;
+    E.key.windowID = ID;
+    E.key.state = Type == SDL_KEYDOWN ? SDL_PRESSED : SDL_RELEASED;
+    E.key.repeat = Repeat ? 1 : 0;
+    E.key.keysym.sym = Sym;
+    SDL_PushEvent(&E);
+  };
+  auto Text = [ID](const char* T) {
+    SDL_Event E{};
+    E.type = SDL_TEXTINPUT;
+    E.text.windowID = ID;
+    std::snprintf(E.text.text, sizeof E.text.text, "%s", T);
+    SDL_PushEvent(&E);
+  };
+  struct TCase {
+    SDL_Keycode Sym;
+    const char* Char;  // what SDL sends as text for the key, or none
+    int Repeats;
+  } Cases[] = {{SDLK_SPACE, " ", 0}, {SDLK_SPACE, " ", 2}, {SDLK_RETURN, nullptr, 0}, {SDLK_RETURN, nullptr, 3}};
+  for (const TCase& C : Cases) {
+    const int Before = Watch.Clicks, UpsBefore = Watch.KeyUps;
+    for (int I = 0; I <= C.Repeats; ++I) {
+      Key(SDL_KEYDOWN, C.Sym, I > 0);
+      if (C.Char) Text(C.Char);
+    }
+    Key(SDL_KEYUP, C.Sym);
+    ASSERT_TRUE(RunUntil([&] { return Watch.KeyUps == UpsBefore + 1; }));
+    EXPECT_EQ(Watch.Clicks - Before, C.Repeats + 1) << "key " << C.Sym << " with " << C.Repeats << " repeats";
+  }
+}
+
+TEST_F(SdlWindow, EverySecondPressOfARunOfFastClicksIsADoubleClick) {
+  struct TWatch : TObject {
+    int DblClicks = 0, Ups = 0;
+    void DblClick(TObject*) { ++DblClicks; }
+    void Up(TObject*, TMouseButton, TShiftState, float, float) { ++Ups; }
+  } Watch;
+  auto* Target = new TControl(Form);
+  Target->SetParent(Form);
+  Target->SetBounds(100, 100, 50, 30);
+  Target->OnDblClick = TNotifyEvent(&Watch, &TWatch::DblClick);
+  Target->OnMouseUp = TMouseEvent(&Watch, &TWatch::Up);
+  Form->Show();
+  const uint32_t ID = SDL_GetWindowID(Native());
+  // SDL counts the presses of a run of fast clicks 1, 2, 3, ...
+  for (uint8_t Clicks = 1; Clicks <= 5; ++Clicks)
+    for (uint32_t Type : {SDL_MOUSEBUTTONDOWN, SDL_MOUSEBUTTONUP}) {
+      SDL_Event E{};
+      E.type = Type;
+      E.button.windowID = ID;
+      E.button.button = SDL_BUTTON_LEFT;
+      E.button.state = Type == SDL_MOUSEBUTTONDOWN ? SDL_PRESSED : SDL_RELEASED;
+      E.button.clicks = Clicks;
+      E.button.x = 120;
+      E.button.y = 110;
+      SDL_PushEvent(&E);
+    }
+  ASSERT_TRUE(RunUntil([&] { return Watch.Ups == 5; }));
+  EXPECT_EQ(Watch.DblClicks, 2) << "the second and the fourth press";
 }
 
 // An X server of 16-bit colour for one test: its window surfaces are RGB565, which the canvas

@@ -165,9 +165,37 @@ TPlatformWindow* TSdlBackend::FindWindow(uint32_t WindowID) const {
   return nullptr;
 }
 
+void TSdlBackend::PostKeyDown(char32_t KeyChar) {
+  const TPendingKey Key = FPendingKey;
+  FPendingKey.Waiting = false;
+  if (TPlatformWindow* W = FindWindow(Key.WindowID))
+    FPlatform->PostWindowMessage(*W, [&P = *FPlatform, Key, KeyChar](TPlatformWindow& Win) {
+      P.WindowKeyDown(Win, Key.Key, KeyChar, Key.Shift);
+    });
+}
+
 void TSdlBackend::Translate(const void* E) {
   const auto& Event = *static_cast<const SDL_Event*>(E);
   TPlatform& P = *FPlatform;
+  // The wake event only ends the wait; another thread may push it between a key and its
+  // character.
+  if (Event.type == FWakeEvent) return;
+  if (FPendingKey.Waiting) {
+    // A key and its character are one key-down message: a focused button clicks once for
+    // Space, not once for the key and again for its character.
+    if (Event.type == SDL_TEXTINPUT && Event.text.windowID == FPendingKey.WindowID) {
+      const std::vector<char32_t> Chars = CodePoints(Event.text.text);
+      PostKeyDown(Chars.empty() ? 0 : Chars.front());
+      for (size_t I = 1; I < Chars.size(); ++I)
+        if (TPlatformWindow* W = FindWindow(Event.text.windowID)) {
+          const char32_t C = Chars[I];
+          const TShiftState Shift = KeyShift();
+          P.PostWindowMessage(*W, [&P, C, Shift](TPlatformWindow& Win) { P.WindowKeyDown(Win, 0, C, Shift); });
+        }
+      return;
+    }
+    PostKeyDown(0);
+  }
   switch (Event.type) {
     case SDL_QUIT:
       // The session or a signal asks the program to end, as closing the main window would.
@@ -193,7 +221,9 @@ void TSdlBackend::Translate(const void* E) {
       TShiftState Shift = MouseShift(SDL_GetMouseState(nullptr, nullptr));
       const auto X = static_cast<float>(Event.button.x), Y = static_cast<float>(Event.button.y);
       if (Event.type == SDL_MOUSEBUTTONDOWN) {
-        if (Event.button.clicks == 2) Shift.Include(ssDouble);
+        // SDL counts a run of fast clicks on (3, 4, ...); every second press of the run is a
+        // double click, as the system's double-click messages come.
+        if (Event.button.clicks >= 2 && Event.button.clicks % 2 == 0) Shift.Include(ssDouble);
         P.PostWindowMessage(*W, [&P, Button, Shift, X, Y](TPlatformWindow& Win) { P.WindowMouseDown(Win, Button, Shift, X, Y); });
       } else {
         P.PostWindowMessage(*W, [&P, Button, Shift, X, Y](TPlatformWindow& Win) { P.WindowMouseUp(Win, Button, Shift, X, Y); });
@@ -210,19 +240,23 @@ void TSdlBackend::Translate(const void* E) {
       }
       return;
     case SDL_KEYDOWN:
+      // Held back until the next event: the character SDL sends for it right after (key
+      // repeat included) belongs to the same key-down message.
+      if (FindWindow(Event.key.windowID)) {
+        const uint16_t Key = ToVirtualKey(Event.key.keysym.sym);
+        if (Key != 0) FPendingKey = {Event.key.windowID, Key, KeyShift(), true};
+      }
+      return;
     case SDL_KEYUP:
       if (TPlatformWindow* W = FindWindow(Event.key.windowID)) {
         const uint16_t Key = ToVirtualKey(Event.key.keysym.sym);
         if (Key == 0) return;
         const TShiftState Shift = KeyShift();
-        if (Event.type == SDL_KEYDOWN)
-          P.PostWindowMessage(*W, [&P, Key, Shift](TPlatformWindow& Win) { P.WindowKeyDown(Win, Key, 0, Shift); });
-        else
-          P.PostWindowMessage(*W, [&P, Key, Shift](TPlatformWindow& Win) { P.WindowKeyUp(Win, Key, 0, Shift); });
+        P.PostWindowMessage(*W, [&P, Key, Shift](TPlatformWindow& Win) { P.WindowKeyUp(Win, Key, 0, Shift); });
       }
       return;
     case SDL_TEXTINPUT:
-      // Characters come apart from their keys, as the system's character messages do.
+      // Characters without a key (an input method's text) come as character messages.
       if (TPlatformWindow* W = FindWindow(Event.text.windowID)) {
         const TShiftState Shift = KeyShift();
         for (char32_t C : CodePoints(Event.text.text))
@@ -279,6 +313,9 @@ void TSdlBackend::Poll() {
   EnsureStarted();
   SDL_Event Event;
   while (SDL_PollEvent(&Event)) Translate(&Event);
+  // SDL queues a key's character together with the key; with the queue empty, a key still
+  // waiting has none.
+  if (FPendingKey.Waiting) PostKeyDown(0);
 }
 
 void TSdlBackend::Wait(double Deadline) {

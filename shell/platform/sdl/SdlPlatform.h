@@ -58,6 +58,8 @@ class TSdlBackend : public TPlatformBackend {
   void EnsureStarted();
   void Translate(const void* Event);
   void TranslateWindowEvent(const void* Event);
+  // Posts the waiting key-down with KeyChar (0: none).
+  void PostKeyDown(char32_t KeyChar);
   TPlatformWindow* FindWindow(uint32_t WindowID) const;
   // The window's outer rectangle and frame as SDL reports them now.
   void ReadBounds(TPlatformWindow& Window);
@@ -70,6 +72,13 @@ class TSdlBackend : public TPlatformBackend {
   float FScale = 1;
   void* FIcon = nullptr;
   bool FIconLoaded = false;
+  // A key-down waiting for its character.
+  struct TPendingKey {
+    uint32_t WindowID = 0;
+    uint16_t Key = 0;
+    TShiftState Shift;
+    bool Waiting = false;
+  } FPendingKey;
 };
 
 // Creates the process's platform object on the SDL back end (once; later calls return it).
