@@ -22,7 +22,7 @@ const TTypeInfo& FormPosition() {
   return T;
 }
 const TTypeInfo& FormBorderStyle() {
-  static const TTypeInfo T = MakeNamedType("TFmxFormBorderStyle", TTypeKind::Enumeration,
+  static const TTypeInfo T = MakeNamedType("TFormBorderStyle", TTypeKind::Enumeration,
                                        {"None", "Single", "Sizeable", "ToolWindow", "SizeToolWin"});
   return T;
 }
@@ -87,7 +87,7 @@ TCommonCustomForm::TCommonCustomForm(TComponent* AOwner, TCreateNew)
 
 void TCommonCustomForm::InitCommon() {
   FWinService = &TPlatformServices::Current().Get<IWindowService>();
-  FFormState.Include(TFmxFormState::WasNotShown);
+  FFormState.Include(TFormState::WasNotShown);
   FFormFactor = std::make_unique<TFormFactor>();
   FPadding = std::make_unique<TBounds>();
   FPadding->OnChange = TNotifyEvent(this, &TCommonCustomForm::PaddingChanged);
@@ -112,7 +112,7 @@ void TCommonCustomForm::AfterConstruction() {
   DoCreate();
   Resize();
   // A form stored or built as visible appears now that it is complete.
-  if (FVisible && !FFormState.Contains(TFmxFormState::Showing) && FHandle) {
+  if (FVisible && !FFormState.Contains(TFormState::Showing) && FHandle) {
     FVisible = false;
     Show();
   }
@@ -284,7 +284,7 @@ TRectF TCommonCustomForm::ClientRect() const {
 void TCommonCustomForm::StoreBounds(int32_t ALeft, int32_t ATop, int32_t AWidth, int32_t AHeight) {
   bool Moved = ALeft != FLeft || ATop != FTop;
   bool Sized = AWidth != FWidth || AHeight != FHeight;
-  if (!IsLoading() && !FFormState.Contains(TFmxFormState::Showing)) {
+  if (!IsLoading() && !FFormState.Contains(TFormState::Showing)) {
     if (Moved) FBoundChanges.Include(TBoundChange::Location);
     if (Sized) FBoundChanges.Include(TBoundChange::Size);
   }
@@ -301,7 +301,7 @@ void TCommonCustomForm::SetBounds(int32_t ALeft, int32_t ATop, int32_t AWidth, i
   if (!FHandle) return;
   TRectF Window = FWinService->GetWindowRect(this);
   // Until the first show the window stays where the system put it; only its size follows.
-  TPointF Origin = FFormState.Contains(TFmxFormState::WasNotShown)
+  TPointF Origin = FFormState.Contains(TFormState::WasNotShown)
                        ? Window.TopLeft()
                        : TPointF(static_cast<float>(FLeft), static_cast<float>(FTop));
   FWinService->SetWindowRect(
@@ -315,7 +315,7 @@ void TCommonCustomForm::SetBounds(int32_t ALeft, int32_t ATop, int32_t AWidth, i
 void TCommonCustomForm::UpdateBoundsFromWindow() {
   TRectF R = FWinService->GetWindowRect(this);
   auto Whole = [](float V) { return static_cast<int32_t>(std::nearbyint(V)); };
-  bool Placed = !FFormState.Contains(TFmxFormState::WasNotShown);
+  bool Placed = !FFormState.Contains(TFormState::WasNotShown);
   int32_t NewWidth = Whole(R.Width()), NewHeight = Whole(R.Height());
   bool Sized = NewWidth != FWidth || NewHeight != FHeight;
   StoreBounds(Placed ? Whole(R.Left) : FLeft, Placed ? Whole(R.Top) : FTop, NewWidth, NewHeight);
@@ -451,24 +451,24 @@ void TCommonCustomForm::PlaceForFirstShow() {
     }
   }
   // The form's position counts from here on, so the window moves with it.
-  FFormState.Exclude(TFmxFormState::WasNotShown);
+  FFormState.Exclude(TFormState::WasNotShown);
   StoreBounds(L, T, W, H);
   FWinService->SetWindowRect(this, TRectF::FromSize({static_cast<float>(L), static_cast<float>(T)},
                                                     {static_cast<float>(W), static_cast<float>(H)}));
 }
 
 void TCommonCustomForm::Show() {
-  if (FFormState.Contains(TFmxFormState::Showing)) return;
-  FFormState.Include(TFmxFormState::Showing);
+  if (FFormState.Contains(TFormState::Showing)) return;
+  FFormState.Include(TFormState::Showing);
   struct TShowingGuard {
-    TFmxFormStates& State;
+    TFormStates& State;
     ~TShowingGuard() {
-      State.Exclude(TFmxFormState::WasNotShown);
-      State.Exclude(TFmxFormState::Showing);
+      State.Exclude(TFormState::WasNotShown);
+      State.Exclude(TFormState::Showing);
     }
   } Guard{FFormState};
   HandleNeeded();
-  if (FFormState.Contains(TFmxFormState::WasNotShown)) PlaceForFirstShow();
+  if (FFormState.Contains(TFormState::WasNotShown)) PlaceForFirstShow();
   FWinService->ShowWindow(this);
   FVisible = true;
   if (FOnShow) FOnShow(this);
@@ -510,13 +510,13 @@ void TCommonCustomForm::DoClose(TCloseAction& Action) {
 }
 
 void TCommonCustomForm::Close() {
-  if (FFormState.Contains(TFmxFormState::Closing)) return;
+  if (FFormState.Contains(TFormState::Closing)) return;
   TCloseAction Action = caNone;
   {
-    FFormState.Include(TFmxFormState::Closing);
+    FFormState.Include(TFormState::Closing);
     struct TClosingGuard {
-      TFmxFormStates& State;
-      ~TClosingGuard() { State.Exclude(TFmxFormState::Closing); }
+      TFormStates& State;
+      ~TClosingGuard() { State.Exclude(TFormState::Closing); }
     } Guard{FFormState};
     if (!CloseQuery()) return;
     Action = caHide;

@@ -32,8 +32,8 @@ enum TBorderIcon { biSystemMenu, biMinimize, biMaximize, biHelp };
 using TBorderIcons = TSet<TBorderIcon>;
 enum TWindowState { wsNormal, wsMinimized, wsMaximized };
 enum class TFormStyle { Normal, Popup, StayOnTop };
-enum class TFmxFormState { Recreating, Modal, Released, InDesigner, WasNotShown, Showing, UpdateBorder, ActivateWithoutFocus, Closing };
-using TFmxFormStates = TSet<TFmxFormState>;
+enum class TFormState { Recreating, Modal, Released, InDesigner, WasNotShown, Showing, UpdateBorder, ActivateWithoutFocus, Closing };
+using TFormStates = TSet<TFormState>;
 enum class TBoundChange { Location, Size };
 using TBoundChanges = TSet<TBoundChange>;
 enum class THandleState { Normal, NeedRecreate, Changed };
@@ -114,7 +114,7 @@ class TCommonCustomForm : public TTreeObject, public IRoot, public IAlignRoot {
   void SetFormFactor(TFormFactor* Value) { FFormFactor->Assign(Value); }
   bool BorderStyling() const { return FBorderStyling; }
 
-  TFmxFormStates FormState() const { return FFormState; }
+  TFormStates FormState() const { return FFormState; }
   THandleState HandleState() const { return FHandleState; }
   TBoundChanges BoundChanges() const { return FBoundChanges; }
   const TRectF& DefaultWindowRect() const { return FDefaultWindowRect; }
@@ -242,7 +242,7 @@ class TCommonCustomForm : public TTreeObject, public IRoot, public IAlignRoot {
   bool FActive = false;
   bool FBorderStyling = true;
   std::unique_ptr<TFormFactor> FFormFactor;
-  TFmxFormStates FFormState;
+  TFormStates FFormState;
   THandleState FHandleState = THandleState::Normal;
   TBoundChanges FBoundChanges;
   TRectF FDefaultWindowRect;

@@ -159,7 +159,7 @@ TEST_F(FormTest, ConstructionCreatesTheHiddenWindowThenReadsTheDescriptionThenRu
   EXPECT_EQ(F->Left(), 0);
   EXPECT_EQ(Windows.Get(F).Rect.TopLeft(), TPointF(50, 60));
   EXPECT_EQ(F->DefaultWindowRect(), TRectF(50, 60, 850, 660));
-  EXPECT_TRUE(F->FormState().Contains(TFmxFormState::WasNotShown));
+  EXPECT_TRUE(F->FormState().Contains(TFormState::WasNotShown));
   EXPECT_TRUE(F->BoundChanges().Empty());
   EXPECT_EQ(F->Position(), TFormPosition::DefaultPosOnly);
   EXPECT_EQ(F->BorderIcons(), (TBorderIcons{biSystemMenu, biMinimize, biMaximize}));
@@ -318,7 +318,7 @@ TEST_F(FormTest, FirstShowPlacesTheFormByPosition) {
                      static_cast<float>(F->Left() + F->Width()), static_cast<float>(F->Top() + F->Height())),
               C.Expected);
     EXPECT_TRUE(F->Visible());
-    EXPECT_FALSE(F->FormState().Contains(TFmxFormState::WasNotShown));
+    EXPECT_FALSE(F->FormState().Contains(TFormState::WasNotShown));
     // Later moves go to the window at once.
     F->SetLeft(F->Left() + 1);
     EXPECT_EQ(Windows.Get(F).Rect.Left, C.Expected.Left + 1);
