@@ -12,7 +12,8 @@
 #include "shell/core/Exceptions.h"
 
 namespace {
-int RoundHalfEven(long double V) { return static_cast<int>(std::nearbyint(V)); }
+// Whole pixels, halves to the even neighbour.
+int RoundPixels(long double V) { return static_cast<int>(std::nearbyint(V)); }
 
 // More marked rectangles than this are painted as their union.
 constexpr size_t cMaxUpdateRects = 20;
@@ -59,11 +60,11 @@ void TAbstractLayer3D::SetDepth(float) { TControl3D::SetDepth(0); }
 void TAbstractLayer3D::Resize3D() {
   if (IsLoading()) return;
   if (Projection() == TProjection::Screen) {
-    FLayerWidth = RoundHalfEven(Width());
-    FLayerHeight = RoundHalfEven(Height());
+    FLayerWidth = RoundPixels(Width());
+    FLayerHeight = RoundPixels(Height());
   } else {
-    FLayerWidth = RoundHalfEven(static_cast<long double>(FResolution) * Width());
-    FLayerHeight = RoundHalfEven(static_cast<long double>(FResolution) * Height());
+    FLayerWidth = RoundPixels(static_cast<long double>(FResolution) * Width());
+    FLayerHeight = RoundPixels(static_cast<long double>(FResolution) * Height());
   }
   if (FLayerWidth > 0 && FLayerHeight > 0) ResizeLayer();
   MatrixChanged();
@@ -117,8 +118,8 @@ void TCustomBufferLayer3D::ResizeLayer() {
   if (!FBuffer) return;  // still being constructed
   const float S = Viewport() ? Viewport()->GetViewportScale() : 1.0f;
   FBuffer->SetBitmapScale(S);
-  FBuffer->SetSize(RoundHalfEven(static_cast<long double>(S) * LayerWidth()),
-                   RoundHalfEven(static_cast<long double>(S) * LayerHeight()));
+  FBuffer->SetSize(RoundPixels(static_cast<long double>(S) * LayerWidth()),
+                   RoundPixels(static_cast<long double>(S) * LayerHeight()));
 }
 
 TTexture* TCustomBufferLayer3D::BufferTexture() {
@@ -185,6 +186,64 @@ TCustomLayer3D::~TCustomLayer3D() = default;
 
 TCanvas* TCustomLayer3D::Canvas() const { return Buffer()->Canvas(); }
 
+// --- The layer as the root of its 2D controls ---
+
+TTreeObject* TCustomLayer3D::GetRootObject() {
+  for (TTreeObject* P = Parent(); P; P = P->Parent()) {
+    if (auto* R = dynamic_cast<IRoot*>(P)) return R->GetRootObject();
+    if (auto* C = dynamic_cast<TControl*>(P)) return C->Root() ? C->Root()->GetRootObject() : this;
+  }
+  return this;
+}
+
+TCanvas* TCustomLayer3D::GetCanvas() { return FDrawing ? Canvas() : nullptr; }
+
+float TCustomLayer3D::GetSceneScale() { return Buffer()->BitmapScale(); }
+
+void TCustomLayer3D::ControlRemoved(TControl* Control) {
+  auto Leaves = [Control](TControl* C) { return C && (C == Control || Control->IsChild(C)); };
+  if (Leaves(FFocused)) FFocused = nullptr;
+  if (Leaves(FCaptured)) FCaptured = nullptr;
+}
+
+namespace {
+// The surface size that Width, Height and Resolution give, also while the layer is loading
+// and its surface has not followed yet.
+TSizeF DesignedSurface(const TAbstractLayer3D& L) {
+  if (L.Projection() == TProjection::Screen)
+    return {static_cast<float>(RoundPixels(L.Width())), static_cast<float>(RoundPixels(L.Height()))};
+  return {static_cast<float>(RoundPixels(static_cast<long double>(L.Resolution()) * L.Width())),
+          static_cast<float>(RoundPixels(static_cast<long double>(L.Resolution()) * L.Height()))};
+}
+}  // namespace
+
+TSizeF TCustomLayer3D::GetAlignParentSize() const { return DesignedSurface(*this); }
+
+void TCustomLayer3D::ChildrenAlignChanged() {
+  FNeedAlign = false;
+  for (TTreeObject* Child : ChildList())
+    if (auto* C = dynamic_cast<IAlignableObject*>(Child))
+      if (C->GetAlign() != TAlignLayout::None || !(C->GetAnchors() == DefaultAnchors)) {
+        FNeedAlign = true;
+        return;
+      }
+}
+
+void TCustomLayer3D::Realign() {
+  if (IsLoading() || IsDestroying() || FDisableAlign || !FNeedAlign) return;
+  if (LayerWidth() < 1 || LayerHeight() < 1) return;
+  AlignObjects(this, Padding(), static_cast<float>(LayerWidth()), static_cast<float>(LayerHeight()), FLastWidth,
+               FLastHeight, FDisableAlign);
+}
+
+void TCustomLayer3D::Loaded() {
+  // The children were placed for the stored size; the surface follows it only now.
+  const TSizeF Designed = DesignedSurface(*this);
+  FLastWidth = Designed.Width;
+  FLastHeight = Designed.Height;
+  TCustomBufferLayer3D::Loaded();
+}
+
 void TCustomLayer3D::FillChanged(TObject*) { Invalidate(); }
 
 void TCustomLayer3D::SetTransparency(bool Value) {
@@ -245,11 +304,18 @@ void TCustomLayer3D::ResizeLayer() {
   TCustomBufferLayer3D::ResizeLayer();
   // A resized bitmap has lost its picture: all of it is painted again.
   if (Buffer() && (Buffer()->Width() != OldWidth || Buffer()->Height() != OldHeight) && FFill) Invalidate();
+  if (ChildrenCount() > 0) Realign();
 }
 
 void TCustomLayer3D::DoAddObject(TTreeObject* AObject) {
   TCustomBufferLayer3D::DoAddObject(AObject);
   if (dynamic_cast<TControl*>(AObject)) Invalidate();
+}
+
+void TCustomLayer3D::ChangeChildren() {
+  TCustomBufferLayer3D::ChangeChildren();
+  ChildrenAlignChanged();
+  if (!IsLoading()) Realign();
 }
 
 void TCustomLayer3D::DoRemoveObject(TTreeObject* AObject) {
@@ -296,6 +362,10 @@ void TCustomLayer3D::DoUpdateBuffer() {
     }
   } Reset{*this};
   ApplyStyleLookup();
+  // Controls take their styles before the areas are chosen, so that what a style changes is
+  // painted too.
+  for (TTreeObject* Child : std::vector<TTreeObject*>(ChildList()))
+    if (auto* C = dynamic_cast<TControl*>(Child); C && C->Visible()) C->PrepareForPaint();
   std::vector<TRectF> Areas;
   if (TCanvasManager::DefaultCanvas().Style.Contains(TCanvasStyle::SupportClipRects)) {
     Areas = FUpdateRects;
@@ -335,8 +405,6 @@ void TCustomLayer3D::PaintSurface(const std::vector<TRectF>& Areas) {
     if (IsStyle && (FTransparency || FFill->Kind() != TBrushKind::None)) continue;
     bool Marked = false;
     for (const TRectF& R : Areas) Marked = Marked || R.IntersectsWith(Control->BoundsRect());
-    // The layer is no root of its own, so its 2D children draw through the canvas they are
-    // given here only when they can; the game's layer has none besides its style object.
     if (Marked || ComponentState().Contains(csDesigning)) Control->PaintInternal();
     if (IsStyle && !Painted) {
       C->SetMatrix(TMatrix::Identity());

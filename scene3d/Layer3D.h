@@ -1,8 +1,8 @@
 #pragma once
-// The layer in 3D: a 2D surface painted with the canvas (a fill, a style background, an
-// OnPaint handler) and shown as a flat textured rectangle that moves and turns like any 3D
-// object. TAbstractLayer3D holds the surface geometry, TCustomBufferLayer3D the bitmap and its
-// texture, TCustomLayer3D the 2D side, TLayer3D publishes it.
+// The layer in 3D: a 2D surface painted with the canvas (a fill, a style background, 2D
+// controls, an OnPaint handler) and shown as a flat textured rectangle that moves and turns
+// like any 3D object. TAbstractLayer3D holds the surface geometry, TCustomBufferLayer3D the
+// bitmap and its texture, TCustomLayer3D the 2D side, TLayer3D publishes it.
 #include <functional>
 #include <memory>
 #include <string>
@@ -10,7 +10,9 @@
 
 #include "scene3d/Control3D.h"
 #include "shell/canvas/Brush.h"
+#include "shell/controls/Root.h"
 #include "shell/core/Geometry2D.h"
+#include "shell/layout/Align.h"
 #include "shell/layout/Bounds.h"
 
 class TBitmap;
@@ -76,7 +78,9 @@ class TCustomBufferLayer3D : public TAbstractLayer3D {
 using TLayerPaintEvent = TEvent<TObject*, TCanvas*, const TRectF&>;
 const TTypeInfo& LayerPaintEventTypeInfo();
 
-class TCustomLayer3D : public TCustomBufferLayer3D {
+// The 2D controls placed on the layer have it as their root: they paint on its surface, mark
+// parts of it for repainting and are aligned inside it. They take no mouse or keyboard input.
+class TCustomLayer3D : public TCustomBufferLayer3D, public IRoot, public IAlignRoot {
   KLV_CLASS(TCustomLayer3D)
  public:
   explicit TCustomLayer3D(TComponent* AOwner);
@@ -100,7 +104,7 @@ class TCustomLayer3D : public TCustomBufferLayer3D {
   // Marks the whole surface for repainting.
   void Invalidate();
   // Marks R (logical surface pixels, widened to whole pixels) and asks for a frame.
-  void AddUpdateRect(const TRectF& R);
+  void AddUpdateRect(const TRectF& R) override;
   void DisableUpdating() { ++FDisableUpdating; }
   // Raises "Invalid IScene.DisableUpdating/IScene.EnableUpdating call pair" when unbalanced.
   void EnableUpdating();
@@ -112,6 +116,26 @@ class TCustomLayer3D : public TCustomBufferLayer3D {
 
   TLayerPaintEvent OnPaint;
 
+  // IRoot: the form above the layer (the layer itself without one) answers for styles.
+  TTreeObject* GetRootObject() override;
+  TCanvas* GetCanvas() override;
+  float GetSceneScale() override;
+  TControl* GetFocused() override { return FFocused; }
+  void SetFocused(TControl* Value) override { FFocused = Value; }
+  TControl* GetCaptured() override { return FCaptured; }
+  void SetCaptured(TControl* Value) override { FCaptured = Value; }
+  TControl* GetHovered() override { return nullptr; }
+  TPointF GetMousePos() override { return {}; }
+  void ControlRemoved(TControl* Control) override;
+
+  // IAlignRoot: the children are laid out in the surface (LayerWidth × LayerHeight) less
+  // Padding.
+  void Realign() override;
+  void ChildrenAlignChanged() override;
+  TSizeF GetAlignParentSize() const override;
+
+  void Loaded() override;
+
   // How layers find their background: a copy of the first style object found under one of
   // Names, in StyleBook or the application's style; installed by the styles.
   using TStyleLookup = std::function<TControl*(TComponent* StyleBook, const std::vector<std::string>& Names)>;
@@ -121,6 +145,7 @@ class TCustomLayer3D : public TCustomBufferLayer3D {
   void BeforeRender() override;
   void DoAddObject(TTreeObject* AObject) override;
   void DoRemoveObject(TTreeObject* AObject) override;
+  void ChangeChildren() override;
   void ResizeLayer() override;
   // Looks up the style object and attaches it as the background (first child).
   void ApplyStyleLookup();
@@ -143,6 +168,11 @@ class TCustomLayer3D : public TCustomBufferLayer3D {
   bool FDrawing = false;
   int FDisableUpdating = 0;
   int FPaintCount = 0;
+  TControl* FFocused = nullptr;
+  TControl* FCaptured = nullptr;
+  bool FNeedAlign = false;
+  bool FDisableAlign = false;
+  float FLastWidth = 0, FLastHeight = 0;
 };
 
 class TLayer3D : public TCustomLayer3D {
