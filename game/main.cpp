@@ -5,6 +5,7 @@
 #include "game/CommandLine.h"
 #include "game/MainBlock.h"
 #include "game/Register.h"
+#include "shell/app/Application.h"
 
 int main(int argc, char** argv) {
   // --version and --help answer before anything of the display is touched.
@@ -13,9 +14,9 @@ int main(int argc, char** argv) {
   RegisterGameClasses();
   try {
     MainBlock();
-  } catch (const std::exception& E) {
-    // An exception during start-up ends the program.
-    std::cerr << "kelvane: " << E.what() << "\n";
+  } catch (...) {
+    // An exception during start-up ends the program, never silently.
+    Application->ReportStartupException();
     return 1;
   }
   return 0;

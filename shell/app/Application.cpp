@@ -1,5 +1,6 @@
 #include "shell/app/Application.h"
 
+#include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <exception>
@@ -39,11 +40,37 @@ std::string BaseExceptionMessage(const Exception& E) {
   return Base->Message().empty() ? E.Message() : Base->Message();
 }
 
+void WriteToStandardError(const std::string& Text) {
+  std::fprintf(stderr, "%s: %s\n", program_invocation_short_name, Text.c_str());
+  std::fflush(stderr);
+}
+
+// A message that no box can show (no display, or the system refused the box) goes to standard
+// error rather than nowhere.
 void ShowErrorBox(const std::string& Text) {
-  if (auto* Dialogs = TPlatformServices::Current().Find<IDialogService>())
-    Dialogs->ShowErrorBox(Text);
-  else
-    std::fprintf(stderr, "%s\n", Text.c_str());
+  auto* Dialogs = TPlatformServices::Current().Find<IDialogService>();
+  if (!Dialogs || !Dialogs->ShowErrorBox(Text)) WriteToStandardError(Text);
+}
+
+// The innermost message with a full stop after characters above ".".
+std::string MessageText(const Exception& E) {
+  std::string Text = BaseExceptionMessage(E);
+  if (!Text.empty() && static_cast<unsigned char>(Text.back()) > '.') Text += '.';
+  return Text;
+}
+
+// The text an error box shows for an exception: the message rules for ours, the bare message
+// for others.
+std::string ExceptionText(const std::exception_ptr& Current) {
+  try {
+    std::rethrow_exception(Current);
+  } catch (const Exception& E) {
+    return MessageText(E);
+  } catch (const std::exception& E) {
+    return E.what();
+  } catch (...) {
+    return "Unknown exception";
+  }
 }
 }  // namespace
 
@@ -235,10 +262,15 @@ void TApplication::HandleException(TObject* Sender) {
   }
 }
 
-void TApplication::ShowException(const Exception& E) {
-  std::string Text = BaseExceptionMessage(E);
-  if (!Text.empty() && static_cast<unsigned char>(Text.back()) > '.') Text += '.';
-  ShowErrorBox(Text);
+void TApplication::ShowException(const Exception& E) { ShowErrorBox(MessageText(E)); }
+
+void TApplication::ReportStartupException() {
+  const std::exception_ptr Current = std::current_exception();
+  const std::string Text = Current ? ExceptionText(Current) : "Unknown exception";
+  // Standard error always (a terminal or a session log keeps it); the box as well when a
+  // display can show it, for a player who started the game from a menu.
+  WriteToStandardError(Text);
+  if (auto* Dialogs = TPlatformServices::Current().Find<IDialogService>()) Dialogs->ShowErrorBox(Text);
 }
 
 void TApplication::Queue(std::function<void()> Proc) {

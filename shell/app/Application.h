@@ -49,8 +49,11 @@ class TApplication : public TComponent, public IFormApplication {
   bool Terminate() override;
   // Reports the exception being handled (see the rules in the .cpp).
   void HandleException(TObject* Sender);
-  // Shows E's message in the platform's error box.
+  // Shows E's message in the platform's error box (on standard error when no box can be shown).
   void ShowException(const Exception& E);
+  // The exception being handled ended start-up: its message goes to standard error, and to the
+  // error box as well when one can be shown.
+  void ReportStartupException();
   // The procedures consulted by Terminate; all must agree.
   void AddTerminateProc(std::function<bool()> Proc) { FTerminateProcs.push_back(std::move(Proc)); }
 

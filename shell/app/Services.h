@@ -90,6 +90,7 @@ class IDialogService {
  public:
   static const char* ServiceName() { return "IDialogService"; }
   virtual ~IDialogService() = default;
-  // Shows Text in an error box with a single OK button and returns when it is closed.
-  virtual void ShowErrorBox(const std::string& Text) = 0;
+  // Shows Text in an error box with a single OK button and returns when it is closed; false
+  // when no box could be shown (no display, or the system refused it).
+  virtual bool ShowErrorBox(const std::string& Text) = 0;
 };

@@ -32,8 +32,9 @@ class TPlatformBackend {
   virtual void Wake() = 0;
   // How many timers the system grants a process at once; more are refused.
   virtual size_t TimerLimit() { return 10000; }
-  // Shows Text in an error box with one OK button; returns when it is closed.
-  virtual void ShowErrorBox(const std::string& Text) = 0;
+  // Shows Text in an error box with one OK button; returns when it is closed. False when the
+  // box could not be shown.
+  virtual bool ShowErrorBox(const std::string& Text) = 0;
 
   // Native windows: created hidden, at the system's default place; the back end fills in the
   // window's physical bounds, frame and scale.

@@ -94,7 +94,7 @@ class TPlatform : public TObject,
   void SetScreenOrientation(TScreenOrientations) override {}
 
   // IDialogService
-  void ShowErrorBox(const std::string& Text) override { FBackend->ShowErrorBox(Text); }
+  bool ShowErrorBox(const std::string& Text) override { return FBackend->ShowErrorBox(Text); }
 
   // Queue access for back ends and tools.
   void PostMessage(TMessage Message);

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <cstring>
 #include <string>
 #include <thread>
@@ -358,3 +359,61 @@ TEST_F(ApplicationTest, InitializeRunsTheRegisteredProcedureAndOrientationsAreKe
 }
 
 }  // namespace
+
+// Where an error goes when no box can be shown, and where a start-up error goes.
+class ErrorReportTest : public ::testing::TestWithParam<bool> {
+ protected:
+  ErrorReportTest() {
+    THeadlessOptions O;
+    O.PrintErrorBoxes = false;
+    O.ErrorBoxesShown = GetParam();
+    auto B = std::make_unique<THeadlessBackend>(O);
+    Headless = B.get();
+    Platform = std::make_unique<TPlatform>(std::move(B));
+  }
+  THeadlessBackend* Headless = nullptr;
+  std::unique_ptr<TPlatform> Platform;
+};
+
+TEST_P(ErrorReportTest, AMessageThatNoBoxCanShowGoesToStandardError) {
+  testing::internal::CaptureStderr();
+  try {
+    throw EConvertError("Bad value");
+  } catch (...) {
+    Application->HandleException(nullptr);
+  }
+  const std::string Written = testing::internal::GetCapturedStderr();
+  if (GetParam()) {
+    EXPECT_EQ(Headless->ErrorBoxes(), Log{"Bad value."});
+    EXPECT_EQ(Written, "");
+  } else {
+    EXPECT_TRUE(Headless->ErrorBoxes().empty());
+    EXPECT_EQ(Written, std::string(program_invocation_short_name) + ": Bad value.\n");
+  }
+}
+
+TEST_P(ErrorReportTest, AStartupErrorIsWrittenToStandardErrorAndShownWhenABoxCanBe) {
+  struct TCase {
+    std::function<void()> Raise;
+    const char* Text;
+  };
+  const TCase Cases[] = {{[] { throw EResNotFound("Resource TFORM1 not found"); }, "Resource TFORM1 not found."},
+                         {[] { throw std::runtime_error("out of memory"); }, "out of memory"}};
+  for (const TCase& C : Cases) {
+    Headless->ClearErrorBoxes();
+    testing::internal::CaptureStderr();
+    try {
+      C.Raise();
+    } catch (...) {
+      Application->ReportStartupException();
+    }
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), std::string(program_invocation_short_name) + ": " + C.Text + "\n");
+    if (GetParam())
+      EXPECT_EQ(Headless->ErrorBoxes(), Log{C.Text});
+    else
+      EXPECT_TRUE(Headless->ErrorBoxes().empty());
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(BoxShown, ErrorReportTest, ::testing::Values(true, false),
+                         [](const auto& Info) { return Info.param ? "WithABox" : "WithoutABox"; });

@@ -40,12 +40,14 @@ void THeadlessBackend::RunUntilTarget() {
   }
 }
 
-void THeadlessBackend::ShowErrorBox(const std::string& Text) {
+bool THeadlessBackend::ShowErrorBox(const std::string& Text) {
+  if (!FOptions.ErrorBoxesShown) return false;
   FErrorBoxes.push_back(Text);
   if (FOptions.PrintErrorBoxes) {
     std::printf("error box: %s\n", Text.c_str());
     std::fflush(stdout);
   }
+  return true;
 }
 
 void THeadlessBackend::CreateNativeWindow(TPlatformWindow& Window) {

@@ -53,6 +53,8 @@ struct THeadlessOptions {
   size_t TimerLimit = 10000;
   // Whether error boxes are printed on standard output.
   bool PrintErrorBoxes = true;
+  // Whether error boxes can be shown at all; false acts as a system without a display.
+  bool ErrorBoxesShown = true;
 };
 
 // One record of the timer service, for listing.
@@ -80,7 +82,7 @@ class THeadlessBackend : public TPlatformBackend {
   void Wait(double Deadline) override;
   void Wake() override {}
   size_t TimerLimit() override { return FOptions.TimerLimit; }
-  void ShowErrorBox(const std::string& Text) override;
+  bool ShowErrorBox(const std::string& Text) override;
 
   void CreateNativeWindow(TPlatformWindow& Window) override;
   void DestroyNativeWindow(TPlatformWindow& Window) override { FSurfaces.erase(&Window); }

@@ -118,6 +118,12 @@ std::vector<char32_t> CodePoints(const char* Text) {
   return Out;
 }
 
+// An environment variable's value, "" when unset.
+std::string EnvironmentValue(const char* Name) {
+  const char* Value = std::getenv(Name);
+  return Value ? Value : "";
+}
+
 TWindowState PlacementOf(SDL_Window* Window) {
   const uint32_t Flags = SDL_GetWindowFlags(Window);
   if (Flags & SDL_WINDOW_MINIMIZED) return wsMinimized;
@@ -135,19 +141,38 @@ TSdlBackend::~TSdlBackend() {
 
 void TSdlBackend::EnsureStarted() {
   if (FStarted) return;
+  // Without a display SDL would fall back on its invisible drivers and the game would run with
+  // no window at all: only the real ones are tried, unless the user names a driver.
+  const std::string Asked = EnvironmentValue("SDL_VIDEODRIVER");
+  const std::string X11 = EnvironmentValue("DISPLAY"), Wayland = EnvironmentValue("WAYLAND_DISPLAY");
+  if (Asked.empty()) {
+    if (X11.empty() && Wayland.empty()) throw Exception("No display: neither DISPLAY nor WAYLAND_DISPLAY is set");
+    SDL_SetHint(SDL_HINT_VIDEODRIVER, X11.empty() ? "wayland" : Wayland.empty() ? "x11" : "x11,wayland");
+  }
   // Without this SDL puts a GL renderer behind every window surface: several times the
   // memory and a handful of threads, for pixels that the canvas draws anyway.
   SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
   // Closing the last window is the form's business (its Close may be refused), not SDL's.
   SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
-  if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) throw Exception(std::string("SDL: ") + SDL_GetError());
+  if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) {
+    const std::string Reason = SDL_GetError();
+    SDL_Quit();
+    if (!Asked.empty()) throw Exception("Cannot open a display with the video driver \"" + Asked + "\": " + Reason);
+    std::string Tried;
+    if (!X11.empty()) Tried += "X11 display \"" + X11 + "\"";
+    if (!Wayland.empty()) Tried += (Tried.empty() ? "" : " or ") + ("Wayland display \"" + Wayland + "\"");
+    throw Exception("Cannot open " + Tried);
+  }
+  const std::string Driver = SDL_GetCurrentVideoDriver();
+  // Wayland has no surface of the server's own for a window's pixels: SDL gives one only
+  // through a texture of its renderer, which it then shows.
+  if (Driver == "wayland") SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "1");
   FWakeEvent = SDL_RegisterEvents(1);
   // SDL waits on the display connection only while some window exists; without one it polls
   // every millisecond. A hidden window of the application's own keeps the waits real, also
   // before the first form's window and after the last one.
   FAppWindow = SDL_CreateWindow("", 0, 0, 1, 1, SDL_WINDOW_HIDDEN);
-  const char* Driver = SDL_GetCurrentVideoDriver();
-  if (Driver && std::string(Driver) == "x11")
+  if (Driver == "x11")
     if (std::optional<double> Dpi = ReadXftDpi()) FScale = static_cast<float>(*Dpi / 96);
   FStarted = true;
   // The process-wide platform is never destroyed; SDL still restores the display at exit.
@@ -343,9 +368,13 @@ void TSdlBackend::Wake() {
   SDL_PushEvent(&Event);
 }
 
-void TSdlBackend::ShowErrorBox(const std::string& Text) {
-  EnsureStarted();
-  SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, "Error", Text.c_str(), nullptr);
+bool TSdlBackend::ShowErrorBox(const std::string& Text) {
+  try {
+    EnsureStarted();
+  } catch (const Exception&) {
+    return false;
+  }
+  return SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, "Error", Text.c_str(), nullptr) == 0;
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -4,7 +4,9 @@
 // the loop never spins), translates SDL events into the platform's messages (the window
 // procedure: size, position, placement, exposure, focus, close, mouse and keys), and shows
 // error boxes with SDL's message box. SDL is started on first use, with the framebuffer hint
-// set before any window surface exists.
+// set before any window surface exists, on X11 or Wayland only (whichever DISPLAY and
+// WAYLAND_DISPLAY name, X11 first) unless SDL_VIDEODRIVER names a driver: without a display the
+// start fails with a message that names the displays tried.
 //
 // Each form gets one resizable window, hidden until shown, with the "MAINICON" resource as
 // its icon. The form's canvas draws straight into the window surface when its pixels are
@@ -30,7 +32,7 @@ class TSdlBackend : public TPlatformBackend {
   void Poll() override;
   void Wait(double Deadline) override;
   void Wake() override;
-  void ShowErrorBox(const std::string& Text) override;
+  bool ShowErrorBox(const std::string& Text) override;
 
   void CreateNativeWindow(TPlatformWindow& Window) override;
   void DestroyNativeWindow(TPlatformWindow& Window) override;
