@@ -1,37 +1,40 @@
-// kelvane-form: checks and converts form streams.
+// kelvane-form: checks, converts and previews form streams.
 //   kelvane-form check FILE        constructs the form class that the stream's root names,
 //                                  with FILE as that class's stored description, as start-up
 //                                  does; prints "ok", or the error and exits 1
 //   kelvane-form text FILE         prints a binary stream as text
 //   kelvane-form binary FILE OUT   compiles a text form to a binary stream
+//   kelvane-form show [--watch] FILE
+//                                  opens the form of FILE (binary or text) in a window, as
+//                                  start-up creates it; with --watch, makes it anew whenever
+//                                  FILE changes and shows load errors in the window's title
+//   kelvane-form frame FILE OUT.png [--scale S] [--device gpu|software|null]
+//                                  writes the form's first painted frame, headless
 #include <fstream>
 #include <iostream>
-#include <iterator>
 #include <string>
 #include <vector>
 
 #include "game/Register.h"
+#include "scene3d/context/ContextManager.h"
 #include "shell/app/Application.h"
 #include "shell/core/Exceptions.h"
 #include "shell/forms/Form.h"
 #include "shell/platform/headless/HeadlessPlatform.h"
+#include "shell/platform/sdl/SdlPlatform.h"
 #include "shell/stream/ObjectText.h"
-#include "shell/stream/Reader.h"
-#include "shell/stream/Resources.h"
+#include "tools/form/FormFile.h"
+#include "tools/form/Preview.h"
+#include "tools/headless/WindowFrame.h"
 
 namespace {
 int Usage() {
   std::cerr << "usage: kelvane-form check FILE\n"
                "       kelvane-form text FILE\n"
-               "       kelvane-form binary FILE OUT\n";
+               "       kelvane-form binary FILE OUT\n"
+               "       kelvane-form show [--watch] FILE\n"
+               "       kelvane-form frame FILE OUT.png [--scale S] [--device gpu|software|null]\n";
   return 2;
-}
-
-bool ReadFile(const std::string& Path, std::vector<uint8_t>& Data) {
-  std::ifstream In(Path, std::ios::binary);
-  if (!In) return false;
-  Data.assign(std::istreambuf_iterator<char>(In), std::istreambuf_iterator<char>());
-  return !In.bad();
 }
 
 std::string MessageOf(const std::exception& E) {
@@ -39,30 +42,14 @@ std::string MessageOf(const std::exception& E) {
   return E.what();
 }
 
-std::string RootClassName(const std::vector<uint8_t>& Bytes) {
-  TBufferStream Stream(Bytes.data(), Bytes.size());
-  TReader Reader(Stream);
-  Reader.ReadSignature();
-  TFilerFlags Flags;
-  int ChildPos;
-  Reader.ReadPrefix(Flags, ChildPos);
-  return Reader.ReadStr();
-}
-
-int Check(const std::vector<uint8_t>& Bytes) {
+int Check(const std::string& Path) {
   THeadlessBackend& Backend = InstallHeadlessPlatform();
   RegisterGameClasses();
   try {
-    std::string ClassName = RootClassName(Bytes);
-    const TMetaClass* Class = GetClass(ClassName);
-    if (!Class) throw EClassNotFound(Format("Class %s not found", {ClassName}));
-    if (!Class->InheritsFrom(TCommonCustomForm::StaticClass()) || !Class->CanCreate())
-      throw EClassNotFound(Format("Class %s not found", {ClassName}));
-    // The file stands in for the class's own description, found by the class's name.
-    SetResource(Class->Name(), RT_RCDATA, Bytes);
+    TFormPreview Preview(Path);
+    Preview.Register();
     Backend.SetDriver([] { Application->Terminate(); });
     Application->Initialize();
-    Application->CreateForm(*Class, [](TComponent*) {});
     Application->Run();
   } catch (const std::exception& E) {
     std::cout << MessageOf(E) << "\n";
@@ -71,37 +58,122 @@ int Check(const std::vector<uint8_t>& Bytes) {
   std::cout << "ok\n";
   return 0;
 }
+
+int Show(const std::string& Path, bool Watch) {
+  InstallSdlPlatform();
+  RegisterGameClasses();
+  try {
+    TFormPreview Preview(Path);
+    Application->Initialize();
+    if (Watch)
+      Preview.Watch();
+    else
+      Preview.Register();
+    Application->Run();
+  } catch (const std::exception& E) {
+    std::cerr << Path << ": " << MessageOf(E) << "\n";
+    return 1;
+  }
+  return 0;
+}
+
+int Frame(const std::vector<std::string>& Args) {
+  THeadlessOptions Options;
+  Options.PrintErrorBoxes = false;
+  std::vector<std::string> Files;
+  for (size_t I = 0; I < Args.size(); ++I) {
+    if (Args[I] == "--scale" && I + 1 < Args.size()) {
+      try {
+        Options.Scale = std::stof(Args[++I]);
+      } catch (...) {
+        return Usage();
+      }
+      if (!(Options.Scale > 0)) return Usage();
+    } else if (Args[I] == "--device" && I + 1 < Args.size()) {
+      TDeviceChoice Choice;
+      if (!TContextManager::ParseDeviceChoice(Args[++I], Choice)) return Usage();
+      TContextManager::SetDeviceChoice(Choice);
+    } else if (!Args[I].empty() && Args[I][0] == '-') {
+      return Usage();
+    } else {
+      Files.push_back(Args[I]);
+    }
+  }
+  if (Files.size() != 2) return Usage();
+  const std::string& Path = Files[0];
+  const std::string& Out = Files[1];
+
+  THeadlessBackend& Backend = InstallHeadlessPlatform(Options);
+  RegisterGameClasses();
+  std::string Failure;
+  try {
+    TFormPreview Preview(Path);
+    Preview.Register();
+    // The loop asks the driver first when the start-up's messages, the first paint among
+    // them, have all been handled.
+    Backend.SetDriver([&] {
+      try {
+        TCommonCustomForm* Form = Application->MainForm();
+        TPlatformWindow* Window = Form ? TPlatform::Current()->FindWindow(Form) : nullptr;
+        if (!Window || !Backend.Surface(*Window)) throw Exception("The form was not painted");
+        SaveWindowFrame(Backend, *Window, Out);
+      } catch (const std::exception& E) {
+        Failure = MessageOf(E);
+      }
+      Application->Terminate();
+    });
+    Application->Initialize();
+    Application->Run();
+  } catch (const std::exception& E) {
+    Failure = MessageOf(E);
+  }
+  for (const std::string& Box : Backend.ErrorBoxes()) std::cerr << Path << ": " << Box << "\n";
+  if (!Failure.empty()) std::cerr << Path << ": " << Failure << "\n";
+  return Failure.empty() && Backend.ErrorBoxes().empty() ? 0 : 1;
+}
 }  // namespace
 
 int main(int argc, char** argv) {
   std::vector<std::string> Args(argv + 1, argv + argc);
-  if (Args.size() < 2) return Usage();
+  if (Args.empty()) return Usage();
+  const std::string Command = Args[0];
+  Args.erase(Args.begin());
+  if (Command == "show") {
+    const bool Watch = !Args.empty() && Args[0] == "--watch";
+    if (Watch) Args.erase(Args.begin());
+    if (Args.size() != 1) return Usage();
+    return Show(Args[0], Watch);
+  }
+  if (Command == "frame") return Frame(Args);
+  if (Args.empty()) return Usage();
+  if (Command == "check" && Args.size() == 1) return Check(Args[0]);
   std::vector<uint8_t> Input;
-  if (!ReadFile(Args[1], Input)) {
-    std::cerr << "kelvane-form: cannot read " << Args[1] << "\n";
+  try {
+    Input = ReadFileBytes(Args[0]);
+  } catch (const std::exception&) {
+    std::cerr << "kelvane-form: cannot read " << Args[0] << "\n";
     return 2;
   }
-  if (Args[0] == "check" && Args.size() == 2) return Check(Input);
-  if (Args[0] == "text" && Args.size() == 2) {
+  if (Command == "text" && Args.size() == 1) {
     try {
       std::cout << ObjectBinaryToText(Input);
     } catch (const std::exception& E) {
-      std::cerr << Args[1] << ": " << MessageOf(E) << "\n";
+      std::cerr << Args[0] << ": " << MessageOf(E) << "\n";
       return 1;
     }
     return 0;
   }
-  if (Args[0] == "binary" && Args.size() == 3) {
+  if (Command == "binary" && Args.size() == 2) {
     try {
       std::vector<uint8_t> Bytes = ObjectTextToBinary(std::string(Input.begin(), Input.end()));
-      std::ofstream Out(Args[2], std::ios::binary | std::ios::trunc);
+      std::ofstream Out(Args[1], std::ios::binary | std::ios::trunc);
       Out.write(reinterpret_cast<const char*>(Bytes.data()), static_cast<std::streamsize>(Bytes.size()));
       if (!Out) {
-        std::cerr << "kelvane-form: cannot write " << Args[2] << "\n";
+        std::cerr << "kelvane-form: cannot write " << Args[1] << "\n";
         return 1;
       }
     } catch (const std::exception& E) {
-      std::cerr << Args[1] << ": " << MessageOf(E) << "\n";
+      std::cerr << Args[0] << ": " << MessageOf(E) << "\n";
       return 1;
     }
     return 0;

@@ -19,6 +19,7 @@
 #include "shell/core/MetaClass.h"
 #include "shell/platform/headless/HeadlessPlatform.h"
 #include "tools/headless/PropertyPath.h"
+#include "tools/headless/WindowFrame.h"
 
 namespace {
 std::string Trim(const std::string& S) {
@@ -148,18 +149,7 @@ void THeadlessScript::Run(const std::string& Command, const std::string& Rest) {
   } else if (Command == "frame") {
     // The loop has run every paint of the current moment before it asked for this command.
     if (Rest.empty()) throw Exception("frame takes a file name");
-    TPlatformWindow& W = Window();
-    const THeadlessSurface* Surface = FBackend.Surface(W);
-    TBitmap Frame(W.ClientWidth(), W.ClientHeight());
-    if (Surface && Surface->Width == Frame.Width() && Surface->Height == Frame.Height() && !Frame.IsEmpty()) {
-      TBitmapData Data;
-      Frame.Map(TMapAccess::Write, Data);
-      for (int Y = 0; Y < Data.Height; ++Y)
-        std::copy_n(Surface->Pixels.begin() + static_cast<std::ptrdiff_t>(Y) * Surface->Width, Surface->Width,
-                    Data.Scanline(Y));
-      Frame.Unmap(Data);
-    }
-    Frame.SaveToFile(Rest);
+    SaveWindowFrame(FBackend, Window(), Rest);
   } else if (Command == "resize") {
     std::istringstream In(Rest);
     float Width = 0, Height = 0;

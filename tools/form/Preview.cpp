@@ -1,0 +1,78 @@
+#include "tools/form/Preview.h"
+
+#include "shell/app/Application.h"
+#include "shell/core/Exceptions.h"
+#include "shell/core/PlatformServices.h"
+#include "shell/forms/Form.h"
+#include "tools/form/FileWatch.h"
+#include "tools/form/FormFile.h"
+
+namespace {
+std::string MessageOf(const std::exception& E) {
+  if (auto* Ex = dynamic_cast<const Exception*>(&E)) return Ex->Message();
+  return E.what();
+}
+}  // namespace
+
+TFormPreview::TFormPreview(std::string Path) : FPath(std::move(Path)) {}
+
+TFormPreview::~TFormPreview() {
+  if (FTimer == 0) return;
+  if (auto* Timers = TPlatformServices::Current().Find<ITimerService>()) Timers->DestroyTimer(FTimer);
+}
+
+std::string TFormPreview::ErrorTitle(const std::string& Message) const {
+  const size_t Slash = FPath.rfind('/');
+  return (Slash == std::string::npos ? FPath : FPath.substr(Slash + 1)) + ": " + Message;
+}
+
+void TFormPreview::Register() {
+  const TFormFile File = ReadFormFile(FPath);
+  StoreFormDescription(File);
+  Application->CreateForm(*File.Class, [](TComponent*) {});
+}
+
+void TFormPreview::Watch(int32_t Interval) {
+  FWatch = std::make_unique<TFileWatch>(FPath);
+  TPlatformServices::Current().Get<IApplicationService>().PostCall([this] { Reload(); });
+  FTimer = TPlatformServices::Current().Get<ITimerService>().CreateTimer(Interval, TTimerProc(this, &TFormPreview::Tick));
+}
+
+void TFormPreview::Tick() {
+  if (FWatch && FWatch->Changed()) Reload();
+}
+
+void TFormPreview::Reload() {
+  TCommonCustomForm* Old = Application->MainForm();
+  TCommonCustomForm* New = nullptr;
+  std::string Error;
+  // The old form gives up its name meanwhile, so that the new one loads under its stored name
+  // (forms' names are unique) and the loader's messages name it so.
+  const std::string OldName = Old ? Old->Name() : std::string();
+  if (Old) Old->SetName("");
+  try {
+    const TFormFile File = ReadFormFile(FPath);
+    StoreFormDescription(File);
+    Application->CreateForm(*File.Class, [&New](TComponent* C) { New = dynamic_cast<TCommonCustomForm*>(C); });
+  } catch (const std::exception& E) {
+    Error = ErrorTitle(MessageOf(E));
+    New = nullptr;
+  }
+  if (!New) {
+    if (Old) {
+      Old->SetName(OldName);
+      Old->SetCaption(Error);
+      return;
+    }
+    New = NewForm<TForm>(Application, TCreateNew{});
+    New->SetCaption(Error);
+  }
+  if (Old) {
+    // Where the old window is, the new one appears.
+    New->SetPosition(TFormPosition::Designed);
+    New->SetBounds(Old->Left(), Old->Top(), New->Width(), New->Height());
+  }
+  Application->SetMainForm(New);
+  New->SetVisible(true);
+  if (Old) Old->Free();
+}

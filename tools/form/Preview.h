@@ -1,0 +1,45 @@
+#pragma once
+// TFormPreview: a stored form from a file, shown in the running application as start-up
+// creates it: the file stands in for its class's stored description, the application creates
+// the form and shows it as its main form, and the form's controls work as in a program.
+//
+// Watching, the form is made anew from the file each time the file changes: the new form
+// takes the old one's place on the screen and becomes the main form, and the old one goes. A
+// file that does not load leaves the last form standing and puts the error in its title,
+// "FILE: MESSAGE"; when no form has loaded yet, an empty form carries the title.
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "shell/core/Object.h"
+
+class TCommonCustomForm;
+class TFileWatch;
+
+class TFormPreview : public TObject {
+ public:
+  explicit TFormPreview(std::string Path);
+  ~TFormPreview() override;
+  TFormPreview(const TFormPreview&) = delete;
+  TFormPreview& operator=(const TFormPreview&) = delete;
+
+  // Registers the file's form with the application, for Run to create as it creates a
+  // program's forms. Raises the file's errors (unreadable, text that does not compile, a root
+  // class that is no registered form class); errors of loading come from Run.
+  void Register();
+  // Loads the form once the loop runs, then again whenever the file changes, checking every
+  // Interval milliseconds. Raises Exception when the file's folder cannot be watched.
+  void Watch(int32_t Interval = 100);
+  // Makes the form anew from the file now (see above). The loop must be running.
+  void Reload();
+
+  // The title that reports an error of the file: its name, a colon and the message.
+  std::string ErrorTitle(const std::string& Message) const;
+
+ private:
+  void Tick();
+
+  std::string FPath;
+  std::unique_ptr<TFileWatch> FWatch;
+  uintptr_t FTimer = 0;
+};
