@@ -1,8 +1,10 @@
 #!/usr/bin/env python3
-"""Draws the program's icon, resources/MainIcon.png: a yellow torpedo on blue, 64 x 64.
+"""Draws the program's icon: a yellow torpedo on blue. resources/MainIcon.png, 64 x 64, is the
+window's icon; resources/icons/ holds the same picture at the sizes of the desktop's icon theme.
 
-Run it from anywhere after changing the picture; the PNG is checked in, so the build does
-not need Python. Shapes are tested per pixel on a 4 x 4 grid of samples for smooth edges.
+Run it from anywhere after changing the picture; the PNG files are checked in, so the build
+does not need Python. The shapes are drawn on a 64-unit square whatever the size, and tested
+per pixel on a 4 x 4 grid of samples for smooth edges.
 """
 import math
 import os
@@ -10,6 +12,7 @@ import struct
 import zlib
 
 SIZE = 64
+THEME_SIZES = (16, 24, 32, 48, 64, 128, 256, 512)
 SAMPLES = 4
 BLUE = (30, 90, 170)
 DEEP = (20, 60, 130)
@@ -49,15 +52,16 @@ def colour_at(x, y):
     return tuple(round(BLUE[i] * (1 - 0.35 * k) + DEEP[i] * 0.35 * k) for i in range(3))
 
 
-def render():
+def render(pixels):
+    unit = SIZE / pixels
     rows = []
-    for y in range(SIZE):
+    for y in range(pixels):
         row = bytearray()
-        for x in range(SIZE):
+        for x in range(pixels):
             acc = [0, 0, 0]
             for sy in range(SAMPLES):
                 for sx in range(SAMPLES):
-                    c = colour_at(x + (sx + 0.5) / SAMPLES, y + (sy + 0.5) / SAMPLES)
+                    c = colour_at((x + (sx + 0.5) / SAMPLES) * unit, (y + (sy + 0.5) / SAMPLES) * unit)
                     for i in range(3):
                         acc[i] += c[i]
             n = SAMPLES * SAMPLES
@@ -66,17 +70,24 @@ def render():
     return rows
 
 
-def png(rows):
+def png(rows, pixels):
     def chunk(kind, data):
         body = kind + data
         return struct.pack(">I", len(data)) + body + struct.pack(">I", zlib.crc32(body) & 0xFFFFFFFF)
 
     raw = b"".join(b"\x00" + r for r in rows)
-    header = struct.pack(">IIBBBBB", SIZE, SIZE, 8, 6, 0, 0, 0)
+    header = struct.pack(">IIBBBBB", pixels, pixels, 8, 6, 0, 0, 0)
     return b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", header) + chunk(b"IDAT", zlib.compress(raw, 9)) + chunk(b"IEND", b"")
 
 
+def write(path, pixels):
+    with open(path, "wb") as f:
+        f.write(png(render(pixels), pixels))
+
+
 if __name__ == "__main__":
-    out = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "MainIcon.png")
-    with open(out, "wb") as f:
-        f.write(png(render()))
+    resources = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..")
+    write(os.path.join(resources, "MainIcon.png"), SIZE)
+    os.makedirs(os.path.join(resources, "icons"), exist_ok=True)
+    for pixels in THEME_SIZES:
+        write(os.path.join(resources, "icons", "%dx%d.png" % (pixels, pixels)), pixels)
