@@ -4,8 +4,10 @@
 #include <cmath>
 
 bool SameValue(double A, double B) {
+  // Relative only: a floor would make every value near zero equal to zero, and a user could
+  // not set 1e-13.
   constexpr double Resolution = 1e-12;
-  double Epsilon = std::max(std::min(std::fabs(A), std::fabs(B)) * Resolution, Resolution);
+  const double Epsilon = std::min(std::fabs(A), std::fabs(B)) * Resolution;
   return A > B ? A - B <= Epsilon : B - A <= Epsilon;
 }
 

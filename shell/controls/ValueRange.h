@@ -4,7 +4,7 @@
 // the current set at once, or when its updates end or its owner has finished loading.
 #include "shell/core/Component.h"
 
-// Double equality within the default tolerance (relative 1e-12, at least 1e-12).
+// Double equality within a relative tolerance of 1e-12 of the smaller magnitude.
 bool SameValue(double A, double B);
 
 struct TValueRangeValues {

@@ -113,6 +113,20 @@ TEST_F(Slider, OnChangeOnlyForRealChangesOfValue) {
   EXPECT_EQ(Rec.Trackings, (std::vector<float>{180, 180, 90}));
 }
 
+TEST_F(Slider, ValuesNearZeroAreValuesOfTheirOwn) {
+  // Equality is relative: a value however close to zero differs from zero.
+  for (float V : {1e-13f, -1e-13f, 1e-30f, 0.f}) {
+    SCOPED_TRACE(V);
+    Track->SetValue(V);
+    EXPECT_EQ(Track->Value(), V);
+  }
+  EXPECT_EQ(Rec.Changes, (std::vector<float>{1e-13f, -1e-13f, 1e-30f, 0.f}));
+  EXPECT_TRUE(SameValue(180, 180 + 1e-10));
+  EXPECT_FALSE(SameValue(180, 180 + 1e-9));
+  EXPECT_FALSE(SameValue(0, 1e-300));
+  EXPECT_TRUE(SameValue(0, 0));
+}
+
 TEST_F(Slider, NothingFiresWhileLoadingAndLoadedNormalisesSilently) {
   TTrackBar* Loading = new TTrackBar(Root.get());
   TRecorder R;
