@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <exception>
 
+#include "shell/app/ApplicationMessages.h"
+#include "shell/core/Messaging.h"
 #include "shell/core/PlatformServices.h"
 
 TApplication* Application = nullptr;
@@ -134,19 +136,30 @@ void TApplication::RealCreateForms() {
         FMainForm = Form;
         break;
       }
-    if (FMainForm) FMainForm->SetVisible(true);
+    if (FMainForm) {
+      TMessageManager::DefaultManager().SendMessage(this, TMainCaptionChangedMessage(FMainForm));
+      FMainForm->SetVisible(true);
+      TMessageManager::DefaultManager().SendMessage(this, TMainFormChangedMessage(FMainForm));
+    }
   }
+  TMessageManager::DefaultManager().SendMessage(this, TFormsCreatedMessage());
 }
 
 void TApplication::SetMainForm(TCommonCustomForm* Value) {
   if (Value && Value->Owner() != this) throw EInvalidOperation("The main form must be owned by the application");
+  if (Value == FMainForm) return;
   FMainForm = Value;
+  TMessageManager::DefaultManager().SendMessage(this, TMainFormChangedMessage(FMainForm));
+  TMessageManager::DefaultManager().SendMessage(this, TMainCaptionChangedMessage(FMainForm));
 }
 
 void TApplication::Notification(TComponent* AComponent, TOperation Operation) {
   TComponent::Notification(AComponent, Operation);
   if (Operation != opRemove) return;
-  if (AComponent == FMainForm) FMainForm = nullptr;
+  if (AComponent == FMainForm) {
+    FMainForm = nullptr;
+    if (!IsDestroying()) TMessageManager::DefaultManager().SendMessage(this, TMainFormChangedMessage(nullptr));
+  }
   for (TFormRegistration& R : FCreateForms)
     if (R.Instance == AComponent) R.Instance = nullptr;
 }
@@ -193,6 +206,7 @@ void TApplication::DoIdle(bool& Done) {
   Done = true;
   if (FOnIdle) FOnIdle(this, Done);
   FIdleDone = Done;
+  TMessageManager::DefaultManager().SendMessage(this, TIdleMessage());
   // There are no action lists to update, so a zero delay has nothing to do at once; the
   // timer below still marks the idle passes.
   UpdateActionTimer();

@@ -469,6 +469,7 @@ void TCommonCustomForm::Show() {
   } Guard{FFormState};
   HandleNeeded();
   if (FFormState.Contains(TFormState::WasNotShown)) PlaceForFirstShow();
+  TMessageManager::DefaultManager().SendMessage(this, TFormBeforeShownMessage());
   FWinService->ShowWindow(this);
   FVisible = true;
   if (FOnShow) FOnShow(this);

@@ -9,3 +9,6 @@ class TScaleChangedMessage : public TMessageBase {
   explicit TScaleChangedMessage(float AScale) : Scale(AScale) {}
   float Scale;
 };
+
+// A form is about to be shown; the sender is the form, whose window exists and is placed.
+class TFormBeforeShownMessage : public TMessageBase {};

@@ -6,6 +6,8 @@
 #include <cmath>
 
 #include "shell/app/Application.h"
+#include "shell/app/ApplicationMessages.h"
+#include "shell/core/Messaging.h"
 #include "shell/core/Exceptions.h"
 #include "shell/core/PlatformServices.h"
 #include "shell/forms/Form.h"
@@ -33,6 +35,8 @@ TPlatform::TPlatform(std::unique_ptr<TPlatformBackend> ABackend) : FBackend(std:
   Register<IWindowService>(this);
   Register<IScreenService>(this);
   Register<IDialogService>(this);
+  FMainCaptionChangedId = TMessageManager::DefaultManager().SubscribeToMessage<TMainCaptionChangedMessage>(
+      [this](TObject*, const TMessageBase&) { UpdateAppTitle(); });
   if (!Application) {
     Application = new TApplication(nullptr);
     FOwnsApplication = true;
@@ -40,6 +44,7 @@ TPlatform::TPlatform(std::unique_ptr<TPlatformBackend> ABackend) : FBackend(std:
 }
 
 TPlatform::~TPlatform() {
+  TMessageManager::DefaultManager().Unsubscribe<TMainCaptionChangedMessage>(FMainCaptionChangedId);
   if (FOwnsApplication && Application) {
     Application->Free();
     Application = nullptr;
@@ -315,7 +320,8 @@ void TPlatform::SetWindowCaption(TCommonCustomForm* AForm, const std::string& AC
   TPlatformWindow& W = WindowOf(AForm);
   W.SetCaption(ACaption);
   FBackend->SetNativeCaption(W);
-  if (Application && Application->MainForm() == AForm) UpdateAppTitle();
+  if (Application && Application->MainForm() == AForm)
+    TMessageManager::DefaultManager().SendMessage(Application, TMainCaptionChangedMessage(AForm));
 }
 
 TRectF TPlatform::GetWindowRect(TCommonCustomForm* AForm) { return WindowOf(AForm).LogicalBounds(); }

@@ -170,6 +170,7 @@ class TPlatform : public TObject,
 
   std::unique_ptr<TPlatformBackend> FBackend;
   bool FOwnsApplication = false;
+  int64_t FMainCaptionChangedId = 0;
 
   bool FRunning = false;
   bool FTerminating = false;

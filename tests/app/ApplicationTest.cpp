@@ -7,8 +7,10 @@
 #include <vector>
 
 #include "shell/app/Application.h"
+#include "shell/app/ApplicationMessages.h"
 #include "shell/app/Timer.h"
 #include "shell/forms/Form.h"
+#include "shell/forms/FormMessages.h"
 #include "shell/platform/Platform.h"
 #include "shell/platform/headless/HeadlessPlatform.h"
 #include "shell/stream/ObjectText.h"
@@ -146,6 +148,69 @@ TEST_F(ApplicationTest, TheMainFormIsShownAndTicksComeOnceTheLoopRuns) {
            [&] { Headless->Advance(2500); },
            [&] { Events.push_back("at " + std::to_string(static_cast<int>(Headless->VirtualTime()))); }});
   EXPECT_EQ(Events, (Log{"Timer1Timer", "Timer1Timer", "at 2500", "destroyed"}));
+}
+
+// Logs each notification of start-up and of the loop as it is sent, with what it can see.
+class TNotificationLog {
+ public:
+  explicit TNotificationLog(Log& ALog) : FLog(ALog) {
+    Listen<TMainCaptionChangedMessage>([this](TObject*, const TMessageBase& M) {
+      auto* Form = static_cast<const TMainCaptionChangedMessage&>(M).Form;
+      FLog.push_back("main caption " + (Form ? Form->Caption() : std::string("none")));
+    });
+    Listen<TFormBeforeShownMessage>([this](TObject* Sender, const TMessageBase&) {
+      auto* Form = dynamic_cast<TCommonCustomForm*>(Sender);
+      FLog.push_back(std::string("before shown visible=") + (Form && Form->Visible() ? "1" : "0"));
+    });
+    Listen<TMainFormChangedMessage>([this](TObject*, const TMessageBase& M) {
+      auto* Form = static_cast<const TMainFormChangedMessage&>(M).Form;
+      FLog.push_back(std::string("main form ") + (Form ? "set" : "none") + " main=" +
+                     (Application->MainForm() == Form ? "1" : "0"));
+    });
+    Listen<TFormsCreatedMessage>([this](TObject*, const TMessageBase&) { FLog.push_back("forms created"); });
+    Listen<TIdleMessage>([this](TObject* Sender, const TMessageBase&) {
+      FLog.push_back(Sender == Application ? "idle" : "idle from elsewhere");
+    });
+  }
+  ~TNotificationLog() {
+    for (auto& Stop : FStops) Stop();
+  }
+
+ private:
+  template <typename M>
+  void Listen(TMessageListener L) {
+    int64_t Id = TMessageManager::DefaultManager().SubscribeToMessage<M>(std::move(L));
+    FStops.push_back([Id] { TMessageManager::DefaultManager().Unsubscribe<M>(Id); });
+  }
+  Log& FLog;
+  std::vector<std::function<void()>> FStops;
+};
+
+TEST_F(ApplicationTest, StartUpAndTheLoopSendTheirNotifications) {
+  TNotificationLog Notifications(Events);
+  Application->CreateForm(Form1);
+  RunWith({[&] {
+             Events.push_back("first wait");
+             Form1->SetCaption("Renamed");
+             Events.push_back("title " + Platform->AppTitle());
+           },
+           [&] { Events.push_back("second wait"); }});
+  EXPECT_EQ(Events, (Log{"Loaded", "Realign", "FormCreate visible=0 timer=running Form1=set", "main caption Form1",
+                         "before shown visible=0", "main form set main=1", "forms created", "idle", "first wait",
+                         "main caption Renamed", "title Renamed", "idle", "second wait", "idle", "destroyed"}));
+}
+
+TEST_F(ApplicationTest, ANewMainFormIsAnnounced) {
+  TNotificationLog Notifications(Events);
+  auto* Other = NewForm<TForm>(Application, TCreateNew{});
+  Other->SetCaption("Other");
+  Application->SetMainForm(Other);
+  Application->SetMainForm(Other);  // the same form again: nothing
+  EXPECT_EQ(Events, (Log{"main form set main=1", "main caption Other"}));
+  Events.clear();
+  Other->Free();
+  EXPECT_EQ(Application->MainForm(), nullptr);
+  EXPECT_EQ(Events, (Log{"main form none main=1"}));
 }
 
 TEST_F(ApplicationTest, TheActionUpdateTimerWakesTheLoopTenTimesASecond) {
