@@ -1,105 +1,75 @@
-// kelvane-style: the build's tool for the built-in styles.
-//   kelvane-style art STYLE OUTDIR            draws STYLE's images (win10, win8, win7) at the
-//                                             scales 1.0, 1.5 and 2.0: OUTDIR/STYLE-style-S.png
-//                                             and, where the style has one, STYLE-rings-S.png
-//   kelvane-style pack SOURCE.txt OUT IMAGEDIR  packs a style source into the indexed style
-//                                             format ("KLV_STYLE 2.5") and checks the result
-//   kelvane-style rects STYLE                 prints STYLE's source rectangles at every scale
-#include <cstdio>
-#include <fstream>
+// kelvane-style: looks into styles, and makes the built-in ones.
+//   kelvane-style list FILE|RESOURCE          prints the style's description (title, platform
+//                                             target, version) and one line per item: name,
+//                                             size in bytes, class of its root object
+//   kelvane-style show FILE|RESOURCE NAME     prints the item NAME in the text form
+//   kelvane-style frame FILE|RESOURCE NAME OUT.png [--size W H] [--scale S]
+//                                             paints the style object NAME as a control that
+//                                             takes it, in each of its looks (StyleFrame.h)
+//   kelvane-style art|pack|rects ...          the build's commands (tools/style/Build.h)
+// RESOURCE is a built-in style resource: "WIN10STYLE", "WIN8STYLE" or "WIN7STYLE".
 #include <iostream>
-#include <iterator>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
-#include "shell/canvas/Bitmap.h"
 #include "shell/core/Exceptions.h"
-#include "tools/style/Artwork.h"
-#include "tools/style/Pack.h"
+#include "tools/style/Build.h"
+#include "tools/style/Inspect.h"
+#include "tools/style/StyleFrame.h"
 
 namespace {
 int Usage() {
-  std::cerr << "usage: kelvane-style art STYLE OUTDIR\n"
-               "       kelvane-style pack SOURCE.txt OUT IMAGEDIR\n"
-               "       kelvane-style rects STYLE\n";
+  std::cerr << "usage: kelvane-style list FILE|RESOURCE\n"
+               "       kelvane-style show FILE|RESOURCE NAME\n"
+               "       kelvane-style frame FILE|RESOURCE NAME OUT.png [--size W H] [--scale S]\n"
+            << StyleBuildUsage("kelvane-style");
   return 2;
 }
 
-std::string ScaleText(float S) {
-  char Buf[16];
-  std::snprintf(Buf, sizeof Buf, "%.1f", static_cast<double>(S));
-  return Buf;
-}
-
-int Art(const std::string& Name, const std::string& OutDir) {
-  const TStyleArt* A = FindStyleArt(Name);
-  if (!A) {
-    std::cerr << "kelvane-style: no style " << Name << "\n";
-    return 1;
-  }
-  for (float S : ArtScales) {
-    DrawStyleImage(*A, S)->SaveToFile(OutDir + "/" + Name + "-style-" + ScaleText(S) + ".png");
-    if (!A->RingsName.empty()) DrawRingsImage(S)->SaveToFile(OutDir + "/" + Name + "-rings-" + ScaleText(S) + ".png");
-  }
-  return 0;
-}
-
-int Pack(const std::string& Source, const std::string& Out, const std::string& ImageDir) {
-  std::ifstream In(Source, std::ios::binary);
-  if (!In) {
-    std::cerr << Source << ": cannot read\n";
-    return 1;
-  }
-  const std::string Text((std::istreambuf_iterator<char>(In)), std::istreambuf_iterator<char>());
-  std::vector<uint8_t> Packed;
+int Frame(const std::vector<std::string>& Args) {
+  std::vector<std::string> Plain;
+  TStyleFrameOptions Options;
   try {
-    Packed = PackStyle(Text, ImageDir);
-    std::vector<std::string> Problems = CheckStyle(Packed);
-    for (const std::string& P : Problems) std::cerr << Source << ": " << P << "\n";
-    if (!Problems.empty()) return 1;
-  } catch (const Exception& E) {
-    std::cerr << Source << ": " << E.Message() << "\n";
-    return 1;
+    for (size_t I = 0; I < Args.size(); ++I) {
+      if (Args[I] == "--size" && I + 2 < Args.size()) {
+        Options.Width = std::stoi(Args[++I]);
+        Options.Height = std::stoi(Args[++I]);
+        if (Options.Width <= 0 || Options.Height <= 0) return Usage();
+      } else if (Args[I] == "--scale" && I + 1 < Args.size()) {
+        Options.Scale = std::stof(Args[++I]);
+        if (!(Options.Scale > 0)) return Usage();
+      } else if (!Args[I].empty() && Args[I][0] == '-') {
+        return Usage();
+      } else {
+        Plain.push_back(Args[I]);
+      }
+    }
+  } catch (const std::logic_error&) {
+    return Usage();
   }
-  std::ofstream File(Out, std::ios::binary | std::ios::trunc);
-  File.write(reinterpret_cast<const char*>(Packed.data()), static_cast<std::streamsize>(Packed.size()));
-  if (!File) {
-    std::cerr << Out << ": cannot write\n";
-    return 1;
-  }
-  return 0;
-}
-
-void PrintRect(const char* What, const TArtRect& R) {
-  for (float S : {1.0f, 1.5f, 2.0f}) {
-    const TArtRect X = ScaleArtRect(R, S);
-    std::cout << What << " " << ScaleText(S) << ": " << X.Left << " " << X.Top << " " << X.Right << " " << X.Bottom
-              << "\n";
-  }
-}
-
-int Rects(const std::string& Name) {
-  const TStyleArt* A = FindStyleArt(Name);
-  if (!A) return Usage();
-  const char* States[] = {"normal", "hot", "pressed", "focused"};
-  for (int I = 0; I < 4; ++I) PrintRect((std::string("button ") + States[I]).c_str(), A->Button[I]);
-  PrintRect("htrack", A->HTrack);
-  PrintRect("vtrack", A->VTrack);
-  for (int I = 0; I < 4; ++I) PrintRect((std::string("hthumb ") + States[I]).c_str(), A->HThumb[I]);
-  for (int I = 0; I < 4; ++I) PrintRect((std::string("vthumb ") + States[I]).c_str(), A->VThumb[I]);
+  if (Plain.size() != 3) return Usage();
+  PaintStyleFrame(ReadStyleSource(Plain[0]), Plain[1], Plain[2], Options);
   return 0;
 }
 }  // namespace
 
 int main(int argc, char** argv) {
-  std::vector<std::string> Args(argv + 1, argv + argc);
+  const std::vector<std::string> Args(argv + 1, argv + argc);
   try {
-    if (Args.size() == 3 && Args[0] == "art") return Art(Args[1], Args[2]);
-    if (Args.size() == 4 && Args[0] == "pack") return Pack(Args[1], Args[2], Args[3]);
-    if (Args.size() == 2 && Args[0] == "rects") return Rects(Args[1]);
-  } catch (const Exception& E) {
-    std::cerr << "kelvane-style: " << E.Message() << "\n";
+    if (Args.size() == 2 && Args[0] == "list") {
+      ListStyle(ReadStyleSource(Args[1]), std::cout);
+      return 0;
+    }
+    if (Args.size() == 3 && Args[0] == "show") {
+      ShowStyleItem(ReadStyleSource(Args[1]), Args[2], std::cout);
+      return 0;
+    }
+    if (!Args.empty() && Args[0] == "frame") return Frame({Args.begin() + 1, Args.end()});
+  } catch (const std::exception& E) {
+    std::cerr << "kelvane-style: " << E.what() << "\n";
     return 1;
   }
-  return Usage();
+  const int Status = RunStyleBuildCommand(Args);
+  return Status >= 0 ? Status : Usage();
 }

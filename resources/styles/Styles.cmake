@@ -1,4 +1,4 @@
-# The built-in styles. For each, kelvane-style draws the artwork (PNG files at the scales 1.0,
+# The built-in styles. For each, kelvane-style-build (kelvane-style without the built-in styles) draws the artwork (PNG files at the scales 1.0,
 # 1.5 and 2.0), then packs the style source with it into the indexed style format and checks
 # the result; the build fails when a source does not pack. The packed files become the raw-data
 # resources WIN10STYLE, WIN8STYLE and WIN7STYLE (appended to kelvane_resource_files).
@@ -19,14 +19,14 @@ foreach(style win10 win8 win7)
   endforeach()
   add_custom_command(OUTPUT ${images}
     COMMAND ${CMAKE_COMMAND} -E make_directory ${art_dir}
-    COMMAND kelvane-style art ${style} ${art_dir}
-    DEPENDS kelvane-style
+    COMMAND kelvane-style-build art ${style} ${art_dir}
+    DEPENDS kelvane-style-build
     COMMENT "Drawing the ${style} style's artwork"
     VERBATIM)
   set(packed ${kelvane_styles_out}/${upper}STYLE.style)
   add_custom_command(OUTPUT ${packed}
-    COMMAND kelvane-style pack ${source} ${packed} ${art_dir}
-    DEPENDS kelvane-style ${source} ${images}
+    COMMAND kelvane-style-build pack ${source} ${packed} ${art_dir}
+    DEPENDS kelvane-style-build ${source} ${images}
     COMMENT "Packing the ${style} style"
     VERBATIM)
   list(APPEND kelvane_resource_files "${upper}STYLE=RCDATA=${packed}")

@@ -1,0 +1,55 @@
+#pragma once
+// Running a tool as a program, and a temporary folder for its files.
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+struct TToolRun {
+  int Status = -1;
+  std::string Output;  // standard output and error, as they came
+};
+
+// Runs Program with Arguments (a shell command line's rest) and waits for it.
+inline TToolRun RunTool(const std::string& Program, const std::string& Arguments) {
+  TToolRun R;
+  const std::string Command = Program + " " + Arguments + " 2>&1";
+  FILE* Pipe = popen(Command.c_str(), "r");
+  if (!Pipe) return R;
+  char Buffer[4096];
+  size_t Got;
+  while ((Got = fread(Buffer, 1, sizeof Buffer, Pipe)) > 0) R.Output.append(Buffer, Got);
+  const int Status = pclose(Pipe);
+  R.Status = WIFEXITED(Status) ? WEXITSTATUS(Status) : -1;
+  return R;
+}
+
+// A folder of its own under /tmp, removed with everything in it at the end of the scope.
+class TTempFolder {
+ public:
+  TTempFolder() {
+    char Template[] = "/tmp/kelvane-tool-test-XXXXXX";
+    const char* Made = mkdtemp(Template);
+    FPath = Made ? Made : "/tmp";
+  }
+  ~TTempFolder() {
+    if (FPath != "/tmp") std::system(("rm -rf '" + FPath + "'").c_str());
+  }
+  TTempFolder(const TTempFolder&) = delete;
+  TTempFolder& operator=(const TTempFolder&) = delete;
+
+  const std::string& Path() const { return FPath; }
+  // Writes Text to the file Name in the folder; its path.
+  std::string Write(const std::string& Name, const std::string& Text) const {
+    const std::string File = FPath + "/" + Name;
+    if (FILE* F = std::fopen(File.c_str(), "wb")) {
+      std::fwrite(Text.data(), 1, Text.size(), F);
+      std::fclose(F);
+    }
+    return File;
+  }
+
+ private:
+  std::string FPath;
+};
