@@ -1,5 +1,5 @@
-// kelvane-headless: the game on the headless back end, driven by a script of commands from
-// the file named as the argument, or from standard input.
+// kelvane-headless: the game (or, with --form FILE, any stored form) on the headless back end,
+// driven by a script of commands from the file named as the argument, or from standard input.
 #include <fstream>
 #include <iostream>
 #include <string>
@@ -7,20 +7,22 @@
 #include "game/MainBlock.h"
 #include "game/Register.h"
 #include "scene3d/context/ContextManager.h"
+#include "shell/app/Application.h"
 #include "shell/core/Exceptions.h"
 #include "shell/platform/headless/HeadlessPlatform.h"
+#include "tools/form/Preview.h"
 #include "tools/headless/Script.h"
 
 namespace {
 int Usage() {
-  std::cerr << "usage: kelvane-headless [--scale S] [--device gpu|software|null] [SCRIPT]\n";
+  std::cerr << "usage: kelvane-headless [--scale S] [--device gpu|software|null] [--form FILE] [SCRIPT]\n";
   return 2;
 }
 }  // namespace
 
 int main(int argc, char** argv) {
   THeadlessOptions Options;
-  std::string ScriptFile;
+  std::string ScriptFile, FormFile;
   for (int I = 1; I < argc; ++I) {
     const std::string Arg = argv[I];
     if (Arg == "--scale" && I + 1 < argc) {
@@ -34,6 +36,8 @@ int main(int argc, char** argv) {
       TDeviceChoice Choice;
       if (!TContextManager::ParseDeviceChoice(argv[++I], Choice)) return Usage();
       TContextManager::SetDeviceChoice(Choice);
+    } else if (Arg == "--form" && I + 1 < argc) {
+      FormFile = argv[++I];
     } else if (!Arg.empty() && Arg[0] == '-') {
       return Usage();
     } else if (ScriptFile.empty()) {
@@ -57,7 +61,15 @@ int main(int argc, char** argv) {
   THeadlessScript Script(Input, std::cout, Backend);
   Backend.SetDriver([&Script] { Script.Step(); });
   try {
-    MainBlock();
+    if (FormFile.empty()) {
+      MainBlock();
+    } else {
+      // The stored form instead of the game's, created by the same start-up.
+      TFormPreview Preview(FormFile);
+      Application->Initialize();
+      Preview.Register();
+      Application->Run();
+    }
   } catch (const std::exception& E) {
     std::cout.flush();
     std::cerr << "kelvane-headless: " << E.what() << "\n";

@@ -53,19 +53,24 @@ THeadlessScript::THeadlessScript(std::istream& Input, std::ostream& Output, THea
     : FInput(Input), FOutput(Output), FBackend(Backend) {}
 
 std::string THeadlessScript::Project(const TPoint3D& P) const {
-  TViewport3D* Viewport = Form1 ? Form1->Viewport3D1 : nullptr;
+  TViewport3D* Viewport = nullptr;
+  for (int I = 0; I < Form()->ComponentCount() && !Viewport; ++I)
+    Viewport = dynamic_cast<TViewport3D*>(Form()->Components(I));
   if (!Viewport || !Viewport->GetContext()) throw Exception("The viewport has no drawing context");
   const TPoint3D Pixel = Viewport->ProjectToFrame(P);
   return "pixel = (" + FormatSingle(Pixel.X) + ", " + FormatSingle(Pixel.Y) + ") depth " + FormatSingle(Pixel.Z);
 }
 
 TComponent* THeadlessScript::Form() const {
-  if (!Form1) throw Exception("The form does not exist");
-  return Form1;
+  // The game's form, or the stored form run instead of it.
+  TComponent* Main = Application ? Application->MainForm() : nullptr;
+  if (!Main) throw Exception("The form does not exist");
+  return Main;
 }
 
 TPlatformWindow& THeadlessScript::Window() const {
-  TPlatformWindow* W = TPlatform::Current() && Form1 ? TPlatform::Current()->FindWindow(Form1) : nullptr;
+  TCommonCustomForm* Main = Application ? Application->MainForm() : nullptr;
+  TPlatformWindow* W = TPlatform::Current() && Main ? TPlatform::Current()->FindWindow(Main) : nullptr;
   if (!W) throw Exception("The form has no window");
   return *W;
 }
