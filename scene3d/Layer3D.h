@@ -39,6 +39,8 @@ class TAbstractLayer3D : public TControl3D {
   void SetMargins(TBounds* Value) { FMargins->Assign(Value); }
 
   void Loaded() override;
+  // The viewport's scale changed: the surface is made anew at the new pixel size.
+  void ViewportScaleChanged() { Resize3D(); }
 
  protected:
   // Recomputes the surface size from Width, Height and Resolution, then places the layer.

@@ -2,9 +2,11 @@
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
 
 #include "scene3d/Camera.h"
 #include "scene3d/Dummy.h"
+#include "scene3d/Layer3D.h"
 #include "scene3d/Light.h"
 #include "scene3d/RenderingList.h"
 #include "scene3d/context/ContextManager.h"
@@ -177,6 +179,19 @@ void TViewport3D::RebuildSurfaces() {
   FTexture->SetSize(RoundHalfEven(static_cast<long double>(S) * Width()), RoundHalfEven(static_cast<long double>(S) * Height()));
   FContext = TContextManager::CreateContextFromTexture(FTexture.get(), FMultisample, true);
   FBitmap = std::make_unique<TBitmap>(FContext->Width(), FContext->Height());
+}
+
+void TViewport3D::DoScaleChanged() {
+  RebuildSurfaces();
+  // Layers paint at the viewport's scale: their surfaces are made anew at the new pixel size.
+  std::function<void(TTreeObject*)> Rescale = [&Rescale](TTreeObject* Object) {
+    for (TTreeObject* Child : Object->ChildList()) {
+      if (auto* Layer = dynamic_cast<TAbstractLayer3D*>(Child)) Layer->ViewportScaleChanged();
+      Rescale(Child);
+    }
+  };
+  Rescale(this);
+  NeedRender();
 }
 
 void TViewport3D::Resize() {

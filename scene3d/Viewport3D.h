@@ -58,7 +58,8 @@ class TViewport3D : public TControl, public IViewport3D {
   // Where scene point P lands in the frame through the current camera and projection: pixel
   // X and Y from the top left of the target, and the depth, in Z. Needs a context.
   TPoint3D ProjectToFrame(const TPoint3D& P);
-  // The window's scale changed: the surfaces are rebuilt for it.
+  // The window's scale changed: the surfaces, and those of the layers in the scene, are rebuilt
+  // for it.
   void ScaleChangedHandler() { DoScaleChanged(); }
 
   void Loaded() override;
@@ -68,7 +69,7 @@ class TViewport3D : public TControl, public IViewport3D {
   TSizeF GetDefaultSize() const override { return {100, 100}; }
   void Paint() override;
   void Resize() override;
-  virtual void DoScaleChanged() { RebuildSurfaces(); }
+  virtual void DoScaleChanged();
   void DoAddObject(TTreeObject* AObject) override;
   void DoInsertObject(int Index, TTreeObject* AObject) override;
   void DoRemoveObject(TTreeObject* AObject) override;

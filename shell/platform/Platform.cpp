@@ -116,7 +116,7 @@ bool TPlatform::PeekMessage(TMessage& Message, bool& Quit, TPlatformWindow*& Pai
     return true;
   }
   for (const auto& W : FWindows)
-    if (W->Visible() && W->NeedsPaint()) {
+    if (W->OnScreen() && W->NeedsPaint()) {
       Paint = W.get();
       return true;
     }
@@ -135,7 +135,7 @@ bool TPlatform::HasMessage() {
   CheckTimers();
   if (!FPosted.empty() || FQuitPosted) return true;
   for (const auto& W : FWindows)
-    if (W->Visible() && W->NeedsPaint()) return true;
+    if (W->OnScreen() && W->NeedsPaint()) return true;
   for (const auto& [ID, T] : FPeriodic)
     if (T.Pending) return true;
   return false;
@@ -366,10 +366,13 @@ void TPlatform::PostWindowMessage(TPlatformWindow& Window, std::function<void(TP
 
 void TPlatform::WindowPosChanged(TPlatformWindow& Window, const TPhysicalRect& Bounds, TWindowState State) {
   const bool Sized = Bounds.Width() != Window.Bounds().Width() || Bounds.Height() != Window.Bounds().Height();
+  const bool Restored = Window.Minimized() && State != wsMinimized;
   Window.SetBounds(Bounds);
+  Window.SetMinimized(State == wsMinimized);
   Window.Form()->HandleWindowPosChanged(State);
-  // The window is drawn anew whenever its size changes, not only where the controls moved.
-  if (Sized) Window.Invalidate(Window.LogicalClientRect());
+  // The window is drawn anew whenever its size changes, not only where the controls moved, and
+  // when it comes back from the taskbar.
+  if (Sized || Restored) Window.Invalidate(Window.LogicalClientRect());
 }
 
 void TPlatform::WindowScaleChanged(TPlatformWindow& Window, float Scale) {
@@ -387,6 +390,12 @@ void TPlatform::WindowActivated(TPlatformWindow& Window, bool Active) {
     Window.Form()->Activate();
   else
     Window.Form()->Deactivate();
+}
+
+void TPlatform::WindowMapped(TPlatformWindow& Window, bool Mapped) {
+  Window.SetUnmapped(!Mapped);
+  // What the screen showed of the window is gone; the paint waits until it is back.
+  if (Mapped) Window.Invalidate(Window.LogicalClientRect());
 }
 
 void TPlatform::WindowExposed(TPlatformWindow& Window) { Window.Invalidate(Window.LogicalClientRect()); }

@@ -117,13 +117,17 @@ class TPlatform : public TObject,
   // it. Back ends post these (PostWindowMessage), so that each is one message of the loop.
   //
   // The window now has the outer rectangle Bounds (physical pixels) and the placement State:
-  // the form follows; a new size needs the whole client area painted.
+  // the form follows; a new size needs the whole client area painted. A minimised window is
+  // not painted; what waits is painted, once, when it is restored.
   void WindowPosChanged(TPlatformWindow& Window, const TPhysicalRect& Bounds, TWindowState State);
   // The monitor's scale for the window is now Scale (DPI / 96). A change of more than 0.0001
   // keeps the logical client size, so the physical size and the window are recomputed; the
   // form makes its resources anew.
   void WindowScaleChanged(TPlatformWindow& Window, float Scale);
   void WindowActivated(TPlatformWindow& Window, bool Active);
+  // The system took the window off the screen or put it back (the window manager unmapped or
+  // mapped it, as for another workspace): no paints meanwhile, one whole paint after.
+  void WindowMapped(TPlatformWindow& Window, bool Mapped);
   // The system lost what the window showed: all of the client area is painted again.
   void WindowExposed(TPlatformWindow& Window);
   // Mouse and keys, at physical client coordinates; the form gets them in logical ones.

@@ -55,6 +55,9 @@ class TPlatformWindow : public TWindowHandle {
   float Scale() const { return FScale; }
   const std::string& Caption() const { return FCaption; }
   bool Visible() const { return FVisible; }
+  // Whether the system shows the window: not while it is minimised, nor while the system has
+  // taken it off the screen (the window manager unmapped it). Paints wait until it shows again.
+  bool OnScreen() const { return FVisible && !FMinimized && !FUnmapped; }
 
   // Set by the back end when the native window is created or changes.
   void SetBounds(const TPhysicalRect& R) { FBounds = R; }
@@ -63,6 +66,9 @@ class TPlatformWindow : public TWindowHandle {
   void SetScale(float Value) { FScale = Value; }
   void SetCaption(const std::string& Value) { FCaption = Value; }
   void SetVisible(bool Value) { FVisible = Value; }
+  bool Minimized() const { return FMinimized; }
+  void SetMinimized(bool Value) { FMinimized = Value; }
+  void SetUnmapped(bool Value) { FUnmapped = Value; }
 
   // Paint bookkeeping, in logical client coordinates. A rectangle inside one already waiting
   // adds nothing, and one that covers waiting ones replaces them, so that invalidating the
@@ -88,6 +94,8 @@ class TPlatformWindow : public TWindowHandle {
   float FScale = 1;
   std::string FCaption;
   bool FVisible = false;
+  bool FMinimized = false;
+  bool FUnmapped = false;
   bool FPainting = false;
   std::vector<TRectF> FInvalid;
   std::vector<TRectF> FInPaintUpdateRects;

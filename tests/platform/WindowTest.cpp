@@ -124,6 +124,52 @@ TEST_F(Windows, AHiddenWindowWaitsWithItsPaintUntilItIsShown) {
   EXPECT_EQ(F->Paints.size(), 1u);
 }
 
+// Minimised, or taken off the screen by the system: the window is neither painted nor
+// presented, however often the scene asks; timers tick on; coming back paints once, whole.
+TEST_F(Windows, AMinimisedOrUnmappedWindowPaintsNothingUntilItIsBack) {
+  Start();
+  TCountingForm* F = MakeForm();
+  F->Show();
+  Drain();
+  struct TCase {
+    const char* Name;
+    std::function<void(TPlatformWindow&)> Away, Back;
+  };
+  const TCase Cases[] = {
+      {"minimised", [this](TPlatformWindow& W) { Platform->WindowPosChanged(W, W.Bounds(), wsMinimized); },
+       [this](TPlatformWindow& W) { Platform->WindowPosChanged(W, W.Bounds(), wsNormal); }},
+      {"unmapped", [this](TPlatformWindow& W) { Platform->WindowMapped(W, false); },
+       [this](TPlatformWindow& W) { Platform->WindowMapped(W, true); }},
+  };
+  for (const TCase& C : Cases) {
+    SCOPED_TRACE(C.Name);
+    F->Paints.clear();
+    const size_t Presents = SurfaceOf(F).Presents.size();
+    int Ticks = 0;
+    struct TTick : TObject {
+      int* Count;
+      void Tick() { ++*Count; }
+    } Tick;
+    Tick.Count = &Ticks;
+    const uintptr_t Timer = Platform->CreateTimer(50, TTimerProc(&Tick, &TTick::Tick));
+    Platform->PostWindowMessage(WindowOf(F), C.Away);
+    Drain();
+    for (int I = 0; I < 10; ++I) {
+      F->InvalidateRect(TRectF(0, 0, 634, 440));
+      Headless->Advance(50);
+    }
+    EXPECT_GE(Ticks, 9);
+    EXPECT_TRUE(F->Paints.empty());
+    EXPECT_EQ(SurfaceOf(F).Presents.size(), Presents);
+    EXPECT_FALSE(Platform->HasMessage()) << "the loop can wait";
+    Platform->PostWindowMessage(WindowOf(F), C.Back);
+    Drain();
+    EXPECT_EQ(F->Paints, std::vector<std::vector<TRectF>>{{TRectF(0, 0, 634, 480)}});
+    EXPECT_EQ(SurfaceOf(F).Presents.size(), Presents + 1);
+    Platform->DestroyTimer(Timer);
+  }
+}
+
 // Client size 634 × 480 logical at the scales of common monitors: the physical size is the
 // logical one times the scale, rounded up; the form counts whole logical pixels; showing and
 // moving the window keep its size.

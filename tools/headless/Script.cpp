@@ -166,6 +166,12 @@ void THeadlessScript::Run(const std::string& Command, const std::string& Rest) {
       return static_cast<int32_t>(std::ceil(static_cast<double>(Logical) * static_cast<double>(W.Scale())));
     };
     FBackend.Resize(W, Physical(Width), Physical(Height));
+  } else if (Command == "scale") {
+    std::istringstream In(Rest);
+    float Scale = 0;
+    std::string Extra;
+    if (!(In >> Scale) || (In >> Extra) || !(Scale > 0)) throw Exception("scale takes a positive number");
+    FBackend.ChangeScale(Window(), Scale);
   } else if (Command == "close") {
     FBackend.Close(Window());
   } else if (Command == "size") {

@@ -172,8 +172,10 @@ void TSdlBackend::EnsureStarted() {
   // every millisecond. A hidden window of the application's own keeps the waits real, also
   // before the first form's window and after the last one.
   FAppWindow = SDL_CreateWindow("", 0, 0, 1, 1, SDL_WINDOW_HIDDEN);
-  if (Driver == "x11")
-    if (std::optional<double> Dpi = ReadXftDpi()) FScale = static_cast<float>(*Dpi / 96);
+  if (Driver == "x11") {
+    WatchDesktopResources(static_cast<SDL_Window*>(FAppWindow));
+    if (std::optional<double> Dpi = ReadXftDpi(static_cast<SDL_Window*>(FAppWindow))) FScale = static_cast<float>(*Dpi / 96);
+  }
   FStarted = true;
   // The process-wide platform is never destroyed; SDL still restores the display at exit.
   std::atexit(SDL_Quit);
@@ -230,6 +232,9 @@ void TSdlBackend::Translate(const void* E) {
       return;
     case SDL_WINDOWEVENT:
       TranslateWindowEvent(E);
+      return;
+    case SDL_SYSWMEVENT:
+      if (IsResourceChange(Event)) ResourcesChanged();
       return;
     case SDL_MOUSEMOTION:
       if (TPlatformWindow* W = FindWindow(Event.motion.windowID)) {
@@ -294,6 +299,17 @@ void TSdlBackend::Translate(const void* E) {
   }
 }
 
+void TSdlBackend::ResourcesChanged() {
+  // Desktops set a new Xft.dpi when the user changes their scale; no entry means 96.
+  const std::optional<double> Dpi = ReadXftDpi(static_cast<SDL_Window*>(FAppWindow));
+  const float Scale = Dpi ? static_cast<float>(*Dpi / 96) : 1.0f;
+  if (Scale == FScale) return;
+  FScale = Scale;
+  TPlatform& P = *FPlatform;
+  for (const auto& W : P.Windows())
+    P.PostWindowMessage(*W, [&P, Scale](TPlatformWindow& Win) { P.WindowScaleChanged(Win, Scale); });
+}
+
 void TSdlBackend::TranslateWindowEvent(const void* E) {
   const SDL_WindowEvent& Event = static_cast<const SDL_Event*>(E)->window;
   TPlatformWindow* W = FindWindow(Event.windowID);
@@ -301,6 +317,10 @@ void TSdlBackend::TranslateWindowEvent(const void* E) {
   TPlatform& P = *FPlatform;
   switch (Event.event) {
     case SDL_WINDOWEVENT_SIZE_CHANGED:
+      // SDL makes a new window surface: what was painted into the old one is gone, also when
+      // the size is the one that the platform asked for (a new scale) and so no news to it.
+      P.PostWindowMessage(*W, [&P](TPlatformWindow& Win) { P.WindowExposed(Win); });
+      [[fallthrough]];
     case SDL_WINDOWEVENT_MOVED:
     case SDL_WINDOWEVENT_MINIMIZED:
     case SDL_WINDOWEVENT_MAXIMIZED:
@@ -314,6 +334,12 @@ void TSdlBackend::TranslateWindowEvent(const void* E) {
         P.WindowPosChanged(Win, New, PlacementOf(NativeOf(Win)->Window));
       });
       return;
+    case SDL_WINDOWEVENT_SHOWN:
+    case SDL_WINDOWEVENT_HIDDEN: {
+      const bool Mapped = Event.event == SDL_WINDOWEVENT_SHOWN;
+      P.PostWindowMessage(*W, [&P, Mapped](TPlatformWindow& Win) { P.WindowMapped(Win, Mapped); });
+      return;
+    }
     case SDL_WINDOWEVENT_EXPOSED:
       P.PostWindowMessage(*W, [&P](TPlatformWindow& Win) { P.WindowExposed(Win); });
       return;
@@ -424,6 +450,9 @@ void TSdlBackend::CreateNativeWindow(TPlatformWindow& Window) {
   SDL_Window* Win = SDL_CreateWindow(Window.Caption().c_str(), SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED,
                                      Display.w * 3 / 4, Display.h * 3 / 4, SDL_WINDOW_HIDDEN | SDL_WINDOW_RESIZABLE);
   if (!Win) throw Exception(std::string("SDL: ") + SDL_GetError());
+  // SDL states the position it was given, or the centre of the screen; the system's default
+  // place is the window manager's to choose.
+  LeavePlacementToWindowManager(Win);
   auto* N = new TNative;
   N->Window = Win;
   N->ID = SDL_GetWindowID(Win);

@@ -44,7 +44,8 @@ class TSdlBackend : public TPlatformBackend {
 
   TSizeF ScreenSize() override;
   TRectF WorkArea() override;
-  // Xft.dpi / 96, read once when SDL starts; 1 without it.
+  // Xft.dpi / 96, read when SDL starts and again whenever the desktop's resources change (every
+  // window then takes the new scale); 1 without it.
   float ScreenScale() override;
 
   // The SDL_Window behind a platform window (an SDL_Window*), for tests.
@@ -60,6 +61,8 @@ class TSdlBackend : public TPlatformBackend {
   void EnsureStarted();
   void Translate(const void* Event);
   void TranslateWindowEvent(const void* Event);
+  // The desktop's resources changed: a new Xft.dpi rescales every window.
+  void ResourcesChanged();
   // Posts the waiting key-down with KeyChar (0: none).
   void PostKeyDown(char32_t KeyChar);
   TPlatformWindow* FindWindow(uint32_t WindowID) const;

@@ -1,10 +1,27 @@
 #include "shell/platform/sdl/XResources.h"
 
+#include <SDL.h>
+#include <SDL_syswm.h>
+#include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xresource.h>
+#include <X11/Xutil.h>
 
 #include <cstdlib>
 #include <cstring>
+
+namespace {
+// The X connection and window behind an SDL window; false off X11.
+bool X11Of(SDL_Window* Window, Display*& D, ::Window& W) {
+  if (!Window) return false;
+  SDL_SysWMinfo Info;
+  SDL_VERSION(&Info.version);
+  if (!SDL_GetWindowWMInfo(Window, &Info) || Info.subsystem != SDL_SYSWM_X11) return false;
+  D = Info.info.x11.display;
+  W = Info.info.x11.window;
+  return D != nullptr;
+}
+}  // namespace
 
 std::optional<double> ParseXftDpi(const std::string& Value) {
   const char* Begin = Value.c_str();
@@ -16,21 +33,69 @@ std::optional<double> ParseXftDpi(const std::string& Value) {
   return Dpi;
 }
 
-std::optional<double> ReadXftDpi() {
-  Display* D = XOpenDisplay(nullptr);
-  if (!D) return std::nullopt;
+std::optional<double> XftDpiOfResources(const std::string& Text) {
   std::optional<double> Dpi;
-  // The resources that xrdb loaded into the server (the RESOURCE_MANAGER property).
-  if (const char* Text = XResourceManagerString(D)) {
-    XrmInitialize();
-    if (XrmDatabase Db = XrmGetStringDatabase(Text)) {
-      char* Type = nullptr;
-      XrmValue Value{};
-      if (XrmGetResource(Db, "Xft.dpi", "Xft.Dpi", &Type, &Value) && Value.addr)
-        Dpi = ParseXftDpi(std::string(static_cast<const char*>(Value.addr), strnlen(Value.addr, Value.size)));
-      XrmDestroyDatabase(Db);
-    }
+  XrmInitialize();
+  if (XrmDatabase Db = XrmGetStringDatabase(Text.c_str())) {
+    char* Type = nullptr;
+    XrmValue Value{};
+    if (XrmGetResource(Db, "Xft.dpi", "Xft.Dpi", &Type, &Value) && Value.addr)
+      Dpi = ParseXftDpi(std::string(static_cast<const char*>(Value.addr), strnlen(Value.addr, Value.size)));
+    XrmDestroyDatabase(Db);
   }
-  XCloseDisplay(D);
   return Dpi;
+}
+
+std::optional<double> ReadXftDpi(SDL_Window* Window) {
+  Display* D = nullptr;
+  ::Window W = 0;
+  if (!X11Of(Window, D, W)) return std::nullopt;
+  // Read from the server each time: the copy that Xlib took when the connection opened is not
+  // updated when xrdb changes the property.
+  Atom Type = None;
+  int Format = 0;
+  unsigned long Count = 0, After = 0;
+  unsigned char* Data = nullptr;
+  if (XGetWindowProperty(D, DefaultRootWindow(D), XA_RESOURCE_MANAGER, 0, 1 << 20, False, XA_STRING, &Type, &Format,
+                         &Count, &After, &Data) != Success)
+    return std::nullopt;
+  std::optional<double> Dpi;
+  if (Data && Type == XA_STRING && Format == 8) Dpi = XftDpiOfResources(std::string(reinterpret_cast<char*>(Data), Count));
+  if (Data) XFree(Data);
+  return Dpi;
+}
+
+void WatchDesktopResources(SDL_Window* Window) {
+  Display* D = nullptr;
+  ::Window W = 0;
+  if (!X11Of(Window, D, W)) return;
+  const ::Window Root = DefaultRootWindow(D);
+  // Added to what this connection already selects on the root window, not in its place.
+  XWindowAttributes Attributes{};
+  const long Selected = XGetWindowAttributes(D, Root, &Attributes) ? Attributes.your_event_mask : 0;
+  XSelectInput(D, Root, Selected | PropertyChangeMask);
+  XFlush(D);
+  SDL_EventState(SDL_SYSWMEVENT, SDL_ENABLE);
+}
+
+bool IsResourceChange(const SDL_Event& Event) {
+  if (Event.type != SDL_SYSWMEVENT || !Event.syswm.msg || Event.syswm.msg->subsystem != SDL_SYSWM_X11) return false;
+  const XEvent& X = Event.syswm.msg->msg.x11.event;
+  return X.type == PropertyNotify && X.xproperty.atom == XA_RESOURCE_MANAGER &&
+         X.xproperty.window == DefaultRootWindow(X.xproperty.display);
+}
+
+void LeavePlacementToWindowManager(SDL_Window* Window) {
+  Display* D = nullptr;
+  ::Window W = 0;
+  if (!X11Of(Window, D, W)) return;
+  XSizeHints* Hints = XAllocSizeHints();
+  if (!Hints) return;
+  long Supplied = 0;
+  if (XGetWMNormalHints(D, W, Hints, &Supplied) && (Hints->flags & (USPosition | PPosition))) {
+    Hints->flags &= ~(USPosition | PPosition);
+    XSetWMNormalHints(D, W, Hints);
+    XFlush(D);
+  }
+  XFree(Hints);
 }

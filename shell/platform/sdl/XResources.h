@@ -1,11 +1,28 @@
 #pragma once
-// The monitor scale on X11: the X resource "Xft.dpi" (what desktops set for their scale
-// factor) divided by 96. Xlib stays inside this file's .cpp.
+// What the SDL back end asks of an X11 desktop directly, as SDL offers none of it: the monitor
+// scale from the X resource "Xft.dpi" (what desktops set for their scale factor) divided by 96,
+// and news of a new one while the program runs; and a first placement left to the window
+// manager. Xlib stays inside this file's .cpp; on other video drivers these do nothing.
 #include <optional>
 #include <string>
 
-// Xft.dpi from the resource database of the display named by DISPLAY, or none (no display,
-// no resource database, no such entry or not a positive number).
-std::optional<double> ReadXftDpi();
+struct SDL_Window;
+union SDL_Event;
+
+// Xft.dpi as the X server holds it now (the root window's RESOURCE_MANAGER property that xrdb
+// sets), read through the connection of Window; none without such a positive entry or off X11.
+std::optional<double> ReadXftDpi(SDL_Window* Window);
+// Xft.dpi in the text of a resource database, or none.
+std::optional<double> XftDpiOfResources(const std::string& Text);
 // Parses the value of an Xft.dpi entry: a positive decimal number, else none.
 std::optional<double> ParseXftDpi(const std::string& Value);
+
+// Asks the X server to report changes of the root window's properties on the connection of
+// Window, and SDL to pass X events on (as SDL_SYSWMEVENT).
+void WatchDesktopResources(SDL_Window* Window);
+// Whether Event says that the resource database (and so perhaps Xft.dpi) changed.
+bool IsResourceChange(const SDL_Event& Event);
+
+// Takes any program- or user-specified position out of the window's normal hints, so that the
+// window manager chooses where the window first appears.
+void LeavePlacementToWindowManager(SDL_Window* Window);
