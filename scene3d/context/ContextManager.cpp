@@ -1,5 +1,8 @@
 #include "scene3d/context/ContextManager.h"
 
+#include <cerrno>
+#include <cstdio>
+
 #include "scene3d/context/GLContext.h"
 #include "scene3d/context/NullContext.h"
 #include "shell/core/TypeInfo.h"
@@ -16,6 +19,7 @@ struct TResolved {
   bool UseGL = false;
   TGLDeviceKind Kind = TGLDeviceKind::Software;
 } GResolved;
+std::string GFailures;
 
 void Resolve() {
   if (GResolved.Done) return;
@@ -29,12 +33,23 @@ void Resolve() {
     R.UseGL = true;
     R.Kind = Order.front();
   } else {
-    for (TGLDeviceKind Kind : Order)
-      if (TGLDevice::TryCreate(Kind)) {
+    std::string Failures;
+    for (TGLDeviceKind Kind : Order) {
+      std::string Why;
+      if (TGLDevice::TryCreate(Kind, &Why)) {
         R.UseGL = true;
         R.Kind = Kind;
         break;
       }
+      Failures += (Failures.empty() ? "" : "; ") + std::string(GLDeviceKindName(Kind)) + ": " + Why;
+    }
+    // The view stays empty without a device; the player (or whoever reads the session's log)
+    // learns why, once.
+    if (!R.UseGL && !Order.empty()) {
+      GFailures = "no 3D device, the view stays empty: " + Failures;
+      std::fprintf(stderr, "%s: %s\n", program_invocation_short_name, GFailures.c_str());
+      std::fflush(stderr);
+    }
   }
   GResolved = R;
 }
@@ -76,7 +91,10 @@ TDeviceChoice TContextManager::DeviceChoice() { return GChoice; }
 void TContextManager::SetDeviceChoice(TDeviceChoice Value) {
   GChoice = Value;
   GResolved = TResolved{};
+  GFailures.clear();
 }
+
+const std::string& TContextManager::DeviceFailures() { return GFailures; }
 
 bool TContextManager::ParseDeviceChoice(const std::string& Name, TDeviceChoice& Choice) {
   static const struct {

@@ -32,6 +32,11 @@ class TContextManager {
   // GL_RENDERER of the device in use, or "" with the null context.
   static std::string DeviceRenderer();
 
+  // When the automatic choice found no device: "no 3D device, the view stays empty: " and,
+  // for each device tried, its name and why it failed; also written to standard error as one
+  // line when the choice is made. Empty otherwise.
+  static const std::string& DeviceFailures();
+
   static TDeviceChoice DeviceChoice();
   // Takes effect for contexts made afterwards; the device made before stays the process's.
   static void SetDeviceChoice(TDeviceChoice Value);

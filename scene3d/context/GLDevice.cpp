@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cassert>
 #include <cstddef>
+#include <cstdio>
 #include <cstring>
 
 #include "scene3d/context/Shader.h"
@@ -26,27 +27,54 @@ bool HasWord(const char* List, const char* Word) {
   return false;
 }
 
-// The EGL display of Kind, or EGL_NO_DISPLAY when this system has none.
-EGLDisplay OpenDisplay(TGLDeviceKind Kind) {
+// The last EGL error, as EGL's headers write it.
+std::string EGLErrorText() {
+  char Text[32];
+  std::snprintf(Text, sizeof Text, "EGL error 0x%04X", static_cast<unsigned>(eglGetError()));
+  return Text;
+}
+
+// The EGL display of Kind, or EGL_NO_DISPLAY when this system has none (Why says so).
+EGLDisplay OpenDisplay(TGLDeviceKind Kind, std::string& Why) {
   const char* Client = eglQueryString(EGL_NO_DISPLAY, EGL_EXTENSIONS);
-  if (Kind == TGLDeviceKind::Surfaceless) {
-    if (!HasWord(Client, "EGL_MESA_platform_surfaceless")) return EGL_NO_DISPLAY;
-    return eglGetPlatformDisplay(EGL_PLATFORM_SURFACELESS_MESA, EGL_DEFAULT_DISPLAY, nullptr);
+  if (!Client) {
+    Why = "no EGL implementation (" + EGLErrorText() + ")";
+    return EGL_NO_DISPLAY;
   }
-  if (!HasWord(Client, "EGL_EXT_platform_device") || !HasWord(Client, "EGL_EXT_device_enumeration")) return EGL_NO_DISPLAY;
+  if (Kind == TGLDeviceKind::Surfaceless) {
+    if (!HasWord(Client, "EGL_MESA_platform_surfaceless")) {
+      Why = "EGL has no surfaceless platform";
+      return EGL_NO_DISPLAY;
+    }
+    EGLDisplay Display = eglGetPlatformDisplay(EGL_PLATFORM_SURFACELESS_MESA, EGL_DEFAULT_DISPLAY, nullptr);
+    if (Display == EGL_NO_DISPLAY) Why = "no surfaceless display (" + EGLErrorText() + ")";
+    return Display;
+  }
   auto QueryDevices = reinterpret_cast<PFNEGLQUERYDEVICESEXTPROC>(eglGetProcAddress("eglQueryDevicesEXT"));
   auto QueryDeviceString = reinterpret_cast<PFNEGLQUERYDEVICESTRINGEXTPROC>(eglGetProcAddress("eglQueryDeviceStringEXT"));
-  if (!QueryDevices || !QueryDeviceString) return EGL_NO_DISPLAY;
+  if (!HasWord(Client, "EGL_EXT_platform_device") || !HasWord(Client, "EGL_EXT_device_enumeration") ||
+      !QueryDevices || !QueryDeviceString) {
+    Why = "EGL cannot list devices";
+    return EGL_NO_DISPLAY;
+  }
   EGLint Count = 0;
-  if (!QueryDevices(0, nullptr, &Count) || Count <= 0) return EGL_NO_DISPLAY;
+  if (!QueryDevices(0, nullptr, &Count) || Count <= 0) {
+    Why = "EGL lists no device";
+    return EGL_NO_DISPLAY;
+  }
   std::vector<EGLDeviceEXT> Devices(static_cast<size_t>(Count));
-  if (!QueryDevices(Count, Devices.data(), &Count)) return EGL_NO_DISPLAY;
+  if (!QueryDevices(Count, Devices.data(), &Count)) {
+    Why = "EGL cannot list devices (" + EGLErrorText() + ")";
+    return EGL_NO_DISPLAY;
+  }
   for (int I = 0; I < Count; ++I) {
     const bool Software = HasWord(QueryDeviceString(Devices[static_cast<size_t>(I)], EGL_EXTENSIONS), "EGL_MESA_device_software");
     if (Software != (Kind == TGLDeviceKind::Software)) continue;
     EGLDisplay Display = eglGetPlatformDisplay(EGL_PLATFORM_DEVICE_EXT, Devices[static_cast<size_t>(I)], nullptr);
     if (Display != EGL_NO_DISPLAY) return Display;
   }
+  Why = Kind == TGLDeviceKind::Software ? "none of the " + std::to_string(Count) + " EGL devices renders in software"
+                                        : "none of the " + std::to_string(Count) + " EGL devices is a GPU";
   return EGL_NO_DISPLAY;
 }
 
@@ -114,10 +142,17 @@ int ChooseSampleCount(TMultisample Requested, const std::vector<int>& Supported)
 
 TGLDevice* TGLDevice::Instance() { return GDevice; }
 
-TGLDevice* TGLDevice::TryCreate(TGLDeviceKind Kind) {
-  if (GDevice) return GDevice->FKind == Kind ? GDevice : nullptr;
-  GDevice = Open(Kind).release();
-  return GDevice;
+TGLDevice* TGLDevice::TryCreate(TGLDeviceKind Kind, std::string* Why) {
+  std::string Reason;
+  if (GDevice) {
+    Reason = "another device serves the process";
+    if (GDevice->FKind == Kind) return GDevice;
+  } else {
+    GDevice = Open(Kind, Reason).release();
+    if (GDevice) return GDevice;
+  }
+  if (Why) *Why = Reason;
+  return nullptr;
 }
 
 TGLDevice& TGLDevice::Acquire(TGLDeviceKind Kind, const std::string& ClassName) {
@@ -131,11 +166,14 @@ void TGLDevice::Shutdown() {
   GDevice = nullptr;
 }
 
-std::unique_ptr<TGLDevice> TGLDevice::Open(TGLDeviceKind Kind) {
-  EGLDisplay Display = OpenDisplay(Kind);
+std::unique_ptr<TGLDevice> TGLDevice::Open(TGLDeviceKind Kind, std::string& Why) {
+  EGLDisplay Display = OpenDisplay(Kind, Why);
   if (Display == EGL_NO_DISPLAY) return nullptr;
   EGLint Major = 0, Minor = 0;
-  if (!eglInitialize(Display, &Major, &Minor)) return nullptr;
+  if (!eglInitialize(Display, &Major, &Minor)) {
+    Why = "eglInitialize failed (" + EGLErrorText() + ")";
+    return nullptr;
+  }
   // The device renders into its own framebuffer objects only, so it needs no surface at all.
   EGLContext Context = EGL_NO_CONTEXT;
   if (HasWord(eglQueryString(Display, EGL_EXTENSIONS), "EGL_KHR_surfaceless_context") && eglBindAPI(EGL_OPENGL_API)) {
@@ -150,6 +188,7 @@ std::unique_ptr<TGLDevice> TGLDevice::Open(TGLDeviceKind Kind) {
     }
   }
   if (Context == EGL_NO_CONTEXT || !eglMakeCurrent(Display, EGL_NO_SURFACE, EGL_NO_SURFACE, Context)) {
+    Why = "no OpenGL 3.3 core context without a surface (" + EGLErrorText() + ")";
     if (Context != EGL_NO_CONTEXT) eglDestroyContext(Display, Context);
     eglTerminate(Display);
     return nullptr;
@@ -164,7 +203,10 @@ std::unique_ptr<TGLDevice> TGLDevice::Open(TGLDeviceKind Kind) {
   glGetIntegerv(GL_MAJOR_VERSION, &GLMajor);
   glGetIntegerv(GL_MINOR_VERSION, &GLMinor);
   const int Version = GLMajor * 10 + GLMinor;
-  if (Version < 33 || (Version < 45 && !HasGLExtension("GL_ARB_clip_control"))) return nullptr;
+  if (Version < 33 || (Version < 45 && !HasGLExtension("GL_ARB_clip_control"))) {
+    Why = "OpenGL " + std::to_string(GLMajor) + "." + std::to_string(GLMinor) + " without clip control";
+    return nullptr;
+  }
   const char* Renderer = reinterpret_cast<const char*>(glGetString(GL_RENDERER));
   Device->FRenderer = Renderer ? Renderer : "";
   const std::vector<int> Colour = SampleCountsOf(GL_RGBA8), Depth = SampleCountsOf(GL_DEPTH24_STENCIL8);

@@ -39,8 +39,8 @@ class TGLDevice {
   // The device, or nullptr while none has been made.
   static TGLDevice* Instance();
   // The device of Kind, made now if there is none; nullptr when it cannot be made (or a device
-  // of another kind already serves the process).
-  static TGLDevice* TryCreate(TGLDeviceKind Kind);
+  // of another kind already serves the process), and then Why, if given, says why.
+  static TGLDevice* TryCreate(TGLDeviceKind Kind, std::string* Why = nullptr);
   // As TryCreate, but a failure raises ECannotCreateD3DDevice naming ClassName.
   static TGLDevice& Acquire(TGLDeviceKind Kind, const std::string& ClassName);
   // Frees the device and everything it holds; a later request makes a new one.
@@ -97,7 +97,7 @@ class TGLDevice {
   };
 
   TGLDevice() = default;
-  static std::unique_ptr<TGLDevice> Open(TGLDeviceKind Kind);
+  static std::unique_ptr<TGLDevice> Open(TGLDeviceKind Kind, std::string& Why);
   void SetUpState();
   unsigned CompileShader(TContextShader& Shader);
   TProgram& ProgramFor(TContextShader* VertexShader, TContextShader* PixelShader);
