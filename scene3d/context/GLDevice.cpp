@@ -103,6 +103,10 @@ class TGLTextureResource : public ITextureResource {
       : Generation(Device.Generation()), Width(AWidth), Height(AHeight), Levels(ALevels) {
     Name = Device.NewObject(TGLObjectKind::Texture);
   }
+  bool IsCurrent() const override {
+    const TGLDevice* Device = TGLDevice::Instance();
+    return Device && Device->Generation() == Generation;
+  }
   ~TGLTextureResource() override {
     TGLDevice* Device = TGLDevice::Instance();
     if (Device && Device->Generation() == Generation) {
@@ -113,7 +117,6 @@ class TGLTextureResource : public ITextureResource {
   uint64_t Generation;
   unsigned Name = 0;
   int Width, Height, Levels;
-  uint64_t UploadedStamp = ~uint64_t{0};
 };
 
 // Which way front faces turn in window coordinates. The projection maps the scene's screen
@@ -214,6 +217,7 @@ std::unique_ptr<TGLDevice> TGLDevice::Open(TGLDeviceKind Kind, std::string& Why)
   for (int Count : Colour)
     if (Count > 1 && std::find(Depth.begin(), Depth.end(), Count) != Depth.end()) Device->FSampleCounts.push_back(Count);
   glGetIntegerv(GL_MAX_TEXTURE_SIZE, &Device->FMaxTextureSize);
+  Device->FHasTextureStorage = Version >= 42 || HasGLExtension("GL_ARB_texture_storage");
   Device->FGeneration = ++GGenerations;
   Device->SetUpState();
   return Device;
@@ -328,27 +332,39 @@ unsigned TGLDevice::PrepareTexture(TTexture& Texture) {
     Resource = Made.get();
     Texture.SetResource(std::move(Made));
     glBindTexture(GL_TEXTURE_2D, Resource->Name);
-    // BGRA source data lets the driver keep the bytes in the order reads and uploads use.
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, Resource->Width, Resource->Height, 0, GL_BGRA, GL_UNSIGNED_BYTE, nullptr);
+    AllocateLevels(Resource->Width, Resource->Height, Resource->Levels);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_BASE_LEVEL, 0);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, Resource->Levels - 1);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, Resource->Levels > 1 ? GL_LINEAR_MIPMAP_LINEAR : GL_LINEAR);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
-    if (Texture.Pixels().empty()) Resource->UploadedStamp = Texture.ContentStamp();
   }
-  const std::vector<uint32_t>& Pixels = Texture.Pixels();
-  if (Resource->UploadedStamp != Texture.ContentStamp() &&
-      Pixels.size() == static_cast<size_t>(Resource->Width) * static_cast<size_t>(Resource->Height)) {
+  // Straight from the bitmap's rows into level 0; the other levels are made from it in place.
+  Texture.TakePixels([this, Resource](const uint8_t* Data, int Pitch) {
     glBindTexture(GL_TEXTURE_2D, Resource->Name);
+    glPixelStorei(GL_UNPACK_ROW_LENGTH, Pitch / 4);
+    glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, Resource->Width, Resource->Height, GL_BGRA, GL_UNSIGNED_BYTE, Data);
     glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
-    glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, Resource->Width, Resource->Height, GL_BGRA, GL_UNSIGNED_BYTE, Pixels.data());
     if (Resource->Levels > 1) glGenerateMipmap(GL_TEXTURE_2D);
     ++FTextureUploads;
-  }
-  Resource->UploadedStamp = Texture.ContentStamp();
+  });
   return Resource->Name;
+}
+
+void TGLDevice::AllocateLevels(int Width, int Height, int Levels) {
+  // Every level is made at once: a texture that has only its first level when its mip levels
+  // are generated is copied into new storage first, which with a large surface costs more
+  // than the levels themselves.
+  if (FHasTextureStorage) {
+    glTexStorage2D(GL_TEXTURE_2D, Levels, GL_RGBA8, Width, Height);
+    return;
+  }
+  for (int Level = 0; Level < Levels; ++Level) {
+    glTexImage2D(GL_TEXTURE_2D, Level, GL_RGBA8, Width, Height, 0, GL_BGRA, GL_UNSIGNED_BYTE, nullptr);
+    Width = std::max(Width / 2, 1);
+    Height = std::max(Height / 2, 1);
+  }
 }
 
 void TGLDevice::SetState(TContextState State) {

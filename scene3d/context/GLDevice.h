@@ -99,6 +99,8 @@ class TGLDevice {
   TGLDevice() = default;
   static std::unique_ptr<TGLDevice> Open(TGLDeviceKind Kind, std::string& Why);
   void SetUpState();
+  // Storage for every level of the bound texture.
+  void AllocateLevels(int Width, int Height, int Levels);
   unsigned CompileShader(TContextShader& Shader);
   TProgram& ProgramFor(TContextShader* VertexShader, TContextShader* PixelShader);
 
@@ -108,6 +110,7 @@ class TGLDevice {
   std::string FRenderer;
   std::vector<int> FSampleCounts;
   int FMaxTextureSize = 0;
+  bool FHasTextureStorage = false;
   uint64_t FGeneration = 0;
   int FLiveObjects = 0;
   uint64_t FTextureUploads = 0;

@@ -1,7 +1,6 @@
 #include "scene3d/context/Texture.h"
 
 #include <algorithm>
-#include <cstring>
 
 #include "shell/canvas/Bitmap.h"
 
@@ -13,7 +12,7 @@ void TTexture::SetSize(int AWidth, int AHeight) {
   if (AWidth == FWidth && AHeight == FHeight) return;
   FWidth = AWidth;
   FHeight = AHeight;
-  FPixels.clear();
+  FPending = nullptr;
   FSourceId = 0;
   ++FContentStamp;
   FResource.reset();
@@ -35,21 +34,27 @@ int TTexture::MipLevels() const {
 }
 
 bool TTexture::LoadFromBitmap(TBitmap& Bitmap) {
+  const bool Held = FPending == &Bitmap || (FResource && FResource->IsCurrent());
   if (FSourceId == Bitmap.Id() && FSourceStamp == Bitmap.ChangeStamp() && FWidth == Bitmap.Width() &&
-      FHeight == Bitmap.Height())
+      FHeight == Bitmap.Height() && Held)
     return false;
   SetSize(Bitmap.Width(), Bitmap.Height());
-  FPixels.assign(static_cast<size_t>(FWidth) * static_cast<size_t>(FHeight), 0);
-  TBitmapData Data;
-  if (!IsEmpty() && Bitmap.Map(TMapAccess::Read, Data)) {
-    for (int Y = 0; Y < FHeight; ++Y)
-      std::memcpy(&FPixels[static_cast<size_t>(Y) * static_cast<size_t>(FWidth)], Data.Scanline(Y),
-                  static_cast<size_t>(FWidth) * sizeof(uint32_t));
-    Bitmap.Unmap(Data);
-  }
+  FPending = IsEmpty() ? nullptr : &Bitmap;
   if (FPixelFormat == TPixelFormat::None) FPixelFormat = TPixelFormat::BGRA;
   FSourceId = Bitmap.Id();
   FSourceStamp = Bitmap.ChangeStamp();
   ++FContentStamp;
+  return true;
+}
+
+bool TTexture::TakePixels(const std::function<void(const uint8_t* Data, int Pitch)>& Upload) {
+  TBitmap* Source = FPending;
+  FPending = nullptr;
+  if (!Source) return false;
+  TBitmapData Data;
+  // A bitmap resized since it was loaded no longer holds this texture's pixels.
+  if (Source->Width() != FWidth || Source->Height() != FHeight || !Source->Map(TMapAccess::Read, Data)) return false;
+  Upload(Data.Data, Data.Pitch);
+  Source->Unmap(Data);
   return true;
 }

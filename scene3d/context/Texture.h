@@ -3,8 +3,8 @@
 // (size, style, scale, pixels); the device object behind it is made lazily by the back end
 // that first needs it and is freed with the texture.
 #include <cstdint>
+#include <functional>
 #include <memory>
-#include <vector>
 
 #include "shell/core/Object.h"
 
@@ -20,6 +20,9 @@ enum class TPixelFormat { None, BGRA };
 class ITextureResource {
  public:
   virtual ~ITextureResource() = default;
+  // Whether the device object still holds the pixels it was last given (a device made anew
+  // holds none of its predecessor's).
+  virtual bool IsCurrent() const { return true; }
 };
 
 // Device-independent texture; pixels are premultiplied B, G, R, A bytes, rows top first.
@@ -52,13 +55,18 @@ class TTexture {
   // target always has one, since it is resolved into level 0 only.
   int MipLevels() const;
 
-  // Takes size and pixels from Bitmap. Repeating it for the same bitmap while the bitmap has
-  // not changed does nothing, so a surface painted once is uploaded once. Returns whether the
-  // pixels were taken.
+  // Takes size and pixels from Bitmap. The pixels are not copied: they stay in the bitmap
+  // until the device takes them (TakePixels, on the next draw with the texture), so the
+  // bitmap must live until then. Repeating it for the same bitmap while the bitmap has not
+  // changed and the device still holds its pixels does nothing, so a surface painted once is
+  // uploaded once. Returns whether the pixels were taken.
   bool LoadFromBitmap(TBitmap& Bitmap);
-  // The pixels to upload (Width × Height words, B, G, R, A premultiplied), or empty when the
-  // texture only receives rendering.
-  const std::vector<uint32_t>& Pixels() const { return FPixels; }
+  // Whether pixels wait for the device.
+  bool HasPendingPixels() const { return FPending != nullptr; }
+  // Hands the waiting pixels to Upload (Width × Height words, rows top first and Pitch bytes
+  // apart, B, G, R, A premultiplied) and forgets them; false when none wait, as for a texture
+  // that only receives rendering.
+  bool TakePixels(const std::function<void(const uint8_t* Data, int Pitch)>& Upload);
   // Counts every change of the pixels, so that a back end re-uploads only after one.
   uint64_t ContentStamp() const { return FContentStamp; }
 
@@ -71,7 +79,8 @@ class TTexture {
   TTextureStyles FStyle{TTextureStyle::MipMaps};
   float FTextureScale = 1;
   TPixelFormat FPixelFormat = TPixelFormat::None;
-  std::vector<uint32_t> FPixels;
+  // The bitmap whose pixels wait for the device, or none.
+  TBitmap* FPending = nullptr;
   uint64_t FContentStamp = 0;
   // The bitmap the pixels came from and its change count then; Id 0 means none.
   uint64_t FSourceId = 0;

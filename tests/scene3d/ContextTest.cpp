@@ -214,6 +214,18 @@ TEST(TextureTest, DefaultsAndLevels) {
   EXPECT_TRUE(T.IsEmpty());
 }
 
+// The pixels waiting for the device, as the device would take them.
+std::vector<uint32_t> Taken(TTexture& T) {
+  std::vector<uint32_t> Pixels;
+  T.TakePixels([&](const uint8_t* Data, int Pitch) {
+    for (int Y = 0; Y < T.Height(); ++Y) {
+      const auto* Row = reinterpret_cast<const uint32_t*>(Data + static_cast<ptrdiff_t>(Y) * Pitch);
+      Pixels.insert(Pixels.end(), Row, Row + T.Width());
+    }
+  });
+  return Pixels;
+}
+
 TEST(TextureTest, TakesABitmapOnceUntilItChanges) {
   TBitmap B(3, 2);
   B.Clear(0xFF0000FF);
@@ -222,11 +234,16 @@ TEST(TextureTest, TakesABitmapOnceUntilItChanges) {
   EXPECT_EQ(T.Width(), 3);
   EXPECT_EQ(T.Height(), 2);
   EXPECT_EQ(T.PixelFormat(), TPixelFormat::BGRA);
-  ASSERT_EQ(T.Pixels().size(), 6u);
-  EXPECT_EQ(T.Pixels()[5], 0xFF0000FFu);
+  EXPECT_TRUE(T.HasPendingPixels());
   const uint64_t Stamp = T.ContentStamp();
   EXPECT_FALSE(T.LoadFromBitmap(B));
   EXPECT_EQ(T.ContentStamp(), Stamp);
+  std::vector<uint32_t> P = Taken(T);
+  ASSERT_EQ(P.size(), 6u);
+  EXPECT_EQ(P[5], 0xFF0000FFu);
+  // Taken once: nothing waits any more.
+  EXPECT_FALSE(T.HasPendingPixels());
+  EXPECT_TRUE(Taken(T).empty());
 
   TBitmapData D;
   ASSERT_TRUE(B.Map(TMapAccess::Write, D));
@@ -234,8 +251,9 @@ TEST(TextureTest, TakesABitmapOnceUntilItChanges) {
   B.Unmap(D);
   EXPECT_TRUE(T.LoadFromBitmap(B));
   EXPECT_NE(T.ContentStamp(), Stamp);
-  EXPECT_EQ(T.Pixels()[5], 0xFF00FF00u);
-  EXPECT_EQ(T.Pixels()[0], 0xFF0000FFu);
+  P = Taken(T);
+  EXPECT_EQ(P[5], 0xFF00FF00u);
+  EXPECT_EQ(P[0], 0xFF0000FFu);
 
   // Another bitmap with the same pixels is still another source.
   TBitmap Other(3, 2);
@@ -244,6 +262,29 @@ TEST(TextureTest, TakesABitmapOnceUntilItChanges) {
   // Semi-transparent pixels stay premultiplied, as the blend equation expects them.
   Other.Clear(0x80FF0000);
   EXPECT_TRUE(T.LoadFromBitmap(Other));
-  EXPECT_EQ(T.Pixels()[0] >> 24, 0x80u);
-  EXPECT_EQ((T.Pixels()[0] >> 16) & 0xFF, 0x80u);
+  P = Taken(T);
+  EXPECT_EQ(P[0] >> 24, 0x80u);
+  EXPECT_EQ((P[0] >> 16) & 0xFF, 0x80u);
+}
+
+// A device object that no longer holds its pixels, as after the device was made anew.
+struct TLostResource : ITextureResource {
+  bool IsCurrent() const override { return false; }
+};
+
+TEST(TextureTest, AnUnchangedBitmapIsTakenAgainWhenTheDeviceLostItsPixels) {
+  TBitmap B(2, 2);
+  B.Clear(0xFF00FF00);
+  TTexture T;
+  ASSERT_TRUE(T.LoadFromBitmap(B));
+  Taken(T);
+  T.SetResource(std::make_unique<ITextureResource>());
+  EXPECT_FALSE(T.LoadFromBitmap(B));
+  T.SetResource(std::make_unique<TLostResource>());
+  EXPECT_TRUE(T.LoadFromBitmap(B));
+  EXPECT_EQ(Taken(T).size(), 4u);
+  // A bitmap resized after it was loaded gives nothing of the wrong size.
+  ASSERT_TRUE(T.LoadFromBitmap(B));
+  B.SetSize(3, 3);
+  EXPECT_TRUE(Taken(T).empty());
 }
