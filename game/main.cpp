@@ -5,6 +5,7 @@
 #include "game/CommandLine.h"
 #include "game/MainBlock.h"
 #include "game/Register.h"
+#include "scene3d/context/ContextManager.h"
 #include "shell/app/Application.h"
 
 int main(int argc, char** argv) {
@@ -12,6 +13,9 @@ int main(int argc, char** argv) {
   const std::span<const char* const> Args(argv, argc > 0 ? static_cast<size_t>(argc) : 0);
   if (std::optional<int> Status = AnswerCommandLine(Args.subspan(Args.empty() ? 0 : 1), std::cout)) return *Status;
   RegisterGameClasses();
+  // The 3D device takes a good part of start-up to make: a worker makes it while the window
+  // is created and the form is read.
+  TContextManager::PrepareDeviceInBackground();
   try {
     MainBlock();
   } catch (...) {

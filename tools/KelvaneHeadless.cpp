@@ -58,6 +58,7 @@ int main(int argc, char** argv) {
 
   THeadlessBackend& Backend = InstallHeadlessPlatform(Options);
   RegisterGameClasses();
+  TContextManager::PrepareDeviceInBackground();
   THeadlessScript Script(Input, std::cout, Backend);
   Backend.SetDriver([&Script] { Script.Step(); });
   try {

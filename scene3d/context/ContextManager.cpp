@@ -75,6 +75,11 @@ std::unique_ptr<TContext3D> TContextManager::CreateContextFromTexture(TTexture* 
   return std::make_unique<TGLContext>(Device, Texture, Multisample, DepthStencil);
 }
 
+void TContextManager::PrepareDeviceInBackground() {
+  if (GResolved.Done) return;
+  TGLDevice::OpenInBackground(DeviceOrder(GChoice, GlobalUseGPU, GlobalUseSoftwareDevice));
+}
+
 std::string TContextManager::DefaultContextClass() {
   Resolve();
   return GResolved.UseGL ? TGLContext::ClassName() : TNullContext::ClassName();

@@ -27,6 +27,10 @@ class TContextManager {
   // tries again.
   static std::unique_ptr<TContext3D> CreateContextFromTexture(TTexture* Texture, TMultisample Multisample,
                                                               bool DepthStencil);
+  // Starts making the device that the current choice and switches lead to on a worker thread,
+  // so that it is ready by the time the first viewport needs it; the choice itself still
+  // happens at that first need. Does nothing when no GL device is wanted or one exists.
+  static void PrepareDeviceInBackground();
   // "TGLContext" or "TNullContext", choosing the device if that has not happened yet.
   static std::string DefaultContextClass();
   // GL_RENDERER of the device in use, or "" with the null context.

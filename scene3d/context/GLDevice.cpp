@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdio>
 #include <cstring>
+#include <thread>
 
 #include "scene3d/context/Shader.h"
 #include "scene3d/context/Texture.h"
@@ -18,6 +19,16 @@ namespace {
 // gains nothing and would race with textures still freed by static destructors.
 TGLDevice* GDevice = nullptr;
 uint64_t GGenerations = 0;
+
+// The worker that makes the device in the background; joined before any other use of it,
+// and at the latest when the process ends.
+struct TBackgroundOpen {
+  std::thread Worker;
+  ~TBackgroundOpen() { Await(); }
+  void Await() {
+    if (Worker.joinable()) Worker.join();
+  }
+} GBackground;
 
 bool HasWord(const char* List, const char* Word) {
   if (!List) return false;
@@ -143,9 +154,13 @@ int ChooseSampleCount(TMultisample Requested, const std::vector<int>& Supported)
   return 1;
 }
 
-TGLDevice* TGLDevice::Instance() { return GDevice; }
+TGLDevice* TGLDevice::Instance() {
+  GBackground.Await();
+  return GDevice;
+}
 
 TGLDevice* TGLDevice::TryCreate(TGLDeviceKind Kind, std::string* Why) {
+  GBackground.Await();
   std::string Reason;
   if (GDevice) {
     Reason = "another device serves the process";
@@ -165,8 +180,32 @@ TGLDevice& TGLDevice::Acquire(TGLDeviceKind Kind, const std::string& ClassName) 
 }
 
 void TGLDevice::Shutdown() {
+  GBackground.Await();
   delete GDevice;
   GDevice = nullptr;
+}
+
+void TGLDevice::OpenInBackground(const std::vector<TGLDeviceKind>& Order) {
+  GBackground.Await();
+  if (GDevice || Order.empty()) return;
+  GBackground.Worker = std::thread([Order] {
+    for (TGLDeviceKind Kind : Order) {
+      // Why a kind cannot be made is told when the main thread tries it again.
+      std::string Why;
+      std::unique_ptr<TGLDevice> Device = Open(Kind, Why);
+      if (!Device) continue;
+      try {
+        Device->WarmUp();
+      } catch (const std::exception&) {
+        // The main thread meets the same failure when it first draws, and reports it there.
+      }
+      // The context is made current again by whichever thread draws next.
+      eglMakeCurrent(Device->FDisplay, EGL_NO_SURFACE, EGL_NO_SURFACE, EGL_NO_CONTEXT);
+      GDevice = Device.release();
+      break;
+    }
+    eglReleaseThread();
+  });
 }
 
 std::unique_ptr<TGLDevice> TGLDevice::Open(TGLDeviceKind Kind, std::string& Why) {
@@ -331,14 +370,7 @@ unsigned TGLDevice::PrepareTexture(TTexture& Texture) {
     auto Made = std::make_unique<TGLTextureResource>(*this, Texture.Width(), Texture.Height(), Texture.MipLevels());
     Resource = Made.get();
     Texture.SetResource(std::move(Made));
-    glBindTexture(GL_TEXTURE_2D, Resource->Name);
-    AllocateLevels(Resource->Width, Resource->Height, Resource->Levels);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_BASE_LEVEL, 0);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, Resource->Levels - 1);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, Resource->Levels > 1 ? GL_LINEAR_MIPMAP_LINEAR : GL_LINEAR);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+    MakeStorage(Resource->Name, Resource->Width, Resource->Height, Resource->Levels);
   }
   // Straight from the bitmap's rows into level 0; the other levels are made from it in place.
   Texture.TakePixels([this, Resource](const uint8_t* Data, int Pitch) {
@@ -352,19 +384,116 @@ unsigned TGLDevice::PrepareTexture(TTexture& Texture) {
   return Resource->Name;
 }
 
-void TGLDevice::AllocateLevels(int Width, int Height, int Levels) {
+void TGLDevice::MakeStorage(unsigned Name, int Width, int Height, int Levels) {
+  glBindTexture(GL_TEXTURE_2D, Name);
   // Every level is made at once: a texture that has only its first level when its mip levels
   // are generated is copied into new storage first, which with a large surface costs more
   // than the levels themselves.
   if (FHasTextureStorage) {
     glTexStorage2D(GL_TEXTURE_2D, Levels, GL_RGBA8, Width, Height);
-    return;
+  } else {
+    for (int Level = 0, W = Width, H = Height; Level < Levels; ++Level, W = std::max(W / 2, 1), H = std::max(H / 2, 1))
+      glTexImage2D(GL_TEXTURE_2D, Level, GL_RGBA8, W, H, 0, GL_BGRA, GL_UNSIGNED_BYTE, nullptr);
   }
-  for (int Level = 0; Level < Levels; ++Level) {
-    glTexImage2D(GL_TEXTURE_2D, Level, GL_RGBA8, Width, Height, 0, GL_BGRA, GL_UNSIGNED_BYTE, nullptr);
-    Width = std::max(Width / 2, 1);
-    Height = std::max(Height / 2, 1);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_BASE_LEVEL, 0);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, Levels - 1);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, Levels > 1 ? GL_LINEAR_MIPMAP_LINEAR : GL_LINEAR);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+}
+
+void TGLDevice::WarmUp() {
+  // The software renderer compiles its own code for each combination of program, render
+  // states, target format and sample count the first time it draws with it, and for each
+  // mip level generation and resolve; drawing once here makes the first frame find them made.
+  // The sizes are not powers of two, as a viewport's and a layer's mostly are not.
+  constexpr int Size = 6, Levels = 3;
+  const int Samples = ChooseSampleCount(TMultisample::FourSamples, FSampleCounts);
+  GLint OldViewport[4] = {};
+  glGetIntegerv(GL_VIEWPORT, OldViewport);
+
+  const unsigned Target = NewObject(TGLObjectKind::Texture);
+  MakeStorage(Target, Size, Size, 1);
+  GLuint Framebuffers[2] = {}, Renderbuffers[2] = {};
+  glGenFramebuffers(2, Framebuffers);
+  glGenRenderbuffers(2, Renderbuffers);
+  glBindFramebuffer(GL_FRAMEBUFFER, Framebuffers[0]);
+  glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, Target, 0);
+  GLuint Draw = Framebuffers[0];
+  if (Samples > 1) {
+    Draw = Framebuffers[1];
+    glBindRenderbuffer(GL_RENDERBUFFER, Renderbuffers[0]);
+    glRenderbufferStorageMultisample(GL_RENDERBUFFER, Samples, GL_RGBA8, Size, Size);
+    glBindFramebuffer(GL_FRAMEBUFFER, Draw);
+    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, Renderbuffers[0]);
   }
+  glBindRenderbuffer(GL_RENDERBUFFER, Renderbuffers[1]);
+  glRenderbufferStorageMultisample(GL_RENDERBUFFER, Samples > 1 ? Samples : 0, GL_DEPTH24_STENCIL8, Size, Size);
+  glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_STENCIL_ATTACHMENT, GL_RENDERBUFFER, Renderbuffers[1]);
+  glBindRenderbuffer(GL_RENDERBUFFER, 0);
+  glViewport(0, 0, Size, Size);
+  Clear(true, true, true, 0xFFFFFFFF, 1, 0);
+
+  // A layer's surface: uploaded, its levels generated, drawn on both faces.
+  const unsigned Surface = NewObject(TGLObjectKind::Texture);
+  MakeStorage(Surface, Size, Size, Levels);
+  const std::vector<uint32_t> Pixels(static_cast<size_t>(Size) * Size, 0xFF808080u);
+  glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, Size, Size, GL_BGRA, GL_UNSIGNED_BYTE, Pixels.data());
+  glGenerateMipmap(GL_TEXTURE_2D);
+  TVertexBuffer Quad;
+  Quad.SetLength(4);
+  const float Corners[4][2] = {{-1, -1}, {1, -1}, {1, 1}, {-1, 1}};
+  for (int I = 0; I < 4; ++I) {
+    Quad.Vertex(I).Position = TPoint3D(Corners[I][0], Corners[I][1], 0.5f);
+    Quad.Vertex(I).U = (Corners[I][0] + 1) / 2;
+    Quad.Vertex(I).V = (Corners[I][1] + 1) / 2;
+  }
+  TIndexBuffer Indices;
+  Indices.SetLength(6);
+  const uint32_t Order[6] = {0, 1, 3, 3, 1, 2};
+  for (int I = 0; I < 6; ++I) Indices.Index(I) = Order[I];
+  const TShaderValue Identity{TShaderValue::TKind::Matrix, TMatrix3D::Identity(), {}, nullptr};
+  const TShaderValue Opacity{TShaderValue::TKind::Vectors, {}, {TVector3D(1, 0, 0, 0)}, nullptr};
+  glEnable(GL_DEPTH_TEST);
+  glDisable(GL_CULL_FACE);
+  UseShaders(TShaderManager::GetBuiltin("texture.fvs"), TShaderManager::GetBuiltin("texture.fps"));
+  SetVariable("MVPMatrix", Identity);
+  SetVariable("Opacity", Opacity);
+  glActiveTexture(GL_TEXTURE0);
+  glBindTexture(GL_TEXTURE_2D, Surface);
+  DrawTriangles(Quad, Indices);
+
+  // Shapes: one colour, back faces culled.
+  glEnable(GL_CULL_FACE);
+  UseShaders(TShaderManager::GetBuiltin("color.fvs"), TShaderManager::GetBuiltin("color.fps"));
+  SetVariable("MVPMatrix", Identity);
+  SetVariable("MaterialColor", TShaderValue{TShaderValue::TKind::Vectors, {}, {TVector3D(1, 0, 0, 1)}, nullptr});
+  SetVariable("Opacity", Opacity);
+  DrawTriangles(Quad, Indices);
+
+  // The end of a frame: resolve, read back.
+  if (Draw != Framebuffers[0]) {
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, Draw);
+    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, Framebuffers[0]);
+    glBlitFramebuffer(0, 0, Size, Size, 0, 0, Size, Size, GL_COLOR_BUFFER_BIT, GL_NEAREST);
+  }
+  std::vector<uint32_t> Read(static_cast<size_t>(Size) * Size);
+  glBindFramebuffer(GL_READ_FRAMEBUFFER, Framebuffers[0]);
+  glReadPixels(0, 0, Size, Size, GL_BGRA, GL_UNSIGNED_BYTE, Read.data());
+
+  // Back to the settings the first context expects.
+  glBindFramebuffer(GL_FRAMEBUFFER, 0);
+  glDeleteFramebuffers(2, Framebuffers);
+  glDeleteRenderbuffers(2, Renderbuffers);
+  glBindTexture(GL_TEXTURE_2D, 0);
+  DeleteObject(TGLObjectKind::Texture, Target);
+  DeleteObject(TGLObjectKind::Texture, Surface);
+  glUseProgram(0);
+  FCurrentProgram = nullptr;
+  glDisable(GL_DEPTH_TEST);
+  glViewport(OldViewport[0], OldViewport[1], OldViewport[2], OldViewport[3]);
+  glFinish();
 }
 
 void TGLDevice::SetState(TContextState State) {

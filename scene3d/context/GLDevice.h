@@ -45,6 +45,12 @@ class TGLDevice {
   static TGLDevice& Acquire(TGLDeviceKind Kind, const std::string& ClassName);
   // Frees the device and everything it holds; a later request makes a new one.
   static void Shutdown();
+  // Makes the device of the first kind in Order that can be made on a worker thread, and there
+  // readies what the first frame needs (programs, the device's own code for the render states,
+  // mip levels and the resolve), so that the main thread can meanwhile create its window and
+  // read its form. Every other use of the device first waits for the worker; a failure leaves
+  // the choice to the ordinary requests.
+  static void OpenInBackground(const std::vector<TGLDeviceKind>& Order);
 
   TGLDeviceKind Kind() const { return FKind; }
   // GL_RENDERER of the device, e.g. "llvmpipe (LLVM 15.0.6, 256 bits)".
@@ -99,8 +105,12 @@ class TGLDevice {
   TGLDevice() = default;
   static std::unique_ptr<TGLDevice> Open(TGLDeviceKind Kind, std::string& Why);
   void SetUpState();
-  // Storage for every level of the bound texture.
-  void AllocateLevels(int Width, int Height, int Levels);
+  // Gives the texture Name storage for every level, binds it, and has it sampled linearly
+  // and clamped to its edges.
+  void MakeStorage(unsigned Name, int Width, int Height, int Levels);
+  // Draws with each program in the states the game's first frame uses, into a small target of
+  // the formats a viewport's context uses, and leaves the device as SetUpState made it.
+  void WarmUp();
   unsigned CompileShader(TContextShader& Shader);
   TProgram& ProgramFor(TContextShader* VertexShader, TContextShader* PixelShader);
 

@@ -2,6 +2,7 @@
 
 #include <map>
 #include <memory>
+#include <mutex>
 
 TContextShader::TContextShader(std::string Name, TContextShaderKind Kind, std::vector<TContextShaderSource> Sources)
     : FName(std::move(Name)), FKind(Kind), FSources(std::move(Sources)) {}
@@ -30,6 +31,9 @@ struct TEntry {
   std::unique_ptr<TContextShader> Shader;
   int Users = 0;
 };
+
+// The device may be readied on a worker thread while the main thread makes materials.
+std::mutex GRegistryLock;
 
 std::map<std::string, TEntry>& Registry() {
   static std::map<std::string, TEntry> Entries;
@@ -107,6 +111,7 @@ TContextShader* TShaderManager::GetBuiltin(const std::string& Name) {
 }
 
 TContextShader* TShaderManager::RegisterShader(const TContextShader& Shader) {
+  const std::lock_guard<std::mutex> Lock(GRegistryLock);
   TEntry& E = Registry()[Shader.Key()];
   if (!E.Shader) E.Shader = std::make_unique<TContextShader>(Shader);
   ++E.Users;
@@ -115,11 +120,13 @@ TContextShader* TShaderManager::RegisterShader(const TContextShader& Shader) {
 
 void TShaderManager::UnregisterShader(TContextShader* Shader) {
   // Programs stay registered for the life of the process; only the count of users drops.
+  const std::lock_guard<std::mutex> Lock(GRegistryLock);
   for (auto& [Key, E] : Registry())
     if (E.Shader.get() == Shader && E.Users > 0) --E.Users;
 }
 
 std::vector<TContextShader*> TShaderManager::Shaders() {
+  const std::lock_guard<std::mutex> Lock(GRegistryLock);
   std::vector<TContextShader*> Result;
   for (auto& [Key, E] : Registry()) Result.push_back(E.Shader.get());
   return Result;

@@ -40,14 +40,13 @@ TRGBA Raw(const std::unique_ptr<TBitmap>& Bitmap, int X, int Y) { return Raw(*Bi
                                        << ") within " << Tolerance;
 }
 
-// The device every test here draws on: the first that the automatic order can make.
+// The device every test here draws on: the one the process has, else the first that the
+// automatic order can make.
 TGLDevice* Device() {
-  static TGLDevice* D = [] {
-    for (TGLDeviceKind Kind : TContextManager::DeviceOrder(TDeviceChoice::Auto, true, false))
-      if (TGLDevice* Made = TGLDevice::TryCreate(Kind)) return Made;
-    return static_cast<TGLDevice*>(nullptr);
-  }();
-  return D;
+  if (TGLDevice* Made = TGLDevice::Instance()) return Made;
+  for (TGLDeviceKind Kind : TContextManager::DeviceOrder(TDeviceChoice::Auto, true, false))
+    if (TGLDevice* Made = TGLDevice::TryCreate(Kind)) return Made;
+  return nullptr;
 }
 
 class GLContextTest : public ::testing::Test {
@@ -540,4 +539,79 @@ TEST_F(GLContextTest, TheManagerNamesTheDeviceAndRefusesASecondKind) {
               nullptr);
   }
   TContextManager::SetDeviceChoice(TDeviceChoice::Auto);
+}
+
+// What a frame in the device's initial settings looks like: no state is set, so depth test,
+// culling and blending are as the device was made; a mip-mapped texture is drawn minified.
+std::vector<uint32_t> FrameInInitialSettings(TGLDevice& D) {
+  TContext3D::ResetContextStates();
+  TTexture Target;
+  Target.SetStyle(TTextureStyle::RenderTarget);
+  Target.SetSize(32, 24);
+  TGLContext C(D, &Target, TMultisample::FourSamples, true);
+  TBitmap Stripes(16, 16);
+  TBitmapData Data;
+  EXPECT_TRUE(Stripes.Map(TMapAccess::Write, Data));
+  for (int Y = 0; Y < 16; ++Y)
+    for (int X = 0; X < 16; ++X) Data.SetPixel(X, Y, X % 2 ? 0xFF0000FF : 0xFFFFFF00);
+  Stripes.Unmap(Data);
+  TTexture Texture;
+  Texture.LoadFromBitmap(Stripes);
+  TTextureMaterial Textured;
+  Textured.SetTexture(&Texture);
+  TColorMaterial Green;
+  Green.SetColor(0xFF00FF00);
+  EXPECT_TRUE(C.BeginScene());
+  C.Clear(TClearTargets{TClearTarget::Color, TClearTarget::Depth, TClearTarget::Stencil}, TAlphaColors::White, 1, 0);
+  C.SetMatrix(C.GetInvProjectionMatrix());
+  auto Quad = [&](float X0, float X1, float Z, TMaterial* M, float Opacity, bool Reversed) {
+    TVertexBuffer V;
+    V.SetLength(4);
+    const float Xs[] = {X0, X1, X1, X0}, Ys[] = {-0.9f, -0.9f, 0.9f, 0.9f};
+    for (int I = 0; I < 4; ++I) {
+      V.Vertex(I).Position = TPoint3D(Xs[I], Ys[I], Z);
+      V.Vertex(I).U = I == 1 || I == 2 ? 1 : 0;
+      V.Vertex(I).V = I >= 2 ? 1 : 0;
+    }
+    TIndexBuffer Ix;
+    Ix.SetLength(6);
+    // The corners go up the screen from the bottom left: 0, 2, 1 runs clockwise on it.
+    const uint32_t Cw[] = {0, 2, 1, 0, 3, 2}, Ccw[] = {0, 1, 2, 0, 2, 3};
+    for (int I = 0; I < 6; ++I) Ix.Index(I) = Reversed ? Ccw[I] : Cw[I];
+    C.DrawTriangles(V, Ix, M, Opacity);
+  };
+  Quad(-0.9f, 0.5f, 0.2f, &Textured, 1, false);
+  Quad(-0.5f, 0.9f, 0.8f, &Green, 0.5f, false);  // behind, but the depth test is off: drawn, blended
+  Quad(-0.9f, 0.9f, 0.1f, &Green, 1, true);      // a back face: culled
+  C.EndScene();
+  TBitmap Out(32, 24);
+  C.CopyToBitmap(Out);
+  std::vector<uint32_t> Pixels;
+  EXPECT_TRUE(Out.Map(TMapAccess::Read, Data));
+  for (int Y = 0; Y < 24; ++Y) Pixels.insert(Pixels.end(), Data.Scanline(Y), Data.Scanline(Y) + 32);
+  Out.Unmap(Data);
+  return Pixels;
+}
+
+TEST(GLDeviceInBackground, ADeviceMadeOnAWorkerDrawsAsOneMadeOnTheSpot) {
+  // Made on the spot first, for the reference picture.
+  TGLDevice::Shutdown();
+  TGLDevice* OnTheSpot = Device();
+  if (!OnTheSpot) GTEST_SKIP() << "no EGL device can be made on this machine";
+  const TGLDeviceKind Kind = OnTheSpot->Kind();
+  const std::vector<uint32_t> Reference = FrameInInitialSettings(*OnTheSpot);
+  // Half-opaque green over white, as the colour material blends it (see MaterialColoursAndOpacityOverWhite).
+  const uint32_t Green = 0xFF00FF00, Blended = 0xFFBFFFBF;
+  EXPECT_EQ(Reference[12 * 32 + 30], Blended) << "the blended green alone on the right";
+  EXPECT_NE(Reference[12 * 32 + 2], Green) << "the culled back face left the texture";
+
+  TGLDevice::Shutdown();
+  TGLDevice::OpenInBackground({Kind});
+  TGLDevice* Worker = TGLDevice::Instance();
+  ASSERT_NE(Worker, nullptr);
+  EXPECT_EQ(Worker->Kind(), Kind);
+  EXPECT_EQ(FrameInInitialSettings(*Worker), Reference);
+  // The worker is done with the device: the main thread's requests get that same device.
+  EXPECT_EQ(TGLDevice::TryCreate(Kind), Worker);
+  TGLDevice::Shutdown();
 }
