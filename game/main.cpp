@@ -16,12 +16,15 @@ int main(int argc, char** argv) {
   // The 3D device takes a good part of start-up to make: a worker makes it while the window
   // is created and the form is read.
   TContextManager::PrepareDeviceInBackground();
+  int Status = 0;
   try {
     MainBlock();
   } catch (...) {
     // An exception during start-up ends the program, never silently.
     Application->ReportStartupException();
-    return 1;
+    Status = 1;
   }
-  return 0;
+  // Before the libraries the worker may still be in are torn down.
+  TContextManager::EndDevicePreparation();
+  return Status;
 }

@@ -61,6 +61,7 @@ int main(int argc, char** argv) {
   TContextManager::PrepareDeviceInBackground();
   THeadlessScript Script(Input, std::cout, Backend);
   Backend.SetDriver([&Script] { Script.Step(); });
+  int Status = 0;
   try {
     if (FormFile.empty()) {
       MainBlock();
@@ -74,7 +75,9 @@ int main(int argc, char** argv) {
   } catch (const std::exception& E) {
     std::cout.flush();
     std::cerr << "kelvane-headless: " << E.what() << "\n";
-    return 1;
+    Status = 1;
   }
-  return Script.AnyFailed() ? 1 : 0;
+  // Before the libraries the worker may still be in are torn down.
+  TContextManager::EndDevicePreparation();
+  return Status ? Status : Script.AnyFailed() ? 1 : 0;
 }

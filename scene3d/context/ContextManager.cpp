@@ -80,6 +80,8 @@ void TContextManager::PrepareDeviceInBackground() {
   TGLDevice::OpenInBackground(DeviceOrder(GChoice, GlobalUseGPU, GlobalUseSoftwareDevice));
 }
 
+void TContextManager::EndDevicePreparation() { TGLDevice::EndBackgroundOpen(); }
+
 std::string TContextManager::DefaultContextClass() {
   Resolve();
   return GResolved.UseGL ? TGLContext::ClassName() : TNullContext::ClassName();

@@ -31,6 +31,8 @@ class TContextManager {
   // so that it is ready by the time the first viewport needs it; the choice itself still
   // happens at that first need. Does nothing when no GL device is wanted or one exists.
   static void PrepareDeviceInBackground();
+  // Cuts the preparation short and waits for the worker; a program calls it before it ends.
+  static void EndDevicePreparation();
   // "TGLContext" or "TNullContext", choosing the device if that has not happened yet.
   static std::string DefaultContextClass();
   // GL_RENDERER of the device in use, or "" with the null context.

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cassert>
 #include <cstddef>
+#include <atomic>
 #include <cstdio>
 #include <cstring>
 #include <thread>
@@ -24,9 +25,15 @@ uint64_t GGenerations = 0;
 // and at the latest when the process ends.
 struct TBackgroundOpen {
   std::thread Worker;
-  ~TBackgroundOpen() { Await(); }
+  // Asks the worker to stop after the step it is in.
+  std::atomic<bool> Cancelled{false};
+  ~TBackgroundOpen() { Cancel(); }
   void Await() {
     if (Worker.joinable()) Worker.join();
+  }
+  void Cancel() {
+    Cancelled = true;
+    Await();
   }
 } GBackground;
 
@@ -185,17 +192,21 @@ void TGLDevice::Shutdown() {
   GDevice = nullptr;
 }
 
+void TGLDevice::EndBackgroundOpen() { GBackground.Cancel(); }
+
 void TGLDevice::OpenInBackground(const std::vector<TGLDeviceKind>& Order) {
   GBackground.Await();
   if (GDevice || Order.empty()) return;
+  GBackground.Cancelled = false;
   GBackground.Worker = std::thread([Order] {
     for (TGLDeviceKind Kind : Order) {
+      if (GBackground.Cancelled) break;
       // Why a kind cannot be made is told when the main thread tries it again.
       std::string Why;
       std::unique_ptr<TGLDevice> Device = Open(Kind, Why);
       if (!Device) continue;
       try {
-        Device->WarmUp();
+        if (!GBackground.Cancelled) Device->WarmUp();
       } catch (const std::exception&) {
         // The main thread meets the same failure when it first draws, and reports it there.
       }

@@ -51,6 +51,9 @@ class TGLDevice {
   // read its form. Every other use of the device first waits for the worker; a failure leaves
   // the choice to the ordinary requests.
   static void OpenInBackground(const std::vector<TGLDeviceKind>& Order);
+  // Asks the worker to skip what it has not started yet and waits for it: the process must not
+  // end while a worker is inside the driver.
+  static void EndBackgroundOpen();
 
   TGLDeviceKind Kind() const { return FKind; }
   // GL_RENDERER of the device, e.g. "llvmpipe (LLVM 15.0.6, 256 bits)".
