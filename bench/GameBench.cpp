@@ -3,7 +3,10 @@
 // made), and start-up to the first frame.
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
+#include <chrono>
 #include <memory>
+#include <vector>
 
 #include "game/Register.h"
 #include "game/Unit1.h"
@@ -33,21 +36,43 @@ void PaintView(TViewport3D& View, TCanvas& Canvas) {
   Canvas.EndScene();
 }
 
+// The steady game frame at a window size: arguments are the multisample setting (2 is the
+// game's four samples, 0 one sample) and the client width and height. Besides the mean it
+// reports the median frame and the view's size, for comparing with the hand-written GL frame
+// of the same size (bench/compare-frames).
 void BM_SteadyFrame(benchmark::State& State) {
   Setup();
   TForm1* Form = NewForm<TForm1>(nullptr);
+  const int Width = static_cast<int>(State.range(1)), Height = static_cast<int>(State.range(2));
+  Form->SetClientWidth(Width);
+  Form->SetClientHeight(Height);
   TViewport3D& View = *Form->Viewport3D1;
   View.SetMultisample(static_cast<TMultisample>(State.range(0)));
-  TBitmap Window(634, 480);
+  TBitmap Window(Width, Height);
   PaintView(View, *Window.Canvas());  // the sea's surface is painted on the first frame
+  std::vector<double> Times;
   for (auto _ : State) {
+    const auto Start = std::chrono::steady_clock::now();
     Form->Timer2->Timer();  // the ship moves, as between two paints of the game
     PaintView(View, *Window.Canvas());
+    Times.push_back(std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - Start).count());
   }
+  std::sort(Times.begin(), Times.end());
+  if (!Times.empty()) State.counters["median_ms"] = Times[Times.size() / 2];
+  State.counters["view_w"] = View.Bitmap() ? View.Bitmap()->Width() : 0;
+  State.counters["view_h"] = View.Bitmap() ? View.Bitmap()->Height() : 0;
   Form->Free();
 }
-// 2 is the game's four samples; 0 renders one sample, for comparison.
-BENCHMARK(BM_SteadyFrame)->Arg(2)->Arg(0)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_SteadyFrame)
+    ->ArgsProduct({{2, 0}, {634}, {480}})
+    ->Args({2, 951, 720})
+    ->Args({0, 951, 720})
+    ->Args({2, 1268, 960})
+    ->Args({0, 1268, 960})
+    ->Args({2, 1902, 1440})
+    ->Args({0, 1902, 1440})
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
 
 void BM_FirstFrame(benchmark::State& State) {
   Setup();
