@@ -100,7 +100,7 @@ void TCustomButton::RepeatDelayTimer() {
 }
 
 void TCustomButton::RepeatTimer() {
-  if (Root() && Root()->GetCaptured() == this)
+  if (Root() && Root()->GetCaptured() == this && AbsoluteEnabled())
     Click();
   else
     FRepeatTimer.Stop();

@@ -542,21 +542,9 @@ void TControl::KeyDown(uint16_t& Key, char32_t& KeyChar, TShiftState Shift) { On
 
 void TControl::KeyUp(uint16_t& Key, char32_t& KeyChar, TShiftState Shift) { OnKeyUp(this, Key, KeyChar, Shift); }
 
-void TControl::DialogKey(uint16_t& Key, TShiftState Shift) {
-  for (TTreeObject* Child : std::vector<TTreeObject*>(ChildList())) {
-    if (Key == 0) return;
-    if (auto* C = dynamic_cast<TControl*>(Child))
-      if (C->Visible() && C->Enabled()) C->DialogKey(Key, Shift);
-  }
-}
+void TControl::DialogKey(uint16_t&, TShiftState) {}
 
-void TControl::AfterDialogKey(uint16_t& Key, TShiftState Shift) {
-  for (TTreeObject* Child : std::vector<TTreeObject*>(ChildList())) {
-    if (Key == 0) return;
-    if (auto* C = dynamic_cast<TControl*>(Child))
-      if (C->Visible() && C->Enabled()) C->AfterDialogKey(Key, Shift);
-  }
-}
+void TControl::AfterDialogKey(uint16_t&, TShiftState) {}
 
 void TControl::Click() { OnClick(this); }
 

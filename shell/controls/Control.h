@@ -149,9 +149,12 @@ class TControl : public TTreeObject, public IAlignRoot, public IAlignableObject 
   virtual void MouseWheel(TShiftState Shift, int WheelDelta, bool& Handled);
   virtual void KeyDown(uint16_t& Key, char32_t& KeyChar, TShiftState Shift);
   virtual void KeyUp(uint16_t& Key, char32_t& KeyChar, TShiftState Shift);
-  // Offered every dialog key before the focused control's KeyDown; children in order.
+  // The control's own answer to a dialog key, before the focused control's KeyDown; the form
+  // offers the key to its controls one by one (children after their parent) until one
+  // consumes it (sets Key to 0).
   virtual void DialogKey(uint16_t& Key, TShiftState Shift);
-  // Offered a dialog key that nobody consumed; children in order.
+  // The control's own answer to a dialog key that nobody consumed, offered likewise to every
+  // control but the focused one.
   virtual void AfterDialogKey(uint16_t& Key, TShiftState Shift);
   virtual void Click();
   virtual void DblClick();

@@ -28,6 +28,16 @@ std::vector<TControl*> ControlsInTabOrder(const std::vector<TTreeObject*>& Child
   return List;
 }
 
+// Offers a dialog key to C and, in child order, to its visible and enabled descendants,
+// leaving out Skip and what lies inside it; stops once the key is consumed.
+template <typename F>
+void OfferKey(TControl* C, TControl* Skip, uint16_t& Key, const F& Offer) {
+  if (Key == 0 || C == Skip || !C->Visible() || !C->Enabled()) return;
+  Offer(C);
+  for (TTreeObject* Child : std::vector<TTreeObject*>(C->ChildList()))
+    if (auto* Sub = dynamic_cast<TControl*>(Child)) OfferKey(Sub, Skip, Key, Offer);
+}
+
 void CollectTabList(const std::vector<TTreeObject*>& Children, std::vector<TControl*>& Out) {
   for (TControl* C : ControlsInTabOrder(Children)) {
     if (!C->Visible() || !C->Enabled()) continue;
@@ -78,7 +88,9 @@ TControl* TInputDispatcher::ObjectAtPoint(const TPointF& P) const {
 void TInputDispatcher::MouseDown(TMouseButton Button, TShiftState Shift, float X, float Y) {
   FMousePos = TPointF(X, Y);
   TControl* C = ObjectAtPoint(FMousePos);
-  if (!C) return;
+  // A disabled control is found, so the press does not reach what lies behind it, but it is
+  // inert: no press, capture, focus or click.
+  if (!C || !C->AbsoluteEnabled()) return;
   TPointF L = C->AbsoluteToLocal(FMousePos);
   C->MouseDown(Button, Shift, L.X, L.Y);
 }
@@ -88,11 +100,12 @@ void TInputDispatcher::MouseMove(TShiftState Shift, float X, float Y) {
   TControl* C = FCaptured;
   if (!C) {
     C = ObjectAtPoint(FMousePos);
+    if (C && !C->AbsoluteEnabled()) C = nullptr;
     SetHovered(C);
     // An enter or leave handler may have taken the control away.
     if (C && FHovered != C) return;
   }
-  if (!C) return;
+  if (!C || !C->AbsoluteEnabled()) return;
   TPointF L = C->AbsoluteToLocal(FMousePos);
   C->MouseMove(Shift, L.X, L.Y);
 }
@@ -100,6 +113,9 @@ void TInputDispatcher::MouseMove(TShiftState Shift, float X, float Y) {
 void TInputDispatcher::MouseUp(TMouseButton Button, TShiftState Shift, float X, float Y, bool DoClick) {
   FMousePos = TPointF(X, Y);
   FTarget = FCaptured ? FCaptured : ObjectAtPoint(FMousePos);
+  // A captured control disabled while the button was down still hears of the release (and
+  // lets go of its pressed state); MouseClick clicks only an enabled one.
+  if (FTarget && FTarget != FCaptured && !FTarget->AbsoluteEnabled()) FTarget = nullptr;
   if (FTarget) {
     TPointF L = FTarget->AbsoluteToLocal(FMousePos);
     if (DoClick) FTarget->MouseClick(Button, Shift, L.X, L.Y);
@@ -113,22 +129,31 @@ void TInputDispatcher::MouseUp(TMouseButton Button, TShiftState Shift, float X, 
 void TInputDispatcher::MouseWheel(TShiftState Shift, int WheelDelta, bool& Handled) {
   Handled = false;
   if (FCaptured) {
-    FCaptured->MouseWheel(Shift, WheelDelta, Handled);
+    if (FCaptured->AbsoluteEnabled()) FCaptured->MouseWheel(Shift, WheelDelta, Handled);
     return;
   }
   if (OnFormMouseWheel) OnFormMouseWheel(Shift, WheelDelta, Handled);
   for (TControl* C = Handled ? nullptr : ObjectAtPoint(FMousePos); C && !Handled; C = C->ParentControl())
-    C->MouseWheel(Shift, WheelDelta, Handled);
+    if (C->AbsoluteEnabled()) C->MouseWheel(Shift, WheelDelta, Handled);
+}
+
+void TInputDispatcher::OfferDialogKey(uint16_t& Key, TShiftState Shift, bool After) {
+  auto Offer = [&Key, Shift, After](TControl* C) {
+    if (After)
+      C->AfterDialogKey(Key, Shift);
+    else
+      C->DialogKey(Key, Shift);
+  };
+  // The focused control and what it holds have had the key first (DialogKey) or are left out
+  // (AfterDialogKey): the others are offered it.
+  for (TControl* C : TopControls()) OfferKey(C, FFocused, Key, Offer);
 }
 
 void TInputDispatcher::KeyDown(uint16_t& Key, char32_t& KeyChar, TShiftState Shift) {
   bool Dialog = KeyChar < 32 || Shift.Contains(ssAlt) || Shift.Contains(ssCtrl);
   if (Dialog) {
-    if (FFocused) FFocused->DialogKey(Key, Shift);
-    for (TControl* C : TopControls()) {
-      if (Key == 0) break;
-      if (C->Visible() && C->Enabled()) C->DialogKey(Key, Shift);
-    }
+    if (FFocused) OfferKey(FFocused, nullptr, Key, [&Key, Shift](TControl* C) { C->DialogKey(Key, Shift); });
+    OfferDialogKey(Key, Shift, false);
     if (Key == vkTab) {
       SelectNext(!Shift.Contains(ssShift));
       Key = 0;
@@ -138,11 +163,7 @@ void TInputDispatcher::KeyDown(uint16_t& Key, char32_t& KeyChar, TShiftState Shi
   if (Key == 0 && KeyChar == 0) return;
   if (FFocused) FFocused->KeyDown(Key, KeyChar, Shift);
   if ((Key != 0 || KeyChar != 0) && OnFormKeyDown) OnFormKeyDown(Key, KeyChar, Shift);
-  if (Dialog && Key != 0)
-    for (TControl* C : TopControls()) {
-      if (Key == 0) break;
-      if (C->Visible() && C->Enabled()) C->AfterDialogKey(Key, Shift);
-    }
+  if (Dialog && Key != 0) OfferDialogKey(Key, Shift, true);
 }
 
 void TInputDispatcher::KeyUp(uint16_t& Key, char32_t& KeyChar, TShiftState Shift) {

@@ -49,6 +49,9 @@ class TInputDispatcher {
 
  private:
   std::vector<TControl*> TopControls() const;
+  // Offers a dialog key to every visible, enabled control but the focused one and its
+  // contents, depth first: their DialogKey, or with After their AfterDialogKey.
+  void OfferDialogKey(uint16_t& Key, TShiftState Shift, bool After);
   bool TargetAlive() const { return FTarget != nullptr; }
 
   TTreeObject* FRoot;

@@ -321,11 +321,95 @@ TEST_F(Input, HandlerThatRemovesTheButtonEndsTheRelease) {
   EXPECT_EQ(Root->GetFocused(), nullptr);
 }
 
-TEST_F(Input, DisabledButtonDoesNotClick) {
-  Button->SetEnabled(false);
+// A disabled button, or one in a disabled panel, is still what a press lands on, but it does
+// nothing: no press, capture, repeat, double click, focus or click.
+TEST_F(Input, DisabledControlsAreHitButInert) {
+  struct TDowns : TObject {
+    int Downs = 0;
+    void Down(TObject*, TMouseButton, TShiftState, float, float) { ++Downs; }
+  } PanelDowns;
+  Panel->OnMouseDown = TMouseEvent(&PanelDowns, &TDowns::Down);
+  Button->SetRepeatClick(true);
+  for (TControl* Disabled : std::vector<TControl*>{Button, Panel}) {
+    SCOPED_TRACE(Disabled == Button ? "disabled button" : "disabled panel");
+    Disabled->SetEnabled(false);
+    EXPECT_EQ(Root->Input.ObjectAtPoint(TPointF(BX, BY)), Button);
+    Root->Input.MouseDown(mbLeft, {ssLeft}, BX, BY);
+    EXPECT_FALSE(Button->IsPressed());
+    EXPECT_FALSE(Button->Pressing());
+    EXPECT_EQ(Root->GetCaptured(), nullptr);
+    EXPECT_EQ(Root->GetFocused(), nullptr);
+    EXPECT_EQ(Timers.Count(), 0u) << "no repeat timer";
+    Timers.Advance(1000);
+    Root->Input.MouseUp(mbLeft, {}, BX, BY);
+    Root->Input.MouseDown(mbLeft, {ssLeft, ssDouble}, BX, BY);
+    Root->Input.MouseUp(mbLeft, {}, BX, BY);
+    EXPECT_EQ(Rec.Clicks, 0);
+    EXPECT_EQ(Rec.DblClicks, 0);
+    EXPECT_EQ(PanelDowns.Downs, 0) << "the press does not fall through to the panel";
+    Root->Input.MouseMove({}, BX, BY);
+    EXPECT_FALSE(Button->IsMouseOver());
+    // Tab skips it.
+    Root->Key(vkTab);
+    EXPECT_NE(Root->GetFocused(), Button);
+    Root->Key(vkTab);
+    EXPECT_NE(Root->GetFocused(), Button);
+    Root->Input.SetFocused(nullptr);
+    Disabled->SetEnabled(true);
+  }
   Root->Click(BX, BY);
-  EXPECT_EQ(Rec.Clicks, 0);
-  EXPECT_EQ(Root->GetFocused(), nullptr);
+  EXPECT_EQ(Rec.Clicks, 1);
+}
+
+TEST_F(Input, AButtonDisabledWhileHeldStopsRepeatingAndLetsGoOnRelease) {
+  Button->SetRepeatClick(true);
+  Root->Input.MouseDown(mbLeft, {ssLeft}, BX, BY);
+  Timers.Advance(650);
+  EXPECT_EQ(Rec.Clicks, 1);
+  Button->SetEnabled(false);
+  Timers.Advance(1000);
+  EXPECT_EQ(Rec.Clicks, 1);
+  Root->Input.MouseUp(mbLeft, {}, BX, BY);
+  EXPECT_EQ(Rec.Clicks, 1);
+  EXPECT_FALSE(Button->IsPressed());
+  EXPECT_EQ(Root->GetCaptured(), nullptr);
+}
+
+// Counts the dialog-key calls a control gets.
+class TKeyProbe : public TControl {
+ public:
+  explicit TKeyProbe(TComponent* AOwner) : TControl(AOwner) { SetCanFocus(true); }
+  int Dialog = 0, After = 0;
+  void DialogKey(uint16_t&, TShiftState) override { ++Dialog; }
+  void AfterDialogKey(uint16_t&, TShiftState) override { ++After; }
+};
+
+// The focused control gets DialogKey once, first; every other control gets DialogKey, then
+// AfterDialogKey when nobody consumed the key; the focused one never gets AfterDialogKey.
+TEST_F(Input, DialogKeysGoToTheFocusedControlOnceAndAfterwardsToTheOthers) {
+  auto* Focused = new TKeyProbe(Root.get());
+  Focused->SetParent(Panel);
+  auto* Other = new TKeyProbe(Root.get());
+  Other->SetParent(Panel);
+  auto* Nested = new TKeyProbe(Root.get());
+  Nested->SetParent(Other);
+  Focused->SetFocus();
+  ASSERT_EQ(Root->GetFocused(), Focused);
+  Root->Key(vkEscape);
+  EXPECT_EQ(Focused->Dialog, 1);
+  EXPECT_EQ(Focused->After, 0);
+  for (TKeyProbe* P : {Other, Nested}) {
+    EXPECT_EQ(P->Dialog, 1);
+    EXPECT_EQ(P->After, 1);
+  }
+  // A key the focused control consumes goes no further.
+  struct TEat : TObject {
+    void Key(TObject*, uint16_t& Key, char32_t&, TShiftState) { Key = 0; }
+  } Eat;
+  Focused->OnKeyDown = TKeyEvent(&Eat, &TEat::Key);
+  Root->Key(vkEscape);
+  EXPECT_EQ(Other->Dialog, 2);
+  EXPECT_EQ(Other->After, 1);
 }
 
 }  // namespace
