@@ -1,5 +1,7 @@
 #include "shell/controls/Button.h"
 
+#include "shell/controls/Accelerator.h"
+
 const TMetaClass& TCustomButton::StaticClass() {
   return ClassRecord<TCustomButton>("TCustomButton", &TPresentedTextControl::StaticClass(), [](auto& B) {
     B.Property("CanFocus", &TCustomButton::CanFocus, &TCustomButton::SetCanFocus).Default(true);
@@ -88,6 +90,18 @@ void TCustomButton::KeyDown(uint16_t& Key, char32_t& KeyChar, TShiftState Shift)
     KeyChar = 0;
   }
 }
+
+void TCustomButton::DialogKey(uint16_t& Key, TShiftState Shift) {
+  TPresentedTextControl::DialogKey(Key, Shift);
+  // Offered as a dialog key, the focused button included: the form's later offer
+  // (AfterDialogKey) leaves the focused control out.
+  if (Key == 0 || !Shift.Contains(ssAlt) || Shift.Contains(ssCtrl)) return;
+  if (Key != AcceleratorKey(Text()) || !ParentedVisible() || !AbsoluteEnabled()) return;
+  Click();
+  Key = 0;
+}
+
+std::string TCustomButton::DisplayedText() const { return TextWithoutAccelerator(Text()); }
 
 bool TCustomButton::GetTriggerState(const std::string& Name, bool& Value) const {
   if (!SameText(Name, "IsPressed")) return TPresentedTextControl::GetTriggerState(Name, Value);

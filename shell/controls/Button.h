@@ -28,11 +28,15 @@ class TCustomButton : public TPresentedTextControl {
   void MouseMove(TShiftState Shift, float X, float Y) override;
   void MouseUp(TMouseButton Button, TShiftState Shift, float X, float Y) override;
   void KeyDown(uint16_t& Key, char32_t& KeyChar, TShiftState Shift) override;
+  // Alt with the accelerator key of Text ("&Start": Alt+S) clicks the button.
+  void DialogKey(uint16_t& Key, TShiftState Shift) override;
   // "IsPressed" is the button's IsPressed.
   bool GetTriggerState(const std::string& Name, bool& Value) const override;
 
  protected:
   TSizeF GetDefaultSize() const override { return {80, 22}; }
+  // Text without its accelerator marker.
+  std::string DisplayedText() const override;
   void BeforeDestruction() override;
 
  private:

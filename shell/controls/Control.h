@@ -13,6 +13,14 @@
 #include "shell/layout/Bounds.h"
 #include "shell/layout/ControlSize.h"
 
+namespace TypeInfos {
+// The event types of mouse and keyboard handlers, for published event properties.
+const TTypeInfo& MouseEvent();
+const TTypeInfo& MouseMoveEvent();
+const TTypeInfo& MouseWheelEvent();
+const TTypeInfo& KeyEvent();
+}  // namespace TypeInfos
+
 class TControl : public TTreeObject, public IAlignRoot, public IAlignableObject {
   KLV_CLASS(TControl)
  public:

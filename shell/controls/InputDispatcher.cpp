@@ -152,8 +152,11 @@ void TInputDispatcher::OfferDialogKey(uint16_t& Key, TShiftState Shift, bool Aft
 void TInputDispatcher::KeyDown(uint16_t& Key, char32_t& KeyChar, TShiftState Shift) {
   bool Dialog = KeyChar < 32 || Shift.Contains(ssAlt) || Shift.Contains(ssCtrl);
   if (Dialog) {
+    const bool HadKey = Key != 0;
     if (FFocused) OfferKey(FFocused, nullptr, Key, [&Key, Shift](TControl* C) { C->DialogKey(Key, Shift); });
     OfferDialogKey(Key, Shift, false);
+    // A key consumed as a dialog key (an accelerator) is consumed with its character.
+    if (HadKey && Key == 0) KeyChar = 0;
     if (Key == vkTab) {
       SelectNext(!Shift.Contains(ssShift));
       Key = 0;

@@ -40,5 +40,5 @@ void TPresentedTextControl::UpdateTextObject() {
   // The text object is a style class; its published Text is how any of them takes the text.
   if (!FTextObject) return;
   const TPropInfo* Prop = FTextObject->ClassType().FindProperty("Text");
-  if (Prop && Prop->SetStr && Prop->Kind() == TTypeKind::String) Prop->SetStr(FTextObject, FText);
+  if (Prop && Prop->SetStr && Prop->Kind() == TTypeKind::String) Prop->SetStr(FTextObject, DisplayedText());
 }

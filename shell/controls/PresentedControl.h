@@ -22,6 +22,8 @@ class TPresentedTextControl : public TPresentedControl {
   TControl* TextObject() const { return FTextObject; }
 
  protected:
+  // The text the style's text object shows.
+  virtual std::string DisplayedText() const { return FText; }
   // The style's text object shows the new text.
   virtual void TextChanged();
   void ApplyStyle() override;

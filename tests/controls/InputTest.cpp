@@ -4,6 +4,7 @@
 
 #include <vector>
 
+#include "shell/controls/Accelerator.h"
 #include "shell/controls/Button.h"
 #include "shell/controls/Panel.h"
 #include "shell/controls/TrackBar.h"
@@ -319,6 +320,54 @@ TEST_F(Input, HandlerThatRemovesTheButtonEndsTheRelease) {
   EXPECT_EQ(Button->Root(), nullptr);
   EXPECT_EQ(Root->GetCaptured(), nullptr);
   EXPECT_EQ(Root->GetFocused(), nullptr);
+}
+
+TEST(Accelerator, MarkersAreTakenOutAndTheFirstMarkedLetterOrDigitIsTheKey) {
+  struct TCase {
+    const char* Text;
+    const char* Shown;
+    uint16_t Key;
+  } Cases[] = {
+      {"Start", "Start", 0},          {"&Start", "Start", 'S'},      {"S&tart", "Start", 'T'},
+      {"&start", "start", 'S'},       {"Fish && Chips", "Fish & Chips", 0}, {"&&Start", "&Start", 0},
+      {"&&&Start", "&Start", 'S'},    {"Go &2", "Go 2", '2'},        {"A&-B &C", "A-B C", 0},
+      {"End&", "End&", 0},            {"", "", 0},                   {"&\xc3\xa9t\xc3\xa9", "\xc3\xa9t\xc3\xa9", 0},
+  };
+  for (const TCase& C : Cases) {
+    EXPECT_EQ(TextWithoutAccelerator(C.Text), C.Shown) << C.Text;
+    EXPECT_EQ(AcceleratorKey(C.Text), C.Key) << C.Text;
+  }
+}
+
+TEST_F(Input, AltAndTheAcceleratorKeyClickTheButton) {
+  Button->SetText("&Start");
+  Root->Key('S', U's');
+  EXPECT_EQ(Rec.Clicks, 0) << "without Alt it is an ordinary key";
+  Root->Key('S', U's', {ssAlt});
+  EXPECT_EQ(Rec.Clicks, 1);
+  Root->Key('S', 0, {ssAlt, ssCtrl});
+  Root->Key('T', U't', {ssAlt});
+  EXPECT_EQ(Rec.Clicks, 1);
+  // Also while the button or another control has the focus; the character goes with the key.
+  std::vector<char32_t> Chars;
+  Root->Input.OnFormKeyDown = [&](uint16_t&, char32_t& Char, TShiftState) { Chars.push_back(Char); };
+  for (TControl* F : std::vector<TControl*>{Button, Track}) {
+    F->SetFocus();
+    uint16_t Key = 'S';
+    char32_t Char = U's';
+    Root->Input.KeyDown(Key, Char, {ssAlt});
+    EXPECT_EQ(Key, 0);
+    EXPECT_EQ(Char, 0u);
+  }
+  EXPECT_EQ(Rec.Clicks, 3);
+  EXPECT_TRUE(Chars.empty());
+  // "&&" marks nothing; a disabled button does not answer.
+  Button->SetText("Fish && Chips");
+  Root->Key('C', U'c', {ssAlt});
+  Button->SetText("&Start");
+  Button->SetEnabled(false);
+  Root->Key('S', U's', {ssAlt});
+  EXPECT_EQ(Rec.Clicks, 3);
 }
 
 // A disabled button, or one in a disabled panel, is still what a press lands on, but it does

@@ -140,6 +140,11 @@ TEST_F(GamePanel, TheButtonsCopyFillsTheButton) {
   EXPECT_EQ(ButtonText()->Text(), "Start");
   Button->SetText("Fire");
   EXPECT_EQ(ButtonText()->Text(), "Fire");
+  // The accelerator's marker is not shown; "&&" shows one ampersand.
+  Button->SetText("&Start");
+  EXPECT_EQ(ButtonText()->Text(), "Start");
+  Button->SetText("Fish && Chips");
+  EXPECT_EQ(ButtonText()->Text(), "Fish & Chips");
   // The button's own size is what the layout gave it: its style has no fixed size.
   EXPECT_EQ(Button->AdjustType(), TAdjustType::None);
 }
