@@ -91,6 +91,15 @@ void TCommonCustomForm::InitCommon() {
   FFormFactor = std::make_unique<TFormFactor>();
   FPadding = std::make_unique<TBounds>();
   FPadding->OnChange = TNotifyEvent(this, &TCommonCustomForm::PaddingChanged);
+  FInput.OnFormKeyDown = [this](uint16_t& Key, char32_t& KeyChar, TShiftState Shift) {
+    FOnKeyDown(this, Key, KeyChar, Shift);
+  };
+  FInput.OnFormKeyUp = [this](uint16_t& Key, char32_t& KeyChar, TShiftState Shift) {
+    FOnKeyUp(this, Key, KeyChar, Shift);
+  };
+  FInput.OnFormMouseWheel = [this](TShiftState Shift, int WheelDelta, bool& Handled) {
+    FOnMouseWheel(this, Shift, WheelDelta, Handled);
+  };
 }
 
 TCommonCustomForm::~TCommonCustomForm() {
@@ -246,6 +255,7 @@ void TCommonCustomForm::ResizeHandle() { Realign(); }
 void TCommonCustomForm::Realign() {
   if (!FHandle || IsLoading() || IsDestroying()) return;
   TSizeF Size = GetAlignParentSize();
+  FAlignedSize = Size;
   if (FLastWidth <= 0) FLastWidth = FOriginalContainerSize.Width;
   if (FLastHeight <= 0) FLastHeight = FOriginalContainerSize.Height;
   AlignObjects(this, FPadding.get(), Size.Width, Size.Height, FLastWidth, FLastHeight, FDisableAlign);
@@ -319,6 +329,9 @@ void TCommonCustomForm::UpdateBoundsFromWindow() {
   int32_t NewWidth = Whole(R.Width()), NewHeight = Whole(R.Height());
   bool Sized = NewWidth != FWidth || NewHeight != FHeight;
   StoreBounds(Placed ? Whole(R.Left) : FLeft, Placed ? Whole(R.Top) : FTop, NewWidth, NewHeight);
+  // At a fractional scale the client size can change by a whole logical pixel while the
+  // outer size, rounded, stays: the layout follows the client size.
+  if (!(GetAlignParentSize() == FAlignedSize)) Sized = true;
   if (Sized && !IsLoading()) {
     ResizeHandle();
     Resize();
@@ -805,6 +818,9 @@ const TMetaClass& TForm::StaticClass() {
     B.Property("OnDeactivate", &TForm::OnDeactivate, &TForm::SetOnDeactivate);
     B.Property("OnDestroy", &TForm::OnDestroy, &TForm::SetOnDestroy);
     B.Property("OnHide", &TForm::OnHide, &TForm::SetOnHide);
+    B.Property("OnKeyDown", &TForm::OnKeyDown, &TForm::SetOnKeyDown, &TypeInfos::KeyEvent());
+    B.Property("OnKeyUp", &TForm::OnKeyUp, &TForm::SetOnKeyUp, &TypeInfos::KeyEvent());
+    B.Property("OnMouseWheel", &TForm::OnMouseWheel, &TForm::SetOnMouseWheel, &TypeInfos::MouseWheelEvent());
     B.Property("OnResize", &TForm::OnResize, &TForm::SetOnResize);
     B.Property("OnShow", &TForm::OnShow, &TForm::SetOnShow);
   });

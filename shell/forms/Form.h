@@ -154,6 +154,9 @@ class TCommonCustomForm : public TTreeObject, public IRoot, public IAlignRoot {
   TControl* GetHovered() override { return FInput.Hovered(); }
   TPointF GetMousePos() override { return FInput.MousePos(); }
   void ControlRemoved(TControl* Control) override { FInput.ControlRemoved(Control); }
+  // A clicked button's ModalResult lands here.
+  void SetModalResult(int Value) override { FModalResult = Value; }
+  int ModalResult() const { return FModalResult; }
 
   // Marks R (logical client coordinates) for the next paint.
   void InvalidateRect(const TRectF& R);
@@ -188,6 +191,14 @@ class TCommonCustomForm : public TTreeObject, public IRoot, public IAlignRoot {
   void SetOnClose(TCloseEvent Value) { FOnClose = Value; }
   TCloseQueryEvent OnCloseQuery() const { return FOnCloseQuery; }
   void SetOnCloseQuery(TCloseQueryEvent Value) { FOnCloseQuery = Value; }
+  // The form's own keys (those its focused control leaves unconsumed) and wheel (before the
+  // control under the mouse, which gets the wheel unless this sets Handled).
+  TKeyEvent OnKeyDown() const { return FOnKeyDown; }
+  void SetOnKeyDown(TKeyEvent Value) { FOnKeyDown = Value; }
+  TKeyEvent OnKeyUp() const { return FOnKeyUp; }
+  void SetOnKeyUp(TKeyEvent Value) { FOnKeyUp = Value; }
+  TMouseWheelEvent OnMouseWheel() const { return FOnMouseWheel; }
+  void SetOnMouseWheel(TMouseWheelEvent Value) { FOnMouseWheel = Value; }
 
   void DefineProperties(TFiler& Filer) override;
   void Loaded() override;
@@ -253,6 +264,11 @@ class TCommonCustomForm : public TTreeObject, public IRoot, public IAlignRoot {
   TNotifyEvent FOnCreate, FOnDestroy, FOnResize, FOnShow, FOnHide, FOnActivate, FOnDeactivate;
   TCloseEvent FOnClose;
   TCloseQueryEvent FOnCloseQuery;
+  TKeyEvent FOnKeyDown, FOnKeyUp;
+  TMouseWheelEvent FOnMouseWheel;
+  int FModalResult = 0;
+  // The client size the children were last laid out in (whole logical pixels).
+  TSizeF FAlignedSize;
 };
 
 // A form that paints: its window's canvas, its background (Fill) and its controls.

@@ -7,7 +7,9 @@
 
 #include "shell/app/Services.h"
 #include "shell/core/Exceptions.h"
+#include "shell/controls/Button.h"
 #include "shell/controls/Panel.h"
+#include "shell/controls/Register.h"
 #include "shell/core/PlatformServices.h"
 #include "shell/forms/Form.h"
 #include "shell/forms/Screen.h"
@@ -84,6 +86,14 @@ class TLogForm : public TForm {
   TLogForm(TComponent* AOwner, TCreateNew) : TForm(AOwner, TCreateNew{}) {}
   void FormCreate(TObject*) { Note("FormCreate"); }
   void FormResize(TObject*) { Note("FormResize"); }
+  void FormKeyDown(TObject*, uint16_t& Key, char32_t& KeyChar, TShiftState) {
+    Note("FormKeyDown " + std::to_string(Key) + " " + std::to_string(static_cast<uint32_t>(KeyChar)));
+  }
+  void FormKeyUp(TObject*, uint16_t& Key, char32_t&, TShiftState) { Note("FormKeyUp " + std::to_string(Key)); }
+  void FormMouseWheel(TObject*, TShiftState, int WheelDelta, bool& Handled) {
+    Note("FormMouseWheel " + std::to_string(WheelDelta));
+    Handled = WheelDelta > 0;
+  }
   void Loaded() override {
     Note("Loaded window=" + std::string(Handle() ? "yes" : "no"));
     TForm::Loaded();
@@ -98,6 +108,9 @@ const TMetaClass& TLogForm::StaticClass() {
     B.Creatable();
     B.Method("FormCreate", &TLogForm::FormCreate);
     B.Method("FormResize", &TLogForm::FormResize);
+    B.Method("FormKeyDown", &TLogForm::FormKeyDown, &TypeInfos::KeyEvent());
+    B.Method("FormKeyUp", &TLogForm::FormKeyUp, &TypeInfos::KeyEvent());
+    B.Method("FormMouseWheel", &TLogForm::FormMouseWheel, &TypeInfos::MouseWheelEvent());
   });
 }
 
@@ -439,6 +452,69 @@ TEST_F(FormTest, TheFormAlignsItsControlsInTheClientArea) {
   EXPECT_EQ(Box(Panel), TRectF(0, 260, 634, 300));
   F->Padding()->SetLeft(10);
   EXPECT_EQ(Box(View), TRectF(10, 0, 634, 260));
+  F->Free();
+}
+
+// A stored form binds its own key and wheel handlers; they get the keys that the focused
+// control leaves and the wheel before the control under the mouse.
+TEST_F(FormTest, TheFormsKeyAndWheelEventsAreBoundFromItsStoredDescription) {
+  RegisterControlClasses();
+  StoreLogForm(
+      "object Form1: TLogForm\n"
+      "  ClientHeight = 480\n"
+      "  ClientWidth = 634\n"
+      "  OnKeyDown = FormKeyDown\n"
+      "  OnKeyUp = FormKeyUp\n"
+      "  OnMouseWheel = FormMouseWheel\n"
+      "  object Button1: TButton\n"
+      "    Position.X = 10\n"
+      "    Position.Y = 10\n"
+      "  end\n"
+      "end\n");
+  TLogForm* F = NewForm<TLogForm>(nullptr);
+  struct TWheels : TObject {
+    int Count = 0;
+    void Wheel(TObject*, TShiftState, int, bool&) { ++Count; }
+  } ButtonWheels;
+  auto* Button = dynamic_cast<TButton*>(F->FindComponent("Button1"));
+  ASSERT_NE(Button, nullptr);
+  Button->OnMouseWheel = TMouseWheelEvent(&ButtonWheels, &TWheels::Wheel);
+  Events.clear();
+  uint16_t Key = 'A';
+  char32_t Char = U'a';
+  F->Input().KeyDown(Key, Char, {});
+  F->Input().KeyUp(Key, Char, {});
+  // The focused button consumes Space: the form does not see it.
+  Button->SetFocus();
+  Key = vkSpace;
+  Char = U' ';
+  F->Input().KeyDown(Key, Char, {});
+  F->Input().MouseMove({}, 20, 20);
+  bool Handled = false;
+  F->Input().MouseWheel({}, 120, Handled);
+  EXPECT_TRUE(Handled);
+  F->Input().MouseWheel({}, -120, Handled);
+  EXPECT_EQ(Events, (Log{"FormKeyDown 65 97", "FormKeyUp 65", "FormMouseWheel 120", "FormMouseWheel -120"}));
+  EXPECT_EQ(ButtonWheels.Count, 1) << "only the wheel the form left unhandled";
+  F->Free();
+}
+
+TEST_F(FormTest, AClickedButtonsModalResultBecomesTheFormsModalResult) {
+  auto* F = new TLogForm(nullptr, TCreateNew{});
+  F->AfterConstruction();
+  auto* Button = new TButton(F);
+  Button->SetParent(F);
+  Button->SetBounds(10, 10, 80, 22);
+  EXPECT_EQ(F->ModalResult(), 0);
+  auto Click = [F] {
+    F->Input().MouseDown(mbLeft, {ssLeft}, 20, 20);
+    F->Input().MouseUp(mbLeft, {}, 20, 20);
+  };
+  Click();
+  EXPECT_EQ(F->ModalResult(), 0) << "a button without one leaves it";
+  Button->SetModalResult(2);
+  Click();
+  EXPECT_EQ(F->ModalResult(), 2);
   F->Free();
 }
 

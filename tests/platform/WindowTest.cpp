@@ -38,10 +38,11 @@ class TCountingForm : public TForm {
 
 class Windows : public ::testing::Test {
  protected:
-  void Start(float Scale = 1) {
+  void Start(float Scale = 1, TFrameExtents Frame = {}) {
     THeadlessOptions O;
     O.PrintErrorBoxes = false;
     O.Scale = Scale;
+    O.Frame = Frame;
     auto B = std::make_unique<THeadlessBackend>(O);
     Headless = B.get();
     Platform = std::make_unique<TPlatform>(std::move(B));
@@ -243,6 +244,29 @@ TEST_F(Windows, AUsersResizeLaysTheFormOutAgainAndRepaintsItWholeBeforeTheNextTi
   EXPECT_EQ(Tick.PaintsSeen, std::vector<size_t>{1}) << "the paint comes before the tick";
   EXPECT_EQ(SurfaceOf(F).Width, 1000);
   EXPECT_EQ(SurfaceOf(F).Height, 800);
+}
+
+// At 150 % under a frame of two pixels in all, a client area 950 or 951 pixels wide is 633 or
+// 634 logical pixels wide, while the outer width rounds to 635 logical pixels both times.
+TEST_F(Windows, TheLayoutFollowsEveryChangeOfTheClientSize) {
+  Start(1.5f, {1, 20, 1, 1});
+  TCountingForm* F = MakeForm();
+  auto* View = new TControl(F);
+  View->SetParent(F);
+  View->SetAlign(TAlignLayout::Client);
+  F->Realign();
+  F->Show();
+  Drain();
+  ASSERT_EQ(View->Width(), 634);
+  for (int32_t Physical : {950, 951, 950}) {
+    const int32_t Outer = F->Width();
+    Headless->Resize(WindowOf(F), Physical, 720);
+    Drain();
+    const float Logical = std::nearbyint(static_cast<float>(Physical) / 1.5f);
+    EXPECT_EQ(F->Width(), Outer) << "the outer size, rounded, stays";
+    EXPECT_EQ(F->ClientWidth(), Logical);
+    EXPECT_EQ(View->Width(), Logical) << "client area " << Physical << " pixels wide";
+  }
 }
 
 TEST_F(Windows, AnotherMonitorsScaleKeepsTheLogicalClientSize) {

@@ -185,6 +185,21 @@ void THeadlessScript::Run(const std::string& Command, const std::string& Rest) {
       FOutput << "null\n";
     else
       FOutput << Class << " " << TContextManager::DeviceRenderer() << "\n";
+  } else if (Command == "focus") {
+    if (!Rest.empty()) throw Exception("focus takes nothing");
+    auto* F = dynamic_cast<TCommonCustomForm*>(Form());
+    TControl* Focused = F ? F->GetFocused() : nullptr;
+    FOutput << "focus = " << (!Focused ? "nil" : Focused->Name().empty() ? Focused->ClassName() : Focused->Name())
+            << "\n";
+  } else if (Command == "bounds") {
+    if (Rest.empty()) throw Exception("bounds takes a control's name");
+    auto* C = dynamic_cast<TControl*>(FindNamedComponent(Form(), Rest));
+    if (!C) throw Exception(Format("%s is not a control", {Rest}));
+    FOutput << Rest << " = (" << FormatSingle(C->Position()->X()) << ", " << FormatSingle(C->Position()->Y()) << ", "
+            << FormatSingle(C->Width()) << ", " << FormatSingle(C->Height()) << ")\n";
+  } else if (THeadlessInput::IsCommand(Command)) {
+    // Posted: the loop delivers it before the next command.
+    FInputCommands.Run(Window(), Command, Rest);
   } else if (Command == "quit") {
     FFinished = true;
     Application->Terminate();

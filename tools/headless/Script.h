@@ -6,6 +6,7 @@
 #include <string>
 
 #include "scene3d/Math3D.h"
+#include "tools/headless/InputCommands.h"
 
 class THeadlessBackend;
 class TComponent;
@@ -34,6 +35,7 @@ class THeadlessScript {
   std::istream& FInput;
   std::ostream& FOutput;
   THeadlessBackend& FBackend;
+  THeadlessInput FInputCommands;
   bool FAnyFailed = false;
   bool FFinished = false;
 };
