@@ -154,6 +154,7 @@ void TSdlBackend::EnsureStarted() {
   SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
   // Closing the last window is the form's business (its Close may be refused), not SDL's.
   SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
+  ToleratePostsToGoneWindows();
   if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) {
     const std::string Reason = SDL_GetError();
     SDL_Quit();
@@ -495,7 +496,12 @@ void TSdlBackend::SetNativeBounds(TPlatformWindow& Window) {
   SDL_GetWindowSize(Win, &W, &H);
   // Only what changed: setting the position of a window that the window manager placed would
   // take the placement away from it.
-  if (B.Left + F.Left != X || B.Top + F.Top != Y) SDL_SetWindowPosition(Win, B.Left + F.Left, B.Top + F.Top);
+  if (B.Left + F.Left != X || B.Top + F.Top != Y) {
+    SDL_SetWindowPosition(Win, B.Left + F.Left, B.Top + F.Top);
+    // A place given before the window is first shown (a form placed by its Position) is the
+    // program's, not the window manager's to choose.
+    if (SDL_GetWindowFlags(Win) & SDL_WINDOW_HIDDEN) KeepGivenPlacement(Win, B.Left + F.Left, B.Top + F.Top);
+  }
   if (Window.ClientWidth() != W || Window.ClientHeight() != H)
     SDL_SetWindowSize(Win, std::max(1, Window.ClientWidth()), std::max(1, Window.ClientHeight()));
 }

@@ -4,6 +4,7 @@
 #include <SDL_syswm.h>
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
+#include <X11/Xproto.h>
 #include <X11/Xresource.h>
 #include <X11/Xutil.h>
 
@@ -83,6 +84,38 @@ bool IsResourceChange(const SDL_Event& Event) {
   const XEvent& X = Event.syswm.msg->msg.x11.event;
   return X.type == PropertyNotify && X.xproperty.atom == XA_RESOURCE_MANAGER &&
          X.xproperty.window == DefaultRootWindow(X.xproperty.display);
+}
+
+namespace {
+XErrorHandler GPreviousErrorHandler = nullptr;
+
+int IgnorePostsToGoneWindows(Display* D, XErrorEvent* E) {
+  if (E->error_code == BadWindow && E->request_code == X_SendEvent) return 0;
+  return GPreviousErrorHandler ? GPreviousErrorHandler(D, E) : 0;
+}
+}  // namespace
+
+void ToleratePostsToGoneWindows() {
+  static bool Installed = false;
+  if (Installed) return;
+  Installed = true;
+  GPreviousErrorHandler = XSetErrorHandler(IgnorePostsToGoneWindows);
+}
+
+void KeepGivenPlacement(SDL_Window* Window, int X, int Y) {
+  Display* D = nullptr;
+  ::Window W = 0;
+  if (!X11Of(Window, D, W)) return;
+  XSizeHints* Hints = XAllocSizeHints();
+  if (!Hints) return;
+  long Supplied = 0;
+  if (!XGetWMNormalHints(D, W, Hints, &Supplied)) Hints->flags = 0;
+  Hints->flags |= PPosition;
+  Hints->x = X;
+  Hints->y = Y;
+  XSetWMNormalHints(D, W, Hints);
+  XFlush(D);
+  XFree(Hints);
 }
 
 void LeavePlacementToWindowManager(SDL_Window* Window) {

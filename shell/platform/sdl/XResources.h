@@ -26,3 +26,13 @@ bool IsResourceChange(const SDL_Event& Event);
 // Takes any program- or user-specified position out of the window's normal hints, so that the
 // window manager chooses where the window first appears.
 void LeavePlacementToWindowManager(SDL_Window* Window);
+// Puts the position the program gave the window (X, Y: where its frame goes) into its normal
+// hints, so that the window manager shows the window there when it first maps it.
+void KeepGivenPlacement(SDL_Window* Window, int X, int Y);
+
+// SDL wakes its waiting loop by posting an event to one of the program's windows through a
+// second connection; that post can reach the server after the window was destroyed through the
+// first, and Xlib's default answer to the BadWindow error is to end the program. Such errors
+// are ignored from now on (others go on to the handler in place before); installed before SDL
+// starts, SDL's own handler passes them here. Once per process.
+void ToleratePostsToGoneWindows();
