@@ -130,6 +130,18 @@ TWindowState PlacementOf(SDL_Window* Window) {
   if (Flags & SDL_WINDOW_MAXIMIZED) return wsMaximized;
   return wsNormal;
 }
+// With the accelerated window surface SDL shows a window's pixels through a GL context of its
+// own. The 3D device makes its context current behind SDL's back, and SDL, which keeps its own
+// idea of the current context, would then neither make its context current again nor notice:
+// its texture upload and buffer swap would go to the wrong context and nothing would appear.
+// Releasing and taking SDL's context again makes it current in fact.
+void ReclaimSdlContext() {
+  SDL_GLContext Context = SDL_GL_GetCurrentContext();
+  SDL_Window* Win = SDL_GL_GetCurrentWindow();
+  if (!Context || !Win) return;
+  SDL_GL_MakeCurrent(Win, nullptr);
+  SDL_GL_MakeCurrent(Win, Context);
+}
 }  // namespace
 
 TSdlBackend::~TSdlBackend() {
@@ -167,7 +179,8 @@ void TSdlBackend::EnsureStarted() {
   const std::string Driver = SDL_GetCurrentVideoDriver();
   // Wayland has no surface of the server's own for a window's pixels: SDL gives one only
   // through a texture of its renderer, which it then shows.
-  if (Driver == "wayland") SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "1");
+  FAcceleratedSurface = Driver == "wayland";
+  if (FAcceleratedSurface) SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "1");
   FWakeEvent = SDL_RegisterEvents(1);
   // SDL waits on the display connection only while some window exists; without one it polls
   // every millisecond. A hidden window of the application's own keeps the waits real, also
@@ -466,6 +479,8 @@ void TSdlBackend::CreateNativeWindow(TPlatformWindow& Window) {
 void TSdlBackend::DestroyNativeWindow(TPlatformWindow& Window) {
   TNative* N = NativeOf(Window);
   if (!N) return;
+  // Destroying the window destroys SDL's renderer behind its surface, in SDL's context.
+  if (FAcceleratedSurface) ReclaimSdlContext();
   SDL_DestroyWindow(N->Window);
   delete N;
   Window.Native = nullptr;
@@ -509,6 +524,9 @@ void TSdlBackend::SetNativeBounds(TPlatformWindow& Window) {
 TWindowBuffer TSdlBackend::WindowBuffer(TPlatformWindow& Window) {
   TNative* N = NativeOf(Window);
   SDL_Window* Win = N->Window;
+  const bool Reclaim = FAcceleratedSurface;
+  // A new surface is a new texture of SDL's renderer, made in SDL's context.
+  if (Reclaim) ReclaimSdlContext();
   SDL_Surface* Surface = SDL_GetWindowSurface(Win);
   if (!Surface) return {};
   TWindowBuffer B;
@@ -523,7 +541,8 @@ TWindowBuffer TSdlBackend::WindowBuffer(TPlatformWindow& Window) {
   if (N->Direct) {
     B.Data = static_cast<uint8_t*>(Surface->pixels);
     B.Stride = Surface->pitch;
-    B.Present = [Win](const std::vector<TRectF>& Rects) {
+    B.Present = [Win, Reclaim](const std::vector<TRectF>& Rects) {
+      if (Reclaim) ReclaimSdlContext();
       SDL_Surface* S = SDL_GetWindowSurface(Win);
       if (!S) return;
       std::vector<SDL_Rect> R = ToSdlRects(Rects, S->w, S->h);
@@ -538,7 +557,8 @@ TWindowBuffer TSdlBackend::WindowBuffer(TPlatformWindow& Window) {
   }
   B.Data = reinterpret_cast<uint8_t*>(N->Copy.data());
   B.Stride = Surface->w * 4;
-  B.Present = [Win, N](const std::vector<TRectF>& Rects) {
+  B.Present = [Win, N, Reclaim](const std::vector<TRectF>& Rects) {
+    if (Reclaim) ReclaimSdlContext();
     SDL_Surface* S = SDL_GetWindowSurface(Win);
     if (!S) return;
     std::vector<SDL_Rect> R = ToSdlRects(Rects, std::min(S->w, N->CopyWidth), std::min(S->h, N->CopyHeight));

@@ -75,6 +75,8 @@ class TSdlBackend : public TPlatformBackend {
   uint32_t FWakeEvent = 0;
   void* FAppWindow = nullptr;
   float FScale = 1;
+  // Window surfaces go through SDL's GL renderer (Wayland has no surface of the server's own).
+  bool FAcceleratedSurface = false;
   void* FIcon = nullptr;
   bool FIconLoaded = false;
   // A key-down waiting for its character.
