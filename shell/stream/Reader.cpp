@@ -1,6 +1,8 @@
 #include "shell/stream/Reader.h"
 
 #include <algorithm>
+#include <cmath>
+#include <limits>
 #include <mutex>
 
 #include "shell/core/Collection.h"
@@ -642,9 +644,18 @@ void TReader::ReadPropValue(TPersistent* Instance, const TPropInfo& Prop) {
       Prop.SetOrd(Instance, Index);
       return;
     }
-    case TTypeKind::Float:
-      Prop.SetFloat(Instance, ReadFloat());
+    case TTypeKind::Float: {
+      const long double Value = ReadFloat();
+      // Only a finite number that the property's type holds: a larger one would become an
+      // infinity, and no float property here means anything by an infinity or a NaN (sizes
+      // and places turn them into NaNs that no writing reproduces).
+      const long double Max = Type.FloatType == TFloatType::Single   ? std::numeric_limits<float>::max()
+                              : Type.FloatType == TFloatType::Double ? std::numeric_limits<double>::max()
+                                                                     : std::numeric_limits<long double>::max();
+      if (!(std::fabs(Value) <= Max)) InvalidPropertyValue();
+      Prop.SetFloat(Instance, Value);
       return;
+    }
     case TTypeKind::String:
       Prop.SetStr(Instance, ReadString());
       return;

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <limits>
+
 #include "shell/core/Exceptions.h"
 #include "shell/stream/GlobalComponents.h"
 #include "shell/stream/Reader.h"
@@ -64,6 +66,14 @@ TEST(ReaderFailures, EachRowOfTheFailureTableGivesItsMessage) {
        "EReadError: Error reading Object1.OnClick: Invalid property value"},
       {"single for a float", ObjectWith("Ratio", [](B& V) { V.Single(2); }),
        "EReadError: Error reading Object1.Ratio: Invalid property value"},
+      {"float beyond what a single holds", ObjectWith("Ratio", [](B& V) { V.Ext(1.27e78L); }),
+       "EReadError: Error reading Object1.Ratio: Invalid property value"},
+      {"float beyond what a double holds", ObjectWith("Precise", [](B& V) { V.Ext(1e400L); }),
+       "EReadError: Error reading Object1.Precise: Invalid property value"},
+      {"infinity for a float", ObjectWith("Ratio", [](B& V) { V.Double(std::numeric_limits<double>::infinity()); }),
+       "EReadError: Error reading Object1.Ratio: Invalid property value"},
+      {"NaN for a float", ObjectWith("Precise", [](B& V) { V.Ext(std::numeric_limits<long double>::quiet_NaN()); }),
+       "EReadError: Error reading Object1.Precise: Invalid property value"},
       {"string for an integer", ObjectWith("Int", [](B& V) { V.String("5"); }),
        "EReadError: Error reading Object1.Int: Invalid property value"},
       {"64-bit tag for an integer", ObjectWith("Int", [](B& V) { V.Int64(5); }),
@@ -198,6 +208,7 @@ TEST(ReaderValues, FloatsFromExtendedDoubleAndIntegers) {
   EXPECT_EQ(LoadForm(ObjectWith("Ratio", [](B& V) { V.Double(-0.25); }))->Object1->Ratio(), -0.25f);
   EXPECT_EQ(LoadForm(ObjectWith("Ratio", [](B& V) { V.Int16(-180); }))->Object1->Ratio(), -180.0f);
   EXPECT_EQ(LoadForm(ObjectWith("Precise", [](B& V) { V.Int64(1LL << 40); }))->Object1->Precise(), 1099511627776.0);
+  EXPECT_EQ(LoadForm(ObjectWith("Precise", [](B& V) { V.Ext(1e300L); }))->Object1->Precise(), 1e300);
   // The extended value reaches a double property rounded once, not through single.
   EXPECT_EQ(LoadForm(ObjectWith("Precise", [](B& V) { V.Ext(0.1L); }))->Object1->Precise(), 0.1);
 }
