@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <atomic>
 #include <cstring>
+#include <fstream>
+#include <string>
 
 #include "shell/canvas/CanvasManager.h"
 
@@ -83,10 +85,16 @@ void TBitmap::AdoptSurface(cairo_surface_t* Surface) {
 
 void TBitmap::SetBitmapScale(float Value) { FBitmapScale = Value; }
 
+bool TBitmap::SizeFits(int64_t AWidth, int64_t AHeight) {
+  if (AWidth <= 0 || AHeight <= 0) return true;
+  return AWidth <= MaxSide && AHeight <= MaxSide && AWidth * AHeight <= MaxPixels;
+}
+
 void TBitmap::SetSize(int AWidth, int AHeight) {
   AWidth = std::max(AWidth, 0);
   AHeight = std::max(AHeight, 0);
   if (AWidth == FWidth && AHeight == FHeight) return;
+  if (!SizeFits(AWidth, AHeight)) throw EBitmapSizeTooBig("Bitmap size too big");
   FreeSurface();
   FWidth = FHeight = 0;
   if (AWidth > 0 && AHeight > 0) {
@@ -203,6 +211,20 @@ std::vector<uint8_t> TBitmap::SaveToPNG() {
 }
 
 namespace {
+// The size a PNG file's header gives, checked against the limits before the decoder allocates
+// the image; empty when the image fits or the bytes are no PNG header (the decoder says why).
+std::string PNGSizeRefusal(const uint8_t* Data, size_t Size) {
+  static const uint8_t Signature[] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+  if (Size < 24 || std::memcmp(Data, Signature, 8) != 0 || std::memcmp(Data + 12, "IHDR", 4) != 0) return {};
+  auto BigEndian = [Data](size_t At) {
+    return static_cast<int64_t>((uint32_t(Data[At]) << 24) | (uint32_t(Data[At + 1]) << 16) |
+                                (uint32_t(Data[At + 2]) << 8) | uint32_t(Data[At + 3]));
+  };
+  const int64_t W = BigEndian(16), H = BigEndian(20);
+  if (TBitmap::SizeFits(W, H)) return {};
+  return Format("image of %d x %d pixels is too big", {std::to_string(W), std::to_string(H)});
+}
+
 // PNG files without alpha load as 24-bit surfaces; drawing keeps one format, so convert.
 cairo_surface_t* ToARGB32(cairo_surface_t* Loaded) {
   if (cairo_image_surface_get_format(Loaded) == CAIRO_FORMAT_ARGB32) return Loaded;
@@ -220,6 +242,11 @@ cairo_surface_t* ToARGB32(cairo_surface_t* Loaded) {
 }  // namespace
 
 void TBitmap::LoadFromFile(const std::string& FileName) {
+  uint8_t Header[24];
+  std::ifstream In(FileName, std::ios::binary);
+  const size_t HeaderSize = In.read(reinterpret_cast<char*>(Header), sizeof Header) ? sizeof Header : 0;
+  const std::string TooBig = PNGSizeRefusal(Header, HeaderSize);
+  if (!TooBig.empty()) throw EBitmapLoadingFailed(Format("Loading bitmap failed (%s)", {FileName + ": " + TooBig}));
   cairo_surface_t* S = cairo_image_surface_create_from_png(FileName.c_str());
   if (cairo_surface_status(S) != CAIRO_STATUS_SUCCESS) {
     const std::string Why = Reason(cairo_surface_status(S));
@@ -231,6 +258,8 @@ void TBitmap::LoadFromFile(const std::string& FileName) {
 }
 
 void TBitmap::LoadFromPNG(const uint8_t* Data, size_t Size) {
+  const std::string TooBig = PNGSizeRefusal(Data, Size);
+  if (!TooBig.empty()) throw EBitmapLoadingFailed(Format("Loading bitmap failed (%s)", {TooBig}));
   TReadCursor Cursor{Data, Size};
   cairo_surface_t* S = cairo_image_surface_create_from_png_stream(ReadBytes, &Cursor);
   if (cairo_surface_status(S) != CAIRO_STATUS_SUCCESS) {

@@ -67,8 +67,16 @@ class TBitmap : public TPersistent {
   bool IsEmpty() const { return FWidth == 0 || FHeight == 0; }
   TRectF Bounds() const { return {0, 0, static_cast<float>(FWidth), static_cast<float>(FHeight)}; }
   // New size with transparent pixels; a size with a zero side leaves the bitmap empty. A size
-  // the drawing library cannot hold raises EBitmapSizeTooBig "Bitmap size too big".
+  // beyond the limits below raises EBitmapSizeTooBig "Bitmap size too big" before anything is
+  // allocated, and the bitmap keeps its pixels.
   void SetSize(int AWidth, int AHeight);
+
+  // The largest bitmap: 16384 pixels on a side (what 3D devices take as a texture) and 2^25
+  // pixels in all (128 MB): an 8K screen, or the game's sea at twice the size.
+  static constexpr int MaxSide = 16384;
+  static constexpr int64_t MaxPixels = int64_t(1) << 25;
+  // Whether a bitmap of that size is within the limits (sides of 0 or less always are).
+  static bool SizeFits(int64_t AWidth, int64_t AHeight);
 
   // Every pixel becomes Color.
   void Clear(TAlphaColor Color);
@@ -87,7 +95,8 @@ class TBitmap : public TPersistent {
   void Assign(TPersistent* Source) override;
 
   // PNG through Cairo, to and from files and bytes. Failures raise EBitmapLoadingFailed /
-  // EBitmapSavingFailed with the reason.
+  // EBitmapSavingFailed with the reason; an image beyond the size limits is refused from its
+  // header, before it is decoded.
   void SaveToFile(const std::string& FileName);
   std::vector<uint8_t> SaveToPNG();
   void LoadFromFile(const std::string& FileName);

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <cstdio>
+#include <vector>
 
 #include "CanvasTestUtil.h"
 
@@ -87,6 +89,64 @@ TEST(Bitmap, BadPngBytesRaiseTheLoadingError) {
   EXPECT_EQ(B.Width(), 2) << "a failed load leaves the bitmap as it was";
   TBitmap Empty;
   EXPECT_THROW(Empty.SaveToPNG(), EBitmapSavingFailed);
+}
+
+TEST(Bitmap, SizesBeyondTheLimitsAreRefusedBeforeAllocating) {
+  struct TCase {
+    int Width, Height;
+    bool Fits;
+  };
+  for (const TCase& C : {TCase{TBitmap::MaxSide, 2048, true}, TCase{TBitmap::MaxSide, 2049, false}, TCase{1, TBitmap::MaxSide, true},
+                         TCase{TBitmap::MaxSide + 1, 1, false}, TCase{1, TBitmap::MaxSide + 1, false},
+                         TCase{5793, 5793, false}, TCase{INT32_MAX, INT32_MAX, false}, TCase{-5, INT32_MAX, true}}) {
+    TBitmap B(3, 2);
+    B.Clear(0xFF112233);
+    if (C.Fits) {
+      EXPECT_NO_THROW(B.SetSize(C.Width, C.Height)) << C.Width << " x " << C.Height;
+      continue;
+    }
+    try {
+      B.SetSize(C.Width, C.Height);
+      ADD_FAILURE() << C.Width << " x " << C.Height << " accepted";
+    } catch (const EBitmapSizeTooBig& E) {
+      EXPECT_EQ(E.Message(), "Bitmap size too big");
+    }
+    EXPECT_EQ(B.Width(), 3) << "a refused size leaves the bitmap as it was";
+    EXPECT_EQ(B.Pixel(2, 1), 0xFF112233u);
+  }
+}
+
+TEST(Bitmap, APngTooBigIsRefusedFromItsHeader) {
+  TBitmap Small(4, 3);
+  Pattern(Small);
+  std::vector<uint8_t> Png = Small.SaveToPNG();
+  // The header's width and height (big-endian, after the signature and the chunk's length and
+  // type) claim 30000 x 30000; the decoder would allocate 3.6 GB for that before finding the
+  // data short.
+  for (size_t At : {16u, 20u}) {
+    Png[At] = 0, Png[At + 1] = 0, Png[At + 2] = 0x75, Png[At + 3] = 0x30;
+  }
+  TBitmap B(2, 2);
+  try {
+    B.LoadFromPNG(Png.data(), Png.size());
+    FAIL() << "no exception";
+  } catch (const EBitmapLoadingFailed& E) {
+    EXPECT_EQ(E.Message(), "Loading bitmap failed (image of 30000 x 30000 pixels is too big)");
+  }
+  EXPECT_EQ(B.Width(), 2);
+
+  const std::string File = testing::TempDir() + "canvas_bitmap_too_big.png";
+  FILE* F = std::fopen(File.c_str(), "wb");
+  ASSERT_NE(F, nullptr);
+  std::fwrite(Png.data(), 1, Png.size(), F);
+  std::fclose(F);
+  try {
+    B.LoadFromFile(File);
+    ADD_FAILURE() << "no exception";
+  } catch (const EBitmapLoadingFailed& E) {
+    EXPECT_EQ(E.Message(), "Loading bitmap failed (" + File + ": image of 30000 x 30000 pixels is too big)");
+  }
+  std::remove(File.c_str());
 }
 
 TEST(Bitmap, AssignCopiesSizeScaleAndPixels) {
