@@ -1,7 +1,11 @@
 #include "scene3d/Cylinder.h"
 
+#include <algorithm>
 #include <cmath>
+#include <string>
 #include <vector>
+
+#include "shell/core/Exceptions.h"
 
 const TTypeInfo& MeshWrapModeTypeInfo() {
   static const TTypeInfo T = MakeNamedType("TMeshWrapMode", TTypeKind::Enumeration, {"Original", "Fit", "Stretch", "Resize"});
@@ -96,28 +100,59 @@ TCylinder::TCylinder(TComponent* AOwner) : TCustomMesh(AOwner) {
 
 void TCylinder::SetSubdivisionsAxes(int Value) {
   if (FSubdivisionsAxes == Value) return;
-  FSubdivisionsAxes = Value < 3 ? 3 : Value;
-  RebuildMesh(Data(), FSubdivisionsAxes, FSubdivisionsCap, FSubdivisionsHeight);
+  SetCounts(Value < 3 ? 3 : Value, FSubdivisionsCap, FSubdivisionsHeight);
 }
 
 void TCylinder::SetSubdivisionsCap(int Value) {
   if (FSubdivisionsCap == Value) return;
-  FSubdivisionsCap = Value < 1 ? 1 : Value;
-  RebuildMesh(Data(), FSubdivisionsAxes, FSubdivisionsCap, FSubdivisionsHeight);
+  SetCounts(FSubdivisionsAxes, Value < 1 ? 1 : Value, FSubdivisionsHeight);
 }
 
 void TCylinder::SetSubdivisionsHeight(int Value) {
   if (FSubdivisionsHeight == Value) return;
-  FSubdivisionsHeight = Value < 1 ? 1 : Value;
-  RebuildMesh(Data(), FSubdivisionsAxes, FSubdivisionsCap, FSubdivisionsHeight);
+  SetCounts(FSubdivisionsAxes, FSubdivisionsCap, Value < 1 ? 1 : Value);
+}
+
+void TCylinder::SetCounts(int Axes, int Cap, int Height) {
+  // Built first, so that a refused count leaves both the counts and the mesh as they were.
+  RebuildMesh(Data(), Axes, Cap, Height);
+  FSubdivisionsAxes = Axes;
+  FSubdivisionsCap = Cap;
+  FSubdivisionsHeight = Height;
+}
+
+namespace {
+// A count above the vertex limit makes every mesh too large on its own; capping it there keeps
+// the products below within 64 bits.
+int64_t Capped(int Count) { return std::min<int64_t>(Count, TCylinder::MaxMeshVertices + 1); }
+}  // namespace
+
+int64_t TCylinder::MeshVertexCount(int Axes, int Cap, int Height) {
+  const int64_t A = Capped(std::max(Axes, 3)), C = Capped(std::max(Cap, 1)), H = Capped(std::max(Height, 1));
+  const int64_t F = A + 1;
+  return 2 * C * F + F * (H + 1) + 2;
+}
+
+int64_t TCylinder::MeshIndexCount(int Axes, int Cap, int Height) {
+  const int64_t A = Capped(std::max(Axes, 3)), C = Capped(std::max(Cap, 1)), H = Capped(std::max(Height, 1));
+  return 6 * (A * H + A + 2 * A * (C - 1));
 }
 
 void TCylinder::RebuildMesh(TMeshData& Data, int A, int C, int H) {
+  A = std::max(A, 3);
+  C = std::max(C, 1);
+  H = std::max(H, 1);
+  const int64_t Vertices = MeshVertexCount(A, C, H);
+  if (Vertices > MaxMeshVertices)
+    throw EArgumentOutOfRangeException(
+        Format("Cylinder mesh too large: SubdivisionsAxes %d, SubdivisionsCap %d and SubdivisionsHeight %d "
+               "need more than %d vertices",
+               {std::to_string(A), std::to_string(C), std::to_string(H), std::to_string(MaxMeshVertices)}));
   const int F = A + 1;
   TVertexBuffer& VB = Data.VertexBuffer();
   TIndexBuffer& IB = Data.IndexBuffer();
-  VB.SetLength(2 * C * F + F * (H + 1) + 2);
-  IB.SetLength(6 * (A * H + A + 2 * A * (C - 1)));
+  VB.SetLength(static_cast<int>(Vertices));
+  IB.SetLength(static_cast<int>(MeshIndexCount(A, C, H)));
   const int Last = VB.Length() - 1;
   const int SecondLast = VB.Length() - 2;
 

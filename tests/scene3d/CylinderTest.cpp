@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <string>
+
 #include "scene3d/Cylinder.h"
 #include "scene3d/MaterialSource.h"
 #include "shell/core/Exceptions.h"
@@ -32,6 +35,36 @@ TEST_F(CylinderTest, MeshSizesFollowTheCounts) {
   EXPECT_EQ(Cylinder->SubdivisionsAxes(), 3);
   EXPECT_EQ(Cylinder->SubdivisionsCap(), 1);
   EXPECT_EQ(Cylinder->SubdivisionsHeight(), 1);
+}
+
+TEST_F(CylinderTest, CountsWhoseMeshExceedsTheLimitAreRefusedAndChangeNothing) {
+  // 4·(A + 1) + 2 vertices with one ring and one row: 262142 axes are the most that fit.
+  Cylinder->SetSubdivisionsAxes(262142);
+  EXPECT_EQ(Cylinder->Data().VertexBuffer().Length(), 1048574);
+  Cylinder->SetSubdivisionsAxes(12);
+  struct TCase {
+    void (TCylinder::*Set)(int);
+    int Value;
+  };
+  for (const TCase& C : {TCase{&TCylinder::SetSubdivisionsAxes, 262143}, TCase{&TCylinder::SetSubdivisionsAxes, 50000000},
+                         TCase{&TCylinder::SetSubdivisionsCap, 50000}, TCase{&TCylinder::SetSubdivisionsHeight, 100000},
+                         TCase{&TCylinder::SetSubdivisionsHeight, INT32_MAX}}) {
+    try {
+      (Cylinder->*C.Set)(C.Value);
+      ADD_FAILURE() << C.Value << " accepted";
+    } catch (const EArgumentOutOfRangeException& E) {
+      EXPECT_EQ(E.Message().rfind("Cylinder mesh too large: SubdivisionsAxes ", 0), 0u) << E.Message();
+      EXPECT_NE(E.Message().find(" need more than 1048576 vertices"), std::string::npos) << E.Message();
+    }
+    EXPECT_EQ(Cylinder->SubdivisionsAxes(), 12);
+    EXPECT_EQ(Cylinder->SubdivisionsCap(), 1);
+    EXPECT_EQ(Cylinder->SubdivisionsHeight(), 1);
+    EXPECT_EQ(Cylinder->Data().VertexBuffer().Length(), 54) << "the old mesh stays";
+  }
+  // The limit holds for the three counts together, whatever order they come in.
+  Cylinder->SetSubdivisionsCap(500);
+  EXPECT_THROW(Cylinder->SetSubdivisionsAxes(2000), EArgumentOutOfRangeException);
+  EXPECT_GT(TCylinder::MeshVertexCount(INT32_MAX, INT32_MAX, INT32_MAX), TCylinder::MaxMeshVertices);
 }
 
 TEST_F(CylinderTest, DefaultMeshHasExactExtremesAndClosedCaps) {
