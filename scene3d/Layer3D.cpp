@@ -2,6 +2,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
+#include <limits>
+#include <string>
 
 #include "scene3d/Material.h"
 #include "scene3d/context/Texture.h"
@@ -17,6 +20,34 @@ int RoundPixels(long double V) { return static_cast<int>(std::nearbyint(V)); }
 
 // More marked rectangles than this are painted as their union.
 constexpr size_t cMaxUpdateRects = 20;
+
+// One side of a surface in logical pixels, rounded half to even, in long double so that no
+// product overflows; a side that is not a positive number (NaN included) gives no surface.
+long double SurfaceSide(TProjection Projection, int Resolution, float Size) {
+  const long double V = Projection == TProjection::Screen ? static_cast<long double>(Size)
+                                                          : static_cast<long double>(Resolution) * Size;
+  return V > 0 ? std::nearbyint(V) : 0;
+}
+
+// Each side within a bitmap's, and the area too when there is one (sides from SurfaceSide).
+bool SurfaceFits(long double Width, long double Height) {
+  if (Width > TBitmap::MaxSide || Height > TBitmap::MaxSide) return false;
+  return Width <= 0 || Height <= 0 || Width * Height <= TBitmap::MaxPixels;
+}
+
+std::string Whole(long double V) {
+  char Text[64];
+  std::snprintf(Text, sizeof Text, "%.0Lf", V);
+  return Text;
+}
+
+// What Loaded reports for a surface refused there: the size, as any refused stored value is.
+class ELayerSurface : public EArgumentOutOfRangeException {
+ public:
+  ELayerSurface(const std::string& Message, std::string AProperty)
+      : EArgumentOutOfRangeException(Message), Property(std::move(AProperty)) {}
+  std::string Property;
+};
 }  // namespace
 
 TCustomLayer3D::TStyleLookup TCustomLayer3D::GStyleLookup;
@@ -51,28 +82,51 @@ TAbstractLayer3D::~TAbstractLayer3D() = default;
 
 void TAbstractLayer3D::SetResolution(int Value) {
   if (FResolution == Value && FLayerWidth > 0) return;
-  FResolution = std::clamp(Value, 1, 256);
+  const int Clamped = std::clamp(Value, 1, 256);
+  if (!IsLoading()) CheckSurface(Clamped, Width(), Height());
+  FResolution = Clamped;
   Resize3D();
+}
+
+void TAbstractLayer3D::SetWidth(float Value) {
+  if (Value != Width() && !IsLoading()) CheckSurface(FResolution, Value, Height());
+  TControl3D::SetWidth(Value);
+}
+
+void TAbstractLayer3D::SetHeight(float Value) {
+  if (Value != Height() && !IsLoading()) CheckSurface(FResolution, Width(), Value);
+  TControl3D::SetHeight(Value);
+}
+
+void TAbstractLayer3D::CheckSurface(int AResolution, float AWidth, float AHeight) const {
+  const long double W = SurfaceSide(Projection(), AResolution, AWidth);
+  const long double H = SurfaceSide(Projection(), AResolution, AHeight);
+  if (SurfaceFits(W, H)) return;
+  throw ELayerSurface(Format("Layer surface too large: %s x %s pixels (at most %d on a side and %d in all)",
+                             {Whole(W), Whole(H), std::to_string(TBitmap::MaxSide), std::to_string(TBitmap::MaxPixels)}),
+                      W > TBitmap::MaxSide || H <= TBitmap::MaxSide ? "Width" : "Height");
 }
 
 void TAbstractLayer3D::SetDepth(float) { TControl3D::SetDepth(0); }
 
 void TAbstractLayer3D::Resize3D() {
   if (IsLoading()) return;
-  if (Projection() == TProjection::Screen) {
-    FLayerWidth = RoundPixels(Width());
-    FLayerHeight = RoundPixels(Height());
-  } else {
-    FLayerWidth = RoundPixels(static_cast<long double>(FResolution) * Width());
-    FLayerHeight = RoundPixels(static_cast<long double>(FResolution) * Height());
-  }
+  // The setters refused what does not fit; this check catches what loading left for here.
+  CheckSurface(FResolution, Width(), Height());
+  FLayerWidth = static_cast<int>(SurfaceSide(Projection(), FResolution, Width()));
+  FLayerHeight = static_cast<int>(SurfaceSide(Projection(), FResolution, Height()));
   if (FLayerWidth > 0 && FLayerHeight > 0) ResizeLayer();
   MatrixChanged();
 }
 
 void TAbstractLayer3D::Loaded() {
   TControl3D::Loaded();
-  Resize3D();
+  try {
+    Resize3D();
+  } catch (const ELayerSurface& E) {
+    throw EReadError(Format("Error reading %s%s%s: %s",
+                            {Name().empty() ? ClassName() : Name(), ".", E.Property, E.Message()}));
+  }
 }
 
 void TAbstractLayer3D::MatrixChanged() {
@@ -117,9 +171,18 @@ TCustomBufferLayer3D::~TCustomBufferLayer3D() = default;
 void TCustomBufferLayer3D::ResizeLayer() {
   if (!FBuffer) return;  // still being constructed
   const float S = Viewport() ? Viewport()->GetViewportScale() : 1.0f;
-  FBuffer->SetBitmapScale(S);
-  FBuffer->SetSize(RoundPixels(static_cast<long double>(S) * LayerWidth()),
-                   RoundPixels(static_cast<long double>(S) * LayerHeight()));
+  // The logical surface fits the bitmap limits (the setters see to that); at a large window
+  // scale its pixels might not, and then the buffer takes the largest scale that fits, which
+  // only makes the surface's texture coarser.
+  const long double W = LayerWidth(), H = LayerHeight();
+  long double Fit = S;
+  if (W > 0 && H > 0) {
+    Fit = std::min({Fit, TBitmap::MaxSide / W, TBitmap::MaxSide / H,
+                    std::sqrt(static_cast<long double>(TBitmap::MaxPixels) / (W * H))});
+    while (!SurfaceFits(std::nearbyint(Fit * W), std::nearbyint(Fit * H))) Fit *= 0.999L;
+  }
+  FBuffer->SetBitmapScale(static_cast<float>(Fit));
+  FBuffer->SetSize(RoundPixels(Fit * W), RoundPixels(Fit * H));
 }
 
 TTexture* TCustomBufferLayer3D::BufferTexture() {
@@ -210,10 +273,12 @@ namespace {
 // The surface size that Width, Height and Resolution give, also while the layer is loading
 // and its surface has not followed yet.
 TSizeF DesignedSurface(const TAbstractLayer3D& L) {
-  if (L.Projection() == TProjection::Screen)
-    return {static_cast<float>(RoundPixels(L.Width())), static_cast<float>(RoundPixels(L.Height()))};
-  return {static_cast<float>(RoundPixels(static_cast<long double>(L.Resolution()) * L.Width())),
-          static_cast<float>(RoundPixels(static_cast<long double>(L.Resolution()) * L.Height()))};
+  // Not checked against the limits yet while loading: kept within a float's range.
+  auto Side = [&L](float Size) {
+    return static_cast<float>(std::min<long double>(SurfaceSide(L.Projection(), L.Resolution(), Size),
+                                                    std::numeric_limits<float>::max()));
+  };
+  return {Side(L.Width()), Side(L.Height())};
 }
 }  // namespace
 

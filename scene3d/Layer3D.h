@@ -29,6 +29,12 @@ class TAbstractLayer3D : public TControl3D {
   int Resolution() const { return FResolution; }
   // Kept in [1, 256]; the surface follows.
   void SetResolution(int Value);
+  // A size or resolution whose surface would exceed the bitmap limits (TBitmap::MaxSide on a
+  // side, TBitmap::MaxPixels in all) is refused with EArgumentOutOfRangeException and not
+  // stored. While loading, the surface is checked once in Loaded, for the final values, and a
+  // refusal is reported as an error reading the size.
+  void SetWidth(float Value) override;
+  void SetHeight(float Value) override;
   int LayerWidth() const { return FLayerWidth; }
   int LayerHeight() const { return FLayerHeight; }
   // Always 0.
@@ -51,6 +57,9 @@ class TAbstractLayer3D : public TControl3D {
   void MatrixChanged() override;
 
  private:
+  // Raises when the surface of these values would exceed the limits; gives the offending size.
+  void CheckSurface(int AResolution, float AWidth, float AHeight) const;
+
   int FResolution = 50;
   int FLayerWidth = 0, FLayerHeight = 0;
   std::unique_ptr<TBounds> FPadding;

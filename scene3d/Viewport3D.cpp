@@ -19,8 +19,6 @@
 namespace {
 // Tag of the objects a viewport makes for itself.
 constexpr int64_t cDesignCameraTag = 0xFFFE;
-
-int RoundHalfEven(long double V) { return static_cast<int>(std::nearbyint(V)); }
 }  // namespace
 
 const TTypeInfo& MultisampleTypeInfo() {
@@ -176,7 +174,20 @@ void TViewport3D::RebuildSurfaces() {
   FTexture = std::make_unique<TTexture>();
   FTexture->SetStyle(TTextureStyle::RenderTarget);
   FTexture->SetTextureScale(S);
-  FTexture->SetSize(RoundHalfEven(static_cast<long double>(S) * Width()), RoundHalfEven(static_cast<long double>(S) * Height()));
+  // Pixels at the window's scale; a view beyond the largest bitmap is drawn at the largest size
+  // of its shape that fits and stretched over the view, so nothing larger is ever allocated.
+  long double W = static_cast<long double>(S) * Width(), H = static_cast<long double>(S) * Height();
+  // A side that is not a positive finite number gives no surfaces.
+  W = W > 0 && std::isfinite(W) ? std::nearbyint(W) : 0;
+  H = H > 0 && std::isfinite(H) ? std::nearbyint(H) : 0;
+  const long double Side = TBitmap::MaxSide, Pixels = TBitmap::MaxPixels;
+  if (W > 0 && H > 0 && (W > Side || H > Side || W * H > Pixels)) {
+    const long double Fit = std::min({Side / W, Side / H, std::sqrt(Pixels / (W * H))});
+    W = std::clamp(std::nearbyint(W * Fit), 1.0L, Side);
+    H = std::clamp(std::nearbyint(H * Fit), 1.0L, Side);
+    if (W * H > Pixels) H = std::floor(Pixels / W);
+  }
+  FTexture->SetSize(static_cast<int>(W), static_cast<int>(H));
   FContext = TContextManager::CreateContextFromTexture(FTexture.get(), FMultisample, true);
   FBitmap = std::make_unique<TBitmap>(FContext->Width(), FContext->Height());
 }

@@ -4,9 +4,13 @@
 
 #include "scene3d/Camera.h"
 #include "scene3d/Dummy.h"
+#include "scene3d/Layer3D.h"
 #include "scene3d/Viewport3D.h"
+#include "scene3d/context/ContextManager.h"
 #include "scene3d/context/Texture.h"
+#include "shell/canvas/Bitmap.h"
 #include "shell/controls/Root.h"
+#include "shell/core/Exceptions.h"
 #include "shell/core/TreeObject.h"
 #include "shell/forms/FormMessages.h"
 
@@ -92,6 +96,71 @@ TEST_F(ViewportTest, SurfacesFollowSizeAndScaleRoundingHalvesToEven) {
     EXPECT_EQ(View->Texture()->Height(), C.Height) << C.Scale;
     EXPECT_EQ(View->GetContext()->Width(), C.Width);
   }
+}
+
+TEST_F(ViewportTest, AViewBeyondTheLargestBitmapGetsTheLargestSurfacesOfItsShape) {
+  // The sizes are what is checked here; the null device spares a 3D device such targets.
+  TContextManager::SetDeviceChoice(TDeviceChoice::Null);
+  struct TCase {
+    float Width, Height;
+    int PixelWidth, PixelHeight;
+  };
+  for (const TCase& C : {TCase{100000, 440, 16384, 72}, TCase{300, 40000, 123, 16384},
+                         TCase{1e30f, 1e30f, 5793, 5792}, TCase{NAN, 440, 0, 440}, TCase{INFINITY, 10, 0, 10}}) {
+    Size(C.Width, C.Height);
+    ASSERT_NE(View->Texture(), nullptr);
+    EXPECT_EQ(View->Texture()->Width(), C.PixelWidth) << C.Width << " x " << C.Height;
+    EXPECT_EQ(View->Texture()->Height(), C.PixelHeight) << C.Width << " x " << C.Height;
+    EXPECT_EQ(View->Bitmap()->Width(), C.PixelWidth);
+  }
+  TContextManager::SetDeviceChoice(TDeviceChoice::Auto);
+}
+
+TEST_F(ViewportTest, ALayerRefusesASurfaceBeyondTheLimitsAndItsBufferFitsAtAnyScale) {
+  auto* Layer = new TLayer3D(Root);
+  Layer->SetParent(View);
+  Layer->SetWidth(327.68f);  // 16384 pixels at 50 a unit: the widest surface
+  EXPECT_EQ(Layer->LayerWidth(), 16384);
+  struct TCase {
+    void (TLayer3D::*Set)(float);
+    float Value;
+    const char* Message;
+  };
+  for (const TCase& C :
+       {TCase{&TLayer3D::SetWidth, 327.7f, "Layer surface too large: 16385 x 200 pixels (at most 16384 on a side and 33554432 in all)"},
+        TCase{&TLayer3D::SetHeight, 2000, "Layer surface too large: 16384 x 100000 pixels (at most 16384 on a side and 33554432 in all)"},
+        TCase{&TLayer3D::SetHeight, 41, "Layer surface too large: 16384 x 2050 pixels (at most 16384 on a side and 33554432 in all)"},
+        TCase{&TLayer3D::SetWidth, 3e38f, nullptr}}) {
+    try {
+      (Layer->*C.Set)(C.Value);
+      ADD_FAILURE() << C.Value << " accepted";
+    } catch (const EArgumentOutOfRangeException& E) {
+      if (C.Message) {
+        EXPECT_EQ(E.Message(), C.Message);
+      } else {
+        EXPECT_NE(E.Message().find(" x 200 pixels (at most"), std::string::npos) << E.Message();
+      }
+    }
+    EXPECT_EQ(Layer->Width(), 327.68f) << "a refused size is not stored";
+    EXPECT_EQ(Layer->Height(), 4);
+    EXPECT_EQ(Layer->LayerWidth(), 16384);
+    EXPECT_EQ(Layer->Buffer()->Width(), 16384);
+  }
+  EXPECT_THROW(Layer->SetResolution(51), EArgumentOutOfRangeException);
+  EXPECT_EQ(Layer->Resolution(), 50);
+
+  // 8000 x 4000 logical pixels fit; at scale 2 their pixels would not, so the buffer takes the
+  // largest scale that fits.
+  Layer->SetWidth(160);
+  Layer->SetHeight(80);
+  Root->Scale = 2;
+  View->ScaleChangedHandler();
+  Layer->SetResolution(49);
+  Layer->SetResolution(50);
+  EXPECT_EQ(Layer->LayerWidth(), 8000);
+  EXPECT_EQ(Layer->Buffer()->Width(), 8192);
+  EXPECT_EQ(Layer->Buffer()->Height(), 4096);
+  EXPECT_NEAR(Layer->Buffer()->BitmapScale(), 1.024f, 1e-6);
 }
 
 TEST_F(ViewportTest, AScaleChangeOfItsFormRebuildsTheSurfaces) {
