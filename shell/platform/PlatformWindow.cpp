@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "shell/canvas/Bitmap.h"
 #include "shell/platform/Backend.h"
 
 TWindowBuffer TPlatformWindow::Buffer() { return FBackend ? FBackend->WindowBuffer(*this) : TWindowBuffer{}; }
@@ -29,15 +30,30 @@ TRectF TPlatformWindow::LogicalBounds() const {
 }
 
 void TPlatformWindow::SetLogicalBounds(const TRectF& R) {
-  auto Whole = [](float V) { return static_cast<int32_t>(std::nearbyint(V)); };
+  auto Whole = [this](float V) { return std::nearbyint(static_cast<double>(V) * FScale); };
   // A side that is the current one as the form counts it (in whole logical pixels) keeps its
   // physical length: at a fractional scale the round trip would move it by a pixel, and a
   // form that only moves its window would shrink it.
   const TRectF Now = LogicalBounds();
-  const int32_t Width = std::nearbyint(Now.Width()) == R.Width() ? FBounds.Width() : Whole(R.Width() * FScale);
-  const int32_t Height = std::nearbyint(Now.Height()) == R.Height() ? FBounds.Height() : Whole(R.Height() * FScale);
-  const int32_t Left = Whole(R.Left * FScale), Top = Whole(R.Top * FScale);
-  FBounds = {Left, Top, Left + Width, Top + Height};
+  const double Width = std::nearbyint(Now.Width()) == R.Width() ? FBounds.Width() : Whole(R.Width());
+  const double Height = std::nearbyint(Now.Height()) == R.Height() ? FBounds.Height() : Whole(R.Height());
+  Place(Whole(R.Left), Whole(R.Top), Width - FFrame.Left - FFrame.Right, Height - FFrame.Top - FFrame.Bottom);
+}
+
+void TPlatformWindow::SetBounds(const TPhysicalRect& R) {
+  const double Width = static_cast<double>(R.Right) - R.Left, Height = static_cast<double>(R.Bottom) - R.Top;
+  Place(R.Left, R.Top, Width - FFrame.Left - FFrame.Right, Height - FFrame.Top - FFrame.Bottom);
+}
+
+void TPlatformWindow::Place(double Left, double Top, double ClientWidth, double ClientHeight) {
+  // NaN counts as 0; every value is brought into range before it becomes an integer.
+  auto Within = [](double V, double Low, double High) { return V >= Low ? std::min(V, High) : Low; };
+  const auto L = static_cast<int32_t>(Within(Left, -MaxPosition, MaxPosition));
+  const auto T = static_cast<int32_t>(Within(Top, -MaxPosition, MaxPosition));
+  const auto W = static_cast<int32_t>(Within(ClientWidth, 0, TBitmap::MaxSide));
+  auto H = static_cast<int32_t>(Within(ClientHeight, 0, TBitmap::MaxSide));
+  if (W > 0 && static_cast<int64_t>(W) * H > TBitmap::MaxPixels) H = static_cast<int32_t>(TBitmap::MaxPixels / W);
+  FBounds = {L, T, L + FFrame.Left + W + FFrame.Right, T + FFrame.Top + H + FFrame.Bottom};
 }
 
 TSizeF TPlatformWindow::LogicalClientSize() const {
@@ -48,11 +64,8 @@ void TPlatformWindow::SetLogicalClientSize(const TSizeF& S) {
   // A logical size that came from a physical one (physical / scale) must give that physical
   // size back: the product may land a rounding error above the whole number, which Ceil would
   // turn into one more pixel every time one side of the client area is set.
-  auto Up = [this](float V) {
-    return static_cast<int32_t>(std::ceil(static_cast<double>(V) * static_cast<double>(FScale) - 1e-4));
-  };
-  FBounds.Right = FBounds.Left + Up(S.Width) + FFrame.Left + FFrame.Right;
-  FBounds.Bottom = FBounds.Top + Up(S.Height) + FFrame.Top + FFrame.Bottom;
+  auto Up = [this](float V) { return std::ceil(static_cast<double>(V) * static_cast<double>(FScale) - 1e-4); };
+  Place(FBounds.Left, FBounds.Top, Up(S.Width), Up(S.Height));
 }
 
 void TPlatformWindow::Invalidate(const TRectF& R) {

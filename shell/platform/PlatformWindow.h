@@ -52,6 +52,12 @@ class TPlatformWindow : public TWindowHandle {
   // position.
   void SetLogicalClientSize(const TSizeF& S);
 
+  // Every size set here is corrected as a window system corrects a size it cannot give:
+  // positions stay within ±MaxPosition physical pixels, and the client area within a bitmap's
+  // limits (TBitmap::MaxSide on a side, TBitmap::MaxPixels in all; beyond that the window
+  // keeps its width and gets the most height that fits), so that its pixels always fit.
+  static constexpr int32_t MaxPosition = 1 << 24;
+
   float Scale() const { return FScale; }
   const std::string& Caption() const { return FCaption; }
   bool Visible() const { return FVisible; }
@@ -60,7 +66,7 @@ class TPlatformWindow : public TWindowHandle {
   bool OnScreen() const { return FVisible && !FMinimized && !FUnmapped; }
 
   // Set by the back end when the native window is created or changes.
-  void SetBounds(const TPhysicalRect& R) { FBounds = R; }
+  void SetBounds(const TPhysicalRect& R);
   void SetFrame(const TFrameExtents& F) { FFrame = F; }
   const TFrameExtents& Frame() const { return FFrame; }
   void SetScale(float Value) { FScale = Value; }
@@ -87,6 +93,9 @@ class TPlatformWindow : public TWindowHandle {
   void* Native = nullptr;
 
  private:
+  // Sets the bounds from an outer position and a client size, corrected as said above.
+  void Place(double Left, double Top, double ClientWidth, double ClientHeight);
+
   TCommonCustomForm* FForm;
   TPlatformBackend* FBackend;
   TPhysicalRect FBounds;

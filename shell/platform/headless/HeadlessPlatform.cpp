@@ -81,6 +81,9 @@ const THeadlessSurface* THeadlessBackend::Surface(const TPlatformWindow& Window)
 }
 
 void THeadlessBackend::Resize(TPlatformWindow& Window, int32_t Width, int32_t Height) {
+  // Any int is a size a script may ask for; the window corrects it, and the sum stays in range.
+  Width = std::clamp(Width, 0, TPlatformWindow::MaxPosition);
+  Height = std::clamp(Height, 0, TPlatformWindow::MaxPosition);
   FPlatform->PostWindowMessage(Window, [this, Width, Height](TPlatformWindow& W) {
     const TFrameExtents& F = W.Frame();
     const TPhysicalRect& Old = W.Bounds();

@@ -1,0 +1,94 @@
+// Sizes in a stored form that turn into memory: beyond their limits the load stops with an
+// error that names the property, before anything is allocated; sizes the window system would
+// correct are corrected.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <iterator>
+#include <string>
+
+#include "game/Register.h"
+#include "game/Unit1.h"
+#include "scene3d/Cylinder.h"
+#include "scene3d/Layer3D.h"
+#include "shell/core/Exceptions.h"
+#include "shell/platform/headless/HeadlessPlatform.h"
+#include "shell/stream/ObjectText.h"
+#include "shell/stream/Resources.h"
+
+namespace {
+
+class StoredLimits : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    InstallHeadlessPlatform();
+    RegisterGameClasses();
+  }
+  void TearDown() override {
+    RemoveResource("TFORM1", RT_RCDATA);
+    if (Form) Form->Free();
+  }
+
+  // Old (which must be there) replaced by New in Text.
+  static void Replace(std::string& Text, const std::string& Old, const std::string& New) {
+    const size_t At = Text.find(Old);
+    EXPECT_NE(At, std::string::npos) << Old;
+    if (At != std::string::npos) Text.replace(At, Old.size(), New);
+  }
+  // The game's stored form with one line replaced.
+  static std::string Edited(const std::string& Old, const std::string& New) {
+    std::ifstream In(std::string(KELVANE_SOURCE_DIR) + "/resources/Form1.txt", std::ios::binary);
+    std::string Text((std::istreambuf_iterator<char>(In)), std::istreambuf_iterator<char>());
+    Replace(Text, Old, New);
+    return Text;
+  }
+  // Constructs the game's form from Text as its stored description; the load's error, if any.
+  std::string Load(const std::string& Text) {
+    SetResource("TFORM1", RT_RCDATA, ObjectTextToBinary(Text));
+    try {
+      Form = NewForm<TForm1>(nullptr);
+    } catch (const EReadError& E) {
+      return E.Message();
+    }
+    return "";
+  }
+  TForm1* Form = nullptr;
+};
+
+TEST_F(StoredLimits, SizesBeyondTheLimitsStopTheLoadNamingTheProperty) {
+  struct TCase {
+    const char *Old, *New, *Error;
+  };
+  for (const TCase& C : {
+           TCase{"    object Cylinder1: TCylinder\n", "    object Cylinder1: TCylinder\n      SubdivisionsAxes = 50000000\n",
+                 "Error reading Cylinder1.SubdivisionsAxes: Cylinder mesh too large: SubdivisionsAxes 50000000, "
+                 "SubdivisionsCap 1 and SubdivisionsHeight 1 need more than 1048576 vertices"},
+           TCase{"      Width = 51.3176422\n", "      Width = 5000.0\n",
+                 "Error reading Layer3D1.Width: Layer surface too large: 250000 x 2428 pixels (at most 16384 on a "
+                 "side and 33554432 in all)"},
+           TCase{"      Resolution = 50\n", "      Resolution = 256\n",
+                 "Error reading Layer3D1.Width: Layer surface too large: 13137 x 12433 pixels (at most 16384 on a "
+                 "side and 33554432 in all)"},
+       }) {
+    EXPECT_EQ(Load(Edited(C.Old, C.New)), C.Error);
+    EXPECT_EQ(Form, nullptr);
+  }
+}
+
+TEST_F(StoredLimits, ALayerIsCheckedForItsFinalSizeNotOnTheWayThere) {
+  // Stored in this order, the height alone would need 50000 pixels at the default resolution.
+  std::string Text = Edited("      Height = 48.5665627\n", "      Height = 1000.0\n");
+  Replace(Text, "      Resolution = 50\n", "      Resolution = 1\n");
+  Replace(Text, "      Width = 51.3176422\n", "      Width = 1000.0\n");
+  ASSERT_EQ(Load(Text), "");
+  EXPECT_EQ(Form->Layer3D1->LayerWidth(), 1000);
+  EXPECT_EQ(Form->Layer3D1->LayerHeight(), 1000);
+}
+
+TEST_F(StoredLimits, AClientSizeBeyondTheLimitsIsCorrectedAsAWindowSystemWould) {
+  ASSERT_EQ(Load(Edited("  ClientWidth = 634\n", "  ClientWidth = 2000000000\n")), "");
+  EXPECT_EQ(Form->ClientWidth(), 16384);
+  EXPECT_EQ(Form->ClientHeight(), 480);
+}
+
+}  // namespace
