@@ -1,6 +1,6 @@
-// Sizes in a stored form that turn into memory: beyond their limits the load stops with an
-// error that names the property, before anything is allocated; sizes the window system would
-// correct are corrected.
+// Stored forms edited by hand. Sizes that turn into memory: beyond their limits the load stops
+// with an error that names the property, before anything is allocated; sizes the window system
+// would correct are corrected. A handler whose component is missing stops with a message.
 #include <gtest/gtest.h>
 
 #include <fstream>
@@ -49,6 +49,8 @@ class StoredLimits : public ::testing::Test {
       Form = NewForm<TForm1>(nullptr);
     } catch (const EReadError& E) {
       return E.Message();
+    } catch (const Exception& E) {
+      return std::string(E.ClassName()) + ": " + E.Message();
     }
     return "";
   }
@@ -89,6 +91,13 @@ TEST_F(StoredLimits, AClientSizeBeyondTheLimitsIsCorrectedAsAWindowSystemWould) 
   ASSERT_EQ(Load(Edited("  ClientWidth = 634\n", "  ClientWidth = 2000000000\n")), "");
   EXPECT_EQ(Form->ClientWidth(), 16384);
   EXPECT_EQ(Form->ClientHeight(), 480);
+}
+
+TEST_F(StoredLimits, AHandlerWhoseComponentIsMissingStopsWithAMessage) {
+  // The ship renamed: the form still binds FormCreate, which runs at the end of construction.
+  EXPECT_EQ(Load(Edited("    object Cylinder2: TCylinder\n", "    object Ship: TCylinder\n")),
+            "EInvalidOperation: Cylinder2 is missing from the form");
+  EXPECT_EQ(Form, nullptr);
 }
 
 }  // namespace
