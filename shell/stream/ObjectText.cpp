@@ -856,6 +856,8 @@ class TTextToBinary {
           Byte(vaList);
           while (!IsSymbol(FTok, ')')) {
             if (FTok.Kind == TTok::End) Fail("')' expected");
+            // Its tag is the one that ends a list: the binary form cannot hold it inside one.
+            if (FTok.Kind == TTok::Ident && SameText(FTok.Text, "Null")) Fail("Null cannot be a list's item");
             Value();
           }
           Next();

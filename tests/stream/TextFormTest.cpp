@@ -261,6 +261,9 @@ TEST(TextForm, ErrorsNameTheLine) {
       {"object X: T [1] prefix($F0)\nend\n", "'=' expected on line 1"},
       {"object prefix($F0) X: T [1]\nend\n", "Child position does not match the prefix on line 1"},
       {"object X: T\nend\nobject Y: T\nend\n", "End of text expected after the root object on line 3"},
+      // Null's tag ends a list, so inside one it would cut the list short (found by fuzzing).
+      {"object X: T\n  A = (\n    1\n    Null [x]\n  )\nend\n", "Null cannot be a list's item on line 4"},
+      {"object X: T\n  A = ((null))\nend\n", "Null cannot be a list's item on line 2"},
   };
   for (auto& [Text, Message] : Cases) {
     try {
