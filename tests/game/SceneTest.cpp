@@ -59,8 +59,13 @@ TEST_F(GameFixture, LayerSurfaceRules) {
   TLayer3D* Sea = Form->Layer3D1;
   Sea->SetResolution(0);
   EXPECT_EQ(Sea->Resolution(), 1);
+  // At 256 pixels a unit the sea's own size would need a 13137 x 12433 surface, beyond a
+  // bitmap's limits; the clamp is seen on a smaller layer.
+  Sea->SetWidth(8);
+  Sea->SetHeight(4);
   Sea->SetResolution(300);
   EXPECT_EQ(Sea->Resolution(), 256);
+  EXPECT_EQ(Sea->LayerWidth(), 2048);
   Sea->SetDepth(8);
   EXPECT_EQ(Sea->Depth(), 0);
   Sea->DisableUpdating();
