@@ -89,7 +89,8 @@ TEST_F(Windows, OnlyTheInvalidRectanglesArePaintedAndPresented) {
   Drain();
   ASSERT_EQ(F->Paints.size(), 2u);
   EXPECT_EQ(F->Paints[1], (std::vector<TRectF>{TRectF(10, 10, 20, 20), TRectF(100, 200, 110, 250)}));
-  EXPECT_EQ(S.Presents.back(), F->Paints[1]);
+  EXPECT_EQ(S.LastPresent, F->Paints[1]);
+  EXPECT_EQ(S.PresentCount, 2u);
 }
 
 TEST_F(Windows, ManyInvalidationsBetweenTwoPaintsCostOnePaint) {
@@ -145,7 +146,7 @@ TEST_F(Windows, AMinimisedOrUnmappedWindowPaintsNothingUntilItIsBack) {
   for (const TCase& C : Cases) {
     SCOPED_TRACE(C.Name);
     F->Paints.clear();
-    const size_t Presents = SurfaceOf(F).Presents.size();
+    const uint64_t Presents = SurfaceOf(F).PresentCount;
     int Ticks = 0;
     struct TTick : TObject {
       int* Count;
@@ -161,12 +162,12 @@ TEST_F(Windows, AMinimisedOrUnmappedWindowPaintsNothingUntilItIsBack) {
     }
     EXPECT_GE(Ticks, 9);
     EXPECT_TRUE(F->Paints.empty());
-    EXPECT_EQ(SurfaceOf(F).Presents.size(), Presents);
+    EXPECT_EQ(SurfaceOf(F).PresentCount, Presents);
     EXPECT_FALSE(Platform->HasMessage()) << "the loop can wait";
     Platform->PostWindowMessage(WindowOf(F), C.Back);
     Drain();
     EXPECT_EQ(F->Paints, std::vector<std::vector<TRectF>>{{TRectF(0, 0, 634, 480)}});
-    EXPECT_EQ(SurfaceOf(F).Presents.size(), Presents + 1);
+    EXPECT_EQ(SurfaceOf(F).PresentCount, Presents + 1);
     Platform->DestroyTimer(Timer);
   }
 }

@@ -71,7 +71,10 @@ TWindowBuffer THeadlessBackend::WindowBuffer(TPlatformWindow& Window) {
   B.Height = H;
   B.Stride = W * 4;
   B.Scale = Window.Scale();
-  B.Present = [&S](const std::vector<TRectF>& Rects) { S.Presents.push_back(Rects); };
+  B.Present = [&S](const std::vector<TRectF>& Rects) {
+    S.LastPresent.assign(Rects.begin(), Rects.end());
+    ++S.PresentCount;
+  };
   return B;
 }
 

@@ -65,12 +65,15 @@ struct TTimerRecordInfo {
 };
 
 // The pixels of a headless window: premultiplied ARGB (as the canvas draws them), Width ×
-// Height, rows top first; and the device rectangles of every present, oldest first.
+// Height, rows top first; the device rectangles of the last present and the number of
+// presents. Only the last one is kept, so that a window painted for days holds what one paint
+// holds.
 struct THeadlessSurface {
   int Width = 0;
   int Height = 0;
   std::vector<uint32_t> Pixels;
-  std::vector<std::vector<TRectF>> Presents;
+  std::vector<TRectF> LastPresent;
+  uint64_t PresentCount = 0;
 };
 
 class THeadlessBackend : public TPlatformBackend {
