@@ -11,7 +11,7 @@ void TPlatformServices::AddPlatformService(const std::string& InterfaceName, voi
 
 void TPlatformServices::RemovePlatformService(const std::string& InterfaceName) { FServices.erase(InterfaceName); }
 
-void* TPlatformServices::FindService(const std::string& InterfaceName) const {
+void* TPlatformServices::FindService(std::string_view InterfaceName) const {
   auto It = FServices.find(InterfaceName);
   return It == FServices.end() ? nullptr : It->second;
 }

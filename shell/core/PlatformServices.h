@@ -5,6 +5,7 @@
 // its object under each interface's name.
 #include <map>
 #include <string>
+#include <string_view>
 
 #include "shell/core/Exceptions.h"
 
@@ -15,7 +16,8 @@ class TPlatformServices {
   // Registers Service under the interface name (for example "ITimerService").
   void AddPlatformService(const std::string& InterfaceName, void* Service);
   void RemovePlatformService(const std::string& InterfaceName);
-  void* FindService(const std::string& InterfaceName) const;
+  // Looked up without building a string: the loop asks on every message.
+  void* FindService(std::string_view InterfaceName) const;
 
   // The service behind interface I (I::ServiceName() gives its name), or nullptr.
   template <typename I>
@@ -30,5 +32,5 @@ class TPlatformServices {
   }
 
  private:
-  std::map<std::string, void*> FServices;
+  std::map<std::string, void*, std::less<>> FServices;
 };
