@@ -176,6 +176,8 @@ void TComponent::GetChildren(const std::function<void(TComponent*)>& Proc, TComp
 
 void TComponent::Loaded() { FComponentState.Exclude(csLoading); }
 
+void TComponent::ReadState(IComponentReader& Reader) { Reader.ReadData(this); }
+
 void TComponent::DefineProperties(TFiler& Filer) {
   // Design-time placement of non-visual components: low and high words of FDesignInfo.
   Filer.DefineProperty(

@@ -7,6 +7,8 @@
 
 #include "shell/core/Persistent.h"
 
+class IComponentReader;
+
 enum TComponentStateFlag {
   csLoading, csReading, csWriting, csDestroying, csDesigning, csAncestor, csUpdating, csFixups,
   csFreeNotification, csInline, csDesignInstance
@@ -61,6 +63,9 @@ class TComponent : public TPersistent {
 
   // Called once after a stored description has been read; ends the loading state.
   virtual void Loaded();
+  // Reads the component's own data from a stream; a class that needs to prepare for its data,
+  // or to finish after it, overrides it and calls the inherited one.
+  virtual void ReadState(IComponentReader& Reader);
 
   // The stream's view of the component tree.
   virtual void SetParentComponent(TComponent*) {}

@@ -32,6 +32,16 @@ class IValueWriter {
   virtual void WriteBinary(const std::vector<uint8_t>& Value) = 0;
 };
 
+class TComponent;
+
+// What a component's ReadState hook sees of the reader: the reading of the component's own
+// data (its properties, then its children).
+class IComponentReader {
+ public:
+  virtual ~IComponentReader() = default;
+  virtual void ReadData(TComponent* Instance) = 0;
+};
+
 class TFiler {
  public:
   using TReaderProc = std::function<void(IValueReader&)>;

@@ -204,6 +204,8 @@ std::string TReader::ReadBytesAsString(uint64_t Count) {
 
 TValueType TReader::ReadValue() { return static_cast<TValueType>(ReadU8(*this)); }
 
+bool TReader::NextIsIdent() { return (NextValue() & 0x7F) == vaIdent; }
+
 TValueType TReader::NextValue() {
   if (FBufPos == FBufEnd) FillBuffer();
   return static_cast<TValueType>(FBuffer[FBufPos]);
@@ -432,7 +434,7 @@ TComponent* TReader::ReadRootComponent(TComponent* Root) {
     if (std::find(FLoaded->begin(), FLoaded->end(), Root) == FLoaded->end()) FLoaded->push_back(Root);
     Root->IncludeState(csLoading);
     Root->IncludeState(csReading);
-    ReadData(Root);
+    Root->ReadState(*this);
     Root->ExcludeState(csReading);
     if (FOwnLoaded) {
       std::vector<TComponent*> Loaded = *FOwnLoaded;
@@ -527,7 +529,7 @@ TComponent* TReader::ReadComponent() {
 
     C->IncludeState(csReading);
     for (TComponent* S : Subs) S->IncludeState(csReading);
-    ReadData(C);
+    C->ReadState(*this);
     C->ExcludeState(csReading);
     for (TComponent* S : Subs) S->ExcludeState(csReading);
 
@@ -621,7 +623,7 @@ void TReader::ReadPropValue(TPersistent* Instance, const TPropInfo& Prop) {
   const TTypeInfo& Type = *Prop.Type;
   switch (Type.Kind) {
     case TTypeKind::Integer: {
-      if (NextValue() == vaIdent) {
+      if (NextIsIdent()) {
         std::string Ident = ReadIdent();
         int64_t Value;
         if (!Type.IdentToInt || !Type.IdentToInt(Ident, Value)) InvalidPropertyValue();
@@ -666,6 +668,10 @@ void TReader::ReadPropValue(TPersistent* Instance, const TPropInfo& Prop) {
       Prop.SetOrd(Instance, ReadInt64());
       return;
     case TTypeKind::Class:
+      if (NextIsIdent()) {
+        ReadFixupValue(Instance, Prop);
+        return;
+      }
       switch (NextValue()) {
         case vaNil:
           ReadValue();
@@ -679,9 +685,6 @@ void TReader::ReadPropValue(TPersistent* Instance, const TPropInfo& Prop) {
           ReadCollection(Collection);
           return;
         }
-        case vaIdent:
-          ReadFixupValue(Instance, Prop);
-          return;
         default:
           PropValueError();
       }

@@ -17,7 +17,7 @@
 class TCollection;
 struct TPropInfo;
 
-class TReader : public TFiler, public IValueReader {
+class TReader : public TFiler, public IValueReader, public IComponentReader {
  public:
   // Called with the message of a failed property record (already in the "Error reading"
   // format); setting Handled goes on with the next record instead of raising.
@@ -35,7 +35,7 @@ class TReader : public TFiler, public IValueReader {
   // Reads one child object; created components are owned by Owner() and parented to Parent().
   TComponent* ReadComponent();
   // Reads an instance's properties and children.
-  void ReadData(TComponent* Instance);
+  void ReadData(TComponent* Instance) override;
   // Reads one property record onto Instance.
   void ReadProperty(TPersistent* Instance);
   void ReadPropValue(TPersistent* Instance, const TPropInfo& Prop);
@@ -66,6 +66,8 @@ class TReader : public TFiler, public IValueReader {
   std::string ReadStr();  // a short string
   TValueType ReadValue();
   TValueType NextValue();
+  // Whether an identifier comes next, its tag's top bit set or not.
+  bool NextIsIdent();
   bool EndOfList() { return NextValue() == vaNull; }
   void ReadListBegin() { CheckValue(vaList); }
   void ReadListEnd() { CheckValue(vaNull); }

@@ -251,6 +251,18 @@ TEST(ReaderValues, ColoursByNameMissingAOrHex) {
   EXPECT_EQ(LoadForm(ObjectWith("Color", [](B& V) { V.Ident("claNull"); }))->Object1->Color(), 0u);
 }
 
+TEST(ReaderValues, ColourIdentifiersAndReferencesAcceptTheTagsTopBit) {
+  EXPECT_EQ(LoadForm(ObjectWith("Color", [](B& V) { V.Byte(vaIdent | 0x80).Str("claYellow"); }))->Object1->Color(),
+            0xFFFFFF00u);
+  B S;
+  S.Sig().Object("TTestForm", "Form1").End();
+  S.Object("TTestObject", "Object1").Prop("Ref").Byte(vaIdent | 0x80).Str("Object2").End().End();
+  S.Object("TTestObject", "Object2").End().End();
+  S.End();
+  auto Form = LoadForm(S.Bytes);
+  EXPECT_EQ(Form->Object1->Ref(), Form->Object2);
+}
+
 TEST(ReaderValues, SetsNameTheirElements) {
   EXPECT_EQ(LoadForm(ObjectWith("Options", [](B& V) { V.Set({"toThird", "TOSECOND"}); }))->Object1->Options(),
             (TTestOptions{toSecond, toThird}));
@@ -314,6 +326,42 @@ TEST(ReaderCollections, StoredItemsReplaceTheDefaultOnes) {
 TEST(ReaderCollections, AnEmptyStoredCollectionKeepsTheDefaults) {
   auto Form = LoadForm(ObjectWith("Items", [](B& V) { V.Byte(vaCollection).End(); }));
   EXPECT_EQ(Form->Object1->Items()->Count(), 2);
+}
+
+// Reads its data through its own ReadState, logging what it sees before and after.
+class TStateReader : public TTestObject {
+  KLV_CLASS(TStateReader)
+ public:
+  using TTestObject::TTestObject;
+  static std::vector<std::string>* Log;
+  void ReadState(IComponentReader& Reader) override {
+    const bool Reading = ComponentState().Contains(csReading) && ComponentState().Contains(csLoading);
+    Log->push_back("before " + Name() + (Parent() ? " in " + Parent()->Name() : std::string()) +
+                   (Reading ? " reading" : "") + " Int=" + std::to_string(Int()));
+    TTestObject::ReadState(Reader);
+    Log->push_back("after " + Name() + " Int=" + std::to_string(Int()) + " children=" + std::to_string(ChildrenCount()));
+  }
+};
+std::vector<std::string>* TStateReader::Log = nullptr;
+
+const TMetaClass& TStateReader::StaticClass() {
+  return ClassRecord<TStateReader>("TStateReader", &TTestObject::StaticClass(), [](auto& B) { B.Creatable(); });
+}
+
+TEST(ReaderHooks, EachComponentReadsItsOwnDataThroughReadState) {
+  std::vector<std::string> Log;
+  TStateReader::Log = &Log;
+  RegisterClass(TStateReader::StaticClass());
+  B S;
+  S.Sig().Object("TTestForm", "Form1").End();
+  S.Object("TStateReader", "Outer").Prop("Int").Int8(1).End();
+  S.Object("TStateReader", "Inner").Prop("Int").Int8(2).End().End();
+  S.End();
+  S.End();
+  auto Form = LoadForm(S.Bytes);
+  TStateReader::Log = nullptr;
+  EXPECT_EQ(Log, (std::vector<std::string>{"before Outer in Form1 reading Int=0", "before Inner in Outer reading Int=0",
+                                           "after Inner Int=2 children=0", "after Outer Int=1 children=1"}));
 }
 
 TEST(ReaderReferences, ResolvedAfterTheWholeRootByTheNameRules) {
