@@ -42,15 +42,17 @@ TEST_F(CylinderTest, CountsWhoseMeshExceedsTheLimitAreRefusedAndChangeNothing) {
   Cylinder->SetSubdivisionsAxes(262142);
   EXPECT_EQ(Cylinder->Data().VertexBuffer().Length(), 1048574);
   Cylinder->SetSubdivisionsAxes(12);
+  enum class TCount { Axes, Cap, Height };
   struct TCase {
-    void (TCylinder::*Set)(int);
+    TCount Count;
     int Value;
   };
-  for (const TCase& C : {TCase{&TCylinder::SetSubdivisionsAxes, 262143}, TCase{&TCylinder::SetSubdivisionsAxes, 50000000},
-                         TCase{&TCylinder::SetSubdivisionsCap, 50000}, TCase{&TCylinder::SetSubdivisionsHeight, 100000},
-                         TCase{&TCylinder::SetSubdivisionsHeight, INT32_MAX}}) {
+  for (const TCase& C : {TCase{TCount::Axes, 262143}, TCase{TCount::Axes, 50000000}, TCase{TCount::Cap, 50000},
+                         TCase{TCount::Height, 100000}, TCase{TCount::Height, INT32_MAX}}) {
     try {
-      (Cylinder->*C.Set)(C.Value);
+      if (C.Count == TCount::Axes) Cylinder->SetSubdivisionsAxes(C.Value);
+      if (C.Count == TCount::Cap) Cylinder->SetSubdivisionsCap(C.Value);
+      if (C.Count == TCount::Height) Cylinder->SetSubdivisionsHeight(C.Value);
       ADD_FAILURE() << C.Value << " accepted";
     } catch (const EArgumentOutOfRangeException& E) {
       EXPECT_EQ(E.Message().rfind("Cylinder mesh too large: SubdivisionsAxes ", 0), 0u) << E.Message();
