@@ -15,7 +15,7 @@
 
 #include "shell/core/Exceptions.h"
 #include "tools/style/Build.h"
-#include "tools/style/Inspect.h"
+#include "tools/style/StyleItems.h"
 #include "tools/style/StyleFrame.h"
 
 namespace {

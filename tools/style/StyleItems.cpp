@@ -1,4 +1,4 @@
-#include "tools/style/Inspect.h"
+#include "tools/style/StyleItems.h"
 
 #include <cstring>
 #include <fstream>

@@ -47,7 +47,7 @@ std::vector<std::pair<std::string, int64_t>> IndexOf(const char* Resource) {
   return TStyleStreaming::ReadIndex(Stream);
 }
 
-TEST(StyleInspectTest, ListPrintsTheDescriptionThenEveryItemWithItsSizeAndClass) {
+TEST(StyleItemsTest, ListPrintsTheDescriptionThenEveryItemWithItsSizeAndClass) {
   for (const TBuiltIn& S : BuiltIns) {
     SCOPED_TRACE(S.Resource);
     const TToolRun R = RunStyle(std::string("list ") + S.Resource);
@@ -82,7 +82,7 @@ TEST(StyleInspectTest, ListPrintsTheDescriptionThenEveryItemWithItsSizeAndClass)
   }
 }
 
-TEST(StyleInspectTest, ShowPrintsAnItemAsTextThatCompilesToTheStoredItem) {
+TEST(StyleItemsTest, ShowPrintsAnItemAsTextThatCompilesToTheStoredItem) {
   for (const TBuiltIn& S : BuiltIns) {
     SCOPED_TRACE(S.Resource);
     auto Data = FindResource(S.Resource, RT_RCDATA);
@@ -107,7 +107,7 @@ TEST(StyleInspectTest, ShowPrintsAnItemAsTextThatCompilesToTheStoredItem) {
   EXPECT_EQ(Panel.Output.rfind("object TRectangle\n  StyleName = 'panelstyle'\n", 0), 0u) << Panel.Output;
 }
 
-TEST(StyleInspectTest, AStyleFileWithoutIndexListsTheChildrenOfItsRoot) {
+TEST(StyleItemsTest, AStyleFileWithoutIndexListsTheChildrenOfItsRoot) {
   TTempFolder Temp;
   const std::string File = Temp.Write("plain.style",
                                       "object TStyleContainer\n"
@@ -132,7 +132,7 @@ TEST(StyleInspectTest, AStyleFileWithoutIndexListsTheChildrenOfItsRoot) {
   EXPECT_EQ(Show.Output, "object TRectangle\n  StyleName = 'panelstyle'\nend\n");
 }
 
-TEST(StyleInspectTest, Errors) {
+TEST(StyleItemsTest, Errors) {
   TTempFolder Temp;
   const std::string Other = Temp.Write("other.style",
                                        "object TStyleContainer\n"
@@ -160,7 +160,7 @@ TEST(StyleInspectTest, Errors) {
 
 // The button, the slider with its thumb and the panel of each built-in style, against stored
 // pictures: the button and the slider in their four looks side by side, the panel once.
-TEST(StyleInspectTest, FramePaintsTheObjectsOfEachBuiltInStyleInTheirLooks) {
+TEST(StyleItemsTest, FramePaintsTheObjectsOfEachBuiltInStyleInTheirLooks) {
   TTempFolder Temp;
   struct TCase {
     const char* Object;
