@@ -49,7 +49,23 @@ class XServer : public ::testing::Environment {
       Display.insert(Display.begin(), ':');
       const char* Args[] = {"Xvfb", Display.c_str(), "-noreset", "-nolisten", "tcp", nullptr};
       if (posix_spawnp(&FPid, "Xvfb", nullptr, nullptr, const_cast<char**>(Args), environ) != 0) return;
-      for (int Try = 0; Try < 100 && stat(Socket.c_str(), &S) != 0; ++Try) usleep(50000);
+      // Another test process may take the same number between the check and the spawn: this
+      // server then stops at once on the lock, and the next number is tried.
+      bool Ours = false;
+      for (int Try = 0; Try < 100; ++Try) {
+        if (waitpid(FPid, nullptr, WNOHANG) == FPid) break;
+        if (stat(Socket.c_str(), &S) == 0) {
+          usleep(100000);
+          Ours = waitpid(FPid, nullptr, WNOHANG) == 0;
+          break;
+        }
+        usleep(50000);
+      }
+      if (!Ours) {
+        if (kill(FPid, SIGTERM) == 0) waitpid(FPid, nullptr, 0);
+        FPid = 0;
+        continue;
+      }
       setenv("DISPLAY", Display.c_str(), 1);
       // A private X server has no session bus; without this D-Bus would start one for SDL
       // (dbus-launch) and leave it running.
