@@ -41,9 +41,10 @@ string(CONCAT CPACK_PACKAGE_DESCRIPTION
 set(CPACK_DEBIAN_PACKAGE_SECTION games)
 set(CPACK_DEBIAN_PACKAGE_MAINTAINER "Kelvane developers")
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-# Mesa's EGL loads its drivers (the software device too) at run time, where dpkg-shlibdeps
-# cannot see them.
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS libgl1-mesa-dri)
+# Loaded at run time, where dpkg-shlibdeps cannot see them: Mesa's EGL drivers (the software
+# device too), and the plugin that draws the window's title bar and frame on Wayland desktops
+# whose compositor leaves decorations to the program (SDL's libdecor falls back on none).
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "libgl1-mesa-dri, libdecor-0-plugin-1-cairo")
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_STRIP_FILES ON)
 include(CPack)
