@@ -18,11 +18,16 @@
 struct TSdlBackend::TNative {
   SDL_Window* Window = nullptr;
   uint32_t ID = 0;
-  // The canvas's pixels when the window surface cannot take them directly.
+  // The canvas's pixels when the window surface cannot take them directly, or the pixels
+  // that go to the texture below.
   std::vector<uint32_t> Copy;
   int CopyWidth = 0;
   int CopyHeight = 0;
   bool Direct = false;
+  // On Wayland: SDL's renderer behind the window and the texture, at the window's size in
+  // pixels, that shows the canvas's pixels.
+  SDL_Renderer* Renderer = nullptr;
+  SDL_Texture* Texture = nullptr;
 };
 
 namespace {
@@ -130,8 +135,7 @@ TWindowState PlacementOf(SDL_Window* Window) {
   if (Flags & SDL_WINDOW_MAXIMIZED) return wsMaximized;
   return wsNormal;
 }
-// With the accelerated window surface SDL shows a window's pixels through a GL context of its
-// own. The 3D device makes its context current behind SDL's back, and SDL, which keeps its own
+// On Wayland SDL shows a window's pixels through a GL context of its own. The 3D device makes its context current behind SDL's back, and SDL, which keeps its own
 // idea of the current context, would then neither make its context current again nor notice:
 // its texture upload and buffer swap would go to the wrong context and nothing would appear.
 // Releasing and taking SDL's context again makes it current in fact.
@@ -141,6 +145,23 @@ void ReclaimSdlContext() {
   if (!Context || !Win) return;
   SDL_GL_MakeCurrent(Win, nullptr);
   SDL_GL_MakeCurrent(Win, Context);
+}
+
+// The scale that the compositor gives a window (made with SDL_WINDOW_ALLOW_HIGHDPI): its width
+// in pixels over its width in points; 1 while it has no size.
+float CompositorScale(SDL_Window* Window) {
+  int Points = 0, Pixels = 0;
+  SDL_GetWindowSize(Window, &Points, nullptr);
+  SDL_GetWindowSizeInPixels(Window, &Pixels, nullptr);
+  return Points > 0 && Pixels > 0 ? static_cast<float>(Pixels) / static_cast<float>(Points) : 1.0f;
+}
+
+// A length in pixels as the whole number of points that covers it, at Scale pixels a point.
+int PointsOf(int Pixels, float Scale) {
+  return static_cast<int>(std::ceil(static_cast<double>(Pixels) / static_cast<double>(Scale) - 1e-4));
+}
+int PixelsOf(int Points, float Scale) {
+  return static_cast<int>(std::lround(static_cast<double>(Points) * static_cast<double>(Scale)));
 }
 }  // namespace
 
@@ -177,10 +198,7 @@ void TSdlBackend::EnsureStarted() {
     throw Exception("Cannot open " + Tried);
   }
   const std::string Driver = SDL_GetCurrentVideoDriver();
-  // Wayland has no surface of the server's own for a window's pixels: SDL gives one only
-  // through a texture of its renderer, which it then shows.
-  FAcceleratedSurface = Driver == "wayland";
-  if (FAcceleratedSurface) SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "1");
+  FWayland = Driver == "wayland";
   FWakeEvent = SDL_RegisterEvents(1);
   // SDL waits on the display connection only while some window exists; without one it polls
   // every millisecond. A hidden window of the application's own keeps the waits real, also
@@ -254,7 +272,10 @@ void TSdlBackend::Translate(const void* E) {
       if (TPlatformWindow* W = FindWindow(Event.motion.windowID)) {
         const TShiftState Shift = MouseShift(Event.motion.state);
         const auto X = static_cast<float>(Event.motion.x), Y = static_cast<float>(Event.motion.y);
-        P.PostWindowMessage(*W, [&P, Shift, X, Y](TPlatformWindow& Win) { P.WindowMouseMove(Win, Shift, X, Y); });
+        P.PostWindowMessage(*W, [this, &P, Shift, X, Y](TPlatformWindow& Win) {
+          const float K = PixelsPerPoint(Win);
+          P.WindowMouseMove(Win, Shift, X * K, Y * K);
+        });
       }
       return;
     case SDL_MOUSEBUTTONDOWN:
@@ -268,9 +289,15 @@ void TSdlBackend::Translate(const void* E) {
         // SDL counts a run of fast clicks on (3, 4, ...); every second press of the run is a
         // double click, as the system's double-click messages come.
         if (Event.button.clicks >= 2 && Event.button.clicks % 2 == 0) Shift.Include(ssDouble);
-        P.PostWindowMessage(*W, [&P, Button, Shift, X, Y](TPlatformWindow& Win) { P.WindowMouseDown(Win, Button, Shift, X, Y); });
+        P.PostWindowMessage(*W, [this, &P, Button, Shift, X, Y](TPlatformWindow& Win) {
+          const float K = PixelsPerPoint(Win);
+          P.WindowMouseDown(Win, Button, Shift, X * K, Y * K);
+        });
       } else {
-        P.PostWindowMessage(*W, [&P, Button, Shift, X, Y](TPlatformWindow& Win) { P.WindowMouseUp(Win, Button, Shift, X, Y); });
+        P.PostWindowMessage(*W, [this, &P, Button, Shift, X, Y](TPlatformWindow& Win) {
+          const float K = PixelsPerPoint(Win);
+          P.WindowMouseUp(Win, Button, Shift, X * K, Y * K);
+        });
       }
       return;
     }
@@ -324,13 +351,29 @@ void TSdlBackend::ResourcesChanged() {
     P.PostWindowMessage(*W, [&P, Scale](TPlatformWindow& Win) { P.WindowScaleChanged(Win, Scale); });
 }
 
+float TSdlBackend::PixelsPerPoint(const TPlatformWindow& Window) const { return FWayland ? Window.Scale() : 1.0f; }
+
+void TSdlBackend::PostCompositorScale(TPlatformWindow& Window) {
+  TPlatform& P = *FPlatform;
+  // Read when the message is taken, as the bounds are; the same rule as a new Xft.dpi.
+  P.PostWindowMessage(Window, [&P](TPlatformWindow& Win) {
+    P.WindowScaleChanged(Win, CompositorScale(NativeOf(Win)->Window));
+  });
+}
+
 void TSdlBackend::TranslateWindowEvent(const void* E) {
   const SDL_WindowEvent& Event = static_cast<const SDL_Event*>(E)->window;
   TPlatformWindow* W = FindWindow(Event.windowID);
   if (!W) return;
   TPlatform& P = *FPlatform;
   switch (Event.event) {
+    case SDL_WINDOWEVENT_DISPLAY_CHANGED:
+      if (FWayland) PostCompositorScale(*W);
+      return;
     case SDL_WINDOWEVENT_SIZE_CHANGED:
+      // A new scale from the compositor comes as a new size in pixels. Taken first, so that the
+      // window's new size is read at the scale it belongs to.
+      if (FWayland) PostCompositorScale(*W);
       // SDL makes a new window surface: what was painted into the old one is gone, also when
       // the size is the one that the platform asked for (a new scale) and so no news to it.
       P.PostWindowMessage(*W, [&P](TPlatformWindow& Win) { P.WindowExposed(Win); });
@@ -451,6 +494,10 @@ void TSdlBackend::ReadBounds(TPlatformWindow& Window) {
   int Top = 0, Left = 0, Bottom = 0, Right = 0;
   // Known only once a window manager has framed the window; none without one.
   if (SDL_GetWindowBordersSize(Win, &Top, &Left, &Bottom, &Right) != 0) Top = Left = Bottom = Right = 0;
+  // SDL measures a Wayland window in points.
+  const float K = PixelsPerPoint(Window);
+  X = PixelsOf(X, K), Y = PixelsOf(Y, K), W = PixelsOf(W, K), H = PixelsOf(H, K);
+  Top = PixelsOf(Top, K), Left = PixelsOf(Left, K), Bottom = PixelsOf(Bottom, K), Right = PixelsOf(Right, K);
   Window.SetFrame({Left, Top, Right, Bottom});
   Window.SetBounds({X - Left, Y - Top, X + W + Right, Y + H + Bottom});
 }
@@ -461,8 +508,12 @@ void TSdlBackend::CreateNativeWindow(TPlatformWindow& Window) {
   SDL_GetDisplayBounds(0, &Display);
   // The system's default size for a new window: three quarters of the screen each way; its
   // place is the window manager's choice.
+  // On Wayland the window is measured in points and drawn in pixels at the compositor's scale,
+  // through a GL renderer of SDL's (made with the window, not remade behind it later).
+  const uint32_t Flags =
+      SDL_WINDOW_HIDDEN | SDL_WINDOW_RESIZABLE | (FWayland ? SDL_WINDOW_ALLOW_HIGHDPI | SDL_WINDOW_OPENGL : 0);
   SDL_Window* Win = SDL_CreateWindow(Window.Caption().c_str(), SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED,
-                                     Display.w * 3 / 4, Display.h * 3 / 4, SDL_WINDOW_HIDDEN | SDL_WINDOW_RESIZABLE);
+                                     Display.w * 3 / 4, Display.h * 3 / 4, Flags);
   if (!Win) throw Exception(std::string("SDL: ") + SDL_GetError());
   // SDL states the position it was given, or the centre of the screen; the system's default
   // place is the window manager's to choose.
@@ -472,15 +523,17 @@ void TSdlBackend::CreateNativeWindow(TPlatformWindow& Window) {
   N->ID = SDL_GetWindowID(Win);
   Window.Native = N;
   if (void* I = Icon()) SDL_SetWindowIcon(Win, static_cast<SDL_Surface*>(I));
-  Window.SetScale(FScale);
+  Window.SetScale(FWayland ? CompositorScale(Win) : FScale);
   ReadBounds(Window);
 }
 
 void TSdlBackend::DestroyNativeWindow(TPlatformWindow& Window) {
   TNative* N = NativeOf(Window);
   if (!N) return;
-  // Destroying the window destroys SDL's renderer behind its surface, in SDL's context.
-  if (FAcceleratedSurface) ReclaimSdlContext();
+  // SDL's renderer is destroyed in its own context.
+  if (FWayland) ReclaimSdlContext();
+  if (N->Texture) SDL_DestroyTexture(N->Texture);
+  if (N->Renderer) SDL_DestroyRenderer(N->Renderer);
   SDL_DestroyWindow(N->Window);
   delete N;
   Window.Native = nullptr;
@@ -509,24 +562,25 @@ void TSdlBackend::SetNativeBounds(TPlatformWindow& Window) {
   int X = 0, Y = 0, W = 0, H = 0;
   SDL_GetWindowPosition(Win, &X, &Y);
   SDL_GetWindowSize(Win, &W, &H);
+  // SDL measures a Wayland window in points: what the window asks for, in points.
+  const float K = PixelsPerPoint(Window);
+  const int Left = PointsOf(B.Left + F.Left, K), Top = PointsOf(B.Top + F.Top, K);
+  const int Width = std::max(1, PointsOf(Window.ClientWidth(), K)), Height = std::max(1, PointsOf(Window.ClientHeight(), K));
   // Only what changed: setting the position of a window that the window manager placed would
   // take the placement away from it.
-  if (B.Left + F.Left != X || B.Top + F.Top != Y) {
-    SDL_SetWindowPosition(Win, B.Left + F.Left, B.Top + F.Top);
+  if (Left != X || Top != Y) {
+    SDL_SetWindowPosition(Win, Left, Top);
     // A place given before the window is first shown (a form placed by its Position) is the
     // program's, not the window manager's to choose.
-    if (SDL_GetWindowFlags(Win) & SDL_WINDOW_HIDDEN) KeepGivenPlacement(Win, B.Left + F.Left, B.Top + F.Top);
+    if (SDL_GetWindowFlags(Win) & SDL_WINDOW_HIDDEN) KeepGivenPlacement(Win, Left, Top);
   }
-  if (Window.ClientWidth() != W || Window.ClientHeight() != H)
-    SDL_SetWindowSize(Win, std::max(1, Window.ClientWidth()), std::max(1, Window.ClientHeight()));
+  if (Width != W || Height != H) SDL_SetWindowSize(Win, Width, Height);
 }
 
 TWindowBuffer TSdlBackend::WindowBuffer(TPlatformWindow& Window) {
+  if (FWayland) return RenderedBuffer(Window);
   TNative* N = NativeOf(Window);
   SDL_Window* Win = N->Window;
-  const bool Reclaim = FAcceleratedSurface;
-  // A new surface is a new texture of SDL's renderer, made in SDL's context.
-  if (Reclaim) ReclaimSdlContext();
   SDL_Surface* Surface = SDL_GetWindowSurface(Win);
   if (!Surface) return {};
   TWindowBuffer B;
@@ -541,8 +595,7 @@ TWindowBuffer TSdlBackend::WindowBuffer(TPlatformWindow& Window) {
   if (N->Direct) {
     B.Data = static_cast<uint8_t*>(Surface->pixels);
     B.Stride = Surface->pitch;
-    B.Present = [Win, Reclaim](const std::vector<TRectF>& Rects) {
-      if (Reclaim) ReclaimSdlContext();
+    B.Present = [Win](const std::vector<TRectF>& Rects) {
       SDL_Surface* S = SDL_GetWindowSurface(Win);
       if (!S) return;
       std::vector<SDL_Rect> R = ToSdlRects(Rects, S->w, S->h);
@@ -557,8 +610,7 @@ TWindowBuffer TSdlBackend::WindowBuffer(TPlatformWindow& Window) {
   }
   B.Data = reinterpret_cast<uint8_t*>(N->Copy.data());
   B.Stride = Surface->w * 4;
-  B.Present = [Win, N, Reclaim](const std::vector<TRectF>& Rects) {
-    if (Reclaim) ReclaimSdlContext();
+  B.Present = [Win, N](const std::vector<TRectF>& Rects) {
     SDL_Surface* S = SDL_GetWindowSurface(Win);
     if (!S) return;
     std::vector<SDL_Rect> R = ToSdlRects(Rects, std::min(S->w, N->CopyWidth), std::min(S->h, N->CopyHeight));
@@ -574,6 +626,49 @@ TWindowBuffer TSdlBackend::WindowBuffer(TPlatformWindow& Window) {
     }
     if (SDL_MUSTLOCK(S)) SDL_UnlockSurface(S);
     SDL_UpdateWindowSurfaceRects(Win, R.data(), static_cast<int>(R.size()));
+  };
+  return B;
+}
+
+TWindowBuffer TSdlBackend::RenderedBuffer(TPlatformWindow& Window) {
+  TNative* N = NativeOf(Window);
+  // SDL's window surface on Wayland has the window's size in points, which the compositor would
+  // only stretch: the canvas draws at the window's size in pixels, into pixels of its own that a
+  // texture of that size shows.
+  ReclaimSdlContext();
+  if (!N->Renderer) N->Renderer = SDL_CreateRenderer(N->Window, -1, SDL_RENDERER_ACCELERATED);
+  if (!N->Renderer) return {};
+  int Width = 0, Height = 0;
+  if (SDL_GetRendererOutputSize(N->Renderer, &Width, &Height) != 0 || Width <= 0 || Height <= 0) return {};
+  if (!N->Texture || N->CopyWidth != Width || N->CopyHeight != Height) {
+    if (N->Texture) SDL_DestroyTexture(N->Texture);
+    // XRGB: the same words as the canvas's ARGB32, the alpha byte ignored.
+    N->Texture = SDL_CreateTexture(N->Renderer, SDL_PIXELFORMAT_RGB888, SDL_TEXTUREACCESS_STREAMING, Width, Height);
+    if (!N->Texture) return {};
+    SDL_SetTextureBlendMode(N->Texture, SDL_BLENDMODE_NONE);
+    N->CopyWidth = Width;
+    N->CopyHeight = Height;
+    N->Copy.assign(static_cast<size_t>(Width) * static_cast<size_t>(Height), 0);
+  }
+  N->Direct = false;
+  TWindowBuffer B;
+  B.Width = Width;
+  B.Height = Height;
+  B.Stride = Width * 4;
+  B.Scale = Window.Scale();
+  B.Data = reinterpret_cast<uint8_t*>(N->Copy.data());
+  B.Present = [N](const std::vector<TRectF>& Rects) {
+    std::vector<SDL_Rect> R = ToSdlRects(Rects, N->CopyWidth, N->CopyHeight);
+    if (R.empty() || !N->Texture) return;
+    ReclaimSdlContext();
+    for (const SDL_Rect& Part : R)
+      SDL_UpdateTexture(N->Texture, &Part,
+                        N->Copy.data() + static_cast<size_t>(Part.y) * static_cast<size_t>(N->CopyWidth) +
+                            static_cast<size_t>(Part.x),
+                        N->CopyWidth * 4);
+    // The texture holds the whole picture; the frame shown is made whole from it.
+    SDL_RenderCopy(N->Renderer, N->Texture, nullptr, nullptr);
+    SDL_RenderPresent(N->Renderer);
   };
   return B;
 }

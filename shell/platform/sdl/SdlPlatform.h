@@ -12,7 +12,13 @@
 // its icon. The form's canvas draws straight into the window surface when its pixels are
 // 32-bit ARGB or XRGB (Cairo's own layout), else into pixels of its own that are converted
 // into the surface when presented; either way only the painted rectangles are updated on
-// the screen. The scale of every window is the X resource Xft.dpi / 96, else 1.
+// the screen. On X11 the scale of every window is the X resource Xft.dpi / 96, else 1.
+//
+// On Wayland SDL measures windows in points and the compositor gives each window its scale
+// (the output's, a whole number through SDL): a window's scale is its size in pixels over its
+// size in points, followed on every new size or output by the same rule as a new Xft.dpi;
+// bounds and mouse positions are converted between points and pixels here. Its pixels go to
+// the screen through a texture of SDL's GL renderer at the window's size in pixels.
 //
 // The application's title has no window to show it: on X11 the taskbar lists the form's own
 // window under its caption, and the hidden window that keeps SDL's waits blocking is never
@@ -45,7 +51,8 @@ class TSdlBackend : public TPlatformBackend {
   TSizeF ScreenSize() override;
   TRectF WorkArea() override;
   // Xft.dpi / 96, read when SDL starts and again whenever the desktop's resources change (every
-  // window then takes the new scale); 1 without it.
+  // window then takes the new scale); 1 without it, and on Wayland, where each window has the
+  // scale of its output and the screen is measured in points.
   float ScreenScale() override;
 
   // The SDL_Window behind a platform window (an SDL_Window*), for tests.
@@ -63,6 +70,13 @@ class TSdlBackend : public TPlatformBackend {
   void TranslateWindowEvent(const void* Event);
   // The desktop's resources changed: a new Xft.dpi rescales every window.
   void ResourcesChanged();
+  // Posts the check of the compositor's scale for Window (Wayland).
+  void PostCompositorScale(TPlatformWindow& Window);
+  // Physical pixels in one of SDL's units of the window's size and position: its scale on
+  // Wayland, where SDL counts points; 1 on X11.
+  float PixelsPerPoint(const TPlatformWindow& Window) const;
+  // The Wayland window's pixels, shown through SDL's renderer.
+  TWindowBuffer RenderedBuffer(TPlatformWindow& Window);
   // Posts the waiting key-down with KeyChar (0: none).
   void PostKeyDown(char32_t KeyChar);
   TPlatformWindow* FindWindow(uint32_t WindowID) const;
@@ -75,8 +89,9 @@ class TSdlBackend : public TPlatformBackend {
   uint32_t FWakeEvent = 0;
   void* FAppWindow = nullptr;
   float FScale = 1;
-  // Window surfaces go through SDL's GL renderer (Wayland has no surface of the server's own).
-  bool FAcceleratedSurface = false;
+  // The Wayland video driver: scales from the compositor, sizes in points, pixels through SDL's
+  // GL renderer (no surface of the server's own).
+  bool FWayland = false;
   void* FIcon = nullptr;
   bool FIconLoaded = false;
   // A key-down waiting for its character.
