@@ -1,5 +1,6 @@
 #include "shell/controls/StyledControl.h"
 
+#include "shell/controls/StyleCache.h"
 #include "shell/controls/StyleDictionary.h"
 
 namespace {
@@ -18,16 +19,16 @@ const TMetaClass& TStyledControl::StaticClass() {
   });
 }
 
-void TStyledControl::SetStyleLookupProc(TStyleLookupProc Proc) { LookupProc() = std::move(Proc); }
+void TStyledControl::SetStyleLookupProc(TStyleLookupProc Proc) {
+  // Copies found by the old lookup are not what the new one would find.
+  TStyleCache::Current().Clear();
+  LookupProc() = std::move(Proc);
+}
 
 TStyledControl::TStyledControl(TComponent* AOwner) : TControl(AOwner) {}
 
 void TStyledControl::BeforeDestruction() {
-  if (FResourceLink) {
-    FStyleState = TStyleState::Freeing;
-    FreeStyle();
-    FResourceLink = nullptr;
-  }
+  ReleaseStyle();
   TControl::BeforeDestruction();
 }
 
@@ -64,9 +65,23 @@ void TStyledControl::ReleaseStyle() {
   FreeStyle();
   TControl* Link = FResourceLink;
   FResourceLink = nullptr;
-  Link->Free();
+  // A copy that is going with its owner (a form being freed) is not kept.
+  if (FStyleCacheName.empty() || Link->IsDestroying()) {
+    Link->Free();
+  } else {
+    RemoveObject(Link);
+    if (Link->Owner()) Link->Owner()->RemoveComponent(Link);
+    TStyleCache::Current().Put(FStyleCacheName, Link);
+  }
+  FStyleCacheName.clear();
   SetAdjust(TAdjustType::None, TSizeF());
   FStyleState = TStyleState::Unapplied;
+}
+
+bool TStyledControl::RootHasStyleBook() const {
+  TTreeObject* RootObject = Root() ? Root()->GetRootObject() : nullptr;
+  const TPropInfo* P = RootObject ? RootObject->ClassType().FindProperty("StyleBook") : nullptr;
+  return P && P->GetObj && P->GetObj(RootObject);
 }
 
 TControl* TStyledControl::LookupStyleObject() {
@@ -75,9 +90,19 @@ TControl* TStyledControl::LookupStyleObject() {
 }
 
 void TStyledControl::ApplyStyleLookup() {
-  if (!FNeedStyleLookup || !Root() || IsDestroying()) return;
+  // Without a way to find styles nothing is settled yet: the need stays.
+  if (!FNeedStyleLookup || !Root() || IsDestroying() || !LookupProc()) return;
   FNeedStyleLookup = false;
-  TControl* Copy = LookupStyleObject();
+  if (!FStyleLookup.empty() && SameText(FStyleLookup, StyleName())) return;
+  // A copy that another control let go of serves as well as a new one, unless the form's own
+  // style book decides.
+  const std::string CacheName = FStyleLookup.empty() ? GetDefaultStyleLookupName() : FStyleLookup;
+  const bool UseCache = !RootHasStyleBook();
+  TControl* Copy = UseCache ? TStyleCache::Current().Take(CacheName) : nullptr;
+  if (Copy)
+    InsertComponent(Copy);
+  else
+    Copy = LookupStyleObject();
   // Without a style the control keeps its stored size and draws nothing of its own.
   if (!Copy) return;
 
@@ -94,6 +119,7 @@ void TStyledControl::ApplyStyleLookup() {
     Copy->SetLocked(true);
     Copy->SetStored(false);
     FResourceLink = Copy;
+    FStyleCacheName = UseCache ? CacheName : std::string();
     FStyledRoot = Root();
     InsertObject(0, Copy);
     ApplyStyle();
@@ -174,6 +200,18 @@ void TStyledControl::ChangeParent() {
   // Taken out of the tree the control keeps its copy; it lets go when it arrives under
   // another root than the one it took its style in.
   if (FResourceLink && Root() && Root() != FStyledRoot && !IsDestroying()) NeedStyleLookup();
+}
+
+void TStyledControl::SetBounds(float X, float Y, float AWidth, float AHeight) {
+  // The style decides the size (a fixed height), so it is taken whenever the size is worked
+  // out, not only at the first paint.
+  if (!IsLoading()) ApplyStyleLookup();
+  TControl::SetBounds(X, Y, AWidth, AHeight);
+}
+
+void TStyledControl::Loaded() {
+  TControl::Loaded();
+  ApplyStyleLookup();
 }
 
 void TStyledControl::PrepareForPaint() {

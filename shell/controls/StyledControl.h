@@ -37,6 +37,8 @@ class TStyledControl : public TControl {
   TControl* FindStyleResource(const std::string& Name) const;
 
   void PrepareForPaint() override;
+  // Takes the style first when it is pending: its fixed size is part of the new size.
+  void SetBounds(float X, float Y, float AWidth, float AHeight) override;
   // Passes the trigger to every object of the applied style copy (not into the styles of
   // styled controls inside it), which react according to this control's states.
   void ApplyTriggerEffect(const std::string& Trigger) override;
@@ -58,13 +60,17 @@ class TStyledControl : public TControl {
   void BeforeDestruction() override;
   // A control that moves to another root takes its style anew.
   void ChangeParent() override;
+  // Once loaded the control takes its style, so that its size is right before it is laid out.
+  void Loaded() override;
 
  private:
   void ReleaseStyle();
+  bool RootHasStyleBook() const;
 
   std::string FStyleLookup;
   TControl* FResourceLink = nullptr;
   IRoot* FStyledRoot = nullptr;  // the root the copy was taken under
+  std::string FStyleCacheName;    // where the copy goes when let go of; empty: it is freed
   bool FNeedStyleLookup = true;
   TStyleState FStyleState = TStyleState::Unapplied;
 };

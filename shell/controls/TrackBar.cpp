@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "shell/core/PlatformServices.h"
+
 namespace TypeInfos {
 const TTypeInfo& Orientation() {
   static const TTypeInfo T = MakeNamedType("TOrientation", TTypeKind::Enumeration, {"Horizontal", "Vertical"});
@@ -380,6 +382,26 @@ const TMetaClass& TTrackBar::StaticClass() {
         "OnTracking", [](const TTrackBar& T) { return T.OnTracking; },
         [](TTrackBar& T, const TNotifyEvent& E) { T.OnTracking = E; });
   });
+}
+
+TSizeF TTrackBar::DefaultSizeFor(const TOSPlatform* Device, int Major, int Minor) {
+  if (!Device) return {100, 20};
+  switch (*Device) {
+    case TOSPlatform::Windows:
+      return {100, Major > 6 || (Major == 6 && Minor >= 2) ? 19.f : 20.f};
+    case TOSPlatform::Linux:
+      return {100, 19};
+    default:
+      return {100, 20};
+  }
+}
+
+TSizeF TTrackBar::GetDefaultSize() const {
+  auto* Behavior = TPlatformServices::Current().Find<IDeviceBehavior>();
+  if (!Behavior) return DefaultSizeFor(nullptr, 0, 0);
+  const TOSPlatform Device = Behavior->GetOSPlatform(nullptr);
+  const TOSVersion V = TOSVersion::Current();
+  return DefaultSizeFor(&Device, V.Major, V.Minor);
 }
 
 TTrackBar::TTrackBar(TComponent* AOwner) : TCustomTrack(AOwner) {

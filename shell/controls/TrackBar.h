@@ -6,6 +6,7 @@
 #include "shell/controls/ControlTimer.h"
 #include "shell/controls/PresentedControl.h"
 #include "shell/controls/ValueRange.h"
+#include "shell/core/DeviceBehavior.h"
 
 enum class TOrientation { Horizontal, Vertical };
 
@@ -160,7 +161,11 @@ class TTrackBar : public TCustomTrack {
  public:
   explicit TTrackBar(TComponent* AOwner);
 
+  // The slider's size at creation: 100 wide; on a desktop 19 high from Windows 8 on (and on
+  // Linux, which takes that style) and 20 before; 20 without device information (Device
+  // none) and on other devices.
+  static TSizeF DefaultSizeFor(const TOSPlatform* Device, int Major, int Minor);
+
  protected:
-  // On a current desktop (Windows 8 and later, and Linux) the slider is 19 high.
-  TSizeF GetDefaultSize() const override { return {100, 19}; }
+  TSizeF GetDefaultSize() const override;
 };

@@ -21,7 +21,7 @@ void RegisterStyleClasses() {
   RegisterControlClasses();
   for (const TMetaClass* C :
        {&TRectangle::StaticClass(), &TLayout::StaticClass(), &TStyleObject::StaticClass(),
-        &TButtonStyleObject::StaticClass(), &TText::StaticClass(), &TButtonStyleTextObject::StaticClass(),
+        &TButtonStyleObject::StaticClass(), &TActiveStyleObject::StaticClass(), &TText::StaticClass(), &TButtonStyleTextObject::StaticClass(),
         &TStyleTag::StaticClass(), &TGlyph::StaticClass(), &TImage::StaticClass(),
         &TStyleDescription::StaticClass(), &TStyleContainer::StaticClass(), &TStyleBook::StaticClass()})
     RegisterClass(*C);

@@ -4,6 +4,7 @@
 #include <map>
 #include <memory>
 
+#include "shell/controls/StyleCache.h"
 #include "shell/controls/StyledControl.h"
 #include "shell/core/PlatformServices.h"
 #include "shell/stream/Resources.h"
@@ -104,6 +105,8 @@ void TStyleManager::SetStyle(TStyleContainer* Style) {
 void TStyleManager::UpdateScenes() {
   TMessageManager::DefaultManager().SendMessage(nullptr, TBeforeStyleChangingMessage());
   for (TTreeObject* Scene : std::vector<TTreeObject*>(Registry().Scenes)) ReleaseStyles(*Scene);
+  // The copies let go of belong to the old style.
+  TStyleCache::Current().Clear();
   TMessageManager::DefaultManager().SendMessage(nullptr, TStyleChangedMessage());
 }
 
@@ -132,6 +135,7 @@ const std::vector<TTreeObject*>& TStyleManager::StyleResources() { return Regist
 void TStyleManager::UnInitialize() {
   TRegistry& R = Registry();
   SetStyle(nullptr);
+  TStyleCache::Current().Clear();
   for (auto& [Name, Style] : R.Cache) Style->Free();
   R.Cache.clear();
   R.Resources.clear();

@@ -178,6 +178,46 @@ TStyleObject::TStyleObject(TComponent* AOwner)
 
 TStyleObject::~TStyleObject() = default;
 
+// --- TActiveStyleObject ---
+
+const TMetaClass& TActiveStyleObject::StaticClass() {
+  return ClassRecord<TActiveStyleObject>("TActiveStyleObject", &TCustomStyleObject::StaticClass(), [](auto& B) {
+    B.Creatable();
+    B.Property("ActiveLink", &TActiveStyleObject::ActiveLink, &TActiveStyleObject::SetActiveLink);
+    B.Property("ActiveTrigger", &TActiveStyleObject::ActiveTrigger, &TActiveStyleObject::SetActiveTrigger);
+    B.Property("SourceLink", &TActiveStyleObject::SourceLink, &TActiveStyleObject::SetSourceLink);
+  });
+}
+
+TActiveStyleObject::TActiveStyleObject(TComponent* AOwner)
+    : TCustomStyleObject(AOwner),
+      FSourceLink(std::make_unique<TBitmapLinks>()),
+      FActiveLink(std::make_unique<TBitmapLinks>()) {
+  WatchLinks(*FSourceLink);
+  WatchLinks(*FActiveLink);
+}
+
+TActiveStyleObject::~TActiveStyleObject() = default;
+
+void TActiveStyleObject::SetActiveTrigger(const std::string& Value) {
+  if (Value == FActiveTrigger) return;
+  FActiveTrigger = Value;
+  if (FActive) {
+    FActive = false;
+    Repaint();
+  }
+}
+
+void TActiveStyleObject::StartTriggerAnimation(TControl* AInstance, const std::string& ATrigger) {
+  TCustomStyleObject::StartTriggerAnimation(AInstance, ATrigger);
+  if (!AInstance || FActiveTrigger.empty() || !SameText(ATrigger, FActiveTrigger)) return;
+  bool Value = false;
+  if (!AInstance->GetTriggerState(FActiveTrigger, Value)) Value = false;
+  if (Value == FActive) return;
+  FActive = Value;
+  Repaint();
+}
+
 // --- TButtonStyleObject ---
 
 namespace {

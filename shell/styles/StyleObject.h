@@ -120,6 +120,33 @@ class TStyleObject : public TCustomStyleObject {
   std::unique_ptr<TBitmapLinks> FSourceLink;
 };
 
+// A style image with two looks: the active one while the state named by ActiveTrigger holds on
+// the styled control ("IsMouseOver", "IsPressed", "IsFocused", "Pressed"), the source one
+// otherwise.
+class TActiveStyleObject : public TCustomStyleObject {
+  KLV_CLASS(TActiveStyleObject)
+ public:
+  explicit TActiveStyleObject(TComponent* AOwner);
+  ~TActiveStyleObject() override;
+
+  TBitmapLinks* SourceLink() const { return FSourceLink.get(); }
+  void SetSourceLink(TBitmapLinks* Value) { FSourceLink->Assign(Value); }
+  TBitmapLinks* ActiveLink() const { return FActiveLink.get(); }
+  void SetActiveLink(TBitmapLinks* Value) { FActiveLink->Assign(Value); }
+  const std::string& ActiveTrigger() const { return FActiveTrigger; }
+  void SetActiveTrigger(const std::string& Value);
+  bool Active() const { return FActive; }
+
+  TBitmapLinks* CurrentLinks() const override { return FActive ? FActiveLink.get() : FSourceLink.get(); }
+  void StartTriggerAnimation(TControl* AInstance, const std::string& ATrigger) override;
+
+ private:
+  std::unique_ptr<TBitmapLinks> FSourceLink;
+  std::unique_ptr<TBitmapLinks> FActiveLink;
+  std::string FActiveTrigger;
+  bool FActive = false;
+};
+
 // The four looks of a button style object.
 enum class TButtonStyleState { Normal, Hot, Pressed, Focused };
 

@@ -151,7 +151,7 @@ TEST(ControlBounds, DefaultSizesAndPlatformDefault) {
     float W, H;
   };
   for (Case K : {Case{new TControl(Root.get()), 50, 50}, Case{new TPanel(Root.get()), 120, 120},
-                 Case{new TButton(Root.get()), 80, 22}, Case{new TTrackBar(Root.get()), 100, 19}}) {
+                 Case{new TButton(Root.get()), 80, 22}, Case{new TTrackBar(Root.get()), 100, 20}}) {  // no device information here
     EXPECT_FLOAT_EQ(K.C->Width(), K.W) << K.C->ClassName();
     EXPECT_FLOAT_EQ(K.C->Height(), K.H) << K.C->ClassName();
     EXPECT_TRUE(K.C->Size()->PlatformDefault());

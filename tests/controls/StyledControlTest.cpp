@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "shell/controls/Panel.h"
+#include "shell/controls/StyleCache.h"
 #include "shell/controls/TrackBar.h"
 #include "tests/controls/TestRoot.h"
 
@@ -12,17 +13,15 @@ struct Styled : ::testing::Test {
   TRootPtr Root{new TTestRoot()};
   TTrackStyleScope Style;
   TTrackBar* Track = new TTrackBar(Root.get());
-  void SetUp() override {
-    Track->SetParent(Root.get());
-    Track->SetBounds(0, 0, 554, 40);
-  }
+  void SetUp() override { Track->SetParent(Root.get()); }
 };
 
 TEST_F(Styled, CopyBecomesTheFirstChildAndFillsTheControl) {
   auto* Other = new TControl(Root.get());
   Other->SetParent(Track);
   EXPECT_TRUE(Track->NeedsStyleLookup());
-  Track->PrepareForPaint();
+  // Working out a new size takes the style first: the fixed height holds before any paint.
+  Track->SetBounds(0, 0, 554, 40);
   TControl* Link = Track->ResourceLink();
   ASSERT_NE(Link, nullptr);
   EXPECT_EQ(Track->StyleState(), TStyleState::Applied);
@@ -50,8 +49,10 @@ TEST_F(Styled, NeedStyleLookupReleasesTheCopyAndItsFixedSize) {
   EXPECT_FLOAT_EQ(Track->StyleThumbSize(), 0);
   EXPECT_EQ(Track->AdjustType(), TAdjustType::None);
   EXPECT_EQ(Track->ChildrenCount(), 0);
+  // The next size worked out takes the style anew.
   Track->SetBounds(0, 0, 554, 40);
-  EXPECT_FLOAT_EQ(Track->Height(), 40);
+  EXPECT_FLOAT_EQ(Track->Height(), 19);
+  EXPECT_NE(Track->ResourceLink(), nullptr);
 }
 
 TEST_F(Styled, NoStyleOutsideARootOrWhenTheLookupNamesItself) {
@@ -75,6 +76,43 @@ TEST_F(Styled, ControlWithoutAStyleKeepsItsSize) {
   EXPECT_EQ(Panel->ResourceLink(), nullptr);
   EXPECT_FLOAT_EQ(Panel->Width(), 120);
   EXPECT_EQ(Panel->StyleState(), TStyleState::Unapplied);
+}
+
+TEST_F(Styled, ALetGoCopyServesTheNextControlOfTheSameStyle) {
+  Track->ApplyStyleLookup();
+  TControl* Link = Track->ResourceLink();
+  ASSERT_NE(Link, nullptr);
+  Track->Free();
+  // The copy outlived its control, detached, in the cache.
+  EXPECT_EQ(TStyleCache::Current().Count(), 1u);
+  EXPECT_EQ(Link->Parent(), nullptr);
+  EXPECT_EQ(Link->Owner(), nullptr);
+  int Lookups = 0;
+  TStyledControl::SetStyleLookupProc(nullptr);  // a new lookup empties the cache...
+  EXPECT_EQ(TStyleCache::Current().Count(), 0u);
+  TStyledControl::SetStyleLookupProc([&Lookups](TStyledControl& C) -> TControl* {
+    if (!SameText(C.GetDefaultStyleLookupName(), "trackbarstyle")) return nullptr;
+    ++Lookups;
+    return MakeTrackBarStyle(&C, 19, 8);
+  });
+  auto* First = new TTrackBar(Root.get());
+  First->SetParent(Root.get());
+  First->SetBounds(0, 0, 300, 40);
+  Link = First->ResourceLink();
+  First->NeedStyleLookup();  // ...and a control that lets go fills it
+  auto* Second = new TTrackBar(Root.get());
+  Second->SetParent(Root.get());
+  Second->SetBounds(0, 50, 200, 40);
+  EXPECT_EQ(Lookups, 1);
+  EXPECT_EQ(Second->ResourceLink(), Link);
+  EXPECT_EQ(Link->Owner(), Second);
+  EXPECT_EQ(Second->Children(0), Link);
+  EXPECT_EQ(Link->BoundsRect(), TRectF(0, 0, 200, 19));
+  EXPECT_FLOAT_EQ(Second->Height(), 19);
+  EXPECT_EQ(Second->FindStyleResource("hthumb"), Second->Thumb());
+  // A copy that goes with its form is not kept.
+  Root.reset();
+  EXPECT_EQ(TStyleCache::Current().Count(), 0u);
 }
 
 TEST(StyledFailure, ExceptionWhileApplyingLeavesTheErrorState) {

@@ -166,10 +166,33 @@ TEST_F(Slider, TrackingOffHoldsOnChangeUntilSwitchedOn) {
   EXPECT_EQ(Rec.Changes.size(), 1u);
 }
 
+TEST(TrackBarSize, DefaultSizeFollowsTheDeviceAndTheVersion) {
+  struct TCase {
+    const char* What;
+    bool Known;
+    TOSPlatform Device;
+    int Major, Minor;
+    float Height;
+  };
+  const TCase Cases[] = {
+      {"Windows 10", true, TOSPlatform::Windows, 10, 0, 19}, {"Windows 8.1", true, TOSPlatform::Windows, 6, 3, 19},
+      {"Windows 8", true, TOSPlatform::Windows, 6, 2, 19},   {"Windows 7", true, TOSPlatform::Windows, 6, 1, 20},
+      {"Vista", true, TOSPlatform::Windows, 6, 0, 20},       {"Linux", true, TOSPlatform::Linux, 6, 1, 19},
+      {"a phone", true, TOSPlatform::Android, 14, 0, 20},    {"no device information", false, TOSPlatform::Windows, 10, 0, 20},
+  };
+  for (const TCase& C : Cases) {
+    SCOPED_TRACE(C.What);
+    TSizeF S = TTrackBar::DefaultSizeFor(C.Known ? &C.Device : nullptr, C.Major, C.Minor);
+    EXPECT_EQ(S.Width, 100);
+    EXPECT_EQ(S.Height, C.Height);
+  }
+}
+
 TEST_F(Slider, DefaultsAndStyleless) {
   TTrackBar* Fresh = new TTrackBar(Root.get());
   EXPECT_FLOAT_EQ(Fresh->Width(), 100);
-  EXPECT_FLOAT_EQ(Fresh->Height(), 19);
+  // The controls' tests register no device information.
+  EXPECT_FLOAT_EQ(Fresh->Height(), 20);
   EXPECT_TRUE(Fresh->Size()->PlatformDefault());
   EXPECT_TRUE(Fresh->CanFocus());
   EXPECT_TRUE(Fresh->CanParentFocus());

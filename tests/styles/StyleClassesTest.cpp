@@ -107,7 +107,8 @@ TEST(StyleClasses, EveryPublishedPropertyRoundTripsThroughTheStream) {
   RegisterStyleClasses();
   for (const TMetaClass* Class :
        {&TRectangle::StaticClass(), &TLayout::StaticClass(), &TStyleObject::StaticClass(),
-        &TButtonStyleObject::StaticClass(), &TButtonStyleTextObject::StaticClass(), &TStyleTag::StaticClass(),
+        &TButtonStyleObject::StaticClass(), &TActiveStyleObject::StaticClass(),
+        &TButtonStyleTextObject::StaticClass(), &TStyleTag::StaticClass(),
         &TGlyph::StaticClass(), &TImage::StaticClass(), &TStyleDescription::StaticClass()}) {
     SCOPED_TRACE(Class->Name());
     TPtr Original(Class->Create(nullptr));
@@ -134,6 +135,33 @@ TEST(StyleClasses, PartsOfAStyleDoNotTakeTheMouseAndShapesDrawGreyAndBlack) {
   EXPECT_EQ(O->WrapMode(), TImageWrapMode::Stretch);
   EXPECT_EQ(O->CapMode(), TCapWrapMode::Stretch);
   EXPECT_FALSE(O->Opaque());
+}
+
+}  // namespace
+
+namespace {
+
+TEST(StyleClasses, AnActiveStyleObjectShowsItsActiveLookWhileItsTriggerHolds) {
+  RegisterStyleClasses();
+  std::unique_ptr<TControl, TComponentDeleter> Control(new TControl(nullptr));
+  std::unique_ptr<TActiveStyleObject, TComponentDeleter> Owned(new TActiveStyleObject(nullptr));
+  TActiveStyleObject& Knob = *Owned;
+  Knob.SetActiveTrigger("IsMouseOver");
+  EXPECT_EQ(Knob.CurrentLinks(), Knob.SourceLink());
+  Control->DoMouseEnter();
+  Knob.StartTriggerAnimation(Control.get(), "IsFocused");  // another trigger: no change
+  EXPECT_FALSE(Knob.Active());
+  Knob.StartTriggerAnimation(Control.get(), "ISMOUSEOVER");
+  EXPECT_TRUE(Knob.Active());
+  EXPECT_EQ(Knob.CurrentLinks(), Knob.ActiveLink());
+  Control->DoMouseLeave();
+  Knob.StartTriggerAnimation(Control.get(), "IsMouseOver");
+  EXPECT_EQ(Knob.CurrentLinks(), Knob.SourceLink());
+  // A new trigger starts from the source look.
+  Control->DoMouseEnter();
+  Knob.StartTriggerAnimation(Control.get(), "IsMouseOver");
+  Knob.SetActiveTrigger("Pressed");
+  EXPECT_FALSE(Knob.Active());
 }
 
 }  // namespace

@@ -16,6 +16,7 @@
 #include "shell/styles/StyleContainer.h"
 #include "shell/styles/StyleCopy.h"
 #include "shell/styles/StyleDescription.h"
+#include "shell/styles/StyleObject.h"
 #include "shell/styles/StyleStreaming.h"
 #include "tests/styles/StyleTestSupport.h"
 
@@ -148,6 +149,25 @@ TEST_F(Streaming, AFileWithoutADescriptionLoads) {
   EXPECT_TRUE(TStyleStreaming::CanLoadFromStream(S));
   TStylePtr Style(TStyleStreaming::LoadFromStream(S));
   EXPECT_EQ(Style->Description(), nullptr);
+}
+
+TEST_F(Streaming, AStyleWithAnActiveStyleObjectLoads) {
+  auto Bytes = Indexed({{"switchstyle", Compile("object TLayout\n  StyleName = 'switchstyle'\n"
+                                                "  object TActiveStyleObject\n    StyleName = 'knob'\n"
+                                                "    ActiveTrigger = 'IsMouseOver'\n"
+                                                "    SourceLink = <\n      item\n        SourceRect.Right = 8\n"
+                                                "        SourceRect.Bottom = 8\n      end>\n"
+                                                "    ActiveLink = <\n      item\n        SourceRect.Left = 8\n"
+                                                "        SourceRect.Right = 16\n        SourceRect.Bottom = 8\n"
+                                                "      end>\n  end\nend\n")}});
+  TBufferStream S(Bytes.data(), Bytes.size());
+  TStylePtr Style(TStyleStreaming::LoadFromStream(S));
+  auto* Knob = dynamic_cast<TActiveStyleObject*>(Style->FindStyleResource("switchstyle.knob"));
+  ASSERT_NE(Knob, nullptr);
+  EXPECT_EQ(Knob->ActiveTrigger(), "IsMouseOver");
+  ASSERT_EQ(Knob->ActiveLink()->Count(), 1);
+  EXPECT_EQ(Knob->ActiveLink()->Items(0)->SourceRect()->Rect(), TRectF(8, 0, 16, 8));
+  EXPECT_EQ(Knob->CurrentLinks(), Knob->SourceLink());
 }
 
 TEST_F(Streaming, TheDescriptionIsTheItemWhoseNameSaysSo) {

@@ -60,8 +60,11 @@ struct GamePanel : StylesTest {
   }
 };
 
-TEST_F(GamePanel, TheSliderIs19HighOnceStyledAnd40Before) {
-  ExpectBounds(Track, TRectF(80, 0, 634, 40));
+TEST_F(GamePanel, TheSliderIs19HighAsSoonAsItIsPlacedBeforeAnyPaint) {
+  // The style is taken when the slider is placed, so its fixed height holds in the first
+  // layout already.
+  EXPECT_EQ(Track->AdjustType(), TAdjustType::FixedHeight);
+  ExpectBounds(Track, TRectF(80, 0, 634, 19));
   Root->Paint();
   ExpectBounds(Panel, TRectF(0, 440, 634, 480));
   ExpectBounds(Button, TRectF(0, 0, 80, 40));

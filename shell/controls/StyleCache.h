@@ -1,0 +1,30 @@
+#pragma once
+// TStyleCache: style copies that controls let go of, kept detached for the next control that
+// asks for the same style name, so that it need not be read or cloned again.
+#include <map>
+#include <string>
+#include <vector>
+
+class TControl;
+
+class TStyleCache {
+ public:
+  // The cache of the main thread; empty until a control hands it a copy.
+  static TStyleCache& Current();
+
+  ~TStyleCache();
+
+  // Takes out a copy kept under Name (ignoring case), or none.
+  TControl* Take(const std::string& Name);
+  // Keeps Copy, which has no owner and no parent, under Name; a copy beyond the few kept per
+  // name is freed.
+  void Put(const std::string& Name, TControl* Copy);
+  // Frees every kept copy: they belong to a style that is no longer the active one.
+  void Clear();
+  size_t Count() const;
+
+  static constexpr size_t MaxCopiesPerName = 8;
+
+ private:
+  std::map<std::string, std::vector<TControl*>> FCopies;
+};
