@@ -96,6 +96,10 @@ TEST_F(GamePanel, TheFixedHeightHoldsInEverySlot) {
 TEST_F(GamePanel, Windows7MakesTheSlider20High) {
   Behavior.Platform = TOSPlatform::Windows;
   WindowsStyle = "win7style";
+  // The slider took the Linux style when it was placed; the active style is chosen anew and
+  // the slider takes it.
+  Track->NeedStyleLookup();
+  TStyleManager::SetStyle(nullptr);
   Root->Paint();
   ExpectBounds(Track, TRectF(80, 0, 634, 20));
   EXPECT_FLOAT_EQ(Track->StyleThumbSize(), 9);
