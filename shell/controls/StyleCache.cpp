@@ -20,18 +20,22 @@ TStyleCache& TStyleCache::Current() {
 
 TStyleCache::~TStyleCache() { Clear(); }
 
-TControl* TStyleCache::Take(const std::string& Name) {
-  auto It = FCopies.find(Key(Name));
+TControl* TStyleCache::Take(const void* Source, const std::string& Name) {
+  auto It = FCopies.find({Source, Key(Name)});
   if (It == FCopies.end() || It->second.empty()) return nullptr;
   TControl* Copy = It->second.back();
   It->second.pop_back();
   return Copy;
 }
 
-void TStyleCache::Put(const std::string& Name, TControl* Copy) {
+void TStyleCache::Put(const void* Source, const std::string& Name, TControl* Copy) {
   if (!Copy) return;
-  std::vector<TControl*>& Kept = FCopies[Key(Name)];
-  if (Name.empty() || Kept.size() >= MaxCopiesPerName) {
+  if (Name.empty()) {
+    Copy->Free();
+    return;
+  }
+  std::vector<TControl*>& Kept = FCopies[{Source, Key(Name)}];
+  if (Kept.size() >= MaxCopiesPerName) {
     Copy->Free();
     return;
   }
@@ -39,7 +43,7 @@ void TStyleCache::Put(const std::string& Name, TControl* Copy) {
 }
 
 void TStyleCache::Clear() {
-  std::map<std::string, std::vector<TControl*>> Copies;
+  decltype(FCopies) Copies;
   Copies.swap(FCopies);
   for (auto& [Name, Kept] : Copies)
     for (TControl* Copy : Kept) Copy->Free();

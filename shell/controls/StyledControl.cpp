@@ -8,6 +8,11 @@ TStyledControl::TStyleLookupProc& LookupProc() {
   static TStyledControl::TStyleLookupProc Proc;
   return Proc;
 }
+
+TStyledControl::TStyleSourceProc& SourceProc() {
+  static TStyledControl::TStyleSourceProc Proc;
+  return Proc;
+}
 }  // namespace
 
 const TMetaClass& TStyledControl::StaticClass() {
@@ -19,10 +24,11 @@ const TMetaClass& TStyledControl::StaticClass() {
   });
 }
 
-void TStyledControl::SetStyleLookupProc(TStyleLookupProc Proc) {
+void TStyledControl::SetStyleLookupProc(TStyleLookupProc Proc, TStyleSourceProc Source) {
   // Copies found by the old lookup are not what the new one would find.
   TStyleCache::Current().Clear();
   LookupProc() = std::move(Proc);
+  SourceProc() = std::move(Source);
 }
 
 TStyledControl::TStyledControl(TComponent* AOwner) : TControl(AOwner) {}
@@ -71,9 +77,10 @@ void TStyledControl::ReleaseStyle() {
   } else {
     RemoveObject(Link);
     if (Link->Owner()) Link->Owner()->RemoveComponent(Link);
-    TStyleCache::Current().Put(FStyleCacheName, Link);
+    TStyleCache::Current().Put(FStyleCacheSource, FStyleCacheName, Link);
   }
   FStyleCacheName.clear();
+  FStyleCacheSource = nullptr;
   SetAdjust(TAdjustType::None, TSizeF());
   FStyleState = TStyleState::Unapplied;
 }
@@ -98,7 +105,8 @@ void TStyledControl::ApplyStyleLookup() {
   // style book decides.
   const std::string CacheName = FStyleLookup.empty() ? GetDefaultStyleLookupName() : FStyleLookup;
   const bool UseCache = !RootHasStyleBook();
-  TControl* Copy = UseCache ? TStyleCache::Current().Take(CacheName) : nullptr;
+  const TTreeObject* Source = UseCache && SourceProc() ? SourceProc()(*this) : nullptr;
+  TControl* Copy = UseCache ? TStyleCache::Current().Take(Source, CacheName) : nullptr;
   if (Copy)
     InsertComponent(Copy);
   else
@@ -120,6 +128,7 @@ void TStyledControl::ApplyStyleLookup() {
     Copy->SetStored(false);
     FResourceLink = Copy;
     FStyleCacheName = UseCache ? CacheName : std::string();
+    FStyleCacheSource = Source;
     FStyledRoot = Root();
     InsertObject(0, Copy);
     ApplyStyle();

@@ -1,7 +1,7 @@
 #pragma once
 // TStyledControl: a control that takes its look, and possibly a fixed size, from a style copy
 // attached as its first child. Finding the style is the style layer's work; it installs its
-// lookup with SetStyleLookupProc.
+// lookup with SetStyleLookupProc, saying also which style a copy comes from.
 #include <functional>
 #include <string>
 
@@ -14,7 +14,11 @@ class TStyledControl : public TControl {
  public:
   // Returns a fresh style copy for the control (owned by the control), or null.
   using TStyleLookupProc = std::function<TControl*(TStyledControl& Control)>;
-  static void SetStyleLookupProc(TStyleLookupProc Proc);
+  // Names the style that the control's copies come from now (the active style of its form):
+  // kept copies are handed out only for the style they were made from. Without one every copy
+  // counts as coming from the same style.
+  using TStyleSourceProc = std::function<const TTreeObject*(TStyledControl& Control)>;
+  static void SetStyleLookupProc(TStyleLookupProc Proc, TStyleSourceProc Source = nullptr);
 
   explicit TStyledControl(TComponent* AOwner);
 
@@ -71,6 +75,7 @@ class TStyledControl : public TControl {
   TControl* FResourceLink = nullptr;
   IRoot* FStyledRoot = nullptr;  // the root the copy was taken under
   std::string FStyleCacheName;    // where the copy goes when let go of; empty: it is freed
+  const TTreeObject* FStyleCacheSource = nullptr;  // the style it was made from
   bool FNeedStyleLookup = true;
   TStyleState FStyleState = TStyleState::Unapplied;
 };

@@ -40,7 +40,7 @@ void InitializeStyles() {
     return WindowsStyleSelection(V.Major, V.Minor);
   });
   TStyleManager::RegisterPlatformStyleResource(TOSPlatform::Linux, "win10style");
-  TStyledControl::SetStyleLookupProc([](TStyledControl& C) { return LookupStyleObject(C); });
+  InstallStyleLookup();
   // The platform layer names the platform of a control; until it registers its own service,
   // the running system's answers.
   if (!TPlatformServices::Current().Find<IDeviceBehavior>()) {

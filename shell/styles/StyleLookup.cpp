@@ -83,6 +83,16 @@ TControl* LookupStyleObject(TStyledControl& Control) {
   return Copy;
 }
 
+const TTreeObject* StyleSourceOf(TStyledControl& Control) {
+  if (!Control.Root()) return nullptr;
+  return TStyleManager::ActiveStyle(Control.Root()->GetRootObject());
+}
+
+void InstallStyleLookup() {
+  TStyledControl::SetStyleLookupProc([](TStyledControl& C) { return LookupStyleObject(C); },
+                                     [](TStyledControl& C) { return StyleSourceOf(C); });
+}
+
 TControl* LookupStyleCopy(TComponent* Context, TComponent* StyleBook, const std::vector<std::string>& Names) {
   for (const std::string& Name : Names)
     if (TControl* Copy = CopyFrom(BookStyle(StyleBook), Name)) return Copy;

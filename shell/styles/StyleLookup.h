@@ -21,6 +21,14 @@ TStyleBook* StyleBookOf(TTreeObject* RootObject);
 // style.
 TControl* LookupStyleObject(TStyledControl& Control);
 
+// The style Control's copies come from when no style book decides: the active style of its
+// form (none outside a form or when the platform style does not exist).
+const TTreeObject* StyleSourceOf(TStyledControl& Control);
+
+// Makes styled controls find their styles with LookupStyleObject, and keep let-go copies per
+// StyleSourceOf.
+void InstallStyleLookup();
+
 // The copy (owned by nobody) of the first object found under one of Names, searched in order
 // in StyleBook's style (a TStyleBook, or none), then in the active style of Context. Raises
 // what the active style raises.

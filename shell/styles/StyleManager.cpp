@@ -123,11 +123,14 @@ void TStyleManager::RemoveScene(TTreeObject* Root) {
 void TStyleManager::AddStyleResource(TTreeObject* Resource) {
   auto& P = Registry().Pool;
   if (Resource && std::find(P.begin(), P.end(), Resource) == P.end()) P.push_back(Resource);
+  // A kept copy may have been found in the pool as it was.
+  TStyleCache::Current().Clear();
 }
 
 void TStyleManager::RemoveStyleResource(TTreeObject* Resource) {
   auto& P = Registry().Pool;
   P.erase(std::remove(P.begin(), P.end(), Resource), P.end());
+  TStyleCache::Current().Clear();
 }
 
 const std::vector<TTreeObject*>& TStyleManager::StyleResources() { return Registry().Pool; }

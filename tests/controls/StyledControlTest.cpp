@@ -115,6 +115,34 @@ TEST_F(Styled, ALetGoCopyServesTheNextControlOfTheSameStyle) {
   EXPECT_EQ(TStyleCache::Current().Count(), 0u);
 }
 
+TEST_F(Styled, AKeptCopyServesOnlyTheStyleItWasMadeFrom) {
+  // Two styles by the same names: the slider 19 high in one, 20 in the other.
+  int Source = 0;
+  TStyledControl::SetStyleLookupProc(
+      [&Source](TStyledControl& C) -> TControl* {
+        if (!SameText(C.GetDefaultStyleLookupName(), "trackbarstyle")) return nullptr;
+        return MakeTrackBarStyle(&C, Source == 0 ? 19 : 20, 8);
+      },
+      [&Source](TStyledControl&) -> const TTreeObject* { return Source == 0 ? nullptr : reinterpret_cast<TTreeObject*>(&Source); });
+  Track->SetBounds(0, 0, 300, 40);
+  TControl* First = Track->ResourceLink();
+  EXPECT_FLOAT_EQ(Track->Height(), 19);
+  Track->NeedStyleLookup();
+  ASSERT_EQ(TStyleCache::Current().Count(), 1u);
+  // The other style is in use now: the kept copy stays where it is.
+  Source = 1;
+  Track->SetBounds(0, 0, 300, 40);
+  EXPECT_NE(Track->ResourceLink(), First);
+  EXPECT_FLOAT_EQ(Track->Height(), 20);
+  EXPECT_EQ(TStyleCache::Current().Count(), 1u);
+  // Back to the first style, the kept copy serves again.
+  Track->NeedStyleLookup();
+  Source = 0;
+  Track->SetBounds(0, 0, 300, 40);
+  EXPECT_EQ(Track->ResourceLink(), First);
+  EXPECT_FLOAT_EQ(Track->Height(), 19);
+}
+
 TEST(StyledFailure, ExceptionWhileApplyingLeavesTheErrorState) {
   TRootPtr Root{new TTestRoot()};
   struct TFailing : TStyledControl {

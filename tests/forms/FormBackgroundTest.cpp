@@ -128,7 +128,7 @@ TEST_F(FormBackground, AnotherLookupTakesEffectAtTheNextPaintAndAMissingOneLeave
 }
 
 TEST_F(FormBackground, ANewStyleReachesTheFormAndItsControls) {
-  TStyledControl::SetStyleLookupProc([](TStyledControl& C) { return LookupStyleObject(C); });
+  InstallStyleLookup();
   auto* Panel = new TStyledControl(Form);
   Panel->SetParent(Form);
   Panel->SetStyleLookup("otherstyle");

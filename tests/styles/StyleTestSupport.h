@@ -110,7 +110,7 @@ class StylesTest : public ::testing::Test {
       TStyleManager::RegisterPlatformStyleResource(TOSPlatform::Windows, Name);
     TStyleManager::RegisterPlatformStyleSelection(TOSPlatform::Windows, [this] { return WindowsStyle; });
     TStyleManager::RegisterPlatformStyleResource(TOSPlatform::Linux, "win10style");
-    TStyledControl::SetStyleLookupProc([](TStyledControl& C) { return LookupStyleObject(C); });
+    InstallStyleLookup();
   }
   void TearDown() override {
     TStyledControl::SetStyleLookupProc(nullptr);
