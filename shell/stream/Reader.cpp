@@ -831,6 +831,10 @@ bool InternalReadComponentRes(const std::string& ResName, TComponent* Instance) 
   return true;
 }
 
+TSeparateLoading::TSeparateLoading() : FPrevious(GlobalLoaded) { GlobalLoaded = nullptr; }
+
+TSeparateLoading::~TSeparateLoading() { GlobalLoaded = FPrevious; }
+
 bool InitInheritedComponent(TComponent* Instance, const TMetaClass& RootAncestor) {
   TGlobalNameSpaceLock Lock;
   TComponentState State = Instance->ComponentState();
@@ -852,8 +856,8 @@ bool InitInheritedComponent(TComponent* Instance, const TMetaClass& RootAncestor
     if (InternalReadComponentRes((*It)->Name(), Instance)) Found = true;
 
   if (OpenContext) {
-    std::vector<TComponent*> Pass = Loaded;
-    for (TComponent* C : Pass) C->Loaded();
+    // What a Loaded reads into the open context joins the list and is loaded in its turn.
+    for (size_t I = 0; I < Loaded.size(); ++I) Loaded[I]->Loaded();
   }
   return Found;
 }

@@ -125,6 +125,21 @@ class TReader : public TFiler, public IValueReader, public IComponentReader {
 // the Loaded pass. Returns whether any description was found; raises nothing itself when none
 // was (a form then raises "Resource %s not found").
 bool InitInheritedComponent(TComponent* Instance, const TMetaClass& RootAncestor);
+// Within its scope, a root that is read is a load of its own even while another load's context
+// is open: its components get their Loaded as soon as it has been read, rather than joining the
+// other load's list. Objects read while a form is being loaded (style copies for its controls)
+// are complete when they are handed over.
+class TSeparateLoading {
+ public:
+  TSeparateLoading();
+  ~TSeparateLoading();
+  TSeparateLoading(const TSeparateLoading&) = delete;
+  TSeparateLoading& operator=(const TSeparateLoading&) = delete;
+
+ private:
+  std::vector<TComponent*>* FPrevious;
+};
+
 // Reads the raw-data resource ResName onto Instance, if it exists.
 bool InternalReadComponentRes(const std::string& ResName, TComponent* Instance);
 

@@ -23,6 +23,8 @@ void WriteTree(TWriter& W, TComponent& C) {
 
 TComponent* ReadStyleObject(const uint8_t* Data, size_t Size) {
   TGlobalNameSpaceLock Lock;
+  // A style object is read whole on its own, also while a form that asks for it is loading.
+  TSeparateLoading Separate;
   TBufferStream Stream(Data, Size);
   TReader Reader(Stream);
   return Reader.ReadRootComponent(nullptr);

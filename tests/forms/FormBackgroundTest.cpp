@@ -10,6 +10,8 @@
 #include "shell/core/DeviceBehavior.h"
 #include "shell/core/PlatformServices.h"
 #include "shell/forms/Form.h"
+#include "shell/stream/ObjectText.h"
+#include "shell/stream/Resources.h"
 #include "shell/stream/Stream.h"
 #include "shell/styles/Register.h"
 #include "shell/styles/StyleContainer.h"
@@ -150,6 +152,70 @@ TEST_F(FormBackground, ANewStyleReachesTheFormAndItsControls) {
   Paint();
   EXPECT_EQ(Pixel(80, 25), 0xFF000080u);
   EXPECT_EQ(Pixel(25, 25), 0xFF800000u) << "the 50 x 50 control";
+  TStyledControl::SetStyleLookupProc(nullptr);
+}
+
+// A form with a stored description holding one styled panel; it notes whether the copy the
+// panel was given had finished loading.
+class TBoxForm : public TForm {
+  KLV_CLASS(TBoxForm)
+ public:
+  explicit TBoxForm(TComponent* AOwner) : TForm(AOwner) {}
+  bool CopyWasLoading = true;
+  void Box1ApplyStyleLookup(TObject* Sender) {
+    TControl* Link = static_cast<TStyledControl*>(Sender)->ResourceLink();
+    CopyWasLoading = Link->IsLoading() || Link->Children(0)->IsLoading();
+  }
+};
+const TMetaClass& TBoxForm::StaticClass() {
+  return ClassRecord<TBoxForm>("TBoxForm", &TForm::StaticClass(), [](auto& B) {
+    B.Creatable();
+    B.Method("Box1ApplyStyleLookup", &TBoxForm::Box1ApplyStyleLookup);
+  });
+}
+
+TEST_F(FormBackground, AControlLoadedWithItsFormTakesAWholeCopyLaidOutToItsSize) {
+  InstallStyleLookup();
+  // A style whose object has a child that fills it: laid out only by a copy that has finished
+  // loading.
+  const std::string Style =
+      "object TLayout\n"
+      "  object TRectangle\n    StyleName = 'backgroundstyle'\n    Fill.Color = claLime\n"
+      "    Stroke.Kind = None\n  end\n"
+      "  object TLayout\n    StyleName = 'boxstyle'\n"
+      "    object TRectangle\n      StyleName = 'inner'\n      Align = Contents\n"
+      "      Fill.Color = claNavy\n      Stroke.Kind = None\n    end\n"
+      "  end\n"
+      "end\n";
+  TBytesStream S(std::vector<uint8_t>(Style.begin(), Style.end()));
+  TStyleManager::SetStyle(TStyleStreaming::LoadFromStream(S));
+  RegisterClass(TBoxForm::StaticClass());
+  SetResource("TBOXFORM", RT_RCDATA,
+              ObjectTextToBinary("object BoxForm: TBoxForm\n"
+                                 "  object Box1: TPanel\n"
+                                 "    StyleLookup = 'boxstyle'\n"
+                                 "    Position.X = 10.0\n    Position.Y = 10.0\n"
+                                 "    Size.Width = 80.0\n    Size.Height = 30.0\n"
+                                 "    Size.PlatformDefault = False\n"
+                                 "    OnApplyStyleLookup = Box1ApplyStyleLookup\n"
+                                 "  end\n"
+                                 "end\n"));
+  auto* F = NewForm<TBoxForm>(nullptr);
+  RemoveResource("TBOXFORM", RT_RCDATA);
+  EXPECT_FALSE(F->CopyWasLoading);
+  auto* Box = dynamic_cast<TStyledControl*>(F->FindComponent("Box1"));
+  ASSERT_NE(Box, nullptr);
+  // Taken once loaded, before any paint.
+  ASSERT_NE(Box->ResourceLink(), nullptr);
+  TControl* Inner = Box->FindStyleResource("inner");
+  ASSERT_NE(Inner, nullptr);
+  EXPECT_FALSE(Box->ResourceLink()->IsLoading());
+  EXPECT_FALSE(Inner->IsLoading());
+  EXPECT_EQ(Inner->BoundsRect(), TRectF(0, 0, 80, 30));
+  F->PaintRects({TRectF(0, 0, 100, 50)});
+  EXPECT_EQ(Pixel(85, 35), 0xFF000080u) << "the panel's right end";
+  EXPECT_EQ(Pixel(5, 5), 0xFF00FF00u) << "the form's background";
+  F->Free();
   TStyledControl::SetStyleLookupProc(nullptr);
 }
 

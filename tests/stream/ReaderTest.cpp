@@ -527,6 +527,70 @@ TEST(ReaderLoading, TwoClassLevelsShareOneLoadedPass) {
   EXPECT_EQ(TestLog(), (std::vector<std::string>{"Loaded Form1", "Loaded Object1", "Loaded Object2"}));
 }
 
+// Reads a stream of its own when it is loaded, as a control that takes a style copy then does;
+// Separate says whether it reads it as a load of its own.
+class TLoadedReader : public TTestObject {
+  KLV_CLASS(TLoadedReader)
+ public:
+  using TTestObject::TTestObject;
+  static bool Separate;
+  TComponent* Read = nullptr;
+  bool ReadWasLoading = false;
+  void Loaded() override {
+    TTestObject::Loaded();
+    B S;
+    S.Sig().Object("TTestObject", "Copy").End().Object("TTestObject", "CopyChild").End().End().End();
+    TBufferStream Stream(S.Bytes.data(), S.Bytes.size());
+    TReader Reader(Stream);
+    if (Separate) {
+      TSeparateLoading Own;
+      Read = Reader.ReadRootComponent(nullptr);
+    } else {
+      Read = Reader.ReadRootComponent(nullptr);
+    }
+    ReadWasLoading = Read->ComponentState().Contains(csLoading);
+  }
+  void BeforeDestruction() override {
+    if (Read) Read->Free();
+    TTestObject::BeforeDestruction();
+  }
+};
+bool TLoadedReader::Separate = false;
+
+const TMetaClass& TLoadedReader::StaticClass() {
+  return ClassRecord<TLoadedReader>("TLoadedReader", &TTestObject::StaticClass(), [](auto& B) { B.Creatable(); });
+}
+
+TEST(ReaderLoading, WhatIsReadDuringTheLoadedPassIsLoadedToo) {
+  RegisterClass(TLoadedReader::StaticClass());
+  struct TCase {
+    bool Separate;
+    bool ReadWasLoading;
+    std::vector<std::string> Log;
+  };
+  const TCase Cases[] = {
+      // Read into the form's context: loaded at the end of the form's pass.
+      {false, true, {"Loaded Form1", "Loaded Reader", "Loaded Object2", "Loaded Copy", "Loaded CopyChild"}},
+      // Read on its own: loaded before the reading component goes on.
+      {true, false, {"Loaded Form1", "Loaded Reader", "Loaded Copy", "Loaded CopyChild", "Loaded Object2"}},
+  };
+  for (const TCase& C : Cases) {
+    TLoadedReader::Separate = C.Separate;
+    B S;
+    S.Sig().Object("TTestForm", "Form1").End();
+    S.Object("TLoadedReader", "Reader").End().End();
+    S.Object("TTestObject", "Object2").End().End();
+    S.End();
+    TestLog().clear();
+    auto Form = LoadForm(S.Bytes);
+    auto* Reader = static_cast<TLoadedReader*>(Form->FindComponent("Reader"));
+    ASSERT_NE(Reader->Read, nullptr);
+    EXPECT_EQ(Reader->ReadWasLoading, C.ReadWasLoading) << C.Separate;
+    EXPECT_FALSE(Reader->Read->ComponentState().Contains(csLoading)) << C.Separate;
+    EXPECT_EQ(TestLog(), C.Log) << C.Separate;
+  }
+}
+
 TEST(ReaderLoading, ChildPositionMovesTheComponent) {
   B S;
   S.Sig().Object("TTestForm", "Form1").End();
