@@ -3,6 +3,7 @@
 // object of its texture's size — a multisampled colour target with a 24-bit depth / 8-bit
 // stencil buffer, resolved into the texture at the end of each scene, or the texture itself
 // when one sample is used — and reads the resolved image back into bitmaps.
+#include <cstdint>
 #include <string>
 
 #include "scene3d/context/Context3D.h"
@@ -46,4 +47,9 @@ class TGLContext : public TContext3D {
   int FSavedDrawFramebuffer = 0;
   int FSavedReadFramebuffer = 0;
   int FSavedViewport[4] = {};
+  // The value every stencil sample holds: draws never write the stencil (no stencil operation
+  // but "keep" is ever set) and clears reach the whole target, so it changes only when a clear
+  // names the stencil. A clear of the depth alone then clears the stencil to this same value,
+  // which the software device does with a plain fill instead of keeping each stencil byte.
+  uint32_t FStencilValue = 0;
 };

@@ -12,6 +12,7 @@
 #include "scene3d/context/GLContext.h"
 #include "scene3d/context/GLDevice.h"
 #include "scene3d/context/Texture.h"
+#include "scene3d/context/detail/GLHeaders.h"
 #include "shell/canvas/Bitmap.h"
 
 namespace {
@@ -145,6 +146,35 @@ TEST_F(GLContextTest, ClearReachesTargetsThatTheMasksProtectFromDrawing) {
   EXPECT_TRUE(Near(Raw(B, W - 5, 5), {255, 255, 255, 255}, 0));
 }
 
+TEST_F(GLContextTest, ClearingTheDepthKeepsTheStencilValue) {
+  // One sample, so the depth-stencil buffer hangs on the framebuffer the scene binds for reading.
+  TGLContext& C = Make();
+  const auto Stencil = [] {
+    GLubyte Value = 0xAB;
+    glReadPixels(5, 5, 1, 1, GL_STENCIL_INDEX, GL_UNSIGNED_BYTE, &Value);
+    return static_cast<int>(Value);
+  };
+  using T = TClearTarget;
+  ASSERT_TRUE(C.BeginScene());
+  EXPECT_EQ(Stencil(), 0) << "a new buffer";
+  const struct {
+    TClearTargets Targets;
+    uint32_t Value;
+    int Want;
+  } Cases[] = {
+      {TClearTargets{T::Color, T::Depth, T::Stencil}, 7, 7},
+      {TClearTargets{T::Color, T::Depth}, 3, 7},
+      {TClearTargets{T::Depth}, 9, 7},
+      {TClearTargets{T::Stencil}, 2, 2},
+      {TClearTargets{T::Color}, 5, 2},
+  };
+  for (const auto& Case : Cases) {
+    C.Clear(Case.Targets, TAlphaColors::White, 1, Case.Value);
+    EXPECT_EQ(Stencil(), Case.Want) << "after a clear with value " << Case.Value;
+  }
+  C.EndScene();
+}
+
 TEST_F(GLContextTest, MaterialColoursAndOpacityOverWhite) {
   struct TCase {
     const char* Name;
@@ -214,6 +244,30 @@ TEST_F(GLContextTest, ReadbackKeepsChannelsWithinAlpha) {
   EXPECT_EQ(P.R, P.A);
   EXPECT_EQ(P.G, 0);
   EXPECT_EQ(B->Pixel(10, 10) & 0x00FFFFFF, 0x00FF0000u);
+}
+
+TEST_F(GLContextTest, ReadbackLimitsEveryPixelOfARowWhateverItsWidth) {
+  // Widths that leave 0 to 3 pixels after the groups of four the readback works in; the left
+  // part holds invalid premultiplied pixels (limited), the right part opaque yellow (kept).
+  for (int Width : {64, 65, 66, 67}) {
+    TGLContext& C = Make(Width, 8);
+    TColorMaterial Yellow;
+    Yellow.SetColor(TAlphaColors::Yellow);
+    Begin(C, TAlphaColors::Null);
+    Quad(C, 0, 0, 33, 8, 0.5f, nullptr, 0.5f);
+    Quad(C, 33, 0, static_cast<float>(Width), 8, 0.5f, &Yellow, 1);
+    auto B = Finish(C);
+    for (int X = 0; X < Width; ++X) {
+      const TRGBA P = Raw(B, X, 3);
+      if (X < 33) {
+        EXPECT_NEAR(P.A, 64, 1) << Width << ": " << X;
+        EXPECT_EQ(P.R, P.A) << Width << ": " << X;
+        EXPECT_EQ(P.G, 0) << Width << ": " << X;
+      } else {
+        EXPECT_TRUE(Near(P, {255, 255, 0, 255}, 0)) << Width << ": " << X;
+      }
+    }
+  }
 }
 
 TEST_F(GLContextTest, DepthTestIsLessOrEqualAndTransparentObjectsStillWriteDepth) {
