@@ -12,6 +12,12 @@ x_session_xvfb_pid=
 x_session_wm_pid=
 x_session_log=$(mktemp)
 
+# Whether the display :N is served by our Xvfb: its socket is there and its lock holds our pid.
+x_session_owns() {
+  local n=${1#:}
+  [ -e "/tmp/.X11-unix/X$n" ] && [ "$(tr -d ' \n' <"/tmp/.X$n-lock" 2>/dev/null)" = "$x_session_xvfb_pid" ]
+}
+
 start_x_server() {
   local screen=${1:-1280x1024x24} n
   command -v Xvfb >/dev/null || { echo "Xvfb is missing (scripts/install-deps installs it)" >&2; return 1; }
@@ -19,12 +25,14 @@ start_x_server() {
     [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] && continue
     Xvfb ":$n" -noreset -nolisten tcp -screen 0 "$screen" >"$x_session_log" 2>&1 &
     x_session_xvfb_pid=$!
+    # The display is ours once its lock names our server: another test's server started at the
+    # same moment may hold it (and its socket) while ours has yet to notice and stop.
     for _ in $(seq 100); do
-      [ -e "/tmp/.X11-unix/X$n" ] && break
+      x_session_owns ":$n" && break
       kill -0 "$x_session_xvfb_pid" 2>/dev/null || break
       sleep 0.1
     done
-    if [ -e "/tmp/.X11-unix/X$n" ] && kill -0 "$x_session_xvfb_pid" 2>/dev/null; then
+    if x_session_owns ":$n" && kill -0 "$x_session_xvfb_pid" 2>/dev/null; then
       export DISPLAY=":$n"
       # A private X server has no session bus; SDL would otherwise start one and leave it.
       export DBUS_SESSION_BUS_ADDRESS=disabled:
