@@ -1,9 +1,71 @@
 #include "shell/controls/StyledControl.h"
 
+#include <algorithm>
+#include <cctype>
+
 #include "shell/controls/StyleCache.h"
 #include "shell/controls/StyleDictionary.h"
+#include "shell/core/Exceptions.h"
 
 namespace {
+std::string Lower(std::string S) {
+  std::transform(S.begin(), S.end(), S.begin(), [](unsigned char C) { return static_cast<char>(std::tolower(C)); });
+  return S;
+}
+
+// The property a style data name leads to on its object.
+struct TStyleDataTarget {
+  TPersistent* Instance = nullptr;
+  const TPropInfo* Prop = nullptr;
+};
+
+// Follows a dotted property path from Instance through its sub-objects; none when a part is
+// missing or the last one is not a value (an object or an event).
+TStyleDataTarget FollowPath(TPersistent* Instance, const std::string& Path) {
+  size_t Start = 0;
+  for (size_t Dot; Instance && (Dot = Path.find('.', Start)) != std::string::npos; Start = Dot + 1) {
+    const TPropInfo* P = Instance->ClassType().FindProperty(Path.substr(Start, Dot - Start));
+    TObject* Sub = P && P->Kind() == TTypeKind::Class && P->GetObj ? P->GetObj(Instance) : nullptr;
+    Instance = dynamic_cast<TPersistent*>(Sub);
+  }
+  if (!Instance) return {};
+  const TPropInfo* P = Instance->ClassType().FindProperty(Path.substr(Start));
+  if (!P || P->Kind() == TTypeKind::Class || P->Kind() == TTypeKind::Method) return {};
+  return {Instance, P};
+}
+
+bool IsOrdinal(TTypeKind Kind) { return Kind != TTypeKind::Float && Kind != TTypeKind::String; }
+
+TStyleDataValue ReadValue(const TStyleDataTarget& T) {
+  if (T.Prop->Kind() == TTypeKind::Float) return T.Prop->GetFloat(T.Instance);
+  if (T.Prop->Kind() == TTypeKind::String) return T.Prop->GetStr(T.Instance);
+  return T.Prop->GetOrd(T.Instance);
+}
+
+// Whether Value is of the kind the property holds.
+bool Fits(const TStyleDataTarget& T, const TStyleDataValue& Value) {
+  if (!T.Prop->Writable()) return false;
+  if (T.Prop->Kind() == TTypeKind::Float) return std::holds_alternative<long double>(Value);
+  if (T.Prop->Kind() == TTypeKind::String) return std::holds_alternative<std::string>(Value);
+  return IsOrdinal(T.Prop->Kind()) && std::holds_alternative<int64_t>(Value);
+}
+
+void WriteValue(const TStyleDataTarget& T, const TStyleDataValue& Value) {
+  if (auto* F = std::get_if<long double>(&Value)) T.Prop->SetFloat(T.Instance, *F);
+  else if (auto* Str = std::get_if<std::string>(&Value)) T.Prop->SetStr(T.Instance, *Str);
+  else T.Prop->SetOrd(T.Instance, std::get<int64_t>(Value));
+}
+
+// What Name leads to in Control's applied copy: the longest leading part that names a style
+// object, then the property path after it; with no such part, the path from the copy itself.
+TStyleDataTarget ResolveStyleData(const TStyledControl& Control, const std::string& Name) {
+  TControl* Link = Control.ResourceLink();
+  if (!Link) return {};
+  for (size_t Dot = Name.rfind('.'); Dot != std::string::npos && Dot > 0; Dot = Name.rfind('.', Dot - 1))
+    if (TControl* Object = Control.FindStyleResource(Name.substr(0, Dot))) return FollowPath(Object, Name.substr(Dot + 1));
+  return FollowPath(Link, Name);
+}
+
 TStyledControl::TStyleLookupProc& LookupProc() {
   static TStyledControl::TStyleLookupProc Proc;
   return Proc;
@@ -145,10 +207,42 @@ void TStyledControl::ApplyStyleLookup() {
 void TStyledControl::ApplyStyle() {
   if (IsFocused() && CanFocus()) ApplyTriggerEffect("IsFocused");
   AdjustFixedSize(FResourceLink);
+  HandStyleDataOver();
   if (Align() != TAlignLayout::None && AdjustType() != TAdjustType::None) RequestAlign();
 }
 
-void TStyledControl::FreeStyle() {}
+void TStyledControl::FreeStyle() { TakeStyleDataBack(); }
+
+void TStyledControl::SetStyleData(const std::string& Name, const TStyleDataValue& Value) {
+  const TStyleDataTarget Target = ResolveStyleData(*this, Name);
+  if (Target.Prop && !Fits(Target, Value)) throw EConvertError("Invalid property value");
+  FStyleData[Lower(Name)] = Value;
+  if (Target.Prop) WriteValue(Target, Value);
+}
+
+std::optional<TStyleDataValue> TStyledControl::StyleData(const std::string& Name) const {
+  const TStyleDataTarget Target = ResolveStyleData(*this, Name);
+  if (Target.Prop) return ReadValue(Target);
+  auto It = FStyleData.find(Lower(Name));
+  if (It == FStyleData.end()) return std::nullopt;
+  return It->second;
+}
+
+void TStyledControl::HandStyleDataOver() {
+  for (const auto& [Name, Value] : FStyleData) {
+    // A style without the object, or with another kind of property there, leaves the value
+    // kept for the next one.
+    const TStyleDataTarget Target = ResolveStyleData(*this, Name);
+    if (Target.Prop && Fits(Target, Value)) WriteValue(Target, Value);
+  }
+}
+
+void TStyledControl::TakeStyleDataBack() {
+  for (auto& [Name, Value] : FStyleData) {
+    const TStyleDataTarget Target = ResolveStyleData(*this, Name);
+    if (Target.Prop && Fits(Target, Value)) Value = ReadValue(Target);
+  }
+}
 
 void TStyledControl::AdjustFixedSize(TControl* Reference) {
   if (!Reference || (Reference->FixedWidth() == 0 && Reference->FixedHeight() == 0)) {

@@ -3,11 +3,19 @@
 // attached as its first child. Finding the style is the style layer's work; it installs its
 // lookup with SetStyleLookupProc, saying also which style a copy comes from.
 #include <functional>
+#include <map>
+#include <optional>
 #include <string>
+#include <variant>
 
 #include "shell/controls/Control.h"
 
 enum class TStyleState { Unapplied, Freeing, Applying, Error, Applied };
+
+// A value of style data, as the class table reads and writes a property: ordinal kinds
+// (integers, colours, Booleans, enumerations, sets) as int64_t, floats as long double, strings
+// as std::string.
+using TStyleDataValue = std::variant<int64_t, long double, std::string>;
 
 class TStyledControl : public TControl {
   KLV_CLASS(TStyledControl)
@@ -40,6 +48,18 @@ class TStyledControl : public TControl {
   // The object named Name (ignoring case) in the applied style copy.
   TControl* FindStyleResource(const std::string& Name) const;
 
+  // Style data: values of properties of the style objects, set on the control and kept across
+  // style changes. Name is "object.property": the object by its style name (which may itself
+  // hold dots), the property by a dotted path through sub-objects ("background.Fill.Color"); a
+  // name that starts with no object's name is a property of the style copy itself. While a
+  // style is applied the value goes to its object at once (EConvertError "Invalid property
+  // value" when the property holds another kind of value); whatever style comes next is given
+  // the value too, where it has that object and property.
+  void SetStyleData(const std::string& Name, const TStyleDataValue& Value);
+  // The value: the style object's own while it is applied, else the one kept; none when the
+  // name was never set and the applied style has no such property.
+  std::optional<TStyleDataValue> StyleData(const std::string& Name) const;
+
   void PrepareForPaint() override;
   // Takes the style first when it is pending: its fixed size is part of the new size.
   void SetBounds(float X, float Y, float AWidth, float AHeight) override;
@@ -70,6 +90,12 @@ class TStyledControl : public TControl {
  private:
   void ReleaseStyle();
   bool RootHasStyleBook() const;
+  // Gives the kept style data to the applied style objects / takes their current values back.
+  void HandStyleDataOver();
+  void TakeStyleDataBack();
+
+  // Kept style data by lower-cased name.
+  std::map<std::string, TStyleDataValue> FStyleData;
 
   std::string FStyleLookup;
   TControl* FResourceLink = nullptr;

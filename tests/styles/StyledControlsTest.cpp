@@ -105,6 +105,51 @@ TEST_F(GamePanel, Windows7MakesTheSlider20High) {
   EXPECT_FLOAT_EQ(Track->StyleThumbSize(), 9);
 }
 
+TEST_F(GamePanel, StyleDataSetOnAControlSurviveAStyleChange) {
+  Root->Paint();
+  // The panel's copy is a rectangle: the name without an object is its own property path.
+  const TStyleDataValue Green = int64_t{0xFF00FF00};
+  Panel->SetStyleData("Fill.Color", Green);
+  Button->SetStyleData("background.Opacity", 0.5L);
+  EXPECT_FLOAT_EQ(Button->FindStyleResource("background")->Opacity(), 0.5f);
+  // A value the style objects take on meanwhile is what goes over to the next style.
+  Button->FindStyleResource("BACKGROUND")->SetOpacity(0.25f);
+  EXPECT_EQ(Button->StyleData("Background.opacity"), TStyleDataValue(0.25L));
+  Root->Paint();
+  EXPECT_EQ(Root->Pixel(300, 470), 0xFF00FF00u);
+
+  Behavior.Platform = TOSPlatform::Windows;
+  WindowsStyle = "win7style";
+  TControl* OldPanelCopy = Panel->ResourceLink();
+  Panel->NeedStyleLookup();
+  Button->NeedStyleLookup();
+  EXPECT_EQ(Panel->StyleData("fill.color"), Green) << "kept while no style is applied";
+  Root->Paint();
+  ASSERT_NE(Panel->ResourceLink(), OldPanelCopy);
+  EXPECT_EQ(Panel->ResourceLink()->TagString(), "panelstyle");
+  EXPECT_EQ(Root->Pixel(300, 470), 0xFF00FF00u) << "the new copy's fill";
+  EXPECT_FLOAT_EQ(Button->FindStyleResource("background")->Opacity(), 0.25f);
+}
+
+TEST_F(GamePanel, StyleDataTheStyleCannotTakeAreRefusedOrKept) {
+  Root->Paint();
+  // A value of another kind than the property's is refused and not kept.
+  try {
+    Button->SetStyleData("background.Opacity", std::string("half"));
+    ADD_FAILURE() << "no error";
+  } catch (const EConvertError& E) {
+    EXPECT_EQ(E.Message(), "Invalid property value");
+  }
+  EXPECT_EQ(Button->StyleData("background.Opacity"), TStyleDataValue(1.0L));
+  // A name the style has no object or property for is kept for a later style.
+  Button->SetStyleData("icon.Opacity", 0.5L);
+  EXPECT_EQ(Button->StyleData("icon.Opacity"), TStyleDataValue(0.5L));
+  EXPECT_EQ(Button->StyleData("nothing.Opacity"), std::nullopt);
+  Button->NeedStyleLookup();
+  Root->Paint();
+  EXPECT_EQ(Button->StyleData("icon.Opacity"), TStyleDataValue(0.5L));
+}
+
 TEST_F(GamePanel, TheThumbTakesItsSizeAndPlaceFromTheStyle) {
   Root->Paint();
   EXPECT_FLOAT_EQ(Track->StyleThumbSize(), 8);
