@@ -1,6 +1,23 @@
 #include "shell/controls/Button.h"
 
 #include "shell/controls/Accelerator.h"
+#include "shell/controls/ImageList.h"
+
+namespace {
+// Style objects are style classes the controls cannot name; their published properties are
+// how they take what the button gives them.
+const TPropInfo* StyleProperty(TControl* Object, const char* Name, TTypeKind Kind) {
+  const TPropInfo* P = Object ? Object->ClassType().FindProperty(Name) : nullptr;
+  return P && P->Kind() == Kind && P->Writable() ? P : nullptr;
+}
+
+// The object when it can be tinted (publishes an ordinal TintColor), else none.
+TControl* Tintable(TControl* Object) { return StyleProperty(Object, "TintColor", TTypeKind::Integer) ? Object : nullptr; }
+
+void SetTint(TControl* Object, TAlphaColor Color) {
+  if (const TPropInfo* P = StyleProperty(Object, "TintColor", TTypeKind::Integer)) P->SetOrd(Object, Color);
+}
+}  // namespace
 
 const TMetaClass& TCustomButton::StaticClass() {
   return ClassRecord<TCustomButton>("TCustomButton", &TPresentedTextControl::StaticClass(), [](auto& B) {
@@ -9,6 +26,13 @@ const TMetaClass& TCustomButton::StaticClass() {
     B.Property("ModalResult", &TCustomButton::ModalResult, &TCustomButton::SetModalResult).Default(0);
     B.Property("RepeatClick", &TCustomButton::RepeatClick, &TCustomButton::SetRepeatClick).Default(false);
     B.Property("StaysPressed", &TCustomButton::StaysPressed, &TCustomButton::SetStaysPressed).Default(false);
+    B.Property("Images", &TCustomButton::Images, &TCustomButton::SetImages);
+    B.Property("ImageIndex", &TCustomButton::ImageIndex, &TCustomButton::SetImageIndex).Default(-1);
+    B.Property("TintColor", &TCustomButton::TintColor, &TCustomButton::SetTintColor, &TypeInfos::AlphaColor())
+        .Default(TAlphaColors::Null);
+    B.Property("IconTintColor", &TCustomButton::IconTintColor, &TCustomButton::SetIconTintColor,
+               &TypeInfos::AlphaColor())
+        .Default(TAlphaColors::Null);
   });
 }
 
@@ -21,6 +45,66 @@ TCustomButton::TCustomButton(TComponent* AOwner) : TPresentedTextControl(AOwner)
 void TCustomButton::BeforeDestruction() {
   FRepeatTimer.Stop();
   TPresentedTextControl::BeforeDestruction();
+}
+
+void TCustomButton::SetImages(TImageList* Value) {
+  if (Value == FImages) return;
+  if (FImages) FImages->RemoveFreeNotification(this);
+  FImages = Value;
+  if (FImages) FImages->FreeNotification(this);
+  UpdateGlyph();
+}
+
+void TCustomButton::SetImageIndex(int Value) {
+  if (Value == FImageIndex) return;
+  FImageIndex = Value;
+  UpdateGlyph();
+}
+
+void TCustomButton::SetTintColor(TAlphaColor Value) {
+  if (Value == FTintColor) return;
+  FTintColor = Value;
+  UpdateTints();
+}
+
+void TCustomButton::SetIconTintColor(TAlphaColor Value) {
+  if (Value == FIconTintColor) return;
+  FIconTintColor = Value;
+  UpdateTints();
+}
+
+void TCustomButton::Notification(TComponent* AComponent, TOperation Operation) {
+  TPresentedTextControl::Notification(AComponent, Operation);
+  if (Operation == opRemove && AComponent == FImages) SetImages(nullptr);
+}
+
+void TCustomButton::ApplyStyle() {
+  TPresentedTextControl::ApplyStyle();
+  FTintObject = Tintable(FindStyleResource("background"));
+  FIconTintObject = Tintable(FindStyleResource("icon"));
+  FGlyphObject = FindStyleResource("glyphstyle");
+  UpdateTints();
+  UpdateGlyph();
+}
+
+void TCustomButton::FreeStyle() {
+  // The copy may serve another button from the style cache: it keeps no image list of ours.
+  if (const TPropInfo* P = StyleProperty(FGlyphObject, "Images", TTypeKind::Class)) P->SetObj(FGlyphObject, nullptr);
+  FGlyphObject = nullptr;
+  FTintObject = nullptr;
+  FIconTintObject = nullptr;
+  TPresentedTextControl::FreeStyle();
+}
+
+void TCustomButton::UpdateGlyph() {
+  if (!FGlyphObject) return;
+  if (const TPropInfo* P = StyleProperty(FGlyphObject, "Images", TTypeKind::Class)) P->SetObj(FGlyphObject, FImages);
+  if (const TPropInfo* P = StyleProperty(FGlyphObject, "ImageIndex", TTypeKind::Integer)) P->SetOrd(FGlyphObject, FImageIndex);
+}
+
+void TCustomButton::UpdateTints() {
+  SetTint(FTintObject, FTintColor);
+  SetTint(FIconTintObject, FIconTintColor);
 }
 
 void TCustomButton::SetPressedState(bool Value) {

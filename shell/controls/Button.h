@@ -4,6 +4,9 @@
 // cancel button.
 #include "shell/controls/ControlTimer.h"
 #include "shell/controls/PresentedControl.h"
+#include "shell/core/AlphaColor.h"
+
+class TImageList;
 
 class TCustomButton : public TPresentedTextControl {
   KLV_CLASS(TCustomButton)
@@ -22,6 +25,24 @@ class TCustomButton : public TPresentedTextControl {
   void SetModalResult(int Value) { FModalResult = Value; }
   bool Pressing() const { return FPressing; }
 
+  // The button's image: the bitmap ImageIndex of Images, shown by the style's glyph.
+  TImageList* Images() const { return FImages; }
+  void SetImages(TImageList* Value);
+  int ImageIndex() const { return FImageIndex; }
+  void SetImageIndex(int Value);
+  // Colours given to the style's "background" and "icon" objects where they can be tinted
+  // (they publish TintColor); Null leaves them as drawn.
+  TAlphaColor TintColor() const { return FTintColor; }
+  void SetTintColor(TAlphaColor Value);
+  TAlphaColor IconTintColor() const { return FIconTintColor; }
+  void SetIconTintColor(TAlphaColor Value);
+  // The style objects that show the image and take the tints, while a style is applied.
+  TControl* GlyphObject() const { return FGlyphObject; }
+  TControl* TintObject() const { return FTintObject; }
+  TControl* IconTintObject() const { return FIconTintObject; }
+
+  void Notification(TComponent* AComponent, TOperation Operation) override;
+
   void Click() override;
   void DblClick() override;
   void MouseDown(TMouseButton Button, TShiftState Shift, float X, float Y) override;
@@ -38,8 +59,12 @@ class TCustomButton : public TPresentedTextControl {
   // Text without its accelerator marker.
   std::string DisplayedText() const override;
   void BeforeDestruction() override;
+  void ApplyStyle() override;
+  void FreeStyle() override;
 
  private:
+  void UpdateGlyph();
+  void UpdateTints();
   void SetPressedState(bool Value);
   void RepeatDelayTimer();
   void RepeatTimer();
@@ -50,6 +75,13 @@ class TCustomButton : public TPresentedTextControl {
   int FModalResult = 0;
   bool FPressing = false;
   TControlTimer FRepeatTimer;
+  TImageList* FImages = nullptr;
+  int FImageIndex = -1;
+  TAlphaColor FTintColor = TAlphaColors::Null;
+  TAlphaColor FIconTintColor = TAlphaColors::Null;
+  TControl* FGlyphObject = nullptr;
+  TControl* FTintObject = nullptr;
+  TControl* FIconTintObject = nullptr;
 };
 
 class TButton : public TCustomButton {

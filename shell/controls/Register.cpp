@@ -1,6 +1,7 @@
 #include "shell/controls/Register.h"
 
 #include "shell/controls/Button.h"
+#include "shell/controls/ImageList.h"
 #include "shell/controls/Panel.h"
 #include "shell/controls/TrackBar.h"
 
@@ -10,4 +11,5 @@ void RegisterControlClasses() {
   RegisterClass(TButton::StaticClass());
   RegisterClass(TTrackBar::StaticClass());
   RegisterClass(TThumb::StaticClass());
+  RegisterClass(TImageList::StaticClass());
 }

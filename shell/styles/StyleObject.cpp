@@ -80,6 +80,8 @@ const TMetaClass& TCustomStyleObject::StaticClass() {
     B.Property("HitTest", &TCustomStyleObject::HitTest, &TCustomStyleObject::SetHitTest).Default(false);
     B.Property("Opaque", &TCustomStyleObject::Opaque, &TCustomStyleObject::SetOpaque).Default(false);
     B.Property("SourceLookup", &TCustomStyleObject::SourceLookup, &TCustomStyleObject::SetSourceLookup);
+    B.Property("TintColor", &TCustomStyleObject::TintColor, &TCustomStyleObject::SetTintColor, &TypeInfos::AlphaColor())
+        .Default(TAlphaColors::Null);
     B.Property("WrapMode", &TCustomStyleObject::WrapMode, &TCustomStyleObject::SetWrapMode,
                &TypeInfos::ImageWrapMode())
         .Default(TImageWrapMode::Stretch);
@@ -112,6 +114,41 @@ void TCustomStyleObject::SetOpaque(bool Value) {
   if (Value == FOpaque) return;
   FOpaque = Value;
   Repaint();
+}
+
+void TCustomStyleObject::SetTintColor(TAlphaColor Value) {
+  if (Value == FTintColor) return;
+  FTintColor = Value;
+  Repaint();
+}
+
+TBitmap& TCustomStyleObject::Tinted(TBitmap& Source) {
+  // The artwork is shared by every copy of the style, so the tint goes on a copy of it.
+  if (FTinted && FTintedFrom == &Source && FTintedWith == FTintColor && FTinted->Width() == Source.Width() &&
+      FTinted->Height() == Source.Height())
+    return *FTinted;
+  if (!FTinted) FTinted = std::make_unique<TBitmap>();
+  FTinted->Assign(&Source);
+  TBitmapData Data;
+  if (FTinted->Map(TMapAccess::ReadWrite, Data)) {
+    // Premultiplied channels scaled by the tint's stay premultiplied.
+    const uint32_t Tint = FTintColor;
+    for (int Y = 0; Y < Data.Height; ++Y) {
+      uint32_t* Row = Data.Scanline(Y);
+      for (int X = 0; X < Data.Width; ++X) {
+        uint32_t P = Row[X], Out = 0;
+        for (int Shift = 0; Shift < 32; Shift += 8) {
+          const uint32_t C = (P >> Shift) & 0xFF, T = (Tint >> Shift) & 0xFF;
+          Out |= ((C * T + 127) / 255) << Shift;
+        }
+        Row[X] = Out;
+      }
+    }
+    FTinted->Unmap(Data);
+  }
+  FTintedFrom = &Source;
+  FTintedWith = FTintColor;
+  return *FTinted;
 }
 
 void TCustomStyleObject::SetStyleSource(TComponent* Value) {
@@ -156,9 +193,10 @@ void TCustomStyleObject::DrawStyleImage(TCanvas& C, const TRectF& Target, float 
   const bool HighSpeed = CanDrawHighSpeed(C.Matrix(), S);
   const bool Replace = FOpaque && AOpacity >= 1;
   if (Replace) C.SetBlending(false);
+  TBitmap& Artwork = FTintColor == TAlphaColors::Null ? *Variant->Bitmap() : Tinted(*Variant->Bitmap());
   for (const TImagePart& P : LayoutStyleImage(Link->SourceRect()->Rect(), Link->CapInsets()->Rect(), Variant->Scale(),
                                               Dst, FCapMode, FWrapMode))
-    C.DrawBitmap(*Variant->Bitmap(), P.Source, P.Target, AOpacity, HighSpeed);
+    C.DrawBitmap(Artwork, P.Source, P.Target, AOpacity, HighSpeed);
   if (Replace) C.SetBlending(true);
 }
 

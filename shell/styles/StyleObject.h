@@ -7,10 +7,12 @@
 #include <string>
 
 #include "shell/controls/Control.h"
+#include "shell/core/AlphaColor.h"
 #include "shell/core/Collection.h"
 #include "shell/layout/Bounds.h"
 #include "shell/styles/StyleImage.h"
 
+class TBitmap;
 class TCanvas;
 class TImage;
 
@@ -77,6 +79,10 @@ class TCustomStyleObject : public TControl {
   // An opaque object at full opacity replaces the pixels beneath instead of blending.
   bool Opaque() const { return FOpaque; }
   void SetOpaque(bool Value);
+  // A tint colour multiplies every pixel drawn (a button's TintColor on its background); Null
+  // draws the artwork as it is.
+  TAlphaColor TintColor() const { return FTintColor; }
+  void SetTintColor(TAlphaColor Value);
 
   // The style tree the artwork is looked up in: the container a copy was taken from. Without
   // one, the nearest container among the parents.
@@ -98,8 +104,14 @@ class TCustomStyleObject : public TControl {
 
  private:
   void LinksChanged(TObject*) { Repaint(); }
+  // Source multiplied by the tint colour, made again only when the source or the tint changed.
+  TBitmap& Tinted(TBitmap& Source);
 
   std::string FSourceLookup;
+  TAlphaColor FTintColor = TAlphaColors::Null;
+  std::unique_ptr<TBitmap> FTinted;
+  const TBitmap* FTintedFrom = nullptr;
+  TAlphaColor FTintedWith = TAlphaColors::Null;
   TCapWrapMode FCapMode = TCapWrapMode::Stretch;
   TImageWrapMode FWrapMode = TImageWrapMode::Stretch;
   bool FOpaque = false;

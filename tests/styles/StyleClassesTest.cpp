@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "shell/canvas/Bitmap.h"
+#include "shell/controls/ImageList.h"
 #include "shell/core/Collection.h"
 #include "shell/styles/Glyph.h"
 #include "shell/styles/Image.h"
@@ -48,11 +49,10 @@ void ChangeAll(TPersistent* Instance) {
       case TTypeKind::Class:
         if (auto* C = dynamic_cast<TCollection*>(P->GetObj(Instance))) {
           TCollectionItem* Item = C->Add();
-          if (auto* B = dynamic_cast<TFixedBitmapItem*>(Item)) {
-            TBitmap Pixels(3, 2);
-            Pixels.Clear(0xFF336699);
-            B->SetBitmap(&Pixels);
-          }
+          TBitmap Pixels(3, 2);
+          Pixels.Clear(0xFF336699);
+          if (auto* B = dynamic_cast<TFixedBitmapItem*>(Item)) B->SetBitmap(&Pixels);
+          if (auto* B = dynamic_cast<TImageListItem*>(Item)) B->SetBitmap(&Pixels);
           ChangeAll(Item);
         } else if (auto* Sub = dynamic_cast<TPersistent*>(P->GetObj(Instance))) {
           if (!dynamic_cast<TComponent*>(Sub)) ChangeAll(Sub);
@@ -70,6 +70,12 @@ void ExpectSame(TPersistent* A, TPersistent* B, const std::string& Path) {
   if (auto* IA = dynamic_cast<TFixedBitmapItem*>(A)) {
     auto* IB = dynamic_cast<TFixedBitmapItem*>(B);
     ASSERT_NE(IB, nullptr) << Path;
+    EXPECT_TRUE(IA->Bitmap()->EqualsBitmap(*IB->Bitmap())) << Path;
+  }
+  if (auto* IA = dynamic_cast<TImageListItem*>(A)) {
+    auto* IB = dynamic_cast<TImageListItem*>(B);
+    ASSERT_NE(IB, nullptr) << Path;
+    EXPECT_FALSE(IA->Bitmap()->IsEmpty()) << Path;
     EXPECT_TRUE(IA->Bitmap()->EqualsBitmap(*IB->Bitmap())) << Path;
   }
   for (const TPropInfo* P : A->ClassType().AllProperties()) {
@@ -109,7 +115,8 @@ TEST(StyleClasses, EveryPublishedPropertyRoundTripsThroughTheStream) {
        {&TRectangle::StaticClass(), &TLayout::StaticClass(), &TStyleObject::StaticClass(),
         &TButtonStyleObject::StaticClass(), &TActiveStyleObject::StaticClass(),
         &TButtonStyleTextObject::StaticClass(), &TStyleTag::StaticClass(),
-        &TGlyph::StaticClass(), &TImage::StaticClass(), &TStyleDescription::StaticClass()}) {
+        &TGlyph::StaticClass(), &TImage::StaticClass(), &TStyleDescription::StaticClass(),
+        &TImageList::StaticClass()}) {
     SCOPED_TRACE(Class->Name());
     TPtr Original(Class->Create(nullptr));
     ChangeAll(Original.get());

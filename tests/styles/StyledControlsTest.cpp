@@ -4,11 +4,14 @@
 #include <gtest/gtest.h>
 
 #include "shell/controls/Button.h"
+#include "shell/controls/ImageList.h"
 #include "shell/controls/Panel.h"
 #include "shell/controls/TrackBar.h"
 #include "shell/styles/Glyph.h"
 #include "shell/styles/StyleObject.h"
 #include "shell/styles/StyleTextObject.h"
+#include "shell/stream/Stream.h"
+#include "shell/styles/StyleStreaming.h"
 #include "tests/styles/StyleTestSupport.h"
 
 namespace {
@@ -148,6 +151,104 @@ TEST_F(GamePanel, StyleDataTheStyleCannotTakeAreRefusedOrKept) {
   Button->NeedStyleLookup();
   Root->Paint();
   EXPECT_EQ(Button->StyleData("icon.Opacity"), TStyleDataValue(0.5L));
+}
+
+TEST_F(GamePanel, TheButtonsImageShowsInItsGlyph) {
+  auto* List = new TImageList(Root.get());
+  TBitmap Red(16, 16);
+  Red.Clear(0xFFFF0000);
+  List->Bitmaps()->Add()->SetBitmap(&Red);
+  Button->SetImages(List);
+  Root->Paint();
+  auto* Glyph = dynamic_cast<TGlyph*>(Button->GlyphObject());
+  ASSERT_NE(Glyph, nullptr);
+  EXPECT_FALSE(Glyph->Visible()) << "no image at index -1";
+  ExpectBounds(ButtonText(), TRectF(1, 2, 79, 38));
+
+  Button->SetImageIndex(0);
+  EXPECT_TRUE(Glyph->Visible());
+  EXPECT_EQ(Glyph->Images(), List);
+  Root->Paint();
+  // Left, with its margins (3, 2, 1, 2); the text beside it.
+  ExpectBounds(Glyph, TRectF(3, 2, 19, 38));
+  ExpectBounds(ButtonText(), TRectF(21, 2, 79, 38));
+  // The 16 x 16 image fitted into the glyph's 16 x 36, centred; the button's own look above
+  // and below it.
+  EXPECT_EQ(Root->Pixel(4, 440 + 13), 0xFFFF0000u);
+  EXPECT_EQ(Root->Pixel(18, 440 + 27), 0xFFFF0000u);
+  EXPECT_NE(Root->Pixel(11, 440 + 5), 0xFFFF0000u);
+
+  // An index beyond the list, then the list freed: the glyph hides and takes no space again.
+  Button->SetImageIndex(1);
+  EXPECT_FALSE(Glyph->Visible());
+  Button->SetImageIndex(0);
+  List->Free();
+  EXPECT_EQ(Button->Images(), nullptr);
+  EXPECT_EQ(Glyph->Images(), nullptr);
+  EXPECT_FALSE(Glyph->Visible());
+  Root->Paint();
+  EXPECT_NE(Root->Pixel(4, 440 + 13), 0xFFFF0000u);
+}
+
+TEST_F(GamePanel, TheTintReachesTheButtonsBackground) {
+  Root->Paint();
+  const TAlphaColor Plain = Root->Pixel(40, 440 + 35);
+  ASSERT_NE(Button->TintObject(), nullptr);
+  EXPECT_EQ(Button->TintObject(), Button->FindStyleResource("background"));
+  EXPECT_EQ(Button->IconTintObject(), nullptr) << "the built-in styles have no icon";
+  Button->SetTintColor(0xFFFF0000);
+  EXPECT_EQ(dynamic_cast<TButtonStyleObject*>(Button->TintObject())->TintColor(), 0xFFFF0000u);
+  Root->Paint();
+  // The artwork's grey, its green and blue taken away by the red tint.
+  const TAlphaColor Tinted = Root->Pixel(40, 440 + 35);
+  EXPECT_EQ(Tinted, Plain & 0xFFFF0000u);
+  // Back to none: drawn as it is.
+  Button->SetTintColor(0);
+  Root->Paint();
+  EXPECT_EQ(Root->Pixel(40, 440 + 35), Plain);
+}
+
+TEST_F(GamePanel, AStylesIconTakesTheIconTintAndFreeingTheStyleLetsGo) {
+  const std::string Text =
+      "object TLayout\n"
+      "  object TLayout\n    StyleName = 'buttonstyle'\n"
+      "    object TButtonStyleObject\n      StyleName = 'background'\n      Align = Contents\n    end\n"
+      "    object TStyleObject\n      StyleName = 'icon'\n    end\n"
+      "    object TGlyph\n      StyleName = 'glyphstyle'\n      Align = Left\n    end\n"
+      "    object TButtonStyleTextObject\n      StyleName = 'text'\n      Align = Client\n    end\n"
+      "  end\n"
+      "end\n";
+  TBytesStream S(std::vector<uint8_t>(Text.begin(), Text.end()));
+  TStyleManager::SetStyle(TStyleStreaming::LoadFromStream(S));
+  auto* List = new TImageList(Root.get());
+  TBitmap Pixels(4, 4);
+  Pixels.Clear(0xFF0000FF);
+  List->Bitmaps()->Add()->SetBitmap(&Pixels);
+  Button->SetImages(List);
+  Button->SetImageIndex(0);
+  Button->SetTintColor(0xFF00FF00);
+  Button->SetIconTintColor(0xFF0000FF);
+  Button->NeedStyleLookup();
+  Root->Paint();
+  ASSERT_NE(Button->IconTintObject(), nullptr);
+  EXPECT_EQ(Button->IconTintObject(), Button->FindStyleResource("icon"));
+  EXPECT_EQ(dynamic_cast<TStyleObject*>(Button->IconTintObject())->TintColor(), 0xFF0000FFu);
+  EXPECT_EQ(dynamic_cast<TButtonStyleObject*>(Button->TintObject())->TintColor(), 0xFF00FF00u);
+  // A change reaches the applied objects at once.
+  Button->SetIconTintColor(0xFFFFFF00);
+  EXPECT_EQ(dynamic_cast<TStyleObject*>(Button->IconTintObject())->TintColor(), 0xFFFFFF00u);
+  auto* Glyph = dynamic_cast<TGlyph*>(Button->GlyphObject());
+  ASSERT_NE(Glyph, nullptr);
+  EXPECT_EQ(Glyph->Images(), List);
+
+  Button->NeedStyleLookup();
+  EXPECT_EQ(Button->GlyphObject(), nullptr);
+  EXPECT_EQ(Button->TintObject(), nullptr);
+  EXPECT_EQ(Button->IconTintObject(), nullptr);
+  // The let-go copy keeps no hold on the button's image list.
+  EXPECT_EQ(Glyph->Images(), nullptr);
+  Root->Paint();
+  EXPECT_TRUE(Button->GlyphObject()->Visible());
 }
 
 TEST_F(GamePanel, TheThumbTakesItsSizeAndPlaceFromTheStyle) {
