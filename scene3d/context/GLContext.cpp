@@ -11,18 +11,24 @@
 #include "shell/canvas/Bitmap.h"
 
 namespace {
-// The target holds what the blend equation left: colour that the "over" operator treats as
-// premultiplied. A pixel whose colour exceeds its alpha (the default material's doubled
-// opacity on a transparent background can leave one) is not a valid premultiplied value, so
-// each channel is limited to the alpha to keep the bitmap's contract. Every pixel of every
-// frame passes here, so four at a time where the processor can.
-void LimitToAlpha(uint32_t* Row, int Count) {
+// The rows come back in the order R, G, B, A, the order the device keeps its targets in (the
+// copy is then a plain one), and become the bitmap's B, G, R, A here. The target holds what
+// the blend equation left: colour that the "over" operator treats as premultiplied. A pixel
+// whose colour exceeds its alpha (the default material's doubled opacity on a transparent
+// background can leave one) is not a valid premultiplied value, so each channel is limited to
+// the alpha to keep the bitmap's contract. Every pixel of every frame passes here, so four at
+// a time where the processor can.
+void ToBitmapPixels(uint32_t* Row, int Count) {
   int I = 0;
 #if defined(__SSE2__)
-  // Each byte against its pixel's alpha, the alpha byte against 255 (itself).
+  const __m128i GreenAlpha = _mm_set1_epi32(static_cast<int>(0xFF00FF00u));
+  const __m128i RedBlue = _mm_set1_epi32(0x00FF00FF);
+  // Each colour byte against its pixel's alpha, the alpha byte against 255 (itself).
   const __m128i AlphaByte = _mm_set1_epi32(static_cast<int>(0xFF000000u));
   for (; I + 4 <= Count; I += 4) {
-    const __m128i P = _mm_loadu_si128(reinterpret_cast<const __m128i*>(Row + I));
+    __m128i P = _mm_loadu_si128(reinterpret_cast<const __m128i*>(Row + I));
+    const __m128i RB = _mm_and_si128(P, RedBlue);
+    P = _mm_or_si128(_mm_and_si128(P, GreenAlpha), _mm_or_si128(_mm_slli_epi32(RB, 16), _mm_srli_epi32(RB, 16)));
     const __m128i A = _mm_srli_epi32(P, 24);
     const __m128i Limit = _mm_or_si128(_mm_or_si128(A, _mm_slli_epi32(A, 8)), _mm_or_si128(_mm_slli_epi32(A, 16), AlphaByte));
     _mm_storeu_si128(reinterpret_cast<__m128i*>(Row + I), _mm_min_epu8(P, Limit));
@@ -31,7 +37,7 @@ void LimitToAlpha(uint32_t* Row, int Count) {
   for (; I < Count; ++I) {
     const uint32_t P = Row[I];
     const uint32_t A = P >> 24;
-    const uint32_t R = std::min((P >> 16) & 0xFFu, A), G = std::min((P >> 8) & 0xFFu, A), B = std::min(P & 0xFFu, A);
+    const uint32_t R = std::min(P & 0xFFu, A), G = std::min((P >> 8) & 0xFFu, A), B = std::min((P >> 16) & 0xFFu, A);
     Row[I] = (A << 24) | (R << 16) | (G << 8) | B;
   }
 }
@@ -164,9 +170,9 @@ void TGLContext::DoCopyToBitmap(TBitmap& Bitmap) {
   // The upper-left origin the device renders with puts the top row first in the target, the
   // order the bitmap keeps, so the rows come over as they are.
   glPixelStorei(GL_PACK_ROW_LENGTH, Data.Pitch / 4);
-  glReadPixels(0, 0, W, H, GL_BGRA, GL_UNSIGNED_BYTE, Data.Data);
+  glReadPixels(0, 0, W, H, GL_RGBA, GL_UNSIGNED_BYTE, Data.Data);
   glPixelStorei(GL_PACK_ROW_LENGTH, 0);
   glBindFramebuffer(GL_READ_FRAMEBUFFER, static_cast<GLuint>(OldRead));
-  for (int Y = 0; Y < H; ++Y) LimitToAlpha(Data.Scanline(Y), W);
+  for (int Y = 0; Y < H; ++Y) ToBitmapPixels(Data.Scanline(Y), W);
   Bitmap.Unmap(Data);
 }

@@ -491,7 +491,7 @@ void TGLDevice::WarmUp() {
   }
   std::vector<uint32_t> Read(static_cast<size_t>(Size) * Size);
   glBindFramebuffer(GL_READ_FRAMEBUFFER, Framebuffers[0]);
-  glReadPixels(0, 0, Size, Size, GL_BGRA, GL_UNSIGNED_BYTE, Read.data());
+  glReadPixels(0, 0, Size, Size, GL_RGBA, GL_UNSIGNED_BYTE, Read.data());
 
   // Back to the settings the first context expects.
   glBindFramebuffer(GL_FRAMEBUFFER, 0);
