@@ -284,15 +284,7 @@ TSizeF DesignedSurface(const TAbstractLayer3D& L) {
 
 TSizeF TCustomLayer3D::GetAlignParentSize() const { return DesignedSurface(*this); }
 
-void TCustomLayer3D::ChildrenAlignChanged() {
-  FNeedAlign = false;
-  for (TTreeObject* Child : ChildList())
-    if (auto* C = dynamic_cast<IAlignableObject*>(Child))
-      if (C->GetAlign() != TAlignLayout::None || !(C->GetAnchors() == DefaultAnchors)) {
-        FNeedAlign = true;
-        return;
-      }
-}
+void TCustomLayer3D::ChildrenAlignChanged() { FNeedAlign = ChildrenNeedAlign(*this); }
 
 void TCustomLayer3D::Realign() {
   if (IsLoading() || IsDestroying() || FDisableAlign || !FNeedAlign) return;

@@ -314,15 +314,7 @@ bool TControl::GetAllowAlign() const {
   return FAlign == TAlignLayout::None && (FAnchors.Contains(akRight) || FAnchors.Contains(akBottom));
 }
 
-void TControl::ChildrenAlignChanged() {
-  FNeedAlign = false;
-  for (TTreeObject* Child : ChildList())
-    if (auto* C = dynamic_cast<IAlignableObject*>(Child))
-      if (C->GetAlign() != TAlignLayout::None || !(C->GetAnchors() == DefaultAnchors)) {
-        FNeedAlign = true;
-        return;
-      }
-}
+void TControl::ChildrenAlignChanged() { FNeedAlign = ChildrenNeedAlign(*this); }
 
 void TControl::Realign() {
   if (IsDestroying() || FDisableAlign || FUpdating > 0) return;

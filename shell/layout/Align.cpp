@@ -316,6 +316,13 @@ constexpr A kPassOrder[] = {A::MostTop,  A::MostBottom, A::MostLeft,   A::MostRi
 
 }  // namespace
 
+bool ChildrenNeedAlign(const TTreeObject& Parent) {
+  for (TTreeObject* Child : Parent.ChildList())
+    if (auto* C = dynamic_cast<IAlignableObject*>(Child))
+      if (C->GetAlign() != TAlignLayout::None || !(C->GetAnchors() == DefaultAnchors)) return true;
+  return false;
+}
+
 void AlignObjects(TTreeObject* Parent, TBounds* Padding, float ParentWidth, float ParentHeight, float& LastWidth,
                   float& LastHeight, bool& DisableAlign) {
   if (!Parent || Parent->IsDestroying() || Parent->ChildrenCount() == 0 || DisableAlign || ParentWidth < 1 ||

@@ -72,5 +72,9 @@ class IAlignableObject {
 void AlignObjects(TTreeObject* Parent, TBounds* Padding, float ParentWidth, float ParentHeight, float& LastWidth,
                   float& LastHeight, bool& DisableAlign);
 
+// Whether Parent has to lay its children out: some alignable child has an Align other than
+// None or other than the default anchors.
+bool ChildrenNeedAlign(const TTreeObject& Parent);
+
 // Round to the nearest integer, halves to the even neighbour.
 float RoundHalfEven(float Value);

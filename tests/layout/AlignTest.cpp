@@ -356,6 +356,19 @@ TEST_F(Layout, LoadingChildrenAreSkippedOnlyInTheNonePass) {
   ExpectRect(Anchored, TRectF(80, 0, 90, 10));
 }
 
+TEST_F(Layout, ChildrenNeedAlignOnlyWhenOneIsAlignedOrAnchoredOtherwise) {
+  EXPECT_FALSE(ChildrenNeedAlign(*Parent)) << "no children";
+  (new TTreeObject(Parent.get()))->SetParent(Parent.get());  // not alignable
+  auto* A = new TItem(Parent.get());
+  auto* B = new TItem(Parent.get());
+  EXPECT_FALSE(ChildrenNeedAlign(*Parent));
+  B->SetAnchors(TAnchors{akLeft, akTop, akRight});
+  EXPECT_TRUE(ChildrenNeedAlign(*Parent));
+  B->SetAnchors(DefaultAnchors);
+  A->SetAlign(TAlignLayout::Bottom);
+  EXPECT_TRUE(ChildrenNeedAlign(*Parent));
+}
+
 TEST(ControlSize, PlatformDefaultRules) {
   TControlSize S(TSizeF(50, 50));
   int Changes = 0;
