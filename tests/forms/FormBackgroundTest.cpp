@@ -6,6 +6,8 @@
 #include <vector>
 
 #include "shell/app/Services.h"
+#include "shell/controls/Button.h"
+#include "shell/controls/ImageList.h"
 #include "shell/controls/StyledControl.h"
 #include "shell/core/DeviceBehavior.h"
 #include "shell/core/PlatformServices.h"
@@ -217,6 +219,53 @@ TEST_F(FormBackground, AControlLoadedWithItsFormTakesAWholeCopyLaidOutToItsSize)
   EXPECT_EQ(Pixel(5, 5), 0xFF00FF00u) << "the form's background";
   F->Free();
   TStyledControl::SetStyleLookupProc(nullptr);
+}
+
+// A form whose stored description holds an image list and a button that shows its image.
+class TImagesForm : public TForm {
+  KLV_CLASS(TImagesForm)
+ public:
+  explicit TImagesForm(TComponent* AOwner) : TForm(AOwner) {}
+};
+const TMetaClass& TImagesForm::StaticClass() {
+  return ClassRecord<TImagesForm>("TImagesForm", &TForm::StaticClass(), [](auto& B) { B.Creatable(); });
+}
+
+TEST_F(FormBackground, AStoredFormHoldsAnImageListThatItsButtonShows) {
+  TBitmap Pixels(2, 3);
+  Pixels.Clear(0xFF336699);
+  std::string Hex;
+  for (uint8_t Byte : Pixels.SaveToPNG()) {
+    static const char Digits[] = "0123456789ABCDEF";
+    Hex += Digits[Byte >> 4];
+    Hex += Digits[Byte & 15];
+  }
+  RegisterClass(TImagesForm::StaticClass());
+  SetResource("TIMAGESFORM", RT_RCDATA,
+              ObjectTextToBinary("object ImagesForm: TImagesForm\n"
+                                 "  object Button1: TButton\n"
+                                 "    Images = ImageList1\n"
+                                 "    ImageIndex = 0\n"
+                                 "  end\n"
+                                 "  object ImageList1: TImageList\n"
+                                 "    Bitmaps = <\n"
+                                 "      item\n"
+                                 "        PNG = {" + Hex + "}\n"
+                                 "      end>\n"
+                                 "  end\n"
+                                 "end\n"));
+  auto* F = NewForm<TImagesForm>(nullptr);
+  RemoveResource("TIMAGESFORM", RT_RCDATA);
+  auto* Button = dynamic_cast<TButton*>(F->FindComponent("Button1"));
+  auto* List = dynamic_cast<TImageList*>(F->FindComponent("ImageList1"));
+  ASSERT_NE(Button, nullptr);
+  ASSERT_NE(List, nullptr);
+  // The reference to the list stored after the button is resolved once the form is read.
+  EXPECT_EQ(Button->Images(), List);
+  EXPECT_EQ(Button->ImageIndex(), 0);
+  ASSERT_NE(List->Bitmap(0), nullptr);
+  EXPECT_TRUE(List->Bitmap(0)->EqualsBitmap(Pixels));
+  F->Free();
 }
 
 }  // namespace
