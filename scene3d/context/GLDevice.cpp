@@ -140,8 +140,34 @@ class TGLTextureResource : public ITextureResource {
 // Which way front faces turn in window coordinates. The projection maps the scene's screen
 // (Y down) to clip space with Y up, and the upper-left clip origin flips Y once more on the
 // way to the target, so a triangle that runs clockwise on the screen runs clockwise in the
-// window coordinates GL decides facing in.
+// window coordinates GL decides facing in. Without clip control the vertex programs mirror Y
+// themselves, which GL does not undo when it decides facing, so the winding is the other one.
 constexpr GLenum FrontFaceWinding = GL_CW;
+constexpr GLenum MirroredFrontFaceWinding = GL_CCW;
+
+// A vertex program for a device without clip control: the program's own main runs under
+// another name, and a new main turns its position into what the upper-left origin and the
+// zero-to-one depth range would have made of it: Y negated, so that the scene's top row is the
+// target's first row, and depth 0..1 stretched over GL's -1..1, so that the same points are
+// clipped and the same depths stored.
+std::string WithoutClipControl(const std::string& Code) {
+  size_t Insert = 0;
+  if (Code.rfind("#version", 0) == 0) {
+    Insert = Code.find('\n');
+    Insert = Insert == std::string::npos ? Code.size() : Insert + 1;
+  }
+  std::string Result = Code.substr(0, Insert);
+  Result += "#define main SceneVertexMain\n";
+  Result.append(Code, Insert, std::string::npos);
+  Result +=
+      "\n#undef main\n"
+      "void main() {\n"
+      "  SceneVertexMain();\n"
+      "  gl_Position.y = -gl_Position.y;\n"
+      "  gl_Position.z = 2.0 * gl_Position.z - gl_Position.w;\n"
+      "}\n";
+  return Result;
+}
 }  // namespace
 
 const char* GLDeviceKindName(TGLDeviceKind Kind) {
@@ -251,15 +277,17 @@ std::unique_ptr<TGLDevice> TGLDevice::Open(TGLDeviceKind Kind, std::string& Why)
   Device->FDisplay = Display;
   Device->FContext = Context;
   // The scene's depth runs from 0 to 1 and its first row is the top one, as on the devices the
-  // projection was made for; a device that cannot be told so cannot draw the scene.
+  // projection was made for: clip control says so where there is any, the vertex programs
+  // elsewhere (WithoutClipControl).
   GLint GLMajor = 0, GLMinor = 0;
   glGetIntegerv(GL_MAJOR_VERSION, &GLMajor);
   glGetIntegerv(GL_MINOR_VERSION, &GLMinor);
   const int Version = GLMajor * 10 + GLMinor;
-  if (Version < 33 || (Version < 45 && !HasGLExtension("GL_ARB_clip_control"))) {
-    Why = "OpenGL " + std::to_string(GLMajor) + "." + std::to_string(GLMinor) + " without clip control";
+  if (Version < 33) {
+    Why = "OpenGL " + std::to_string(GLMajor) + "." + std::to_string(GLMinor);
     return nullptr;
   }
+  Device->FClipControl = Version >= 45 || HasGLExtension("GL_ARB_clip_control");
   const char* Renderer = reinterpret_cast<const char*>(glGetString(GL_RENDERER));
   Device->FRenderer = Renderer ? Renderer : "";
   const std::vector<int> Colour = SampleCountsOf(GL_RGBA8), Depth = SampleCountsOf(GL_DEPTH24_STENCIL8);
@@ -267,6 +295,10 @@ std::unique_ptr<TGLDevice> TGLDevice::Open(TGLDeviceKind Kind, std::string& Why)
   for (int Count : Colour)
     if (Count > 1 && std::find(Depth.begin(), Depth.end(), Count) != Depth.end()) Device->FSampleCounts.push_back(Count);
   glGetIntegerv(GL_MAX_TEXTURE_SIZE, &Device->FMaxTextureSize);
+  GLint MaxRenderbuffer = 0, MaxViewport[2] = {};
+  glGetIntegerv(GL_MAX_RENDERBUFFER_SIZE, &MaxRenderbuffer);
+  glGetIntegerv(GL_MAX_VIEWPORT_DIMS, MaxViewport);
+  Device->FMaxTargetSize = std::min({Device->FMaxTextureSize, MaxRenderbuffer, MaxViewport[0], MaxViewport[1]});
   Device->FHasTextureStorage = Version >= 42 || HasGLExtension("GL_ARB_texture_storage");
   Device->FGeneration = ++GGenerations;
   Device->SetUpState();
@@ -292,7 +324,7 @@ void TGLDevice::MakeCurrent() {
 }
 
 void TGLDevice::SetUpState() {
-  glClipControl(GL_UPPER_LEFT, GL_ZERO_TO_ONE);
+  if (FClipControl) glClipControl(GL_UPPER_LEFT, GL_ZERO_TO_ONE);
   // The initial device settings: blending on with the premultiplied "over" for colour and
   // alpha, every channel written, solid fill, back faces culled, no depth bias, depth clipping
   // on, scissor off, multisampling on, depth test off with writes on and less-or-equal,
@@ -303,7 +335,7 @@ void TGLDevice::SetUpState() {
   glBlendFuncSeparate(GL_ONE, GL_ONE_MINUS_SRC_ALPHA, GL_ONE, GL_ONE_MINUS_SRC_ALPHA);
   glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
   glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
-  glFrontFace(FrontFaceWinding);
+  glFrontFace(FClipControl ? FrontFaceWinding : MirroredFrontFaceWinding);
   glEnable(GL_CULL_FACE);
   glCullFace(GL_BACK);
   glDisable(GL_POLYGON_OFFSET_FILL);
@@ -370,6 +402,19 @@ void TGLDevice::DeleteObject(TGLObjectKind Kind, unsigned Name) {
     case TGLObjectKind::Program: glDeleteProgram(Name); break;
   }
   --FLiveObjects;
+}
+
+unsigned TGLDevice::PrepareRenderTarget(TTexture& Texture, int Width, int Height) {
+  if (Width <= 0 || Height <= 0) return 0;
+  auto* Resource = dynamic_cast<TGLTextureResource*>(Texture.Resource());
+  if (!Resource || Resource->Generation != FGeneration || Resource->Width != Width || Resource->Height != Height) {
+    if (Texture.PixelFormat() == TPixelFormat::None) Texture.SetPixelFormat(TPixelFormat::BGRA);
+    auto Made = std::make_unique<TGLTextureResource>(*this, Width, Height, 1);
+    Resource = Made.get();
+    Texture.SetResource(std::move(Made));
+    MakeStorage(Resource->Name, Width, Height, 1);
+  }
+  return Resource->Name;
 }
 
 unsigned TGLDevice::PrepareTexture(TTexture& Texture) {
@@ -571,8 +616,10 @@ unsigned TGLDevice::CompileShader(TContextShader& Shader) {
   const GLuint Name =
       glCreateShader(Shader.Kind() == TContextShaderKind::VertexShader ? GL_VERTEX_SHADER : GL_FRAGMENT_SHADER);
   ++FLiveObjects;
-  const char* Code = Source->Code.c_str();
-  glShaderSource(Name, 1, &Code, nullptr);
+  const std::string Code =
+      Shader.Kind() == TContextShaderKind::VertexShader && !FClipControl ? WithoutClipControl(Source->Code) : Source->Code;
+  const char* CodeText = Code.c_str();
+  glShaderSource(Name, 1, &CodeText, nullptr);
   glCompileShader(Name);
   GLint Ok = GL_FALSE;
   glGetShaderiv(Name, GL_COMPILE_STATUS, &Ok);

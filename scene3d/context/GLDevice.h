@@ -61,6 +61,11 @@ class TGLDevice {
   // Sample counts usable for both the colour and the depth-stencil format, 1 included.
   const std::vector<int>& SupportedSampleCounts() const { return FSampleCounts; }
   int MaxTextureSize() const { return FMaxTextureSize; }
+  // The largest side of a target: a texture, a renderbuffer and a viewport of that size fit.
+  int MaxTargetSize() const { return FMaxTargetSize; }
+  // Whether the device sets the scene's clip space (upper-left origin, depth 0..1) itself; a
+  // plain OpenGL 3.3 device without GL_ARB_clip_control has its vertex programs do it.
+  bool ClipControl() const { return FClipControl; }
   // Distinguishes this device from a later one, for device objects that outlive it.
   uint64_t Generation() const { return FGeneration; }
 
@@ -78,6 +83,9 @@ class TGLDevice {
   // The GL texture of Texture, made on first use, with the texture's pixels uploaded when they
   // changed since the last upload.
   unsigned PrepareTexture(TTexture& Texture);
+  // The GL texture that a context renders Texture's frames into, of Width × Height pixels
+  // (the texture's own size, or a smaller target's), made anew when it has another size.
+  unsigned PrepareRenderTarget(TTexture& Texture, int Width, int Height);
 
   // Render states: the device settings behind each TContextState.
   void SetState(TContextState State);
@@ -124,6 +132,8 @@ class TGLDevice {
   std::vector<int> FSampleCounts;
   int FMaxTextureSize = 0;
   bool FHasTextureStorage = false;
+  int FMaxTargetSize = 0;
+  bool FClipControl = true;
   uint64_t FGeneration = 0;
   int FLiveObjects = 0;
   uint64_t FTextureUploads = 0;

@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
+#include <string>
 #include <memory>
 #include <vector>
 
@@ -116,6 +118,14 @@ class GLContextTest : public ::testing::Test {
   std::vector<std::unique_ptr<TGLContext>> FContexts;
 };
 }  // namespace
+
+// The test list runs these tests again on a device without clip control (Mesa told to hide
+// it); this says which path drew, so that such a run cannot pass on the other one unnoticed.
+TEST_F(GLContextTest, TheDeviceSetsTheClipSpaceAsExpected) {
+  const char* Expected = std::getenv("KELVANE_EXPECT_CLIP_CONTROL");
+  if (!Expected) GTEST_SKIP() << "KELVANE_EXPECT_CLIP_CONTROL names the device expected";
+  EXPECT_EQ(Device()->ClipControl(), std::string(Expected) == "1");
+}
 
 TEST_F(GLContextTest, ClearFillsTheWholeTargetWithTheStraightColour) {
   TGLContext& C = Make();
