@@ -125,6 +125,12 @@ class TContext3D {
 
  protected:
   TContext3D(TTexture* Texture, int Width, int Height, float Scale, TMultisample Multisample, bool DepthStencil);
+  // A back end that renders into a smaller target than its texture's size says so here, before
+  // the first scene: the frame, the projection's aspect and the readback take this size.
+  void SetTargetSize(int AWidth, int AHeight) {
+    FWidth = AWidth;
+    FHeight = AHeight;
+  }
 
   virtual bool DoBeginScene() = 0;
   virtual void DoEndScene() = 0;

@@ -1,11 +1,14 @@
 #include "scene3d/context/GLContext.h"
 
 #include <algorithm>
+#include <optional>
+#include <string>
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
 
 #include "scene3d/context/GLDevice.h"
+#include "scene3d/context/RenderTarget.h"
 #include "scene3d/context/Texture.h"
 #include "scene3d/context/detail/GLHeaders.h"
 #include "shell/canvas/Bitmap.h"
@@ -48,39 +51,60 @@ TGLContext::TGLContext(TGLDevice& ADevice, TTexture* ATexture, TMultisample AMul
                  ATexture ? ATexture->TextureScale() : 1, AMultisample, ADepthStencil),
       FDevice(ADevice) {
   FDevice.MakeCurrent();
-  if (!ATexture || ATexture->IsEmpty() || Width() > FDevice.MaxTextureSize() || Height() > FDevice.MaxTextureSize()) return;
-  const GLuint TextureName = FDevice.PrepareTexture(*ATexture);
-  FSamples = ChooseSampleCount(AMultisample, FDevice.SupportedSampleCounts());
+  if (!ATexture || ATexture->IsEmpty()) return;
+  TRenderTargetLimits Limits;
+  Limits.MaxSize = FDevice.MaxTargetSize();
+  Limits.SampleCounts = FDevice.SupportedSampleCounts();
+  const std::optional<TRenderTarget> Target =
+      ChooseRenderTarget(Width(), Height(), AMultisample, Limits,
+                         [this, ADepthStencil](const TRenderTarget& T) { return MakeBuffers(T, ADepthStencil); });
+  if (!Target)
+    throw EInvalidOperation(Format("Cannot create a render target of %s x %s pixels for '%s'.",
+                                   {std::to_string(Width()), std::to_string(Height()), ClassName()}));
+  SetTargetSize(Target->Width, Target->Height);
+  FSamples = Target->Samples;
+}
 
+bool TGLContext::MakeBuffers(const TRenderTarget& Target, bool DepthStencil) {
+  // Errors left by earlier calls must not count against this target.
+  while (glGetError() != GL_NO_ERROR) {
+  }
+  const GLuint TextureName = FDevice.PrepareRenderTarget(*Texture(), Target.Width, Target.Height);
   GLint OldFramebuffer = 0, OldRenderbuffer = 0;
   glGetIntegerv(GL_FRAMEBUFFER_BINDING, &OldFramebuffer);
   glGetIntegerv(GL_RENDERBUFFER_BINDING, &OldRenderbuffer);
   FTextureFramebuffer = FDevice.NewObject(TGLObjectKind::Framebuffer);
   glBindFramebuffer(GL_FRAMEBUFFER, FTextureFramebuffer);
   glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, TextureName, 0);
-  bool Complete = glCheckFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE;
-  if (FSamples > 1) {
+  bool Complete = TextureName != 0 && glCheckFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE;
+  if (Target.Samples > 1) {
     FDrawFramebuffer = FDevice.NewObject(TGLObjectKind::Framebuffer);
     FColorBuffer = FDevice.NewObject(TGLObjectKind::Renderbuffer);
     glBindRenderbuffer(GL_RENDERBUFFER, FColorBuffer);
-    glRenderbufferStorageMultisample(GL_RENDERBUFFER, FSamples, GL_RGBA8, Width(), Height());
+    glRenderbufferStorageMultisample(GL_RENDERBUFFER, Target.Samples, GL_RGBA8, Target.Width, Target.Height);
     glBindFramebuffer(GL_FRAMEBUFFER, FDrawFramebuffer);
     glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, FColorBuffer);
   } else {
     FDrawFramebuffer = FTextureFramebuffer;
   }
-  if (ADepthStencil) {
+  if (DepthStencil) {
     FDepthBuffer = FDevice.NewObject(TGLObjectKind::Renderbuffer);
     glBindRenderbuffer(GL_RENDERBUFFER, FDepthBuffer);
-    glRenderbufferStorageMultisample(GL_RENDERBUFFER, FSamples > 1 ? FSamples : 0, GL_DEPTH24_STENCIL8, Width(), Height());
+    glRenderbufferStorageMultisample(GL_RENDERBUFFER, Target.Samples > 1 ? Target.Samples : 0, GL_DEPTH24_STENCIL8,
+                                     Target.Width, Target.Height);
     glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_STENCIL_ATTACHMENT, GL_RENDERBUFFER, FDepthBuffer);
   }
   Complete = Complete && glCheckFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE;
+  // A storage the device could not allocate shows only as an error.
+  Complete = glGetError() == GL_NO_ERROR && Complete;
   // A new depth-stencil buffer holds no defined value until cleared.
   if (Complete && FDepthBuffer) FDevice.Clear(false, true, true, 0, 1, FStencilValue);
   glBindFramebuffer(GL_FRAMEBUFFER, static_cast<GLuint>(OldFramebuffer));
   glBindRenderbuffer(GL_RENDERBUFFER, static_cast<GLuint>(OldRenderbuffer));
-  if (!Complete) FreeBuffers();
+  if (Complete) return true;
+  FreeBuffers();
+  Texture()->SetResource(nullptr);
+  return false;
 }
 
 TGLContext::~TGLContext() {

@@ -9,12 +9,16 @@
 #include "scene3d/context/Context3D.h"
 
 class TGLDevice;
+struct TRenderTarget;
 
 class TGLContext : public TContext3D {
  public:
-  // Gives the texture its device object if it has none and builds the target buffers; a
-  // texture with a zero side (or one the device cannot hold) gives a context whose
-  // BeginScene fails. TContextManager makes the device and calls this.
+  // Gives the texture its device object and builds the target buffers. When the device
+  // cannot hold them at the texture's size and sample count, the context renders with fewer
+  // samples, then into a smaller target of the same shape (ChooseRenderTarget), and its Width
+  // and Height are that target's. A texture with a zero side gives a context whose BeginScene
+  // fails; a texture for which not even the smallest target can be made raises
+  // EInvalidOperation. TContextManager makes the device and calls this.
   TGLContext(TGLDevice& ADevice, TTexture* ATexture, TMultisample AMultisample, bool ADepthStencil);
   ~TGLContext() override;
 
@@ -34,6 +38,8 @@ class TGLContext : public TContext3D {
   void DoCopyToBitmap(TBitmap& Bitmap) override;
 
  private:
+  // Builds the buffers of Target; false, with nothing left behind, when the device refuses.
+  bool MakeBuffers(const TRenderTarget& Target, bool DepthStencil);
   void FreeBuffers();
 
   TGLDevice& FDevice;

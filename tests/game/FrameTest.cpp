@@ -7,9 +7,12 @@
 #include "scene3d/Cylinder.h"
 #include "scene3d/MaterialSource.h"
 #include "scene3d/Viewport3D.h"
+#include "scene3d/context/GLDevice.h"
+#include "scene3d/context/Texture.h"
 #include "shell/app/Timer.h"
 #include "shell/canvas/Bitmap.h"
 #include "shell/controls/TrackBar.h"
+#include "shell/platform/Platform.h"
 #include "tests/GoldenImage.h"
 #include "tests/game/GameFixture.h"
 
@@ -95,6 +98,30 @@ TEST_F(FrameTest, AColourChangeOfTheSourceRepaintsTheTorpedo) {
   EXPECT_EQ(After.Pixel(317, 391), Red);
 }
 
+TEST_F(FrameTest, AViewWiderThanTheDevicesLargestTargetStillShowsItsScene) {
+  Render();
+  TGLDevice* Device = TGLDevice::Instance();
+  if (!Device) GTEST_SKIP() << "no GL device";
+  const int Wide = Device->MaxTargetSize() + 600;
+  Form->SetClientWidth(Wide);
+  TViewport3D* V = Form->Viewport3D1;
+  ASSERT_EQ(V->Texture()->Width(), Wide);
+  // The frame is rendered as large as the device allows, in the view's shape...
+  TBitmap& B = Render();
+  EXPECT_EQ(B.Width(), Device->MaxTargetSize());
+  EXPECT_EQ(B.Height(), 440 * Device->MaxTargetSize() / Wide);
+  // ...and the form's paint scales it up over the whole view: the torpedo lies in the middle
+  // near the bottom, under the sky, as in the game's own window.
+  Form->PaintRects({TRectF(0, 0, static_cast<float>(Wide), 480)});
+  const THeadlessSurface* S = InstallHeadlessPlatform().Surface(*TPlatform::Current()->FindWindow(Form));
+  ASSERT_NE(S, nullptr);
+  ASSERT_EQ(S->Width, Wide);
+  auto WindowPixel = [S](int X, int Y) { return S->Pixels[static_cast<size_t>(Y) * static_cast<size_t>(S->Width) + static_cast<size_t>(X)]; };
+  EXPECT_EQ(WindowPixel(Wide / 2, 391), Yellow);
+  EXPECT_EQ(WindowPixel(Wide / 2, 40), White);
+  EXPECT_EQ(WindowPixel(40, 40), White);
+}
+
 }  // namespace
 
 namespace {
@@ -108,6 +135,18 @@ class GoldenFrameTest : public FrameTest {
 };
 
 TEST_F(GoldenFrameTest, StartUp) { ExpectMatchesGolden(Render(), "startup"); }
+
+// The frames above are also checked on a plain OpenGL 3.3 device without clip control (the
+// test list runs them so, with Mesa told to hide the extension): this says which device drew
+// them, so that such a run cannot pass on the other path unnoticed.
+TEST_F(GoldenFrameTest, TheDeviceSetsTheClipSpaceAsExpected) {
+  const char* Expected = std::getenv("KELVANE_EXPECT_CLIP_CONTROL");
+  if (!Expected) GTEST_SKIP() << "KELVANE_EXPECT_CLIP_CONTROL names the device expected";
+  Render();
+  TGLDevice* Device = TGLDevice::Instance();
+  ASSERT_NE(Device, nullptr) << "the frames were not drawn by a GL device";
+  EXPECT_EQ(Device->ClipControl(), std::string(Expected) == "1");
+}
 
 TEST_F(GoldenFrameTest, ShipCrossingAndTorpedoRunning) {
   for (int I = 0; I < 12; ++I) Form->Timer2->Timer();
