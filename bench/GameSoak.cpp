@@ -1,6 +1,6 @@
 // game_soak: the game left running for a long stretch of virtual time on the headless back
 // end, with a player who fires and aims now and then. It prints resident memory, the heap in
-// use, the live objects, the device's GL objects and the timer records after the first minute
+// use, the live components, the device's GL objects and the timer records after the first minute
 // and at the end, and fails when the counts differ: whatever the game does per tick must not
 // accumulate.
 //
@@ -22,6 +22,7 @@
 #include "scene3d/context/GLDevice.h"
 #include "shell/app/Application.h"
 #include "shell/controls/TrackBar.h"
+#include "shell/core/LiveCount.h"
 #include "shell/platform/headless/HeadlessPlatform.h"
 
 namespace {
@@ -65,7 +66,7 @@ TFigures Measure() {
   F.ResidentKB = ResidentKB();
   const struct mallinfo2 M = mallinfo2();
   F.HeapInUse = M.uordblks + M.hblkhd;
-  F.Objects = TObject::LiveCount();
+  F.Objects = LiveComponentCount();
   F.GLObjects = TGLDevice::Instance() ? TGLDevice::Instance()->LiveObjectCount() : 0;
   F.TimerRecords = TPlatform::Current()->TimerData().size();
   F.Allocations = GAllocations.load();
@@ -73,7 +74,7 @@ TFigures Measure() {
 }
 
 void Print(const char* When, double Minutes, const TFigures& F) {
-  std::printf("%-12s %10.0f min  resident %7ld kB  heap %9zu B  objects %6lld  GL objects %4d  timer records %zu\n",
+  std::printf("%-12s %10.0f min  resident %7ld kB  heap %9zu B  components %6lld  GL objects %4d  timer records %zu\n",
               When, Minutes, F.ResidentKB, F.HeapInUse, static_cast<long long>(F.Objects), F.GLObjects,
               F.TimerRecords);
   std::fflush(stdout);

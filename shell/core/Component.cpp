@@ -1,9 +1,11 @@
 #include "shell/core/Component.h"
 
 #include <algorithm>
+#include <atomic>
 
 #include "shell/core/Exceptions.h"
 #include "shell/core/Filer.h"
+#include "shell/core/LiveCount.h"
 
 const TMetaClass& TComponent::StaticClass() {
   return ClassRecord<TComponent>("TComponent", &TPersistent::StaticClass(), [](auto& B) {
@@ -13,11 +15,19 @@ const TMetaClass& TComponent::StaticClass() {
   });
 }
 
+namespace {
+std::atomic<int64_t> GLiveComponents{0};
+}  // namespace
+
+int64_t LiveComponentCount() { return GLiveComponents.load(std::memory_order_relaxed); }
+
 TComponent::TComponent(TComponent* AOwner) {
+  GLiveComponents.fetch_add(1, std::memory_order_relaxed);
   if (AOwner) AOwner->InsertComponent(this);
 }
 
 TComponent::~TComponent() {
+  GLiveComponents.fetch_sub(1, std::memory_order_relaxed);
   // Normally Free has torn the component down already; a plain delete still leaves no
   // dangling owner or notification entries behind.
   if (!FTornDown) TearDown();

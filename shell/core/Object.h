@@ -1,7 +1,6 @@
 #pragma once
 // TObject, the root of every class that the class table knows, and the small value types
 // shared by the whole framework: sets of enumeration values and comparable method pointers.
-#include <atomic>
 #include <bit>
 #include <cstdint>
 #include <string>
@@ -12,19 +11,11 @@ class TMetaClass;
 // Root of the class hierarchy; gives every object its class record.
 class TObject {
  public:
-  TObject() noexcept { FLiveCount.fetch_add(1, std::memory_order_relaxed); }
-  TObject(const TObject&) noexcept { FLiveCount.fetch_add(1, std::memory_order_relaxed); }
-  TObject& operator=(const TObject&) = default;
-  virtual ~TObject() { FLiveCount.fetch_sub(1, std::memory_order_relaxed); }
-  // Objects alive in the process, so that long runs can show that nothing accumulates.
-  static int64_t LiveCount() { return FLiveCount.load(std::memory_order_relaxed); }
+  virtual ~TObject() = default;
   virtual const TMetaClass& ClassType() const;
   static const TMetaClass& StaticClass();
   std::string ClassName() const;
   bool InheritsFrom(const TMetaClass& Class) const;
-
- private:
-  static inline std::atomic<int64_t> FLiveCount{0};
 };
 
 // Declares the class record accessors; the record itself is built in the .cpp with TClassBuilder.

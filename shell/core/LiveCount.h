@@ -1,0 +1,5 @@
+#pragma once
+// The components alive in the process, so that long runs can show that nothing accumulates.
+#include <cstdint>
+
+int64_t LiveComponentCount();
