@@ -160,7 +160,7 @@ void TPlatform::Dispatch(const TMessage& Message) {
 }
 
 void TPlatform::DispatchPaint(TPlatformWindow& Window) {
-  std::vector<TRectF> Rects = Window.TakeInvalid();
+  const std::vector<TRectF>& Rects = Window.TakeInvalid();
   if (Rects.empty()) return;
   std::vector<TRectF>& During = Window.InPaintUpdateRects();
   Window.SetPainting(true);

@@ -73,14 +73,14 @@ void TPlatformWindow::Invalidate(const TRectF& R) {
   AddRect(FPainting ? FInPaintUpdateRects : FInvalid, R);
 }
 
-std::vector<TRectF> TPlatformWindow::TakeInvalid() {
+const std::vector<TRectF>& TPlatformWindow::TakeInvalid() {
   // The window may have shrunk since: what lies outside its client area is not painted.
   const TRectF Client = LogicalClientRect();
-  std::vector<TRectF> Rects;
+  FTaken.clear();
   for (const TRectF& R : FInvalid) {
     const TRectF Part = TRectF::Intersect(R, Client);
-    if (!Part.IsEmpty()) AddRect(Rects, Part);
+    if (!Part.IsEmpty()) AddRect(FTaken, Part);
   }
   FInvalid.clear();
-  return Rects;
+  return FTaken;
 }

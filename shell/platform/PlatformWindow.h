@@ -83,7 +83,9 @@ class TPlatformWindow : public TWindowHandle {
   bool NeedsPaint() const { return !FInvalid.empty(); }
   const std::vector<TRectF>& InvalidRects() const { return FInvalid; }
   // The waiting rectangles, cut to the client area; none wait afterwards.
-  std::vector<TRectF> TakeInvalid();
+  // Valid until the next call: both lists keep their storage, so that painting in the steady
+  // state allocates nothing.
+  const std::vector<TRectF>& TakeInvalid();
   bool Painting() const { return FPainting; }
   void SetPainting(bool Value) { FPainting = Value; }
   // Rectangles invalidated while the window was painting.
@@ -107,5 +109,6 @@ class TPlatformWindow : public TWindowHandle {
   bool FUnmapped = false;
   bool FPainting = false;
   std::vector<TRectF> FInvalid;
+  std::vector<TRectF> FTaken;
   std::vector<TRectF> FInPaintUpdateRects;
 };
