@@ -61,8 +61,15 @@ class TGLDevice {
   // Sample counts usable for both the colour and the depth-stencil format, 1 included.
   const std::vector<int>& SupportedSampleCounts() const { return FSampleCounts; }
   int MaxTextureSize() const { return FMaxTextureSize; }
-  // The largest side of a target: a texture, a renderbuffer and a viewport of that size fit.
-  int MaxTargetSize() const { return FMaxTargetSize; }
+  // The largest side of a target: a texture, a renderbuffer and a viewport of that size fit;
+  // no more than a limit set with LimitTargetSize.
+  int MaxTargetSize() const {
+    return FTargetSizeLimit > 0 && FTargetSizeLimit < FMaxTargetSize ? FTargetSizeLimit : FMaxTargetSize;
+  }
+  // Contexts made from now on plan their targets as if the device's largest side were MaxSide
+  // (0: the device's own). A device whose largest side is beyond any view a window can have
+  // would otherwise never show what a view larger than the device gets.
+  void LimitTargetSize(int MaxSide) { FTargetSizeLimit = MaxSide; }
   // Whether the device sets the scene's clip space (upper-left origin, depth 0..1) itself; a
   // plain OpenGL 3.3 device without GL_ARB_clip_control has its vertex programs do it.
   bool ClipControl() const { return FClipControl; }
@@ -133,6 +140,7 @@ class TGLDevice {
   int FMaxTextureSize = 0;
   bool FHasTextureStorage = false;
   int FMaxTargetSize = 0;
+  int FTargetSizeLimit = 0;
   bool FClipControl = true;
   uint64_t FGeneration = 0;
   int FLiveObjects = 0;
