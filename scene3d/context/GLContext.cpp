@@ -110,6 +110,9 @@ bool TGLContext::MakeBuffers(const TRenderTarget& Target, bool DepthStencil) {
 TGLContext::~TGLContext() {
   FDevice.MakeCurrent();
   FreeBuffers();
+  // The driver gives a deleted target's storage back only once the work drawn into it is
+  // done; without waiting here a storm of resizes left tens of megabytes of old targets held.
+  glFinish();
 }
 
 void TGLContext::FreeBuffers() {
