@@ -58,6 +58,16 @@ class Windows : public ::testing::Test {
     Forms.push_back(F);
     return F;
   }
+  // A control filling the form's client area, laid out and shown at 634 wide.
+  TControl* ShowWithClientView(TCountingForm* F) {
+    auto* View = new TControl(F);
+    View->SetParent(F);
+    View->SetAlign(TAlignLayout::Client);
+    F->Realign();
+    F->Show();
+    Drain();
+    return View;
+  }
   TPlatformWindow& WindowOf(TCommonCustomForm* F) { return *Platform->FindWindow(F); }
   const THeadlessSurface& SurfaceOf(TCommonCustomForm* F) { return *Headless->Surface(WindowOf(F)); }
   // Handles every message of the current moment.
@@ -219,12 +229,7 @@ TEST_F(Windows, SettingOneSideKeepsThePhysicalLengthOfTheOther) {
 TEST_F(Windows, AUsersResizeLaysTheFormOutAgainAndRepaintsItWholeBeforeTheNextTick) {
   Start(2);
   TCountingForm* F = MakeForm();
-  auto* View = new TControl(F);
-  View->SetParent(F);
-  View->SetAlign(TAlignLayout::Client);
-  F->Realign();
-  F->Show();
-  Drain();
+  TControl* View = ShowWithClientView(F);
   ASSERT_EQ(View->Width(), 634);
   struct TTick : TObject {
     TCountingForm* Form;
@@ -252,12 +257,7 @@ TEST_F(Windows, AUsersResizeLaysTheFormOutAgainAndRepaintsItWholeBeforeTheNextTi
 TEST_F(Windows, TheLayoutFollowsEveryChangeOfTheClientSize) {
   Start(1.5f, {1, 20, 1, 1});
   TCountingForm* F = MakeForm();
-  auto* View = new TControl(F);
-  View->SetParent(F);
-  View->SetAlign(TAlignLayout::Client);
-  F->Realign();
-  F->Show();
-  Drain();
+  TControl* View = ShowWithClientView(F);
   ASSERT_EQ(View->Width(), 634);
   for (int32_t Physical : {950, 951, 950}) {
     const int32_t Outer = F->Width();

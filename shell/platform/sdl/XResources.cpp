@@ -102,7 +102,11 @@ void ToleratePostsToGoneWindows() {
   GPreviousErrorHandler = XSetErrorHandler(IgnorePostsToGoneWindows);
 }
 
-void KeepGivenPlacement(SDL_Window* Window, int X, int Y) {
+namespace {
+// Lets Edit change the window's normal hints as they stand; they are written back when Edit
+// says it changed them.
+template <typename TEdit>
+void EditNormalHints(SDL_Window* Window, TEdit Edit) {
   Display* D = nullptr;
   ::Window W = 0;
   if (!X11Of(Window, D, W)) return;
@@ -110,25 +114,27 @@ void KeepGivenPlacement(SDL_Window* Window, int X, int Y) {
   if (!Hints) return;
   long Supplied = 0;
   if (!XGetWMNormalHints(D, W, Hints, &Supplied)) Hints->flags = 0;
-  Hints->flags |= PPosition;
-  Hints->x = X;
-  Hints->y = Y;
-  XSetWMNormalHints(D, W, Hints);
-  XFlush(D);
-  XFree(Hints);
-}
-
-void LeavePlacementToWindowManager(SDL_Window* Window) {
-  Display* D = nullptr;
-  ::Window W = 0;
-  if (!X11Of(Window, D, W)) return;
-  XSizeHints* Hints = XAllocSizeHints();
-  if (!Hints) return;
-  long Supplied = 0;
-  if (XGetWMNormalHints(D, W, Hints, &Supplied) && (Hints->flags & (USPosition | PPosition))) {
-    Hints->flags &= ~(USPosition | PPosition);
+  if (Edit(*Hints)) {
     XSetWMNormalHints(D, W, Hints);
     XFlush(D);
   }
   XFree(Hints);
+}
+}  // namespace
+
+void KeepGivenPlacement(SDL_Window* Window, int X, int Y) {
+  EditNormalHints(Window, [&](XSizeHints& Hints) {
+    Hints.flags |= PPosition;
+    Hints.x = X;
+    Hints.y = Y;
+    return true;
+  });
+}
+
+void LeavePlacementToWindowManager(SDL_Window* Window) {
+  EditNormalHints(Window, [](XSizeHints& Hints) {
+    if (!(Hints.flags & (USPosition | PPosition))) return false;
+    Hints.flags &= ~(USPosition | PPosition);
+    return true;
+  });
 }
