@@ -163,6 +163,7 @@ void TViewport3D::DoRemoveObject(TTreeObject* AObject) {
 // --- surfaces ---
 
 void TViewport3D::FreeSurfaces() {
+  FSurfacesPending = false;
   FBitmap.reset();
   FTexture.reset();
   FContext.reset();
@@ -192,8 +193,30 @@ void TViewport3D::RebuildSurfaces() {
   FBitmap = std::make_unique<TBitmap>(FContext->Width(), FContext->Height());
 }
 
+void TViewport3D::MakePendingSurfaces() const {
+  if (!FSurfacesPending) return;
+  // Whoever asks for a surface gets it as Loaded would have made it.
+  const_cast<TViewport3D*>(this)->RebuildSurfaces();
+}
+
+TContext3D* TViewport3D::GetContext() const {
+  MakePendingSurfaces();
+  return FContext.get();
+}
+
+TTexture* TViewport3D::Texture() const {
+  MakePendingSurfaces();
+  return FTexture.get();
+}
+
+TBitmap* TViewport3D::Bitmap() const {
+  MakePendingSurfaces();
+  return FBitmap.get();
+}
+
 void TViewport3D::DoScaleChanged() {
-  RebuildSurfaces();
+  // Surfaces still put off are made at the scale of the moment they are made.
+  if (!FSurfacesPending) RebuildSurfaces();
   // Layers paint at the viewport's scale: their surfaces are made anew at the new pixel size.
   std::function<void(TTreeObject*)> Rescale = [&Rescale](TTreeObject* Object) {
     for (TTreeObject* Child : Object->ChildList()) {
@@ -208,19 +231,22 @@ void TViewport3D::DoScaleChanged() {
 void TViewport3D::Resize() {
   TControl::Resize();
   // A size read from the stored form waits for Loaded, when the whole scene is there.
-  if (IsLoading()) return;
+  if (IsLoading() || FSurfacesPending) return;
   RebuildSurfaces();
 }
 
 void TViewport3D::Loaded() {
   TControl::Loaded();
-  RebuildSurfaces();
+  // Making the context waits for the device; while a worker still makes it, the main thread
+  // has better things to do first (show the window, paint the layers).
+  if (TContextManager::DevicePending()) FSurfacesPending = true;
+  else RebuildSurfaces();
 }
 
 // --- frames ---
 
 TPoint3D TViewport3D::ProjectToFrame(const TPoint3D& P) {
-  if (!FContext) throw EInvalidOperation("The viewport has no drawing context");
+  if (!GetContext()) throw EInvalidOperation("The viewport has no drawing context");
   // The matrices a frame would set: the current camera's view and its angle of view.
   TCamera* C = GetCurrentCamera();
   FContext->SetCameraMatrix(C->GetCameraMatrix());
@@ -232,6 +258,7 @@ TPoint3D TViewport3D::ProjectToFrame(const TPoint3D& P) {
 }
 
 void TViewport3D::RenderFrame() {
+  MakePendingSurfaces();
   if (!FContext) return;
   if (FContext->BeginScene()) {
     try {
@@ -257,6 +284,12 @@ void TViewport3D::Paint() {
   if (FDrawing) return;  // frames never nest
   FDrawing = true;
   try {
+    if (FSurfacesPending) {
+      // The layers' surfaces need no device: painted now, they are ready when it is.
+      for (TControl3D* Object : FRenderingList)
+        if (Object->Visible()) Object->BeforeRenderInternal();
+      MakePendingSurfaces();
+    }
     if (FContext) {
       if (TCanvas* C = Canvas()) C->Flush();
       RenderFrame();

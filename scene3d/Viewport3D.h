@@ -31,7 +31,8 @@ class TViewport3D : public TControl, public IViewport3D {
   TCamera* Camera() const { return FCamera; }
 
   // IViewport3D
-  TContext3D* GetContext() const override { return FContext.get(); }
+  // Makes the surfaces first if they were put off (see Loaded).
+  TContext3D* GetContext() const override;
   TCamera* GetCurrentCamera() const override;
   bool GetUsingDesignCamera() const override { return FUsingDesignCamera; }
   TCamera* GetCamera() const override { return FCamera; }
@@ -46,8 +47,8 @@ class TViewport3D : public TControl, public IViewport3D {
   TDummy* DesignCameraZ() const { return FDesignCameraZ; }
   TDummy* DesignCameraX() const { return FDesignCameraX; }
   TCamera* DesignCamera() const { return FDesignCamera; }
-  TTexture* Texture() const { return FTexture.get(); }
-  TBitmap* Bitmap() const { return FBitmap.get(); }
+  TTexture* Texture() const;
+  TBitmap* Bitmap() const;
   const std::vector<TControl3D*>& RenderingList() const { return FRenderingList; }
   bool Drawing() const { return FDrawing; }
 
@@ -62,6 +63,9 @@ class TViewport3D : public TControl, public IViewport3D {
   // for it.
   void ScaleChangedHandler() { DoScaleChanged(); }
 
+  // Makes the surfaces, unless the 3D device is still being made in the background: then they
+  // are made when first asked for, at the latest by the first paint, which paints the layers'
+  // surfaces before it waits for the device.
   void Loaded() override;
   void Notification(TComponent* AComponent, TOperation Operation) override;
 
@@ -77,6 +81,8 @@ class TViewport3D : public TControl, public IViewport3D {
 
  private:
   void RebuildSurfaces();
+  // Makes the surfaces that Loaded put off, if any.
+  void MakePendingSurfaces() const;
   void FreeSurfaces();
   void ChildAdded(TTreeObject* AObject);
 
@@ -93,5 +99,7 @@ class TViewport3D : public TControl, public IViewport3D {
   std::vector<TControl3D*> FRenderingList;
   std::vector<TLight*> FLights;
   bool FDrawing = false;
+  // The surfaces wait for the device being made in the background (see Loaded).
+  mutable bool FSurfacesPending = false;
   int64_t FScaleChangedId = 0;
 };

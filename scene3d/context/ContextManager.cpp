@@ -80,6 +80,12 @@ void TContextManager::PrepareDeviceInBackground() {
   TGLDevice::OpenInBackground(DeviceOrder(GChoice, GlobalUseGPU, GlobalUseSoftwareDevice));
 }
 
+bool TContextManager::DevicePending() {
+  // A forced device is not deferred: whether it can be made is reported where the context is
+  // asked for.
+  return !GResolved.Done && GChoice == TDeviceChoice::Auto && TGLDevice::OpeningInBackground();
+}
+
 void TContextManager::EndDevicePreparation() { TGLDevice::EndBackgroundOpen(); }
 
 std::string TContextManager::DefaultContextClass() {

@@ -31,6 +31,10 @@ class TContextManager {
   // so that it is ready by the time the first viewport needs it; the choice itself still
   // happens at that first need. Does nothing when no GL device is wanted or one exists.
   static void PrepareDeviceInBackground();
+  // Whether the automatic choice would now wait for the device being made in the background:
+  // a viewport can meanwhile do what needs no device (paint its layers' surfaces) and make its
+  // context later. Asking does not wait.
+  static bool DevicePending();
   // Cuts the preparation short and waits for the worker; a program calls it before it ends.
   static void EndDevicePreparation();
   // "TGLContext" or "TNullContext", choosing the device if that has not happened yet.

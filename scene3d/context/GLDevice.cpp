@@ -220,6 +220,8 @@ void TGLDevice::Shutdown() {
 
 void TGLDevice::EndBackgroundOpen() { GBackground.Cancel(); }
 
+bool TGLDevice::OpeningInBackground() { return GBackground.Worker.joinable(); }
+
 void TGLDevice::OpenInBackground(const std::vector<TGLDeviceKind>& Order) {
   GBackground.Await();
   if (GDevice || Order.empty()) return;

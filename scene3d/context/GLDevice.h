@@ -54,6 +54,9 @@ class TGLDevice {
   // Asks the worker to skip what it has not started yet and waits for it: the process must not
   // end while a worker is inside the driver.
   static void EndBackgroundOpen();
+  // Whether a worker started by OpenInBackground has not been waited for yet (it may have
+  // finished); asking does not wait.
+  static bool OpeningInBackground();
 
   TGLDeviceKind Kind() const { return FKind; }
   // GL_RENDERER of the device, e.g. "llvmpipe (LLVM 15.0.6, 256 bits)".

@@ -7,6 +7,7 @@
 #include "scene3d/Layer3D.h"
 #include "scene3d/Viewport3D.h"
 #include "scene3d/context/ContextManager.h"
+#include "scene3d/context/GLDevice.h"
 #include "scene3d/context/Texture.h"
 #include "shell/canvas/Bitmap.h"
 #include "shell/controls/Root.h"
@@ -212,6 +213,81 @@ TEST_F(ViewportTest, ChildrenJoinTheDrawingListAndLeaveIt) {
   EXPECT_EQ(View->RenderingList().size(), 2u);
   EXPECT_EQ(B->Viewport(), nullptr);
   B->Free();
+}
+
+// Notes, when a layer paints, whether the device was still being made in the background.
+class TPaintWatch : public TObject {
+ public:
+  bool PaintedWhileTheDeviceWasMade = false;
+  void LayerPaint(TObject*, TCanvas*, const TRectF&) { PaintedWhileTheDeviceWasMade = TGLDevice::OpeningInBackground(); }
+};
+
+// A layer filling the view's picture (large, two-sided, facing the design camera) in red.
+TLayer3D* AddRedLayer(TViewport3D* View, TPaintWatch* Watch) {
+  auto* Layer = new TLayer3D(View->Owner());
+  Layer->SetResolution(1);
+  Layer->SetWidth(100);
+  Layer->SetHeight(100);
+  Layer->SetTwoSide(true);
+  Layer->Fill()->SetKind(TBrushKind::Solid);
+  Layer->Fill()->SetColor(0xFFFF0000);
+  Layer->OnPaint = TLayerPaintEvent(Watch, &TPaintWatch::LayerPaint);
+  Layer->SetParent(View);
+  return Layer;
+}
+
+TEST_F(ViewportTest, WhileTheDeviceIsMadeTheFirstPaintPaintsTheLayersBeforeItWaitsAndDrawsTheSameFrame) {
+  // The view is read from a stored form while the device is made on a worker.
+  View->IncludeState(csLoading);
+  Size(40, 30);
+  TPaintWatch Early;
+  TLayer3D* Layer = AddRedLayer(View, &Early);
+  TContextManager::SetDeviceChoice(TDeviceChoice::Auto);
+  TContextManager::PrepareDeviceInBackground();
+  if (!TGLDevice::OpeningInBackground())
+    GTEST_SKIP() << "a device was made before this test: run it in a process of its own";
+  View->Loaded();
+  EXPECT_TRUE(TGLDevice::OpeningInBackground()) << "loading waited for the device";
+  // The view grows before its first paint (the window is shown at another size).
+  Size(48, 36);
+  View->PaintInternal();
+  if (TContextManager::DefaultContextClass() != "TGLContext") GTEST_SKIP() << "no EGL device can be made on this machine";
+  EXPECT_TRUE(Early.PaintedWhileTheDeviceWasMade) << "the layer was painted only after the device was waited for";
+  EXPECT_FALSE(TGLDevice::OpeningInBackground());
+  EXPECT_EQ(Layer->PaintCount(), 1);
+  ASSERT_NE(View->GetContext(), nullptr);
+  EXPECT_EQ(View->GetContext()->Width(), 48);
+  EXPECT_EQ(View->Bitmap()->Pixel(24, 18), 0xFFFF0000u) << "the surface painted early is the one drawn";
+
+  // The same scene in a view made when the device is there draws the same picture.
+  auto* Other = new TTestRoot(nullptr);
+  auto* OtherView = new TViewport3D(Other);
+  OtherView->SetParent(Other);
+  OtherView->SetBounds(0, 0, 48, 36);
+  TPaintWatch Late;
+  Late.PaintedWhileTheDeviceWasMade = true;
+  AddRedLayer(OtherView, &Late);
+  OtherView->PaintInternal();
+  EXPECT_FALSE(Late.PaintedWhileTheDeviceWasMade);
+  EXPECT_TRUE(View->Bitmap()->EqualsBitmap(*OtherView->Bitmap()));
+  Other->Free();
+}
+
+TEST_F(ViewportTest, WhileTheDeviceIsMadeAskingForTheContextMakesTheSurfacesAtOnce) {
+  View->IncludeState(csLoading);
+  Size(40, 30);
+  TContextManager::SetDeviceChoice(TDeviceChoice::Auto);
+  TContextManager::PrepareDeviceInBackground();
+  if (!TGLDevice::OpeningInBackground())
+    GTEST_SKIP() << "a device was made before this test: run it in a process of its own";
+  View->Loaded();
+  // What a handler or a tool may ask before the first paint: a projection needs the context.
+  const TPoint3D Origin = View->ProjectToFrame(TPoint3D(0, 0, 0));
+  EXPECT_FALSE(TGLDevice::OpeningInBackground());
+  ASSERT_NE(View->Texture(), nullptr);
+  EXPECT_EQ(View->Texture()->Width(), 40);
+  EXPECT_EQ(View->Bitmap()->Height(), 30);
+  EXPECT_NEAR(Origin.X, 20, 1e-3);
 }
 
 }  // namespace
