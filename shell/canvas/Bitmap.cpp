@@ -1,6 +1,7 @@
 #include "shell/canvas/Bitmap.h"
 
 #include <cairo.h>
+#include <sys/mman.h>
 
 #include <algorithm>
 #include <atomic>
@@ -14,6 +15,23 @@ namespace {
 uint64_t NextBitmapId() {
   static std::atomic<uint64_t> Counter{0};
   return ++Counter;
+}
+
+// A large new surface is backed by 2 MB pages where the system allows it, asked for before its
+// first pixel is written: each 4 KB page of fresh memory costs a fault, and the game's sea alone
+// (25 MB) took some 6000 of them, about 0.1 s, when first painted. Its resident size is the same.
+void AdviseLargePages(cairo_surface_t* Surface) {
+#ifdef MADV_HUGEPAGE
+  constexpr uintptr_t Large = uintptr_t(2) << 20;
+  const auto Begin = reinterpret_cast<uintptr_t>(cairo_image_surface_get_data(Surface));
+  const uintptr_t End = Begin + static_cast<uintptr_t>(cairo_image_surface_get_stride(Surface)) *
+                                    static_cast<uintptr_t>(cairo_image_surface_get_height(Surface));
+  // Only whole large pages inside the pixels; a failure leaves ordinary pages, which work too.
+  const uintptr_t First = (Begin + Large - 1) & ~(Large - 1), Last = End & ~(Large - 1);
+  if (Begin && Last > First) madvise(reinterpret_cast<void*>(First), Last - First, MADV_HUGEPAGE);
+#else
+  (void)Surface;
+#endif
 }
 
 uint32_t Premultiply(TAlphaColor C) {
@@ -103,6 +121,7 @@ void TBitmap::SetSize(int AWidth, int AHeight) {
       cairo_surface_destroy(S);
       throw EBitmapSizeTooBig("Bitmap size too big");
     }
+    AdviseLargePages(S);
     AdoptSurface(S);
   }
   BitmapChanged();
