@@ -92,6 +92,7 @@ TBitmap::~TBitmap() {
 void TBitmap::FreeSurface() {
   if (FSurface) cairo_surface_destroy(FSurface);
   FSurface = nullptr;
+  FKnownOpaque = false;
 }
 
 void TBitmap::AdoptSurface(cairo_surface_t* Surface) {
@@ -128,6 +129,7 @@ void TBitmap::SetSize(int AWidth, int AHeight) {
 }
 
 void TBitmap::BitmapChanged() {
+  FKnownOpaque = false;
   ++FChangeStamp;
   OnChange(this);
 }
@@ -140,8 +142,14 @@ void TBitmap::Clear(TAlphaColor Color) {
   Unmap(D);
 }
 
+void TBitmap::MarkKnownOpaque() {
+  // A canvas with a scene open on the bitmap may still draw into it.
+  FKnownOpaque = FSurface && !(FCanvas && FCanvas->BeginSceneCount() > 0);
+}
+
 bool TBitmap::Map(TMapAccess Access, TBitmapData& Data) {
   if (!FSurface) return false;
+  if (Access != TMapAccess::Read) FKnownOpaque = false;
   cairo_surface_flush(FSurface);
   Data.Data = cairo_image_surface_get_data(FSurface);
   Data.Pitch = cairo_image_surface_get_stride(FSurface);

@@ -109,8 +109,20 @@ class TBitmap : public TPersistent {
   // Called after the pixels changed (a canvas ending its scene, an Unmap for writing).
   void BitmapChanged();
 
-  // The Cairo image surface of the pixels, or none while empty; for the canvas only.
+  // Whether every pixel is known to have alpha 255, so that drawing the bitmap may copy it
+  // instead of blending. Only a writer that checked says so, after its Unmap; every other
+  // write forgets it: a mapping for writing, a canvas drawing into the bitmap, new pixels or
+  // a new size.
+  bool KnownOpaque() const { return FKnownOpaque; }
+  void MarkKnownOpaque();
+
+  // The Cairo image surface of the pixels, or none while empty; for the canvas only, which
+  // draws into it through WritableSurface.
   _cairo_surface* Surface() const { return FSurface; }
+  _cairo_surface* WritableSurface() {
+    FKnownOpaque = false;
+    return FSurface;
+  }
 
   TNotifyEvent OnChange;
 
@@ -124,5 +136,6 @@ class TBitmap : public TPersistent {
   int FHeight = 0;
   float FBitmapScale = 1;
   uint64_t FChangeStamp = 0;
+  bool FKnownOpaque = false;
   std::unique_ptr<TCanvas> FCanvas;
 };

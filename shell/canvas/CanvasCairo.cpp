@@ -4,6 +4,7 @@
 #include <pango/pangocairo.h>
 
 #include <algorithm>
+#include <cassert>
 #include <cmath>
 #include <numbers>
 
@@ -13,6 +14,19 @@ namespace {
 constexpr double Pi = std::numbers::pi;
 
 double Channel(TAlphaColor C, int Shift) { return ((C >> Shift) & 0xFF) / 255.0; }
+
+#ifndef NDEBUG
+// What a bitmap known to be opaque must hold.
+bool EveryPixelOpaque(TBitmap& B) {
+  TBitmapData D;
+  if (!B.Map(TMapAccess::Read, D)) return true;
+  bool Opaque = true;
+  for (int Y = 0; Y < D.Height && Opaque; ++Y)
+    for (int X = 0; X < D.Width && Opaque; ++X) Opaque = (D.Scanline(Y)[X] >> 24) == 0xFF;
+  B.Unmap(D);
+  return Opaque;
+}
+#endif
 
 cairo_matrix_t ToCairo(const TMatrix& M) {
   cairo_matrix_t R;
@@ -201,7 +215,7 @@ bool TCanvasCairo::DoBeginScene(const TClipRects* ClipRects) {
   const int W = Width(), H = Height();
   if (TBitmap* Bmp = Bitmap()) {
     if (!Bmp->Surface()) return false;
-    FTarget = cairo_surface_reference(Bmp->Surface());
+    FTarget = cairo_surface_reference(Bmp->WritableSurface());
   } else {
     const TWindowBuffer& Buf = WindowBuffer();
     if (!Buf.Data || Buf.Stride < W * 4 || Buf.Stride % 4 != 0) return false;
@@ -384,6 +398,13 @@ void TCanvasCairo::DoDrawBitmap(TBitmap& ABitmap, const TRectF& SrcRect, const T
   cairo_pattern_set_extend(P, CAIRO_EXTEND_PAD);
   cairo_save(FContext);
   if (HighSpeed) cairo_set_antialias(FContext, CAIRO_ANTIALIAS_NONE);
+  // Without smoothing every pixel is covered wholly or not at all (the scene's clip is whole
+  // pixels too), and "over" with an opaque source gives the source itself: a copy gives the
+  // same pixels for a fraction of the work. A 3D view's frames are mostly opaque.
+  if (HighSpeed && AOpacity >= 1 && ABitmap.KnownOpaque()) {
+    assert(EveryPixelOpaque(ABitmap) && "a bitmap known opaque holds a translucent pixel");
+    cairo_set_operator(FContext, CAIRO_OPERATOR_SOURCE);
+  }
   cairo_rectangle(FContext, DstRect.Left, DstRect.Top, DstRect.Width(), DstRect.Height());
   cairo_set_source(FContext, P);
   if (AOpacity >= 1) {

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <functional>
 #include <vector>
 
 #include "CanvasTestUtil.h"
@@ -221,6 +222,139 @@ TEST(DrawBitmap, SourceRectangleOpacityAndEmptyBitmaps) {
   EXPECT_NEAR(A(T.At(0, 0)), 128, 1);
   EXPECT_EQ(B(T.At(1, 0)), 255);
   EXPECT_EQ(R(T.At(1, 0)), 0) << "only the source rectangle's blue half";
+}
+
+// A bitmap known to be opaque is copied where that gives the pixels blending gives; drawn in
+// every other way it blends. Each placement draws the same opaque pattern, once known opaque
+// and once not, over the same translucent background: the pictures must be identical.
+TEST(DrawBitmap, AKnownOpaqueBitmapDrawsWhatBlendingDraws) {
+  struct TCase {
+    const char* Name;
+    TMatrix Matrix;
+    TRectF Dst;
+    float Opacity;
+    bool HighSpeed;
+    bool Clipped;
+  };
+  TMatrix Turned;  // about 30 degrees
+  Turned.m11 = 0.866f, Turned.m12 = 0.5f, Turned.m21 = -0.5f, Turned.m22 = 0.866f, Turned.m31 = 12;
+  const TCase Cases[] = {
+      {"one to one", TMatrix::Identity(), TRectF(0, 0, 23, 17), 1, true, false},
+      {"between pixels", TMatrix::Identity(), TRectF(2.3f, 1.6f, 25.3f, 18.6f), 1, true, false},
+      {"scaled", TMatrix::CreateScaling(1.7f, 1.3f), TRectF(0.5f, 0, 23.5f, 17), 1, true, false},
+      {"turned", Turned, TRectF(0, 0, 23, 17), 1, true, false},
+      {"clipped", TMatrix::Identity(), TRectF(0, 0, 23, 17), 1, true, true},
+      {"translucent", TMatrix::Identity(), TRectF(0, 0, 23, 17), 0.5f, true, false},
+      {"smoothed", TMatrix::CreateScaling(1.7f, 1.3f), TRectF(0.5f, 0.25f, 23.5f, 17), 1, false, false},
+  };
+  for (const TCase& C : Cases) {
+    TBitmap Blended, Known;
+    for (TBitmap* Target : {&Blended, &Known}) {
+      TBitmap Src(23, 17);
+      Pattern(Src);
+      if (Target == &Known) Src.MarkKnownOpaque();
+      ASSERT_EQ(Src.KnownOpaque(), Target == &Known);
+      Target->SetSize(40, 30);
+      Target->Clear(0x80204060);
+      const TClipRects Clip = {TRectF(3, 2, 11, 9), TRectF(14, 10, 40, 30)};
+      ASSERT_TRUE(Target->Canvas()->BeginScene(C.Clipped ? &Clip : nullptr));
+      Target->Canvas()->SetMatrix(C.Matrix);
+      Target->Canvas()->DrawBitmap(Src, Src.Bounds(), C.Dst, C.Opacity, C.HighSpeed);
+      Target->Canvas()->EndScene();
+    }
+    EXPECT_TRUE(Known.EqualsBitmap(Blended)) << C.Name;
+    int Drawn = 0;
+    for (int Y = 0; Y < 30; ++Y)
+      for (int X = 0; X < 40; ++X) Drawn += Blended.Pixel(X, Y) != 0x80204060u;
+    EXPECT_GT(Drawn, 50) << C.Name << ": the bitmap was drawn";
+  }
+}
+
+// Whatever writes into a bitmap known to be opaque, other than the writer that said so, makes
+// it be blended again: a translucent pixel left by the write must show what lies beneath.
+TEST(DrawBitmap, EveryOtherWriteForgetsThatABitmapWasOpaque) {
+  constexpr TAlphaColor HalfRed = 0x80FF0000;
+  auto SetHalfRed = [](TBitmap& B, TMapAccess Access) {
+    TBitmapData D;
+    ASSERT_TRUE(B.Map(Access, D));
+    D.SetPixel(0, 0, HalfRed);
+    B.Unmap(D);
+  };
+  TBitmap HalfRedImage(4, 3);
+  HalfRedImage.Clear(HalfRed);
+  const std::vector<uint8_t> HalfRedPng = HalfRedImage.SaveToPNG();
+  // Half red over opaque blue; the transparent pixels of a new size leave the blue.
+  constexpr TAlphaColor OverBlue = 0xFF80007F, Blue = 0xFF0000FF;
+  const struct {
+    const char* Name;
+    std::function<void(TBitmap&)> Write;
+    TAlphaColor Want = OverBlue;
+  } Writes[] = {
+      {"a mapping for writing", [&](TBitmap& B) { SetHalfRed(B, TMapAccess::Write); }},
+      {"a mapping for reading and writing", [&](TBitmap& B) { SetHalfRed(B, TMapAccess::ReadWrite); }},
+      {"a mapping still open", [](TBitmap& B) {
+         TBitmapData D;
+         ASSERT_TRUE(B.Map(TMapAccess::Write, D));
+         D.SetPixel(0, 0, HalfRed);
+       }},
+      {"its canvas", [](TBitmap& B) {
+         ASSERT_TRUE(B.Canvas()->BeginScene());
+         B.Canvas()->Clear(HalfRed);
+         B.Canvas()->EndScene();
+       }},
+      {"its canvas, still drawing", [](TBitmap& B) {
+         // The scene is open when the pixels are looked at: nothing has been finished yet.
+         ASSERT_TRUE(B.Canvas()->BeginScene());
+         B.Canvas()->Clear(HalfRed);
+         B.Canvas()->Flush();
+       }},
+      {"Clear", [](TBitmap& B) { B.Clear(HalfRed); }},
+      {"a new size", [](TBitmap& B) { B.SetSize(5, 3); }, Blue},
+      {"Assign", [&](TBitmap& B) { B.Assign(&HalfRedImage); }},
+      {"a loaded image", [&](TBitmap& B) { B.LoadFromPNG(HalfRedPng.data(), HalfRedPng.size()); }},
+  };
+  for (const auto& W : Writes) {
+    TBitmap Src(4, 3);
+    Pattern(Src);
+    Src.MarkKnownOpaque();
+    W.Write(Src);
+    const bool SceneOpen = Src.Canvas()->BeginSceneCount() > 0;
+    EXPECT_FALSE(Src.KnownOpaque()) << W.Name;
+    TTarget T(4, 3);
+    T.Bitmap.Clear(Blue);
+    ASSERT_TRUE(T.Canvas->BeginScene());
+    T.Canvas->DrawBitmap(Src, TRectF(0, 0, 1, 1), TRectF(0, 0, 1, 1), 1, true);
+    T.Canvas->EndScene();
+    if (SceneOpen) Src.Canvas()->EndScene();
+    EXPECT_LE(ChannelDistance(T.At(0, 0), W.Want), 1) << W.Name << ": " << std::hex << T.At(0, 0);
+  }
+}
+
+TEST(DrawBitmap, ReadingKeepsWhatIsKnownAndTheWriterMustWaitForAnOpenScene) {
+  TBitmap Src(4, 3);
+  Pattern(Src);
+  Src.MarkKnownOpaque();
+  TBitmapData D;
+  ASSERT_TRUE(Src.Map(TMapAccess::Read, D));
+  Src.Unmap(D);
+  Src.Pixel(1, 1);
+  TTarget T(4, 3);
+  ASSERT_TRUE(T.Canvas->BeginScene());
+  T.Canvas->DrawBitmap(Src, Src.Bounds(), TRectF(0, 0, 4, 3), 1, true);
+  T.Canvas->EndScene();
+  EXPECT_TRUE(Src.KnownOpaque()) << "reading and drawing from the bitmap write nothing into it";
+  EXPECT_TRUE(T.Bitmap.EqualsBitmap(Src));
+
+  // A canvas drawing into the bitmap may still change it after the writer's check.
+  ASSERT_TRUE(Src.Canvas()->BeginScene());
+  Src.MarkKnownOpaque();
+  EXPECT_FALSE(Src.KnownOpaque());
+  Src.Canvas()->EndScene();
+  Src.MarkKnownOpaque();
+  EXPECT_TRUE(Src.KnownOpaque());
+  TBitmap Empty;
+  Empty.MarkKnownOpaque();
+  EXPECT_FALSE(Empty.KnownOpaque()) << "no pixels to be opaque";
 }
 
 }  // namespace
