@@ -14,24 +14,38 @@
 #include "shell/canvas/Bitmap.h"
 
 namespace {
-// The rows come back in the order R, G, B, A, the order the device keeps its targets in (the
-// copy is then a plain one), and become the bitmap's B, G, R, A here. The target holds what
-// the blend equation left: colour that the "over" operator treats as premultiplied. A pixel
-// whose colour exceeds its alpha (the default material's doubled opacity on a transparent
-// background can leave one) is not a valid premultiplied value, so each channel is limited to
-// the alpha to keep the bitmap's contract. Every pixel of every frame passes here, so four at
-// a time where the processor can.
-void ToBitmapPixels(uint32_t* Row, int Count) {
+// Whether every pixel of a row has alpha 255: a frame over an opaque background mostly does,
+// and then the pixels need no change and the bitmap can be known opaque. Read only, four
+// pixels at a time where the processor can.
+bool RowIsOpaque(const uint32_t* Row, int Count) {
+  int I = 0;
+  uint32_t All = 0xFFFFFFFFu;
+#if defined(__SSE2__)
+  __m128i A0 = _mm_set1_epi32(-1), A1 = A0;
+  for (; I + 8 <= Count; I += 8) {
+    A0 = _mm_and_si128(A0, _mm_loadu_si128(reinterpret_cast<const __m128i*>(Row + I)));
+    A1 = _mm_and_si128(A1, _mm_loadu_si128(reinterpret_cast<const __m128i*>(Row + I + 4)));
+  }
+  alignas(16) uint32_t Lanes[4];
+  _mm_store_si128(reinterpret_cast<__m128i*>(Lanes), _mm_and_si128(A0, A1));
+  All = Lanes[0] & Lanes[1] & Lanes[2] & Lanes[3];
+#endif
+  for (; I < Count; ++I) All &= Row[I];
+  return (All >> 24) == 0xFF;
+}
+
+// The target holds what the blend equation left: colour that the "over" operator treats as
+// premultiplied. A pixel whose colour exceeds its alpha (the default material's doubled
+// opacity on a transparent background can leave one) is not a valid premultiplied value, so
+// each channel is limited to the alpha to keep the bitmap's contract. The rows come back in
+// the bitmap's own order, B, G, R, A.
+void LimitToAlpha(uint32_t* Row, int Count) {
   int I = 0;
 #if defined(__SSE2__)
-  const __m128i GreenAlpha = _mm_set1_epi32(static_cast<int>(0xFF00FF00u));
-  const __m128i RedBlue = _mm_set1_epi32(0x00FF00FF);
   // Each colour byte against its pixel's alpha, the alpha byte against 255 (itself).
   const __m128i AlphaByte = _mm_set1_epi32(static_cast<int>(0xFF000000u));
   for (; I + 4 <= Count; I += 4) {
-    __m128i P = _mm_loadu_si128(reinterpret_cast<const __m128i*>(Row + I));
-    const __m128i RB = _mm_and_si128(P, RedBlue);
-    P = _mm_or_si128(_mm_and_si128(P, GreenAlpha), _mm_or_si128(_mm_slli_epi32(RB, 16), _mm_srli_epi32(RB, 16)));
+    const __m128i P = _mm_loadu_si128(reinterpret_cast<const __m128i*>(Row + I));
     const __m128i A = _mm_srli_epi32(P, 24);
     const __m128i Limit = _mm_or_si128(_mm_or_si128(A, _mm_slli_epi32(A, 8)), _mm_or_si128(_mm_slli_epi32(A, 16), AlphaByte));
     _mm_storeu_si128(reinterpret_cast<__m128i*>(Row + I), _mm_min_epu8(P, Limit));
@@ -40,7 +54,7 @@ void ToBitmapPixels(uint32_t* Row, int Count) {
   for (; I < Count; ++I) {
     const uint32_t P = Row[I];
     const uint32_t A = P >> 24;
-    const uint32_t R = std::min(P & 0xFFu, A), G = std::min((P >> 8) & 0xFFu, A), B = std::min((P >> 16) & 0xFFu, A);
+    const uint32_t R = std::min((P >> 16) & 0xFFu, A), G = std::min((P >> 8) & 0xFFu, A), B = std::min(P & 0xFFu, A);
     Row[I] = (A << 24) | (R << 16) | (G << 8) | B;
   }
 }
@@ -197,9 +211,17 @@ void TGLContext::DoCopyToBitmap(TBitmap& Bitmap) {
   // The upper-left origin the device renders with puts the top row first in the target, the
   // order the bitmap keeps, so the rows come over as they are.
   glPixelStorei(GL_PACK_ROW_LENGTH, Data.Pitch / 4);
-  glReadPixels(0, 0, W, H, GL_RGBA, GL_UNSIGNED_BYTE, Data.Data);
+  // The target keeps B, G, R, A where the device allows (MakeTargetStorage): a plain copy.
+  glReadPixels(0, 0, W, H, GL_BGRA, GL_UNSIGNED_BYTE, Data.Data);
   glPixelStorei(GL_PACK_ROW_LENGTH, 0);
   glBindFramebuffer(GL_READ_FRAMEBUFFER, static_cast<GLuint>(OldRead));
-  for (int Y = 0; Y < H; ++Y) ToBitmapPixels(Data.Scanline(Y), W);
+  bool Opaque = W == Data.Width && H == Data.Height;
+  for (int Y = 0; Y < H; ++Y)
+    if (!RowIsOpaque(Data.Scanline(Y), W)) {
+      LimitToAlpha(Data.Scanline(Y), W);
+      Opaque = false;
+    }
   Bitmap.Unmap(Data);
+  // Said after the Unmap, which forgets what was known of the pixels before.
+  if (Opaque) Bitmap.MarkKnownOpaque();
 }

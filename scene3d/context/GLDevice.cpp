@@ -414,7 +414,7 @@ unsigned TGLDevice::PrepareRenderTarget(TTexture& Texture, int Width, int Height
     auto Made = std::make_unique<TGLTextureResource>(*this, Width, Height, 1);
     Resource = Made.get();
     Texture.SetResource(std::move(Made));
-    MakeStorage(Resource->Name, Width, Height, 1);
+    MakeTargetStorage(Resource->Name, Width, Height);
   }
   return Resource->Name;
 }
@@ -453,6 +453,24 @@ void TGLDevice::MakeStorage(unsigned Name, int Width, int Height, int Levels) {
     for (int Level = 0, W = Width, H = Height; Level < Levels; ++Level, W = std::max(W / 2, 1), H = std::max(H / 2, 1))
       glTexImage2D(GL_TEXTURE_2D, Level, GL_RGBA8, W, H, 0, GL_BGRA, GL_UNSIGNED_BYTE, nullptr);
   }
+  SetSampling(Levels);
+}
+
+void TGLDevice::MakeTargetStorage(unsigned Name, int Width, int Height) {
+  glBindTexture(GL_TEXTURE_2D, Name);
+  // Only an unsized format lets the driver take the order of the pixels given; GL_RGBA8 is
+  // kept as R, G, B, A by the software device whatever order it is given.
+  glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, Width, Height, 0, GL_BGRA, GL_UNSIGNED_BYTE, nullptr);
+  GLint Bits[4] = {};
+  const GLenum Channels[4] = {GL_TEXTURE_RED_SIZE, GL_TEXTURE_GREEN_SIZE, GL_TEXTURE_BLUE_SIZE, GL_TEXTURE_ALPHA_SIZE};
+  for (int I = 0; I < 4; ++I) glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, Channels[I], &Bits[I]);
+  // A driver free to choose may pick fewer bits; the picture must not lose any.
+  if (Bits[0] != 8 || Bits[1] != 8 || Bits[2] != 8 || Bits[3] != 8)
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, Width, Height, 0, GL_BGRA, GL_UNSIGNED_BYTE, nullptr);
+  SetSampling(1);
+}
+
+void TGLDevice::SetSampling(int Levels) {
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_BASE_LEVEL, 0);
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, Levels - 1);
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, Levels > 1 ? GL_LINEAR_MIPMAP_LINEAR : GL_LINEAR);
@@ -472,7 +490,7 @@ void TGLDevice::WarmUp() {
   glGetIntegerv(GL_VIEWPORT, OldViewport);
 
   const unsigned Target = NewObject(TGLObjectKind::Texture);
-  MakeStorage(Target, Size, Size, 1);
+  MakeTargetStorage(Target, Size, Size);
   GLuint Framebuffers[2] = {}, Renderbuffers[2] = {};
   glGenFramebuffers(2, Framebuffers);
   glGenRenderbuffers(2, Renderbuffers);
@@ -538,7 +556,7 @@ void TGLDevice::WarmUp() {
   }
   std::vector<uint32_t> Read(static_cast<size_t>(Size) * Size);
   glBindFramebuffer(GL_READ_FRAMEBUFFER, Framebuffers[0]);
-  glReadPixels(0, 0, Size, Size, GL_RGBA, GL_UNSIGNED_BYTE, Read.data());
+  glReadPixels(0, 0, Size, Size, GL_BGRA, GL_UNSIGNED_BYTE, Read.data());
 
   // Back to the settings the first context expects.
   glBindFramebuffer(GL_FRAMEBUFFER, 0);

@@ -129,6 +129,12 @@ class TGLDevice {
   // Gives the texture Name storage for every level, binds it, and has it sampled linearly
   // and clamped to its edges.
   void MakeStorage(unsigned Name, int Width, int Height, int Levels);
+  // Gives the render target Name one level of storage in the order B, G, R, A (the bitmaps'
+  // order, so that reading a frame back is a plain copy) where the driver allows, 8 bits a
+  // channel, sampled as MakeStorage's.
+  void MakeTargetStorage(unsigned Name, int Width, int Height);
+  // Sampling of the bound texture: linear, through its Levels, clamped to its edges.
+  void SetSampling(int Levels);
   // Draws with each program in the states the game's first frame uses, into a small target of
   // the formats a viewport's context uses, and leaves the device as SetUpState made it.
   void WarmUp();

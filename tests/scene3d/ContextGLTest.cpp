@@ -280,6 +280,58 @@ TEST_F(GLContextTest, ReadbackLimitsEveryPixelOfARowWhateverItsWidth) {
   }
 }
 
+// The target keeps the bitmap's order of channels, with one sample and through a resolve: a
+// colour whose red, green and blue all differ comes back exactly.
+TEST_F(GLContextTest, ReadbackKeepsEveryChannelInPlaceWithAndWithoutAResolve) {
+  for (TMultisample Samples : {TMultisample::None, TMultisample::FourSamples}) {
+    TGLContext& C = Make(W, H, Samples);
+    TColorMaterial Ochre;
+    Ochre.SetColor(0xFFC08040);
+    Begin(C, 0xFF102030);
+    Quad(C, 0, 0, 32, H, 0.5f, &Ochre, 1);
+    auto B = Finish(C);
+    EXPECT_EQ(B->Pixel(10, 10), 0xFFC08040u) << C.SampleCount() << " samples";
+    EXPECT_EQ(B->Pixel(50, 10), 0xFF102030u) << C.SampleCount() << " samples";
+  }
+}
+
+// A frame is known opaque only when every pixel read back is: one transparent pixel anywhere
+// in a row (at its start, inside the groups the check reads at once, last in the tail after
+// them) is found.
+TEST_F(GLContextTest, AFrameIsKnownOpaqueOnlyWhenEveryPixelIs) {
+  constexpr int Rows = 6, HoleRow = 3;
+  TColorMaterial Grey;
+  Grey.SetColor(0xFF808080);
+  for (int Width : {64, 67, 71})
+    for (int Hole : {-1, 0, 5, Width - 1}) {
+      TGLContext& C = Make(Width, Rows);
+      Begin(C, TAlphaColors::Null);
+      if (Hole < 0) {
+        Quad(C, 0, 0, static_cast<float>(Width), Rows, 0.5f, &Grey, 1);
+      } else {
+        Quad(C, 0, 0, static_cast<float>(Width), HoleRow, 0.5f, &Grey, 1);
+        Quad(C, 0, HoleRow + 1, static_cast<float>(Width), Rows, 0.5f, &Grey, 1);
+        Quad(C, 0, HoleRow, static_cast<float>(Hole), HoleRow + 1, 0.5f, &Grey, 1);
+        Quad(C, static_cast<float>(Hole + 1), HoleRow, static_cast<float>(Width), HoleRow + 1, 0.5f, &Grey, 1);
+      }
+      auto B = Finish(C);
+      EXPECT_EQ(B->KnownOpaque(), Hole < 0) << Width << " wide, hole at " << Hole;
+      if (Hole >= 0) {
+        EXPECT_EQ(B->Pixel(Hole, HoleRow), 0u) << Width << " wide, hole at " << Hole;
+        EXPECT_EQ(B->Pixel(Hole == 0 ? 1 : Hole - 1, HoleRow), 0xFF808080u) << Width << " wide, hole at " << Hole;
+      }
+    }
+  // A bitmap larger than the frame keeps pixels the frame did not reach.
+  TGLContext& C = Make();
+  Begin(C);
+  C.EndScene();
+  TBitmap Same(W, H), Larger(W + 3, H);
+  C.CopyToBitmap(Same);
+  C.CopyToBitmap(Larger);
+  EXPECT_TRUE(Same.KnownOpaque());
+  EXPECT_FALSE(Larger.KnownOpaque());
+}
+
 TEST_F(GLContextTest, DepthTestIsLessOrEqualAndTransparentObjectsStillWriteDepth) {
   TGLContext& C = Make();
   TColorMaterial Yellow, Blue;
