@@ -9,6 +9,8 @@
 #include "game/Register.h"
 #include "scene3d/context/ContextManager.h"
 #include "shell/app/Application.h"
+#include "shell/canvas/Bitmap.h"
+#include "shell/canvas/Canvas.h"
 
 int main(int argc, char** argv) {
   // glibc raises its mmap threshold to the size of each large block freed (up to 32 MiB): after
@@ -24,6 +26,13 @@ int main(int argc, char** argv) {
   // The 3D device takes a good part of start-up to make: a worker makes it while the window
   // is created and the form is read.
   TContextManager::PrepareDeviceInBackground();
+  // The first frame's text needs fontconfig's configuration and the font files: laid out once
+  // now, they wait in the font map that every canvas of this thread shares, where the first
+  // paint would have loaded them after waiting for the device.
+  {
+    TBitmap Probe(1, 1);
+    Probe.Canvas()->TextWidth("0");
+  }
   int Status = 0;
   try {
     MainBlock();
