@@ -194,7 +194,8 @@ void TViewport3D::RebuildSurfaces() {
 }
 
 void TViewport3D::MakePendingSurfaces() const {
-  if (!FSurfacesPending) return;
+  // A view that goes before its first paint never needs them (its children, leaving, still ask).
+  if (!FSurfacesPending || ComponentState().Contains(csDestroying)) return;
   // Whoever asks for a surface gets it as Loaded would have made it.
   const_cast<TViewport3D*>(this)->RebuildSurfaces();
 }

@@ -290,4 +290,19 @@ TEST_F(ViewportTest, WhileTheDeviceIsMadeAskingForTheContextMakesTheSurfacesAtOn
   EXPECT_NEAR(Origin.X, 20, 1e-3);
 }
 
+TEST_F(ViewportTest, WhileTheDeviceIsMadeAViewFreedBeforeItsFirstPaintMakesNoSurfaces) {
+  View->IncludeState(csLoading);
+  Size(40, 30);
+  // Two objects that the drawing order compares by their distance through the context.
+  for (int I = 0; I < 2; ++I) (new TDummy(Root))->SetParent(View);
+  TContextManager::SetDeviceChoice(TDeviceChoice::Auto);
+  TContextManager::PrepareDeviceInBackground();
+  if (!TGLDevice::OpeningInBackground())
+    GTEST_SKIP() << "a device was made before this test: run it in a process of its own";
+  View->Loaded();
+  View->Free();
+  View = nullptr;
+  EXPECT_TRUE(TGLDevice::OpeningInBackground()) << "the leaving view waited for the device to make its surfaces";
+}
+
 }  // namespace
