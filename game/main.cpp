@@ -2,6 +2,8 @@
 // program's units were initialised; the main block does the rest.
 #include <malloc.h>
 
+#include <cstdio>
+#include <cstdlib>
 #include <iostream>
 
 #include "game/CommandLine.h"
@@ -40,6 +42,13 @@ int main(int argc, char** argv) {
     // An exception during start-up ends the program, never silently.
     Application->ReportStartupException();
     Status = 1;
+  }
+  // A start that failed does not wait for a device it will never use: the worker may spend
+  // seconds more in the driver (loading its compiler), and the libraries it is in must not be
+  // torn down under it, so the process ends here without the teardown.
+  if (Status != 0 && TContextManager::DevicePreparationBusy()) {
+    std::fflush(nullptr);
+    std::_Exit(Status);
   }
   // Before the libraries the worker may still be in are torn down.
   TContextManager::EndDevicePreparation();

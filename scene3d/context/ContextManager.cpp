@@ -88,6 +88,8 @@ bool TContextManager::DevicePending() {
 
 void TContextManager::EndDevicePreparation() { TGLDevice::EndBackgroundOpen(); }
 
+bool TContextManager::DevicePreparationBusy() { return TGLDevice::BackgroundOpenBusy(); }
+
 std::string TContextManager::DefaultContextClass() {
   Resolve();
   return GResolved.UseGL ? TGLContext::ClassName() : TNullContext::ClassName();

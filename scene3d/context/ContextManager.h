@@ -37,6 +37,8 @@ class TContextManager {
   static bool DevicePending();
   // Cuts the preparation short and waits for the worker; a program calls it before it ends.
   static void EndDevicePreparation();
+  // Whether the worker is still making the device (inside the driver); asking does not wait.
+  static bool DevicePreparationBusy();
   // "TGLContext" or "TNullContext", choosing the device if that has not happened yet.
   static std::string DefaultContextClass();
   // GL_RENDERER of the device in use, or "" with the null context.

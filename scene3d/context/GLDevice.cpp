@@ -27,6 +27,8 @@ struct TBackgroundOpen {
   std::thread Worker;
   // Asks the worker to stop after the step it is in.
   std::atomic<bool> Cancelled{false};
+  // Set from the worker's start until it has left the driver.
+  std::atomic<bool> Busy{false};
   ~TBackgroundOpen() { Cancel(); }
   void Await() {
     if (Worker.joinable()) Worker.join();
@@ -222,10 +224,13 @@ void TGLDevice::EndBackgroundOpen() { GBackground.Cancel(); }
 
 bool TGLDevice::OpeningInBackground() { return GBackground.Worker.joinable(); }
 
+bool TGLDevice::BackgroundOpenBusy() { return GBackground.Busy; }
+
 void TGLDevice::OpenInBackground(const std::vector<TGLDeviceKind>& Order) {
   GBackground.Await();
   if (GDevice || Order.empty()) return;
   GBackground.Cancelled = false;
+  GBackground.Busy = true;
   GBackground.Worker = std::thread([Order] {
     for (TGLDeviceKind Kind : Order) {
       if (GBackground.Cancelled) break;
@@ -244,6 +249,7 @@ void TGLDevice::OpenInBackground(const std::vector<TGLDeviceKind>& Order) {
       break;
     }
     eglReleaseThread();
+    GBackground.Busy = false;
   });
 }
 

@@ -57,6 +57,8 @@ class TGLDevice {
   // Whether a worker started by OpenInBackground has not been waited for yet (it may have
   // finished); asking does not wait.
   static bool OpeningInBackground();
+  // Whether that worker is still at work (in the driver); asking does not wait.
+  static bool BackgroundOpenBusy();
 
   TGLDeviceKind Kind() const { return FKind; }
   // GL_RENDERER of the device, e.g. "llvmpipe (LLVM 15.0.6, 256 bits)".
