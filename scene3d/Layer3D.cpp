@@ -21,6 +21,9 @@ int RoundPixels(long double V) { return static_cast<int>(std::nearbyint(V)); }
 // More marked rectangles than this are painted as their union.
 constexpr size_t cMaxUpdateRects = 20;
 
+// The pixels of one band a surface is painted in.
+constexpr int cBandBytes = 1 << 20;
+
 // One side of a surface in logical pixels, rounded half to even, in long double so that no
 // product overflows; a side that is not a positive number (NaN included) gives no surface.
 long double SurfaceSide(TProjection Projection, int Resolution, float Size) {
@@ -162,14 +165,14 @@ const TMetaClass& TCustomBufferLayer3D::StaticClass() {
 }
 
 TCustomBufferLayer3D::TCustomBufferLayer3D(TComponent* AOwner)
-    : TAbstractLayer3D(AOwner), FBuffer(std::make_unique<TBitmap>()), FTexture(std::make_unique<TTexture>()) {
+    : TAbstractLayer3D(AOwner), FTexture(std::make_unique<TTexture>()) {
   ResizeLayer();
 }
 
 TCustomBufferLayer3D::~TCustomBufferLayer3D() = default;
 
 void TCustomBufferLayer3D::ResizeLayer() {
-  if (!FBuffer) return;  // still being constructed
+  if (!FTexture) return;  // still being constructed
   const float S = Viewport() ? Viewport()->GetViewportScale() : 1.0f;
   // The logical surface fits the bitmap limits (the setters see to that); at a large window
   // scale its pixels might not, and then the buffer takes the largest scale that fits, which
@@ -181,18 +184,36 @@ void TCustomBufferLayer3D::ResizeLayer() {
                     std::sqrt(static_cast<long double>(TBitmap::MaxPixels) / (W * H))});
     while (!SurfaceFits(std::nearbyint(Fit * W), std::nearbyint(Fit * H))) Fit *= 0.999L;
   }
-  FBuffer->SetBitmapScale(static_cast<float>(Fit));
-  FBuffer->SetSize(RoundPixels(Fit * W), RoundPixels(Fit * H));
+  const int NewWidth = RoundPixels(Fit * W), NewHeight = RoundPixels(Fit * H);
+  if (FBuffer) {
+    FBuffer->SetBitmapScale(static_cast<float>(Fit));
+    FBuffer->SetSize(NewWidth, NewHeight);
+  }
+  FBufferScale = static_cast<float>(Fit);
+  FBufferWidth = NewWidth;
+  FBufferHeight = NewHeight;
+}
+
+TBitmap* TCustomBufferLayer3D::Buffer() {
+  if (!FBuffer) {
+    auto Made = std::make_unique<TBitmap>();
+    Made->SetBitmapScale(FBufferScale);
+    Made->SetSize(FBufferWidth, FBufferHeight);
+    FBuffer = std::move(Made);
+    BufferMade();
+  }
+  return FBuffer.get();
 }
 
 TTexture* TCustomBufferLayer3D::BufferTexture() {
-  FTexture->LoadFromBitmap(*FBuffer);
+  // Without a bitmap the bands painted went into the texture as they were painted.
+  if (FBuffer) FTexture->LoadFromBitmap(*FBuffer);
   return FTexture.get();
 }
 
 void TCustomBufferLayer3D::Render() {
   TContext3D* Ctx = Context();
-  if (!Ctx || FBuffer->IsEmpty()) return;
+  if (!Ctx || FBufferWidth <= 0 || FBufferHeight <= 0) return;
   // Per-frame temporaries: the quad and its material.
   TVertexBuffer Vertices;
   Vertices.SetLength(4);
@@ -247,7 +268,9 @@ TCustomLayer3D::TCustomLayer3D(TComponent* AOwner) : TCustomBufferLayer3D(AOwner
 
 TCustomLayer3D::~TCustomLayer3D() = default;
 
-TCanvas* TCustomLayer3D::Canvas() const { return Buffer()->Canvas(); }
+TCanvas* TCustomLayer3D::Canvas() { return FPaintCanvas ? FPaintCanvas : Buffer()->Canvas(); }
+
+int TCustomLayer3D::BandRows(int Width) { return std::max(1, cBandBytes / (4 * std::max(Width, 1))); }
 
 // --- The layer as the root of its 2D controls ---
 
@@ -261,7 +284,7 @@ TTreeObject* TCustomLayer3D::GetRootObject() {
 
 TCanvas* TCustomLayer3D::GetCanvas() { return FDrawing ? Canvas() : nullptr; }
 
-float TCustomLayer3D::GetSceneScale() { return Buffer()->BitmapScale(); }
+float TCustomLayer3D::GetSceneScale() { return BufferScale(); }
 
 void TCustomLayer3D::ControlRemoved(TControl* Control) {
   auto Leaves = [Control](TControl* C) { return C && (C == Control || Control->IsChild(C)); };
@@ -357,10 +380,10 @@ void TCustomLayer3D::EnableUpdating() {
 }
 
 void TCustomLayer3D::ResizeLayer() {
-  const int OldWidth = Buffer() ? Buffer()->Width() : 0, OldHeight = Buffer() ? Buffer()->Height() : 0;
+  const int OldWidth = BufferWidth(), OldHeight = BufferHeight();
   TCustomBufferLayer3D::ResizeLayer();
-  // A resized bitmap has lost its picture: all of it is painted again.
-  if (Buffer() && (Buffer()->Width() != OldWidth || Buffer()->Height() != OldHeight) && FFill) Invalidate();
+  // A resized buffer has lost its picture: all of it is painted again.
+  if ((BufferWidth() != OldWidth || BufferHeight() != OldHeight) && FFill) Invalidate();
   if (ChildrenCount() > 0) Realign();
 }
 
@@ -408,23 +431,64 @@ void TCustomLayer3D::ApplyStyleLookup() {
 
 void TCustomLayer3D::BeforeRender() { DoUpdateBuffer(); }
 
-void TCustomLayer3D::DoUpdateBuffer() {
-  if (FDrawing || FUpdateRects.empty()) return;
-  FDrawing = true;
-  struct TReset {
-    TCustomLayer3D& L;
-    ~TReset() {
-      L.FDrawing = false;
-      L.FUpdateRects.clear();
-    }
-  } Reset{*this};
+namespace {
+// A surface's rectangle of logical pixels as the canvas clips to it: every pixel it touches.
+struct TPixelRect {
+  int Left, Top, Right, Bottom;
+};
+
+TPixelRect PixelsOf(const TRectF& R, float Scale, int Width, int Height) {
+  const double S = Scale;
+  return {static_cast<int>(std::max(0.0, std::floor(R.Left * S))), static_cast<int>(std::max(0.0, std::floor(R.Top * S))),
+          static_cast<int>(std::min<double>(Width, std::ceil(R.Right * S))),
+          static_cast<int>(std::min<double>(Height, std::ceil(R.Bottom * S)))};
+}
+}  // namespace
+
+bool TCustomLayer3D::TextureHeld() const {
+  const TTexture& T = LayerTexture();
+  return T.Width() == BufferWidth() && T.Height() == BufferHeight() && T.Resource() && T.Resource()->IsCurrent();
+}
+
+void TCustomLayer3D::PrepareSurface() {
   ApplyStyleLookup();
   // Controls take their styles before the areas are chosen, so that what a style changes is
   // painted too.
   for (TTreeObject* Child : std::vector<TTreeObject*>(ChildList()))
     if (auto* C = dynamic_cast<TControl*>(Child); C && C->Visible()) C->PrepareForPaint();
+}
+
+void TCustomLayer3D::DoUpdateBuffer() {
+  if (FDrawing) return;
+  TContext3D* Ctx = Context();
+  const bool Bands = !HasBuffer() && Ctx && Ctx->HoldsTexturePixels();
+  // The device holds none of the surface (none yet, a new size, a new device): it takes all
+  // of it again, and a surface never painted starts out transparent, as a new bitmap does.
+  const bool Lost = Bands && !TextureHeld();
+  if (FUpdateRects.empty() && !Lost) return;
+  // Made before the paint, a bitmap starts blank, or with what earlier bands painted.
+  if (!Bands && !HasBuffer()) Buffer();
+  FDrawing = true;
+  struct TReset {
+    TCustomLayer3D& L;
+    ~TReset() {
+      L.FDrawing = false;
+      L.FPaintCanvas = nullptr;
+      L.FUpdateRects.clear();
+    }
+  } Reset{*this};
+  const TRectF Surface(0, 0, static_cast<float>(LayerWidth()), static_cast<float>(LayerHeight()));
+  if (Lost && FTextureFilled) FUpdateRects = {Surface};
+  if (FUpdateRects.empty()) {
+    PaintBands(*Ctx, {}, true);
+    return;
+  }
+  FPaintCanvas = Bands ? Band().Canvas() : Buffer()->Canvas();
+  PrepareSurface();
   std::vector<TRectF> Areas;
-  if (TCanvasManager::DefaultCanvas().Style.Contains(TCanvasStyle::SupportClipRects)) {
+  if (FPaintWhole) {
+    Areas = {Surface};
+  } else if (TCanvasManager::DefaultCanvas().Style.Contains(TCanvasStyle::SupportClipRects)) {
     Areas = FUpdateRects;
     if (Areas.size() > cMaxUpdateRects) {
       TRectF U;
@@ -432,27 +496,121 @@ void TCustomLayer3D::DoUpdateBuffer() {
       Areas = {U};
     }
   } else {
-    Areas = {TRectF(0, 0, static_cast<float>(LayerWidth()), static_cast<float>(LayerHeight()))};
+    Areas = {Surface};
   }
-  PaintSurface(Areas);
+  bool Painted = false;
+  if (Bands) {
+    Painted = PaintBands(*Ctx, Areas, Lost);
+  } else {
+    FPaintWhole = false;
+    Painted = PaintSurface(*FPaintCanvas, Areas);
+  }
+  // The bitmap was asked for while the bands were painted: it gets the whole picture.
+  if (FPaintWhole && HasBuffer()) {
+    FPaintWhole = false;
+    FPaintCanvas = Buffer()->Canvas();
+    Painted = PaintSurface(*FPaintCanvas, {Surface}) || Painted;
+  }
+  if (Painted) ++FPaintCount;
 }
 
-void TCustomLayer3D::PaintSurface(const std::vector<TRectF>& Areas) {
-  TCanvas* C = Canvas();
-  if (!C || !C->BeginScene(&Areas)) return;
+void TCustomLayer3D::BufferMade() {
+  // Asked for during a paint in bands, the bitmap gets the whole picture when they are done.
+  if (FDrawing) {
+    FPaintWhole = true;
+    return;
+  }
+  // A blank bitmap is what the surface is until painted; once bands have been painted into
+  // the texture, the bitmap starts with the same picture.
+  if (!FTextureFilled) return;
+  FDrawing = true;
+  struct TReset {
+    TCustomLayer3D& L;
+    ~TReset() {
+      L.FDrawing = false;
+      L.FPaintCanvas = nullptr;
+    }
+  } Reset{*this};
+  FPaintCanvas = Buffer()->Canvas();
+  PrepareSurface();
+  // A copy of the picture the frames painted, not a paint of their own: not counted.
+  PaintSurface(*FPaintCanvas, {TRectF(0, 0, static_cast<float>(LayerWidth()), static_cast<float>(LayerHeight()))});
+}
+
+TBitmap& TCustomLayer3D::Band() {
+  const int Width = BufferWidth(), Rows = std::min(BandRows(Width), BufferHeight());
+  if (!FBand || FBand->Width() != Width || FBand->Height() != Rows) {
+    FBand.reset();
+    FBand = std::make_unique<TBitmap>(Width, Rows);
+  }
+  FBand->SetBitmapScale(BufferScale());
+  return *FBand;
+}
+
+bool TCustomLayer3D::PaintBands(TContext3D& Ctx, const std::vector<TRectF>& Areas, bool Whole) {
+  const int Width = BufferWidth(), Height = BufferHeight();
+  if (Width <= 0 || Height <= 0) return false;
+  TTexture& Texture = LayerTexture();
+  Texture.SetSize(Width, Height);
+  std::vector<TPixelRect> Rects;
+  int Top = Height, Bottom = 0;
+  for (const TRectF& R : Areas) {
+    const TPixelRect P = PixelsOf(R, BufferScale(), Width, Height);
+    if (P.Right <= P.Left || P.Bottom <= P.Top) continue;
+    Rects.push_back(P);
+    Top = std::min(Top, P.Top);
+    Bottom = std::max(Bottom, P.Bottom);
+  }
+  // A texture taking the whole surface gets every row; the rows outside the areas blank.
+  if (Whole) Top = 0, Bottom = Height;
+  TBitmap& B = Band();
+  TCanvas& C = *B.Canvas();
+  bool Painted = false;
+  for (int Y = Top; Y < Bottom; Y += B.Height()) {
+    const int Rows = std::min(B.Height(), Bottom - Y);
+    if (Whole) B.Clear(0);
+    C.SetOrigin(0, Y);
+    bool BandPainted = false;
+    if (!Rects.empty()) {
+      FPaintCanvas = &C;
+      BandPainted = PaintSurface(C, Areas);
+      Painted = Painted || BandPainted;
+    }
+    C.SetOrigin(0, 0);
+    TBitmapData D;
+    if (!B.Map(TMapAccess::Read, D)) continue;
+    if (Whole) {
+      Ctx.UpdateTexture(Texture, 0, Y, Width, Rows, D.Data, D.Pitch);
+    } else if (BandPainted) {
+      // Only what the areas cover: the rest of the band holds another band's pixels.
+      for (const TPixelRect& P : Rects) {
+        const int From = std::max(P.Top, Y), To = std::min(P.Bottom, Y + Rows);
+        if (To > From)
+          Ctx.UpdateTexture(Texture, P.Left, From, P.Right - P.Left, To - From,
+                            D.Data + static_cast<ptrdiff_t>(From - Y) * D.Pitch + static_cast<ptrdiff_t>(P.Left) * 4,
+                            D.Pitch);
+      }
+    }
+    B.Unmap(D);
+  }
+  if (Whole) FTextureFilled = true;
+  return Painted;
+}
+
+bool TCustomLayer3D::PaintSurface(TCanvas& C, const std::vector<TRectF>& Areas) {
+  if (!C.BeginScene(&Areas)) return false;
   struct TEnd {
-    TCanvas* C;
-    ~TEnd() { C->EndScene(); }
+    TCanvas& C;
+    ~TEnd() { C.EndScene(); }
   } End{C};
-  ++FPaintCount;
   const TRectF Surface(0, 0, static_cast<float>(LayerWidth()), static_cast<float>(LayerHeight()));
   const bool NoFill = FFill->Kind() == TBrushKind::None ||
                       (FFill->Kind() == TBrushKind::Solid && (FFill->Color() >> 24) == 0);
   if (NoFill) {
     const TAlphaColor Background = FTransparency ? 0 : (FFill->Color() & 0x00FFFFFFu);
-    for (const TRectF& R : Areas) C->ClearRect(R, Background);
+    for (const TRectF& R : Areas) C.ClearRect(R, Background);
   } else {
-    C->FillRect(Surface, 0, 0, TCorners{}, 1, *FFill);
+    C.FillRect(Surface, 0, 0, TCorners{}, 1, *FFill);
   }
   bool Painted = false;
   for (TTreeObject* Child : ChildList()) {
@@ -464,15 +622,16 @@ void TCustomLayer3D::PaintSurface(const std::vector<TRectF>& Areas) {
     for (const TRectF& R : Areas) Marked = Marked || R.IntersectsWith(Control->BoundsRect());
     if (Marked || ComponentState().Contains(csDesigning)) Control->PaintInternal();
     if (IsStyle && !Painted) {
-      C->SetMatrix(TMatrix::Identity());
-      DoPaint(*C, Surface);
+      C.SetMatrix(TMatrix::Identity());
+      DoPaint(C, Surface);
       Painted = true;
     }
   }
   if (!Painted) {
-    C->SetMatrix(TMatrix::Identity());
-    DoPaint(*C, Surface);
+    C.SetMatrix(TMatrix::Identity());
+    DoPaint(C, Surface);
   }
+  return true;
 }
 
 void TCustomLayer3D::DoPaint(TCanvas& ACanvas, const TRectF& ARect) {

@@ -17,6 +17,7 @@
 
 class TBitmap;
 class TCanvas;
+class TContext3D;
 class TControl;
 class TTexture;
 
@@ -66,13 +67,24 @@ class TAbstractLayer3D : public TControl3D {
   std::unique_ptr<TBounds> FMargins;
 };
 
+// The buffer's pixels live in its texture. A device that keeps texture pixels itself takes the
+// surface in bands as it is painted, and no bitmap of the whole surface exists until one is
+// asked for (Buffer); other devices, and every layer once its bitmap was asked for, paint into
+// the bitmap and upload it whole.
 class TCustomBufferLayer3D : public TAbstractLayer3D {
   KLV_CLASS(TCustomBufferLayer3D)
  public:
   explicit TCustomBufferLayer3D(TComponent* AOwner);
   ~TCustomBufferLayer3D() override;
 
-  TBitmap* Buffer() const { return FBuffer.get(); }
+  // The bitmap of the whole surface, made on first use with the surface painted into it, and
+  // kept from then on.
+  TBitmap* Buffer();
+  bool HasBuffer() const { return FBuffer != nullptr; }
+  // The buffer's size in pixels and its scale, known without making the bitmap.
+  int BufferWidth() const { return FBufferWidth; }
+  int BufferHeight() const { return FBufferHeight; }
+  float BufferScale() const { return FBufferScale; }
   // The GPU side of the buffer, uploaded when the bitmap has changed.
   TTexture* BufferTexture();
 
@@ -80,10 +92,15 @@ class TCustomBufferLayer3D : public TAbstractLayer3D {
   void ResizeLayer() override;
   // Two textured triangles covering Width × Height.
   void Render() override;
+  // The bitmap was just made, blank, by Buffer.
+  virtual void BufferMade() {}
+  TTexture& LayerTexture() const { return *FTexture; }
 
  private:
   std::unique_ptr<TBitmap> FBuffer;
   std::unique_ptr<TTexture> FTexture;
+  int FBufferWidth = 0, FBufferHeight = 0;
+  float FBufferScale = 1;
 };
 
 using TLayerPaintEvent = TEvent<TObject*, TCanvas*, const TRectF&>;
@@ -96,6 +113,10 @@ class TCustomLayer3D : public TCustomBufferLayer3D, public IRoot, public IAlignR
  public:
   explicit TCustomLayer3D(TComponent* AOwner);
   ~TCustomLayer3D() override;
+
+  // The height of the bands a surface is painted in, in rows, for a surface of Width pixels:
+  // about a megabyte of pixels, at least one row.
+  static int BandRows(int Width);
 
   TBrush* Fill() const { return FFill.get(); }
   // Copies the brush; any change of it repaints the whole surface.
@@ -110,7 +131,9 @@ class TCustomLayer3D : public TCustomBufferLayer3D, public IRoot, public IAlignR
   bool NeedStyleLookup() const { return FNeedStyleLookup; }
   const std::vector<TRectF>& UpdateRects() const { return FUpdateRects; }
   bool Drawing() const { return FDrawing; }
-  TCanvas* Canvas() const;
+  // The canvas painting the surface while it is painted (for a band, its own); otherwise the
+  // canvas of the whole bitmap, which is then made.
+  TCanvas* Canvas();
 
   // Marks the whole surface for repainting.
   void Invalidate();
@@ -119,7 +142,8 @@ class TCustomLayer3D : public TCustomBufferLayer3D, public IRoot, public IAlignR
   void DisableUpdating() { ++FDisableUpdating; }
   // Raises "Invalid IScene.DisableUpdating/IScene.EnableUpdating call pair" when unbalanced.
   void EnableUpdating();
-  // How many times the surface has been painted: frames that find no mark paint nothing.
+  // How many times frames have painted the surface: frames that find no mark paint nothing.
+  // Painting a bitmap asked for after the frames painted in bands is not counted.
   int PaintCount() const { return FPaintCount; }
 
   void SetVisible(bool Value) override;
@@ -158,6 +182,7 @@ class TCustomLayer3D : public TCustomBufferLayer3D, public IRoot, public IAlignR
   void DoRemoveObject(TTreeObject* AObject) override;
   void ChangeChildren() override;
   void ResizeLayer() override;
+  void BufferMade() override;
   // Looks up the style object and attaches it as the background (first child).
   void ApplyStyleLookup();
   virtual void DoPaint(TCanvas& ACanvas, const TRectF& ARect);
@@ -165,7 +190,18 @@ class TCustomLayer3D : public TCustomBufferLayer3D, public IRoot, public IAlignR
  private:
   void FillChanged(TObject* Sender);
   void DoUpdateBuffer();
-  void PaintSurface(const std::vector<TRectF>& Areas);
+  // Applies the style lookup and lets the controls take their styles.
+  void PrepareSurface();
+  // Paints Areas (logical pixels) with ACanvas; false when its scene cannot begin.
+  bool PaintSurface(TCanvas& ACanvas, const std::vector<TRectF>& Areas);
+  // Paints Areas band by band through a small bitmap and writes each band's painted part into
+  // the texture through Ctx, or with Whole every band, blank outside the areas; false when
+  // nothing could be painted.
+  bool PaintBands(TContext3D& Ctx, const std::vector<TRectF>& Areas, bool Whole);
+  // The band bitmap for the current buffer size and scale.
+  TBitmap& Band();
+  // Whether the device holds the texture's pixels at the buffer's size.
+  bool TextureHeld() const;
 
   static TStyleLookup GStyleLookup;
 
@@ -179,6 +215,14 @@ class TCustomLayer3D : public TCustomBufferLayer3D, public IRoot, public IAlignR
   bool FDrawing = false;
   int FDisableUpdating = 0;
   int FPaintCount = 0;
+  // The canvas of the paint in progress.
+  TCanvas* FPaintCanvas = nullptr;
+  // The bitmap was made during a paint that did not reach all of it.
+  bool FPaintWhole = false;
+  // The band the surface is painted through, kept between paints.
+  std::unique_ptr<TBitmap> FBand;
+  // The texture received a whole surface in bands.
+  bool FTextureFilled = false;
   TControl* FFocused = nullptr;
   TControl* FCaptured = nullptr;
   bool FNeedAlign = false;

@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "scene3d/Material.h"
+#include "scene3d/context/Texture.h"
 #include "shell/canvas/Canvas.h"
 
 namespace {
@@ -186,3 +187,12 @@ void TContext3D::SetShaderVariable(const std::string& Name, TTexture* Value) {
 }
 
 void TContext3D::CopyToBitmap(TBitmap& Bitmap) { DoCopyToBitmap(Bitmap); }
+
+bool TContext3D::UpdateTexture(TTexture& Texture, int X, int Y, int Width, int Height, const uint8_t* Data,
+                               int Pitch) {
+  if (!HoldsTexturePixels() || !Data || Width <= 0 || Height <= 0 || X < 0 || Y < 0 ||
+      X > Texture.Width() - Width || Y > Texture.Height() - Height || Pitch < Width * 4 || Pitch % 4 != 0)
+    return false;
+  DoUpdateTexture(Texture, X, Y, Width, Height, Data, Pitch);
+  return true;
+}

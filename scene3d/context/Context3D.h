@@ -116,6 +116,15 @@ class TContext3D {
 
   // Copies the finished image, top row first, into Bitmap's pixels.
   void CopyToBitmap(TBitmap& Bitmap);
+  // Whether the device keeps a texture's pixels itself, so that an image can reach it piece by
+  // piece (UpdateTexture) instead of from a bitmap of the whole image kept beside it.
+  virtual bool HoldsTexturePixels() const { return false; }
+  // Writes Width × Height pixels into Texture's first level at (X, Y), now: Data holds their
+  // rows top first, Pitch bytes apart, B, G, R, A premultiplied. The device object is made
+  // when the texture has none that is current (its other pixels are then undefined); the
+  // other levels are made again before the texture is next drawn with. False, doing nothing,
+  // when the device does not hold texture pixels or the rectangle is not inside the texture.
+  bool UpdateTexture(TTexture& Texture, int X, int Y, int Width, int Height, const uint8_t* Data, int Pitch);
 
   std::vector<TLightDescription>& Lights() { return FLights; }
   TColorMaterial& DefaultMaterial();
@@ -140,6 +149,9 @@ class TContext3D {
   virtual void DoSetShaderVariable(const std::string& Name, const TShaderValue& Value) = 0;
   virtual void DoDrawTriangles(const TVertexBuffer& Vertices, const TIndexBuffer& Indices) = 0;
   virtual void DoCopyToBitmap(TBitmap& Bitmap) = 0;
+  // The rectangle lies inside the texture and is not empty.
+  virtual void DoUpdateTexture(TTexture&, int /*X*/, int /*Y*/, int /*Width*/, int /*Height*/,
+                               const uint8_t* /*Data*/, int /*Pitch*/) {}
 
  private:
   void ApplyMaterial(TMaterial& Material);

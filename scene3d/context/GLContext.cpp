@@ -199,6 +199,12 @@ void TGLContext::DoDrawTriangles(const TVertexBuffer& Vertices, const TIndexBuff
   FDevice.DrawTriangles(Vertices, Indices);
 }
 
+void TGLContext::DoUpdateTexture(TTexture& Texture, int X, int Y, int Width, int Height, const uint8_t* Data,
+                                 int Pitch) {
+  FDevice.MakeCurrent();
+  FDevice.UpdateTexture(Texture, X, Y, Width, Height, Data, Pitch);
+}
+
 void TGLContext::DoCopyToBitmap(TBitmap& Bitmap) {
   if (!FTextureFramebuffer || Bitmap.IsEmpty()) return;
   TBitmapData Data;

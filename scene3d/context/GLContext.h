@@ -26,6 +26,7 @@ class TGLContext : public TContext3D {
   std::string DeviceName() const override;
   // Samples per pixel actually rendered with.
   int SampleCount() const { return FSamples; }
+  bool HoldsTexturePixels() const override { return true; }
 
  protected:
   bool DoBeginScene() override;
@@ -36,6 +37,8 @@ class TGLContext : public TContext3D {
   void DoSetShaderVariable(const std::string& Name, const TShaderValue& Value) override;
   void DoDrawTriangles(const TVertexBuffer& Vertices, const TIndexBuffer& Indices) override;
   void DoCopyToBitmap(TBitmap& Bitmap) override;
+  void DoUpdateTexture(TTexture& Texture, int X, int Y, int Width, int Height, const uint8_t* Data,
+                       int Pitch) override;
 
  private:
   // Builds the buffers of Target; false, with nothing left behind, when the device refuses.

@@ -137,6 +137,8 @@ class TGLTextureResource : public ITextureResource {
   uint64_t Generation;
   unsigned Name = 0;
   int Width, Height, Levels;
+  // The first level changed since the others were made from it.
+  bool LevelsStale = false;
 };
 
 // Which way front faces turn in window coordinates. The projection maps the scene's screen
@@ -425,27 +427,53 @@ unsigned TGLDevice::PrepareRenderTarget(TTexture& Texture, int Width, int Height
   return Resource->Name;
 }
 
+namespace {
+// The texture's current device object, made (with undefined pixels) when it has none.
+TGLTextureResource& TextureResource(TGLDevice& Device, TTexture& Texture) {
+  auto* Resource = dynamic_cast<TGLTextureResource*>(Texture.Resource());
+  if (Resource && Resource->Generation == Device.Generation()) return *Resource;
+  if (Texture.PixelFormat() == TPixelFormat::None) Texture.SetPixelFormat(TPixelFormat::BGRA);
+  auto Made = std::make_unique<TGLTextureResource>(Device, Texture.Width(), Texture.Height(), Texture.MipLevels());
+  Resource = Made.get();
+  Texture.SetResource(std::move(Made));
+  Device.MakeStorage(Resource->Name, Resource->Width, Resource->Height, Resource->Levels);
+  return *Resource;
+}
+
+void WriteLevel0(const TGLTextureResource& Resource, int X, int Y, int Width, int Height, const uint8_t* Data,
+                 int Pitch) {
+  glBindTexture(GL_TEXTURE_2D, Resource.Name);
+  glPixelStorei(GL_UNPACK_ROW_LENGTH, Pitch / 4);
+  glTexSubImage2D(GL_TEXTURE_2D, 0, X, Y, Width, Height, GL_BGRA, GL_UNSIGNED_BYTE, Data);
+  glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
+}
+}  // namespace
+
 unsigned TGLDevice::PrepareTexture(TTexture& Texture) {
   if (Texture.IsEmpty()) return 0;
-  auto* Resource = dynamic_cast<TGLTextureResource*>(Texture.Resource());
-  if (Resource && Resource->Generation != FGeneration) Resource = nullptr;
-  if (!Resource) {
-    if (Texture.PixelFormat() == TPixelFormat::None) Texture.SetPixelFormat(TPixelFormat::BGRA);
-    auto Made = std::make_unique<TGLTextureResource>(*this, Texture.Width(), Texture.Height(), Texture.MipLevels());
-    Resource = Made.get();
-    Texture.SetResource(std::move(Made));
-    MakeStorage(Resource->Name, Resource->Width, Resource->Height, Resource->Levels);
-  }
+  TGLTextureResource& Resource = TextureResource(*this, Texture);
   // Straight from the bitmap's rows into level 0; the other levels are made from it in place.
-  Texture.TakePixels([this, Resource](const uint8_t* Data, int Pitch) {
-    glBindTexture(GL_TEXTURE_2D, Resource->Name);
-    glPixelStorei(GL_UNPACK_ROW_LENGTH, Pitch / 4);
-    glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, Resource->Width, Resource->Height, GL_BGRA, GL_UNSIGNED_BYTE, Data);
-    glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
-    if (Resource->Levels > 1) glGenerateMipmap(GL_TEXTURE_2D);
+  Texture.TakePixels([this, &Resource](const uint8_t* Data, int Pitch) {
+    WriteLevel0(Resource, 0, 0, Resource.Width, Resource.Height, Data, Pitch);
+    Resource.LevelsStale = Resource.Levels > 1;
     ++FTextureUploads;
   });
-  return Resource->Name;
+  if (Resource.LevelsStale) {
+    glBindTexture(GL_TEXTURE_2D, Resource.Name);
+    glGenerateMipmap(GL_TEXTURE_2D);
+    Resource.LevelsStale = false;
+  }
+  return Resource.Name;
+}
+
+void TGLDevice::UpdateTexture(TTexture& Texture, int X, int Y, int Width, int Height, const uint8_t* Data,
+                              int Pitch) {
+  if (Texture.IsEmpty()) return;
+  TGLTextureResource& Resource = TextureResource(*this, Texture);
+  WriteLevel0(Resource, X, Y, Width, Height, Data, Pitch);
+  // Made once for all the pieces of an image, when it is next drawn with.
+  Resource.LevelsStale = Resource.Levels > 1;
+  ++FTextureUploads;
 }
 
 void TGLDevice::MakeStorage(unsigned Name, int Width, int Height, int Levels) {

@@ -95,6 +95,12 @@ class TGLDevice {
   // The GL texture of Texture, made on first use, with the texture's pixels uploaded when they
   // changed since the last upload.
   unsigned PrepareTexture(TTexture& Texture);
+  // Writes a rectangle of pixels (rows Pitch bytes apart) into the first level of Texture's
+  // GL texture, making it when needed; the other levels follow at the next PrepareTexture.
+  void UpdateTexture(TTexture& Texture, int X, int Y, int Width, int Height, const uint8_t* Data, int Pitch);
+  // Gives the texture Name storage for every level, binds it, and has it sampled linearly
+  // and clamped to its edges.
+  void MakeStorage(unsigned Name, int Width, int Height, int Levels);
   // The GL texture that a context renders Texture's frames into, of Width × Height pixels
   // (the texture's own size, or a smaller target's), made anew when it has another size.
   unsigned PrepareRenderTarget(TTexture& Texture, int Width, int Height);
@@ -128,9 +134,6 @@ class TGLDevice {
   TGLDevice() = default;
   static std::unique_ptr<TGLDevice> Open(TGLDeviceKind Kind, std::string& Why);
   void SetUpState();
-  // Gives the texture Name storage for every level, binds it, and has it sampled linearly
-  // and clamped to its edges.
-  void MakeStorage(unsigned Name, int Width, int Height, int Levels);
   // Gives the render target Name one level of storage in the order B, G, R, A (the bitmaps'
   // order, so that reading a frame back is a plain copy) where the driver allows, 8 bits a
   // channel, sampled as MakeStorage's.

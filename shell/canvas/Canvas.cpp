@@ -113,6 +113,12 @@ void TCanvas::SetBlending(bool Value) {
   if (FBeginSceneCount > 0) DoSetBlending(Value);
 }
 
+void TCanvas::SetOrigin(int X, int Y) {
+  assert(FBeginSceneCount == 0 && "a canvas moves its origin only outside scenes");
+  FOriginX = X;
+  FOriginY = Y;
+}
+
 void TCanvas::SetWindowBuffer(const TWindowBuffer& Buffer) {
   assert(FBeginSceneCount == 0 && "a window canvas changes its buffer only outside scenes");
   assert(!FBitmap && "only window canvases have a buffer");

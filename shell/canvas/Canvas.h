@@ -72,6 +72,13 @@ class TCanvas {
   // Subsequent drawing is transformed by M (logical coordinates to the target, before the
   // scale); BeginScene resets it to identity.
   void SetMatrix(const TMatrix& M);
+  // Where the target lies on a larger surface painted piece by piece: its top-left pixel is
+  // pixel (X, Y) of that surface, and drawing and clip rectangles are given for the whole
+  // surface, so that each piece gets the pixels a target of the whole surface would. (0, 0)
+  // by default; set outside scenes.
+  void SetOrigin(int X, int Y);
+  int OriginX() const { return FOriginX; }
+  int OriginY() const { return FOriginY; }
   // Whether drawing blends with the pixels underneath (the default) or replaces them, as an
   // opaque style image may ask; BeginScene switches it on again.
   bool Blending() const { return FBlending; }
@@ -185,6 +192,7 @@ class TCanvas {
   std::unique_ptr<TFont> FFont;
   TMatrix FMatrix;
   bool FBlending = true;
+  int FOriginX = 0, FOriginY = 0;
   std::unique_ptr<TDeviceBrushKey> FLastBrush;
   uint64_t FDeviceBrushesMade = 0;
 };

@@ -231,10 +231,11 @@ bool TCanvasCairo::DoBeginScene(const TClipRects* ClipRects) {
   FSceneRects.clear();
   if (ClipRects) {
     // Whole pixels: every pixel that a logical rectangle touches belongs to the area.
-    const double S = Scale();
+    const double S = Scale(), OX = OriginX(), OY = OriginY();
     for (const TRectF& R : *ClipRects) {
-      const double L = std::max(0.0, std::floor(R.Left * S)), T = std::max(0.0, std::floor(R.Top * S));
-      const double Rt = std::min<double>(W, std::ceil(R.Right * S)), B = std::min<double>(H, std::ceil(R.Bottom * S));
+      const double L = std::max(0.0, std::floor(R.Left * S) - OX), T = std::max(0.0, std::floor(R.Top * S) - OY);
+      const double Rt = std::min<double>(W, std::ceil(R.Right * S) - OX);
+      const double B = std::min<double>(H, std::ceil(R.Bottom * S) - OY);
       if (!(Rt > L) || !(B > T)) continue;
       cairo_rectangle(FContext, L, T, Rt - L, B - T);
       FSceneRects.emplace_back(static_cast<float>(L), static_cast<float>(T), static_cast<float>(Rt),
@@ -271,6 +272,7 @@ void TCanvasCairo::DoSetMatrix(const TMatrix& M) {
   FSingular = cairo_matrix_invert(&Check) != CAIRO_STATUS_SUCCESS || !(Scale() > 0);
   if (FSingular) return;
   cairo_identity_matrix(FContext);
+  cairo_translate(FContext, -OriginX(), -OriginY());
   cairo_scale(FContext, Scale(), Scale());
   cairo_transform(FContext, &CM);
 }

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <vector>
 
 #include "CanvasTestUtil.h"
@@ -158,6 +159,38 @@ TEST(CanvasScene, ClipRectsLimitDrawingToTheirUnionInWholePixels) {
   EXPECT_EQ(W.At(14, 6), 0xFF000000u) << "7.25 × 2 = 14.5: the touched pixel 14 belongs to the area";
   EXPECT_EQ(W.At(13, 6), 0u);
   EXPECT_EQ(W.At(10, 3), 0u) << "between the rectangles";
+}
+
+// A surface painted piece by piece, each piece a small target with its origin on the surface,
+// gets the pixels of the whole: clip rectangles, clears, gradients and edges all stay in place.
+TEST(CanvasScene, PiecesWithTheirOriginGetThePixelsOfTheWholeTarget) {
+  const float Scale = 1.5f;
+  const TClipRects Clip = {TRectF(1.5f, 2, 30, 17), TRectF(10, 12.25f, 26, 19)};
+  auto Paint = [&Clip](TCanvas& C) {
+    if (!C.BeginScene(&Clip)) return;
+    C.ClearRect(TRectF(0, 0, 32, 20), 0x00FFFFFF);
+    TBrush Fill(TBrushKind::Gradient, 0);
+    C.FillRect(TRectF(0, 0, 32, 20), 0, 0, {}, 1, Fill);
+    TMatrix Turn;  // about 17 degrees
+    Turn.m11 = Turn.m22 = 0.955f;
+    Turn.m12 = 0.296f;
+    Turn.m21 = -0.296f;
+    C.SetMatrix(Turn);
+    C.FillRect(TRectF(8, 1, 20, 9.5f), 2, 2, AllCorners, 0.75f, TBrush(TBrushKind::Solid, 0xFFC03020));
+    C.EndScene();
+  };
+  TTarget Whole(48, 30, Scale);
+  Paint(*Whole.Canvas);
+  for (int Rows : {7, 30}) {
+    TTarget Piece(48, Rows, Scale);
+    for (int Y = 0; Y < 30; Y += Rows) {
+      Piece.Bitmap.Clear(0);
+      Piece.Canvas->SetOrigin(0, Y);
+      Paint(*Piece.Canvas);
+      for (int Row = Y; Row < std::min(Y + Rows, 30); ++Row)
+        for (int X = 0; X < 48; ++X) ASSERT_EQ(Piece.At(X, Row - Y), Whole.At(X, Row)) << X << ", " << Row;
+    }
+  }
 }
 
 TEST(CanvasScene, NothingIsDrawnOutsideAScene) {

@@ -1,0 +1,204 @@
+// A layer drawn by a device that keeps texture pixels paints its surface in bands straight into
+// the texture: the texture must hold what a bitmap of the whole surface would, repaint only
+// what is marked, take all of the surface again when the device holds none of it, and give a
+// bitmap of the surface when one is asked for.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <vector>
+
+#include "scene3d/Layer3D.h"
+#include "scene3d/Viewport3D.h"
+#include "scene3d/context/GLDevice.h"
+#include "scene3d/context/Texture.h"
+#include "scene3d/context/detail/GLHeaders.h"
+#include "shell/canvas/Bitmap.h"
+#include "shell/canvas/Canvas.h"
+#include "shell/controls/Control.h"
+#include "shell/controls/Root.h"
+#include "shell/core/TreeObject.h"
+
+namespace {
+
+// The top of a control tree with a chosen scale, standing in for a form.
+class TTestRoot : public TTreeObject, public IRoot {
+ public:
+  using TTreeObject::TTreeObject;
+  float Scale = 1;
+  TTreeObject* GetRootObject() override { return this; }
+  TCanvas* GetCanvas() override { return nullptr; }
+  float GetSceneScale() override { return Scale; }
+  void AddUpdateRect(const TRectF&) override {}
+  TControl* GetFocused() override { return nullptr; }
+  void SetFocused(TControl*) override {}
+  TControl* GetCaptured() override { return nullptr; }
+  void SetCaptured(TControl*) override {}
+  TControl* GetHovered() override { return nullptr; }
+  TPointF GetMousePos() override { return {}; }
+  void ControlRemoved(TControl*) override {}
+};
+
+// A control that fills itself with one colour.
+class TSwatch : public TControl {
+ public:
+  TSwatch(TComponent* AOwner, TAlphaColor AColor) : TControl(AOwner), Color(AColor) {}
+  TAlphaColor Color;
+
+ protected:
+  void Paint() override {
+    if (TCanvas* C = Canvas()) C->FillRect(LocalRect(), 0, 0, TCorners{}, 1, TBrush(TBrushKind::Solid, Color));
+  }
+};
+
+class TBandLayer : public TLayer3D {
+ public:
+  using TLayer3D::TLayer3D;
+  using TLayer3D::LayerTexture;
+  // Asks for the bitmap from inside the paint, as a handler might.
+  bool AskForBufferWhilePainting = false;
+  void Painted(TObject*, TCanvas* C, const TRectF& R) {
+    // A diagonal line across every band, drawn through the handler's canvas.
+    C->DrawLine(R.TopLeft(), TPointF(R.Right, R.Bottom), 1, TStrokeBrush(TBrushKind::Solid, 0xFF20A040));
+    if (AskForBufferWhilePainting) Buffer();
+  }
+};
+
+// A device object that a new device no longer holds.
+class TLostResource : public ITextureResource {
+ public:
+  bool IsCurrent() const override { return false; }
+};
+
+// Level 0 of the layer's texture, as the device holds it, in the bitmap's pixel order.
+std::vector<uint32_t> TexturePixels(TBandLayer& Layer) {
+  TGLDevice* D = TGLDevice::Instance();
+  D->MakeCurrent();
+  TTexture& T = *Layer.BufferTexture();
+  const unsigned Name = D->PrepareTexture(T);
+  std::vector<uint32_t> Pixels(static_cast<size_t>(T.Width()) * T.Height());
+  glBindTexture(GL_TEXTURE_2D, Name);
+  glPixelStorei(GL_PACK_ALIGNMENT, 4);
+  glGetTexImage(GL_TEXTURE_2D, 0, GL_BGRA, GL_UNSIGNED_BYTE, Pixels.data());
+  return Pixels;
+}
+
+std::vector<uint32_t> BitmapPixels(TBitmap& B) {
+  std::vector<uint32_t> Pixels;
+  TBitmapData D;
+  EXPECT_TRUE(B.Map(TMapAccess::Read, D));
+  for (int Y = 0; Y < B.Height(); ++Y) Pixels.insert(Pixels.end(), D.Scanline(Y), D.Scanline(Y) + B.Width());
+  B.Unmap(D);
+  return Pixels;
+}
+
+// Writes one pixel of the texture behind the layer's back, to see whether a paint covers it.
+void Poke(TBandLayer& Layer, int X, int Y, uint32_t Pixel) {
+  TGLDevice* D = TGLDevice::Instance();
+  D->MakeCurrent();
+  glBindTexture(GL_TEXTURE_2D, D->PrepareTexture(*Layer.BufferTexture()));
+  glTexSubImage2D(GL_TEXTURE_2D, 0, X, Y, 1, 1, GL_BGRA, GL_UNSIGNED_BYTE, &Pixel);
+}
+
+constexpr uint32_t Marker = 0xFFFF00FF;  // premultiplied opaque magenta
+
+class LayerBandTest : public ::testing::TestWithParam<float> {
+ protected:
+  void SetUp() override {
+    Root = new TTestRoot(nullptr);
+    Root->Scale = GetParam();
+    View = new TViewport3D(Root);
+    View->SetParent(Root);
+    View->SetBounds(0, 0, 64, 48);
+    if (!View->GetContext() || !View->GetContext()->HoldsTexturePixels() || !TGLDevice::Instance())
+      GTEST_SKIP() << "no device that keeps texture pixels on this machine";
+    // 2048 x 640 logical pixels: several bands at any scale.
+    Layer = new TBandLayer(Root);
+    Layer->SetParent(View);
+    Layer->SetResolution(256);
+    Layer->SetWidth(8);
+    Layer->SetHeight(2.5f);
+    Layer->Fill()->SetKind(TBrushKind::Gradient);  // black at the top row to white at the bottom
+    Layer->OnPaint = TLayerPaintEvent(Layer, &TBandLayer::Painted);
+    // Across the boundary between the first two bands.
+    Swatch = new TSwatch(Layer, 0xFFC03020);
+    Swatch->SetBounds(300.5f, TCustomLayer3D::BandRows(Layer->BufferWidth()) / GetParam() - 20, 400, 41);
+    Swatch->SetParent(Layer);
+  }
+  void TearDown() override {
+    if (Root) Root->Free();
+  }
+  TTestRoot* Root = nullptr;
+  TViewport3D* View = nullptr;
+  TBandLayer* Layer = nullptr;
+  TSwatch* Swatch = nullptr;
+};
+
+TEST_P(LayerBandTest, TheBandsGiveTheTextureThePixelsOfAWholeBitmap) {
+  View->RenderFrame();
+  EXPECT_FALSE(Layer->HasBuffer()) << "no bitmap of the whole surface while nobody asks for one";
+  EXPECT_EQ(Layer->PaintCount(), 1);
+  const std::vector<uint32_t> Texture = TexturePixels(*Layer);
+  ASSERT_EQ(Texture.size(), static_cast<size_t>(Layer->BufferWidth()) * Layer->BufferHeight());
+  // Asked for, the bitmap is made and painted whole: the picture the bands gave, pixel for pixel.
+  TBitmap* B = Layer->Buffer();
+  ASSERT_EQ(B->Width(), Layer->BufferWidth());
+  EXPECT_TRUE(Texture == BitmapPixels(*B));
+  EXPECT_EQ(B->Pixel(B->Width() - 5, 0), 0xFF000000u);
+  EXPECT_EQ(Layer->PaintCount(), 1) << "copying the picture into the bitmap is not a frame's paint";
+  // From then on the layer paints into its bitmap, and the texture follows it.
+  Swatch->Color = 0xFF2040C0;
+  Swatch->Repaint();
+  View->RenderFrame();
+  EXPECT_TRUE(TexturePixels(*Layer) == BitmapPixels(*B));
+  const float S = Layer->BufferScale();
+  EXPECT_EQ(B->Pixel(static_cast<int>((Swatch->Position()->X() + 10) * S),
+                     static_cast<int>((Swatch->Position()->Y() + 2) * S)),
+            0xFF2040C0u);
+}
+
+TEST_P(LayerBandTest, AMarkedPartAloneIsPaintedAgain) {
+  View->RenderFrame();
+  const float S = Layer->BufferScale();
+  const int Top = static_cast<int>(Swatch->Position()->Y() * S) + 1, Left = static_cast<int>(Swatch->Position()->X() * S) + 1;
+  // Beside the swatch in its own rows (the band holds them too), and far from it.
+  Poke(*Layer, Left - 10, Top + 5, Marker);
+  Poke(*Layer, 1900, 600, Marker);
+  Swatch->Color = 0xFF2040C0;
+  Swatch->Repaint();
+  View->RenderFrame();
+  EXPECT_EQ(Layer->PaintCount(), 2);
+  const std::vector<uint32_t> Texture = TexturePixels(*Layer);
+  const auto At = [&](int X, int Y) { return Texture[static_cast<size_t>(Y) * Layer->BufferWidth() + X]; };
+  EXPECT_EQ(At(Left + 5, Top + 5), 0xFF2040C0u);
+  EXPECT_EQ(At(Left - 10, Top + 5), Marker);
+  EXPECT_EQ(At(1900, 600), Marker);
+  // A frame with nothing marked paints nothing.
+  View->RenderFrame();
+  EXPECT_EQ(Layer->PaintCount(), 2);
+}
+
+TEST_P(LayerBandTest, ADeviceHoldingNoneOfTheSurfaceGetsAllOfItAgain) {
+  View->RenderFrame();
+  const std::vector<uint32_t> First = TexturePixels(*Layer);
+  Layer->LayerTexture().SetResource(std::make_unique<TLostResource>());
+  ASSERT_TRUE(Layer->UpdateRects().empty());
+  View->RenderFrame();
+  EXPECT_EQ(Layer->PaintCount(), 2);
+  EXPECT_TRUE(TexturePixels(*Layer) == First);
+}
+
+TEST_P(LayerBandTest, ABitmapAskedForWhilePaintingGetsTheWholePicture) {
+  Layer->AskForBufferWhilePainting = true;
+  View->RenderFrame();
+  ASSERT_TRUE(Layer->HasBuffer());
+  Layer->AskForBufferWhilePainting = false;
+  const std::vector<uint32_t> Bitmap = BitmapPixels(*Layer->Buffer());
+  EXPECT_EQ(Layer->Buffer()->Pixel(5, Layer->BufferHeight() - 1), 0xFFFFFFFFu);
+  // The next frame shows the bitmap; it holds what the bands gave.
+  View->RenderFrame();
+  EXPECT_TRUE(TexturePixels(*Layer) == Bitmap);
+}
+
+INSTANTIATE_TEST_SUITE_P(Scales, LayerBandTest, ::testing::Values(1.0f, 1.5f));
+
+}  // namespace
