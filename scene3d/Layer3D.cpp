@@ -593,7 +593,14 @@ bool TCustomLayer3D::PaintBands(TContext3D& Ctx, const std::vector<TRectF>& Area
     }
     B.Unmap(D);
   }
-  if (Whole) FTextureFilled = true;
+  if (Whole) {
+    FTextureFilled = true;
+    // A whole surface is painted seldom (first, after a resize or a device loss), and the
+    // texture's other levels are made right after: the band is not kept beside them. Bands of
+    // marked parts, which may come every frame, keep it.
+    FPaintCanvas = nullptr;
+    FBand.reset();
+  }
   return Painted;
 }
 

@@ -219,7 +219,7 @@ class TCustomLayer3D : public TCustomBufferLayer3D, public IRoot, public IAlignR
   TCanvas* FPaintCanvas = nullptr;
   // The bitmap was made during a paint that did not reach all of it.
   bool FPaintWhole = false;
-  // The band the surface is painted through, kept between paints.
+  // The band the surface is painted through, kept between paints of marked parts.
   std::unique_ptr<TBitmap> FBand;
   // The texture received a whole surface in bands.
   bool FTextureFilled = false;
