@@ -31,17 +31,35 @@ void TFixedBitmapItem::SetScale(float Value) {
   Changed(false);
 }
 
+TBitmap* TFixedBitmapItem::Bitmap() const {
+  if (!FDecoded) {
+    FDecoded = true;
+    // The data was read once already when loaded, so this cannot fail but for memory.
+    try {
+      FBitmap->LoadFromPNG(FPNG.data(), FPNG.size());
+    } catch (const EBitmapLoadingFailed&) {
+      FBitmap->SetSize(0, 0);
+    }
+  }
+  return FBitmap.get();
+}
+
 void TFixedBitmapItem::SetBitmap(TBitmap* Value) {
   FBitmap->Assign(Value);
   FPNG.clear();
+  FDecoded = true;
   Changed(false);
 }
 
 void TFixedBitmapItem::LoadFromPNG(const std::vector<uint8_t>& Data) {
   if (Data.empty()) {
     FBitmap->SetSize(0, 0);
+    FDecoded = true;
   } else {
+    // Read now, so that bad data fails the loading; the pixels wait until they are wanted.
     FBitmap->LoadFromPNG(Data.data(), Data.size());
+    FBitmap->SetSize(0, 0);
+    FDecoded = false;
   }
   FPNG = Data;
   Changed(false);
@@ -56,6 +74,7 @@ void TFixedBitmapItem::Assign(TPersistent* Source) {
   FScale = Other->FScale;
   FBitmap->Assign(Other->FBitmap.get());
   FPNG = Other->FPNG;
+  FDecoded = Other->FDecoded;
   Changed(false);
 }
 
@@ -64,7 +83,7 @@ void TFixedBitmapItem::DefineProperties(TFiler& Filer) {
   Filer.DefineProperty(
       "PNG", [this](IValueReader& R) { LoadFromPNG(R.ReadBinary()); },
       [this](IValueWriter& W) { W.WriteBinary(FPNG.empty() && !FBitmap->IsEmpty() ? FBitmap->SaveToPNG() : FPNG); },
-      !FBitmap->IsEmpty());
+      !FPNG.empty() || !FBitmap->IsEmpty());
 }
 
 // --- TFixedMultiResBitmap ---

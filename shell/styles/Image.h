@@ -22,7 +22,10 @@ class TFixedBitmapItem : public TCollectionItem {
 
   float Scale() const { return FScale; }
   void SetScale(float Value);
-  TBitmap* Bitmap() const { return FBitmap.get(); }
+  // The bitmap for this scale. Read from PNG data, its pixels are checked when the data is
+  // loaded but made only when first asked for here, so that the variants for scales no screen
+  // uses take no memory.
+  TBitmap* Bitmap() const;
   // Copies the pixels of Value.
   void SetBitmap(TBitmap* Value);
   // The PNG bytes the bitmap was read from (kept, so that the item is stored as it came).
@@ -36,6 +39,8 @@ class TFixedBitmapItem : public TCollectionItem {
   float FScale = 1;
   std::unique_ptr<TBitmap> FBitmap;
   std::vector<uint8_t> FPNG;
+  // The bitmap holds the pixels of FPNG (or was set directly).
+  mutable bool FDecoded = true;
 };
 
 // The variants of a bitmap by scale.
