@@ -7,6 +7,7 @@
 #include <string>
 
 #include "scene3d/Material.h"
+#include "scene3d/context/ContextManager.h"
 #include "scene3d/context/Texture.h"
 #include "shell/canvas/Bitmap.h"
 #include "shell/canvas/Canvas.h"
@@ -195,6 +196,13 @@ void TCustomBufferLayer3D::ResizeLayer() {
 }
 
 TBitmap* TCustomBufferLayer3D::Buffer() {
+  FBufferAskedFor = true;
+  return &OwnBuffer();
+}
+
+void TCustomBufferLayer3D::DropBuffer() { FBuffer.reset(); }
+
+TBitmap& TCustomBufferLayer3D::OwnBuffer() {
   if (!FBuffer) {
     auto Made = std::make_unique<TBitmap>();
     Made->SetBitmapScale(FBufferScale);
@@ -202,7 +210,7 @@ TBitmap* TCustomBufferLayer3D::Buffer() {
     FBuffer = std::move(Made);
     BufferMade();
   }
-  return FBuffer.get();
+  return *FBuffer;
 }
 
 TTexture* TCustomBufferLayer3D::BufferTexture() {
@@ -460,14 +468,17 @@ void TCustomLayer3D::PrepareSurface() {
 
 void TCustomLayer3D::DoUpdateBuffer() {
   if (FDrawing) return;
-  TContext3D* Ctx = Context();
+  // While the 3D device is still being made, asking for the context would wait for it: the
+  // surface is painted into the bitmap meanwhile, which the device takes in bands later.
+  TContext3D* Ctx = TContextManager::DevicePending() ? nullptr : Context();
+  if (HasBuffer() && !BufferAskedFor() && Ctx && Ctx->HoldsTexturePixels()) HandBufferToTexture(*Ctx);
   const bool Bands = !HasBuffer() && Ctx && Ctx->HoldsTexturePixels();
   // The device holds none of the surface (none yet, a new size, a new device): it takes all
   // of it again, and a surface never painted starts out transparent, as a new bitmap does.
   const bool Lost = Bands && !TextureHeld();
   if (FUpdateRects.empty() && !Lost) return;
   // Made before the paint, a bitmap starts blank, or with what earlier bands painted.
-  if (!Bands && !HasBuffer()) Buffer();
+  if (!Bands && !HasBuffer()) OwnBuffer();
   FDrawing = true;
   struct TReset {
     TCustomLayer3D& L;
@@ -483,7 +494,7 @@ void TCustomLayer3D::DoUpdateBuffer() {
     PaintBands(*Ctx, {}, true);
     return;
   }
-  FPaintCanvas = Bands ? Band().Canvas() : Buffer()->Canvas();
+  FPaintCanvas = Bands ? Band().Canvas() : OwnBuffer().Canvas();
   PrepareSurface();
   std::vector<TRectF> Areas;
   if (FPaintWhole) {
@@ -508,7 +519,7 @@ void TCustomLayer3D::DoUpdateBuffer() {
   // The bitmap was asked for while the bands were painted: it gets the whole picture.
   if (FPaintWhole && HasBuffer()) {
     FPaintWhole = false;
-    FPaintCanvas = Buffer()->Canvas();
+    FPaintCanvas = OwnBuffer().Canvas();
     Painted = PaintSurface(*FPaintCanvas, {Surface}) || Painted;
   }
   if (Painted) ++FPaintCount;
@@ -531,10 +542,29 @@ void TCustomLayer3D::BufferMade() {
       L.FPaintCanvas = nullptr;
     }
   } Reset{*this};
-  FPaintCanvas = Buffer()->Canvas();
+  FPaintCanvas = OwnBuffer().Canvas();
   PrepareSurface();
   // A copy of the picture the frames painted, not a paint of their own: not counted.
   PaintSurface(*FPaintCanvas, {TRectF(0, 0, static_cast<float>(LayerWidth()), static_cast<float>(LayerHeight()))});
+}
+
+void TCustomLayer3D::HandBufferToTexture(TContext3D& Ctx) {
+  TBitmap& B = OwnBuffer();
+  const int Width = B.Width(), Height = B.Height();
+  TTexture& Texture = LayerTexture();
+  Texture.SetSize(Width, Height);
+  TBitmapData D;
+  if (Width <= 0 || Height <= 0 || !B.Map(TMapAccess::Read, D)) return;
+  // Each band is given back once the device has it, so that the bitmap and the texture are
+  // never both whole.
+  for (int Y = 0, Rows = BandRows(Width); Y < Height; Y += Rows) {
+    const int N = std::min(Rows, Height - Y);
+    Ctx.UpdateTexture(Texture, 0, Y, Width, N, D.Data + static_cast<ptrdiff_t>(Y) * D.Pitch, D.Pitch);
+    B.DiscardRows(Y, Y + N);
+  }
+  B.Unmap(D);
+  DropBuffer();
+  FTextureFilled = true;
 }
 
 TBitmap& TCustomLayer3D::Band() {

@@ -80,6 +80,9 @@ class TCustomBufferLayer3D : public TAbstractLayer3D {
   // The bitmap of the whole surface, made on first use with the surface painted into it, and
   // kept from then on.
   TBitmap* Buffer();
+  // Whether Buffer was called: a bitmap nobody asked for, painted while no device could take
+  // bands, goes to the texture in bands once one can and is then let go.
+  bool BufferAskedFor() const { return FBufferAskedFor; }
   bool HasBuffer() const { return FBuffer != nullptr; }
   // The buffer's size in pixels and its scale, known without making the bitmap.
   int BufferWidth() const { return FBufferWidth; }
@@ -92,8 +95,12 @@ class TCustomBufferLayer3D : public TAbstractLayer3D {
   void ResizeLayer() override;
   // Two textured triangles covering Width × Height.
   void Render() override;
-  // The bitmap was just made, blank, by Buffer.
+  // The bitmap was just made, blank, by Buffer or OwnBuffer.
   virtual void BufferMade() {}
+  // The bitmap, made as Buffer makes it, for the layer's own painting: not counted as asked for.
+  TBitmap& OwnBuffer();
+  // Frees the bitmap.
+  void DropBuffer();
   TTexture& LayerTexture() const { return *FTexture; }
 
  private:
@@ -101,6 +108,7 @@ class TCustomBufferLayer3D : public TAbstractLayer3D {
   std::unique_ptr<TTexture> FTexture;
   int FBufferWidth = 0, FBufferHeight = 0;
   float FBufferScale = 1;
+  bool FBufferAskedFor = false;
 };
 
 using TLayerPaintEvent = TEvent<TObject*, TCanvas*, const TRectF&>;
@@ -202,6 +210,9 @@ class TCustomLayer3D : public TCustomBufferLayer3D, public IRoot, public IAlignR
   TBitmap& Band();
   // Whether the device holds the texture's pixels at the buffer's size.
   bool TextureHeld() const;
+  // Writes the bitmap into the texture in bands, giving each band's memory back as it goes,
+  // and frees it.
+  void HandBufferToTexture(TContext3D& Ctx);
 
   static TStyleLookup GStyleLookup;
 

@@ -2,6 +2,7 @@
 
 #include <cairo.h>
 #include <sys/mman.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <atomic>
@@ -126,6 +127,20 @@ void TBitmap::SetSize(int AWidth, int AHeight) {
     AdoptSurface(S);
   }
   BitmapChanged();
+}
+
+void TBitmap::DiscardRows(int Top, int Bottom) {
+  Top = std::max(Top, 0);
+  Bottom = std::min(Bottom, FHeight);
+  if (!FSurface || Bottom <= Top) return;
+  cairo_surface_flush(FSurface);
+  const long Page = sysconf(_SC_PAGESIZE);
+  if (Page <= 0) return;
+  const auto Stride = static_cast<uintptr_t>(cairo_image_surface_get_stride(FSurface));
+  const auto Data = reinterpret_cast<uintptr_t>(cairo_image_surface_get_data(FSurface));
+  const uintptr_t Begin = Data + Stride * static_cast<uintptr_t>(Top), End = Data + Stride * static_cast<uintptr_t>(Bottom);
+  const uintptr_t First = (Begin + Page - 1) & ~(static_cast<uintptr_t>(Page) - 1), Last = End & ~(static_cast<uintptr_t>(Page) - 1);
+  if (Data && Last > First) madvise(reinterpret_cast<void*>(First), Last - First, MADV_DONTNEED);
 }
 
 void TBitmap::BitmapChanged() {

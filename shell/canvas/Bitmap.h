@@ -83,6 +83,10 @@ class TBitmap : public TPersistent {
   // Direct access to the pixels; Unmap after writing tells drawers and listeners.
   bool Map(TMapAccess Access, TBitmapData& Data);
   void Unmap(TBitmapData& Data);
+  // Gives the memory of rows Top to Bottom back to the system, for a bitmap whose pixels were
+  // copied elsewhere and that is about to be freed: their pixels are undefined from then on.
+  // Whole pages only; the rest stays as it is.
+  void DiscardRows(int Top, int Bottom);
   // Reads one pixel (a convenience for tests and tools; a mapped view is faster).
   TAlphaColor Pixel(int X, int Y);
 

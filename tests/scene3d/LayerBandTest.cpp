@@ -54,6 +54,8 @@ class TBandLayer : public TLayer3D {
  public:
   using TLayer3D::TLayer3D;
   using TLayer3D::LayerTexture;
+  // The frame's step that repaints the surface, without a frame.
+  void PaintMarked() { BeforeRender(); }
   // Asks for the bitmap from inside the paint, as a handler might.
   bool AskForBufferWhilePainting = false;
   void Painted(TObject*, TCanvas* C, const TRectF& R) {
@@ -200,5 +202,35 @@ TEST_P(LayerBandTest, ABitmapAskedForWhilePaintingGetsTheWholePicture) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Scales, LayerBandTest, ::testing::Values(1.0f, 1.5f));
+
+// A surface painted while no device could take it (the device still being made) is painted
+// into the bitmap; once a device can, the bitmap goes to the texture and is let go.
+TEST(LayerBandHandOff, ABitmapPaintedBeforeTheDeviceGoesToTheTextureAndIsLetGo) {
+  auto* Root = new TTestRoot(nullptr);
+  auto* View = new TViewport3D(Root);
+  View->SetParent(Root);
+  View->SetBounds(0, 0, 64, 48);
+  if (!View->GetContext() || !View->GetContext()->HoldsTexturePixels() || !TGLDevice::Instance()) {
+    Root->Free();
+    GTEST_SKIP() << "no device that keeps texture pixels on this machine";
+  }
+  auto* Layer = new TBandLayer(Root);
+  Layer->SetResolution(256);
+  Layer->SetWidth(8);
+  Layer->SetHeight(2.5f);
+  Layer->Fill()->SetKind(TBrushKind::Gradient);
+  Layer->OnPaint = TLayerPaintEvent(Layer, &TBandLayer::Painted);
+  Layer->PaintMarked();
+  EXPECT_TRUE(Layer->HasBuffer());
+  EXPECT_EQ(Layer->PaintCount(), 1);
+  Layer->SetParent(View);
+  View->RenderFrame();
+  EXPECT_FALSE(Layer->HasBuffer());
+  EXPECT_EQ(Layer->PaintCount(), 1) << "handed over, not painted again";
+  const std::vector<uint32_t> Texture = TexturePixels(*Layer);
+  EXPECT_TRUE(Texture == BitmapPixels(*Layer->Buffer()));
+  EXPECT_EQ(Texture[5], 0xFF000000u);
+  Root->Free();
+}
 
 }  // namespace
