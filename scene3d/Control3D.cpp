@@ -344,12 +344,6 @@ void TControl3D::RenderHelper() {
   if (OnRender) OnRender(this);
 }
 
-void TControl3D::BeforeRenderInternal() {
-  BeforeRender();
-  for (TControl3D* Child : FRenderingList)
-    if (Child->Visible()) Child->BeforeRenderInternal();
-}
-
 void TControl3D::RenderChildren() {
   for (TControl3D* Child : FRenderingList)
     if (Child->Visible()) Child->RenderInternal();

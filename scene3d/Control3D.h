@@ -113,9 +113,6 @@ class TControl3D : public TTreeObject {
 
   // Draws the object and its visible children through the viewport's context.
   void RenderInternal();
-  // The part of drawing the object and its visible children that needs no context (a layer
-  // paints its surface), in drawing order; the frame that follows finds it done.
-  void BeforeRenderInternal();
   virtual TMaterial* GetMaterialForSorting() const { return nullptr; }
 
   void Loaded() override;

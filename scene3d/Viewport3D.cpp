@@ -239,7 +239,7 @@ void TViewport3D::Resize() {
 void TViewport3D::Loaded() {
   TControl::Loaded();
   // Making the context waits for the device; while a worker still makes it, the main thread
-  // has better things to do first (show the window, paint the layers).
+  // has better things to do first (create and show the window, read the rest of the form).
   if (TContextManager::DevicePending()) FSurfacesPending = true;
   else RebuildSurfaces();
 }
@@ -285,12 +285,10 @@ void TViewport3D::Paint() {
   if (FDrawing) return;  // frames never nest
   FDrawing = true;
   try {
-    if (FSurfacesPending) {
-      // The layers' surfaces need no device: painted now, they are ready when it is.
-      for (TControl3D* Object : FRenderingList)
-        if (Object->Visible()) Object->BeforeRenderInternal();
-      MakePendingSurfaces();
-    }
+    // The layers' surfaces are not painted ahead of the device: they go to it in bands, never
+    // whole beside the texture, which costs less memory and no more time than painting them
+    // while the device is made.
+    MakePendingSurfaces();
     if (FContext) {
       if (TCanvas* C = Canvas()) C->Flush();
       RenderFrame();
