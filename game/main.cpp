@@ -7,6 +7,7 @@
 #include <iostream>
 
 #include "game/CommandLine.h"
+#include "game/LargePages.h"
 #include "game/MainBlock.h"
 #include "game/Register.h"
 #include "scene3d/context/ContextManager.h"
@@ -24,6 +25,7 @@ int main(int argc, char** argv) {
   // --version and --help answer before anything of the display is touched.
   const std::span<const char* const> Args(argv, argc > 0 ? static_cast<size_t>(argc) : 0);
   if (std::optional<int> Status = AnswerCommandLine(Args.subspan(Args.empty() ? 0 : 1), std::cout)) return *Status;
+  RestartWithLargePages(argv);
   RegisterGameClasses();
   // The 3D device takes a good part of start-up to make: a worker makes it while the window
   // is created and the form is read.
