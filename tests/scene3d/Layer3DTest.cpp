@@ -9,20 +9,9 @@
 #include "shell/canvas/Bitmap.h"
 #include "shell/canvas/Canvas.h"
 #include "shell/controls/StyledControl.h"
+#include "tests/scene3d/SceneTestSupport.h"
 
 namespace {
-
-// A control that fills itself with one colour.
-class TSwatch : public TControl {
- public:
-  TSwatch(TComponent* AOwner, TAlphaColor AColor) : TControl(AOwner), Color(AColor) {}
-  TAlphaColor Color;
-
- protected:
-  void Paint() override {
-    if (TCanvas* C = Canvas()) C->FillRect(LocalRect(), 0, 0, TCorners{}, 1, TBrush(TBrushKind::Solid, Color));
-  }
-};
 
 // The frame's step that repaints the surface, reachable from the tests.
 class TTestLayer : public TLayer3D {

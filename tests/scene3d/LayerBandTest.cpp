@@ -17,38 +17,9 @@
 #include "shell/controls/Control.h"
 #include "shell/controls/Root.h"
 #include "shell/core/TreeObject.h"
+#include "tests/scene3d/SceneTestSupport.h"
 
 namespace {
-
-// The top of a control tree with a chosen scale, standing in for a form.
-class TTestRoot : public TTreeObject, public IRoot {
- public:
-  using TTreeObject::TTreeObject;
-  float Scale = 1;
-  TTreeObject* GetRootObject() override { return this; }
-  TCanvas* GetCanvas() override { return nullptr; }
-  float GetSceneScale() override { return Scale; }
-  void AddUpdateRect(const TRectF&) override {}
-  TControl* GetFocused() override { return nullptr; }
-  void SetFocused(TControl*) override {}
-  TControl* GetCaptured() override { return nullptr; }
-  void SetCaptured(TControl*) override {}
-  TControl* GetHovered() override { return nullptr; }
-  TPointF GetMousePos() override { return {}; }
-  void ControlRemoved(TControl*) override {}
-};
-
-// A control that fills itself with one colour.
-class TSwatch : public TControl {
- public:
-  TSwatch(TComponent* AOwner, TAlphaColor AColor) : TControl(AOwner), Color(AColor) {}
-  TAlphaColor Color;
-
- protected:
-  void Paint() override {
-    if (TCanvas* C = Canvas()) C->FillRect(LocalRect(), 0, 0, TCorners{}, 1, TBrush(TBrushKind::Solid, Color));
-  }
-};
 
 class TBandLayer : public TLayer3D {
  public:
@@ -106,7 +77,7 @@ constexpr uint32_t Marker = 0xFFFF00FF;  // premultiplied opaque magenta
 class LayerBandTest : public ::testing::TestWithParam<float> {
  protected:
   void SetUp() override {
-    Root = new TTestRoot(nullptr);
+    Root = new TScaledRoot(nullptr);
     Root->Scale = GetParam();
     View = new TViewport3D(Root);
     View->SetParent(Root);
@@ -129,7 +100,7 @@ class LayerBandTest : public ::testing::TestWithParam<float> {
   void TearDown() override {
     if (Root) Root->Free();
   }
-  TTestRoot* Root = nullptr;
+  TScaledRoot* Root = nullptr;
   TViewport3D* View = nullptr;
   TBandLayer* Layer = nullptr;
   TSwatch* Swatch = nullptr;
@@ -206,7 +177,7 @@ INSTANTIATE_TEST_SUITE_P(Scales, LayerBandTest, ::testing::Values(1.0f, 1.5f));
 // A surface painted while no device could take it (the device still being made) is painted
 // into the bitmap; once a device can, the bitmap goes to the texture and is let go.
 TEST(LayerBandHandOff, ABitmapPaintedBeforeTheDeviceGoesToTheTextureAndIsLetGo) {
-  auto* Root = new TTestRoot(nullptr);
+  auto* Root = new TScaledRoot(nullptr);
   auto* View = new TViewport3D(Root);
   View->SetParent(Root);
   View->SetBounds(0, 0, 64, 48);

@@ -14,38 +14,20 @@
 #include "shell/core/Exceptions.h"
 #include "shell/core/TreeObject.h"
 #include "shell/forms/FormMessages.h"
+#include "tests/scene3d/SceneTestSupport.h"
 
 namespace {
-
-// The top of a control tree with a chosen scale, standing in for a form.
-class TTestRoot : public TTreeObject, public IRoot {
- public:
-  using TTreeObject::TTreeObject;
-  float Scale = 1;
-  int Invalidations = 0;
-  TTreeObject* GetRootObject() override { return this; }
-  TCanvas* GetCanvas() override { return nullptr; }
-  float GetSceneScale() override { return Scale; }
-  void AddUpdateRect(const TRectF&) override { ++Invalidations; }
-  TControl* GetFocused() override { return nullptr; }
-  void SetFocused(TControl*) override {}
-  TControl* GetCaptured() override { return nullptr; }
-  void SetCaptured(TControl*) override {}
-  TControl* GetHovered() override { return nullptr; }
-  TPointF GetMousePos() override { return {}; }
-  void ControlRemoved(TControl*) override {}
-};
 
 class ViewportTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    Root = new TTestRoot(nullptr);
+    Root = new TScaledRoot(nullptr);
     View = new TViewport3D(Root);
     View->SetParent(Root);
   }
   void TearDown() override { Root->Free(); }
   void Size(float W, float H) { View->SetBounds(0, 0, W, H); }
-  TTestRoot* Root = nullptr;
+  TScaledRoot* Root = nullptr;
   TViewport3D* View = nullptr;
 };
 
@@ -167,7 +149,7 @@ TEST_F(ViewportTest, ALayerRefusesASurfaceBeyondTheLimitsAndItsBufferFitsAtAnySc
 TEST_F(ViewportTest, AScaleChangeOfItsFormRebuildsTheSurfaces) {
   Size(634, 440);
   Root->Scale = 1.5f;
-  TTestRoot Other(nullptr);
+  TScaledRoot Other(nullptr);
   TMessageManager::DefaultManager().SendMessage(&Other, TScaleChangedMessage(1.5f));  // another form's
   EXPECT_EQ(View->Texture()->Width(), 634);
   TMessageManager::DefaultManager().SendMessage(Root, TScaleChangedMessage(1.5f));
@@ -262,7 +244,7 @@ TEST_F(ViewportTest, WhileTheDeviceIsMadeLoadingDoesNotWaitAndTheFirstPaintDraws
   EXPECT_EQ(View->Bitmap()->Pixel(24, 18), 0xFFFF0000u);
 
   // The same scene in a view made when the device is there draws the same picture.
-  auto* Other = new TTestRoot(nullptr);
+  auto* Other = new TScaledRoot(nullptr);
   auto* OtherView = new TViewport3D(Other);
   OtherView->SetParent(Other);
   OtherView->SetBounds(0, 0, 48, 36);
