@@ -471,8 +471,11 @@ void TCustomLayer3D::DoUpdateBuffer() {
   // While the 3D device is still being made, asking for the context would wait for it: the
   // surface is painted into the bitmap meanwhile, which the device takes in bands later.
   TContext3D* Ctx = TContextManager::DevicePending() ? nullptr : Context();
-  if (HasBuffer() && !BufferAskedFor() && Ctx && Ctx->HoldsTexturePixels()) HandBufferToTexture(*Ctx);
-  const bool Bands = !HasBuffer() && Ctx && Ctx->HoldsTexturePixels();
+  // A paint handler is the user's code, called once a paint with the whole surface: painting
+  // in bands would call it once a band. Such a layer keeps its bitmap.
+  const bool BandsAllowed = !OnPaint && Ctx && Ctx->HoldsTexturePixels();
+  if (BandsAllowed && HasBuffer() && !BufferAskedFor()) HandBufferToTexture(*Ctx);
+  const bool Bands = BandsAllowed && !HasBuffer();
   // The device holds none of the surface (none yet, a new size, a new device): it takes all
   // of it again, and a surface never painted starts out transparent, as a new bitmap does.
   const bool Lost = Bands && !TextureHeld();

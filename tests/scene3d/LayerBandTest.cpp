@@ -27,14 +27,46 @@ class TBandLayer : public TLayer3D {
   using TLayer3D::LayerTexture;
   // The frame's step that repaints the surface, without a frame.
   void PaintMarked() { BeforeRender(); }
-  // Asks for the bitmap from inside the paint, as a handler might.
-  bool AskForBufferWhilePainting = false;
-  void Painted(TObject*, TCanvas* C, const TRectF& R) {
-    // A diagonal line across every band, drawn through the handler's canvas.
-    C->DrawLine(R.TopLeft(), TPointF(R.Right, R.Bottom), 1, TStrokeBrush(TBrushKind::Solid, 0xFF20A040));
-    if (AskForBufferWhilePainting) Buffer();
+};
+
+// A control drawing a diagonal line across its bounds (across every band when it covers the
+// surface); it may ask its layer for the bitmap while it paints.
+class TDiagonal : public TControl {
+ public:
+  using TControl::TControl;
+  TBandLayer* AskForBufferOf = nullptr;
+
+ protected:
+  void Paint() override {
+    const TRectF R = LocalRect();
+    if (TCanvas* C = Canvas()) C->DrawLine(R.TopLeft(), TPointF(R.Right, R.Bottom), 1, TStrokeBrush(TBrushKind::Solid, 0xFF20A040));
+    if (AskForBufferOf) AskForBufferOf->Buffer();
   }
 };
+
+// Counts the layer's paint handler calls and the rectangles given.
+class TPaintCalls : public TObject {
+ public:
+  std::vector<TRectF> Rects;
+  void Paint(TObject*, TCanvas* C, const TRectF& R) {
+    Rects.push_back(R);
+    C->DrawLine(R.TopLeft(), TPointF(R.Right, R.Bottom), 1, TStrokeBrush(TBrushKind::Solid, 0xFF20A040));
+  }
+};
+
+// A gradient layer of 2048 x 640 logical pixels (several bands at any scale) with a diagonal
+// line across all of it.
+TBandLayer* NewBandLayer(TComponent* Owner) {
+  auto* Layer = new TBandLayer(Owner);
+  Layer->SetResolution(256);
+  Layer->SetWidth(8);
+  Layer->SetHeight(2.5f);
+  Layer->Fill()->SetKind(TBrushKind::Gradient);  // black at the top row to white at the bottom
+  auto* Line = new TDiagonal(Owner);
+  Line->SetBounds(0, 0, 2048, 640);
+  Line->SetParent(Layer);
+  return Layer;
+}
 
 // A device object that a new device no longer holds.
 class TLostResource : public ITextureResource {
@@ -84,14 +116,8 @@ class LayerBandTest : public ::testing::TestWithParam<float> {
     View->SetBounds(0, 0, 64, 48);
     if (!View->GetContext() || !View->GetContext()->HoldsTexturePixels() || !TGLDevice::Instance())
       GTEST_SKIP() << "no device that keeps texture pixels on this machine";
-    // 2048 x 640 logical pixels: several bands at any scale.
-    Layer = new TBandLayer(Root);
+    Layer = NewBandLayer(Root);
     Layer->SetParent(View);
-    Layer->SetResolution(256);
-    Layer->SetWidth(8);
-    Layer->SetHeight(2.5f);
-    Layer->Fill()->SetKind(TBrushKind::Gradient);  // black at the top row to white at the bottom
-    Layer->OnPaint = TLayerPaintEvent(Layer, &TBandLayer::Painted);
     // Across the boundary between the first two bands.
     Swatch = new TSwatch(Layer, 0xFFC03020);
     Swatch->SetBounds(300.5f, TCustomLayer3D::BandRows(Layer->BufferWidth()) / GetParam() - 20, 400, 41);
@@ -161,15 +187,39 @@ TEST_P(LayerBandTest, ADeviceHoldingNoneOfTheSurfaceGetsAllOfItAgain) {
 }
 
 TEST_P(LayerBandTest, ABitmapAskedForWhilePaintingGetsTheWholePicture) {
-  Layer->AskForBufferWhilePainting = true;
+  auto* Asker = new TDiagonal(Root);
+  Asker->AskForBufferOf = Layer;
+  Asker->SetBounds(0, 0, 10, 10);
+  Asker->SetParent(Layer);
   View->RenderFrame();
   ASSERT_TRUE(Layer->HasBuffer());
-  Layer->AskForBufferWhilePainting = false;
+  Asker->AskForBufferOf = nullptr;
   const std::vector<uint32_t> Bitmap = BitmapPixels(*Layer->Buffer());
   EXPECT_EQ(Layer->Buffer()->Pixel(5, Layer->BufferHeight() - 1), 0xFFFFFFFFu);
   // The next frame shows the bitmap; it holds what the bands gave.
   View->RenderFrame();
   EXPECT_TRUE(TexturePixels(*Layer) == Bitmap);
+}
+
+// A paint handler is the user's code: it is called once a paint with the whole surface, as
+// without bands, so the layer paints a bitmap of the whole surface for it.
+TEST_P(LayerBandTest, ALayerWithAPaintHandlerCallsItOnceAPaintOnAWholeBitmap) {
+  TPaintCalls Calls;
+  Layer->OnPaint = TLayerPaintEvent(&Calls, &TPaintCalls::Paint);
+  View->RenderFrame();
+  ASSERT_EQ(Calls.Rects.size(), 1u);
+  EXPECT_EQ(Calls.Rects[0], TRectF(0, 0, 2048, 640));
+  EXPECT_TRUE(Layer->HasBuffer());
+  Swatch->Repaint();
+  View->RenderFrame();
+  EXPECT_EQ(Calls.Rects.size(), 2u);
+  EXPECT_TRUE(Layer->HasBuffer()) << "the bitmap stays while the handler is set";
+  // Without the handler the layer goes back to bands: the bitmap goes to the texture and is let go.
+  Layer->OnPaint = nullptr;
+  Swatch->Repaint();
+  View->RenderFrame();
+  EXPECT_FALSE(Layer->HasBuffer());
+  EXPECT_EQ(Calls.Rects.size(), 2u);
 }
 
 INSTANTIATE_TEST_SUITE_P(Scales, LayerBandTest, ::testing::Values(1.0f, 1.5f));
@@ -185,12 +235,7 @@ TEST(LayerBandHandOff, ABitmapPaintedBeforeTheDeviceGoesToTheTextureAndIsLetGo) 
     Root->Free();
     GTEST_SKIP() << "no device that keeps texture pixels on this machine";
   }
-  auto* Layer = new TBandLayer(Root);
-  Layer->SetResolution(256);
-  Layer->SetWidth(8);
-  Layer->SetHeight(2.5f);
-  Layer->Fill()->SetKind(TBrushKind::Gradient);
-  Layer->OnPaint = TLayerPaintEvent(Layer, &TBandLayer::Painted);
+  auto* Layer = NewBandLayer(Root);
   Layer->PaintMarked();
   EXPECT_TRUE(Layer->HasBuffer());
   EXPECT_EQ(Layer->PaintCount(), 1);

@@ -197,15 +197,20 @@ TEST_F(ViewportTest, ChildrenJoinTheDrawingListAndLeaveIt) {
   B->Free();
 }
 
-// Notes, when a layer paints, whether the device was still being made in the background.
-class TPaintWatch : public TObject {
+// A control on a layer that notes, when it paints, whether the device was still being made in
+// the background.
+class TPaintWatch : public TControl {
  public:
+  using TControl::TControl;
   bool PaintedWhileTheDeviceWasMade = false;
-  void LayerPaint(TObject*, TCanvas*, const TRectF&) { PaintedWhileTheDeviceWasMade = TGLDevice::OpeningInBackground(); }
+
+ protected:
+  void Paint() override { PaintedWhileTheDeviceWasMade = TGLDevice::OpeningInBackground(); }
 };
 
-// A layer filling the view's picture (large, two-sided, facing the design camera) in red.
-TLayer3D* AddRedLayer(TViewport3D* View, TPaintWatch* Watch) {
+// A layer filling the view's picture (large, two-sided, facing the design camera) in red, with
+// a watch on it.
+TLayer3D* AddRedLayer(TViewport3D* View, TPaintWatch*& Watch) {
   auto* Layer = new TLayer3D(View->Owner());
   Layer->SetResolution(1);
   Layer->SetWidth(100);
@@ -213,7 +218,9 @@ TLayer3D* AddRedLayer(TViewport3D* View, TPaintWatch* Watch) {
   Layer->SetTwoSide(true);
   Layer->Fill()->SetKind(TBrushKind::Solid);
   Layer->Fill()->SetColor(0xFFFF0000);
-  Layer->OnPaint = TLayerPaintEvent(Watch, &TPaintWatch::LayerPaint);
+  Watch = new TPaintWatch(View->Owner());
+  Watch->SetBounds(0, 0, 10, 10);
+  Watch->SetParent(Layer);
   Layer->SetParent(View);
   return Layer;
 }
@@ -222,8 +229,8 @@ TEST_F(ViewportTest, WhileTheDeviceIsMadeLoadingDoesNotWaitAndTheFirstPaintDraws
   // The view is read from a stored form while the device is made on a worker.
   View->IncludeState(csLoading);
   Size(40, 30);
-  TPaintWatch Early;
-  TLayer3D* Layer = AddRedLayer(View, &Early);
+  TPaintWatch* Early = nullptr;
+  TLayer3D* Layer = AddRedLayer(View, Early);
   TContextManager::SetDeviceChoice(TDeviceChoice::Auto);
   TContextManager::PrepareDeviceInBackground();
   if (!TGLDevice::OpeningInBackground())
@@ -236,7 +243,7 @@ TEST_F(ViewportTest, WhileTheDeviceIsMadeLoadingDoesNotWaitAndTheFirstPaintDraws
   if (TContextManager::DefaultContextClass() != "TGLContext") GTEST_SKIP() << "no EGL device can be made on this machine";
   EXPECT_FALSE(TGLDevice::OpeningInBackground());
   // Painted ahead of the device, the surface would be a whole bitmap beside the texture.
-  EXPECT_FALSE(Early.PaintedWhileTheDeviceWasMade) << "the layer was painted before the device was there";
+  EXPECT_FALSE(Early->PaintedWhileTheDeviceWasMade) << "the layer was painted before the device was there";
   EXPECT_FALSE(Layer->HasBuffer()) << "the surface went to the device whole, not in bands";
   EXPECT_EQ(Layer->PaintCount(), 1);
   ASSERT_NE(View->GetContext(), nullptr);
@@ -248,11 +255,11 @@ TEST_F(ViewportTest, WhileTheDeviceIsMadeLoadingDoesNotWaitAndTheFirstPaintDraws
   auto* OtherView = new TViewport3D(Other);
   OtherView->SetParent(Other);
   OtherView->SetBounds(0, 0, 48, 36);
-  TPaintWatch Late;
-  Late.PaintedWhileTheDeviceWasMade = true;
-  AddRedLayer(OtherView, &Late);
+  TPaintWatch* Late = nullptr;
+  AddRedLayer(OtherView, Late);
+  Late->PaintedWhileTheDeviceWasMade = true;
   OtherView->PaintInternal();
-  EXPECT_FALSE(Late.PaintedWhileTheDeviceWasMade);
+  EXPECT_FALSE(Late->PaintedWhileTheDeviceWasMade);
   EXPECT_TRUE(View->Bitmap()->EqualsBitmap(*OtherView->Bitmap()));
   Other->Free();
 }
