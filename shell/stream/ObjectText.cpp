@@ -950,6 +950,9 @@ class TTextToBinary {
       Name = First;
       Class = NameToken(false, "Class name");
     }
+    // A component's header starts with its class name's length byte, and the reader takes a byte of
+    // $F0 or more there for a prefix: longer class names cannot be read back.
+    if (Class.size() >= FilerPrefixMask) FailAt("Class name longer than 239 bytes", Line);
     std::vector<uint8_t> Header;
     std::swap(Header, Out);
     bool HasIndex = false;

@@ -144,6 +144,9 @@ void TWriter::WriteComponent(TComponent* Component) {
   }
   Component->IncludeState(csWriting);
   try {
+    // The reader takes a first byte of $F0 or more for a prefix, not a class name's length.
+    if (Component->ClassName().size() >= FilerPrefixMask)
+      throw EWriteError(Format("Class name too long for a form stream: %s", {Component->ClassName()}));
     WriteStr(Component->ClassName());
     WriteStr(Component->Name());
     FPropPath.clear();

@@ -241,7 +241,7 @@ TEST(TextForm, WriterOutputSurvivesTextAndLoadsToTheSameValues) {
 }
 
 TEST(TextForm, ErrorsNameTheLine) {
-  const std::vector<std::pair<const char*, const char*>> Cases = {
+  const std::vector<std::pair<std::string, std::string>> Cases = {
       {"", "'object' expected on line 1"},
       {"thing X: T\nend\n", "'object' expected on line 1"},
       {"object X: T\n  A 1\nend\n", "'=' expected on line 2"},
@@ -264,6 +264,8 @@ TEST(TextForm, ErrorsNameTheLine) {
       // Null's tag ends a list, so inside one it would cut the list short (found by fuzzing).
       {"object X: T\n  A = (\n    1\n    Null [x]\n  )\nend\n", "Null cannot be a list's item on line 4"},
       {"object X: T\n  A = ((null))\nend\n", "Null cannot be a list's item on line 2"},
+      // The reader takes a length byte of $F0 or more for a prefix (found by fuzzing).
+      {"object X:\n  T" + std::string(239, 'L') + "\nend\n", "Class name longer than 239 bytes on line 1"},
   };
   for (auto& [Text, Message] : Cases) {
     try {

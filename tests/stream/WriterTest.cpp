@@ -188,4 +188,25 @@ TEST(Writer, NamesLongerThanAShortStringAreRefused) {
   EXPECT_THROW(Writer.WriteStr(std::string(256, 'n')), EWriteError);
 }
 
+// A class name of 240 characters: its length byte would be read back as a prefix.
+class TLongNamed : public TComponent {
+  KLV_CLASS(TLongNamed)
+ public:
+  using TComponent::TComponent;
+};
+const std::string LongClassName = "T" + std::string(239, 'L');
+const TMetaClass& TLongNamed::StaticClass() {
+  return ClassRecord<TLongNamed>(LongClassName.c_str(), &TComponent::StaticClass(), [](auto&) {});
+}
+
+TEST(Writer, AClassNameTheReaderWouldTakeForAPrefixIsRefused) {
+  TLongNamed Component(nullptr);
+  try {
+    Write(&Component);
+    ADD_FAILURE() << "a 240-character class name was written";
+  } catch (const EWriteError& E) {
+    EXPECT_EQ(E.Message(), "Class name too long for a form stream: " + LongClassName);
+  }
+}
+
 }  // namespace
