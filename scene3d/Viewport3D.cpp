@@ -188,6 +188,9 @@ void TViewport3D::RebuildSurfaces() {
     H = std::clamp(std::nearbyint(H * Fit), 1.0L, Side);
     if (W * H > Pixels) H = std::floor(Pixels / W);
   }
+  // An empty side makes the view empty whatever the other is, but that one must still be a size.
+  W = std::min(W, Side);
+  H = std::min(H, Side);
   FTexture->SetSize(static_cast<int>(W), static_cast<int>(H));
   FContext = TContextManager::CreateContextFromTexture(FTexture.get(), FMultisample, true);
   FBitmap = std::make_unique<TBitmap>(FContext->Width(), FContext->Height());
