@@ -950,9 +950,6 @@ class TTextToBinary {
       Name = First;
       Class = NameToken(false, "Class name");
     }
-    // A component's header starts with its class name's length byte, and the reader takes a byte of
-    // $F0 or more there for a prefix: longer class names cannot be read back.
-    if (Class.size() >= FilerPrefixMask) FailAt("Class name longer than 239 bytes", Line);
     std::vector<uint8_t> Header;
     std::swap(Header, Out);
     bool HasIndex = false;
@@ -967,6 +964,9 @@ class TTextToBinary {
     std::swap(Header, Out);
     if (Prefix < 0 && (Flags || HasIndex)) Prefix = 0xF0 | Flags | (HasIndex ? 2 : 0);
     if (Prefix >= 0 && ((Prefix & 2) != 0) != HasIndex) FailAt("Child position does not match the prefix", Line);
+    // Without a prefix the header starts with the class name's length byte, and the reader takes a
+    // byte of $F0 or more there for a prefix: such a class name could not be read back.
+    if (Prefix < 0 && Class.size() >= FilerPrefixMask) FailAt("Class name longer than 239 bytes", Line);
     if (Prefix >= 0) Byte(static_cast<uint8_t>(Prefix));
     Out.insert(Out.end(), Index.begin(), Index.end());
     ShortStr(Class);

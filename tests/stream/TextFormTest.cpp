@@ -194,6 +194,16 @@ TEST(TextForm, PrefixFlagsAndChildPositions) {
   EXPECT_EQ(ObjectTextToBinary(Text), S.Bytes);
 }
 
+TEST(TextForm, AfterAPrefixAClassNameMayBeAsLongAsAnyName) {
+  // The prefix comes first, so the length byte cannot be taken for one (found by fuzzing).
+  const std::string Long = "T" + std::string(254, 'L');
+  B S;
+  S.Sig().Byte(0xF0).Object(Long, "X").End().End();
+  const std::string Text = "object prefix($F0) X: " + Long + "\nend\n";
+  EXPECT_EQ(ObjectBinaryToText(S.Bytes), Text);
+  EXPECT_EQ(ObjectTextToBinary(Text), S.Bytes);
+}
+
 TEST(TextForm, WriterOutputSurvivesTextAndLoadsToTheSameValues) {
   RegisterTestClasses();
   TOwned<TTestForm> Form(new TTestForm(nullptr));
