@@ -28,12 +28,16 @@
 #include "tools/headless/WindowFrame.h"
 
 namespace {
+void PrintUsage(std::ostream& Out) {
+  Out << "usage: kelvane-form check FILE\n"
+         "       kelvane-form text FILE\n"
+         "       kelvane-form binary FILE OUT\n"
+         "       kelvane-form show [--watch] FILE\n"
+         "       kelvane-form frame FILE OUT.png [--scale S] [--device gpu|software|null]\n";
+}
+
 int Usage() {
-  std::cerr << "usage: kelvane-form check FILE\n"
-               "       kelvane-form text FILE\n"
-               "       kelvane-form binary FILE OUT\n"
-               "       kelvane-form show [--watch] FILE\n"
-               "       kelvane-form frame FILE OUT.png [--scale S] [--device gpu|software|null]\n";
+  PrintUsage(std::cerr);
   return 2;
 }
 
@@ -136,6 +140,10 @@ int Frame(const std::vector<std::string>& Args) {
 int main(int argc, char** argv) {
   std::vector<std::string> Args(argv + 1, argv + argc);
   if (Args.empty()) return Usage();
+  if (Args.size() == 1 && (Args[0] == "--help" || Args[0] == "-h")) {
+    PrintUsage(std::cout);
+    return 0;
+  }
   const std::string Command = Args[0];
   Args.erase(Args.begin());
   if (Command == "show") {

@@ -14,8 +14,12 @@
 #include "tools/headless/Script.h"
 
 namespace {
+void PrintUsage(std::ostream& Out) {
+  Out << "usage: kelvane-headless [--scale S] [--device gpu|software|null] [--form FILE] [SCRIPT]\n";
+}
+
 int Usage() {
-  std::cerr << "usage: kelvane-headless [--scale S] [--device gpu|software|null] [--form FILE] [SCRIPT]\n";
+  PrintUsage(std::cerr);
   return 2;
 }
 }  // namespace
@@ -25,6 +29,10 @@ int main(int argc, char** argv) {
   std::string ScriptFile, FormFile;
   for (int I = 1; I < argc; ++I) {
     const std::string Arg = argv[I];
+    if (Arg == "--help" || Arg == "-h") {
+      PrintUsage(std::cout);
+      return 0;
+    }
     if (Arg == "--scale" && I + 1 < argc) {
       try {
         Options.Scale = std::stof(argv[++I]);

@@ -18,9 +18,13 @@
 #include "shell/stream/Stream.h"
 
 namespace {
+void PrintUsage(std::ostream& Out) {
+  Out << "usage: kelvane-rc compile FORM.txt OUT.bin\n"
+         "       kelvane-rc embed OUT.cpp [--form FILE.bin]... [--file NAME TYPE FILE]...\n";
+}
+
 int Usage() {
-  std::cerr << "usage: kelvane-rc compile FORM.txt OUT.bin\n"
-               "       kelvane-rc embed OUT.cpp [--form FILE.bin]... [--file NAME TYPE FILE]...\n";
+  PrintUsage(std::cerr);
   return 2;
 }
 
@@ -151,6 +155,10 @@ int Embed(const std::string& Out, const std::vector<std::string>& Args) {
 
 int main(int argc, char** argv) {
   std::vector<std::string> Args(argv + 1, argv + argc);
+  if (Args.size() == 1 && (Args[0] == "--help" || Args[0] == "-h")) {
+    PrintUsage(std::cout);
+    return 0;
+  }
   if (Args.size() == 3 && Args[0] == "compile") return Compile(Args[1], Args[2]);
   if (Args.size() >= 2 && Args[0] == "embed") return Embed(Args[1], std::vector<std::string>(Args.begin() + 2, Args.end()));
   return Usage();

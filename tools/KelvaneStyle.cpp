@@ -19,11 +19,15 @@
 #include "tools/style/StyleFrame.h"
 
 namespace {
+void PrintUsage(std::ostream& Out) {
+  Out << "usage: kelvane-style list FILE|RESOURCE\n"
+         "       kelvane-style show FILE|RESOURCE NAME\n"
+         "       kelvane-style frame FILE|RESOURCE NAME OUT.png [--size W H] [--scale S]\n"
+      << StyleBuildUsage("kelvane-style");
+}
+
 int Usage() {
-  std::cerr << "usage: kelvane-style list FILE|RESOURCE\n"
-               "       kelvane-style show FILE|RESOURCE NAME\n"
-               "       kelvane-style frame FILE|RESOURCE NAME OUT.png [--size W H] [--scale S]\n"
-            << StyleBuildUsage("kelvane-style");
+  PrintUsage(std::cerr);
   return 2;
 }
 
@@ -56,6 +60,10 @@ int Frame(const std::vector<std::string>& Args) {
 
 int main(int argc, char** argv) {
   const std::vector<std::string> Args(argv + 1, argv + argc);
+  if (Args.size() == 1 && (Args[0] == "--help" || Args[0] == "-h")) {
+    PrintUsage(std::cout);
+    return 0;
+  }
   try {
     if (Args.size() == 2 && Args[0] == "list") {
       ListStyle(ReadStyleSource(Args[1]), std::cout);

@@ -159,8 +159,8 @@ void THeadlessScript::Run(const std::string& Command, const std::string& Rest) {
     std::istringstream In(Rest);
     float Width = 0, Height = 0;
     std::string Extra;
-    if (!(In >> Width >> Height) || (In >> Extra) || !(Width > 0) || !(Height > 0))
-      throw Exception("resize takes a width and a height");
+    if (!(In >> Width >> Height) || (In >> Extra)) throw Exception("resize takes a width and a height");
+    if (!(Width > 0) || !(Height > 0)) throw Exception("resize takes a width and a height above 0");
     TPlatformWindow& W = Window();
     auto Physical = [&W](float Logical) {
       return static_cast<int32_t>(std::ceil(static_cast<double>(Logical) * static_cast<double>(W.Scale())));
