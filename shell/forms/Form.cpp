@@ -146,25 +146,30 @@ void TCommonCustomForm::PreloadProperties() {
     if (!Data) continue;
     TBufferStream Stream(Data->data(), Data->size());
     TReader Reader(Stream);
-    Reader.ReadSignature();
-    TFilerFlags Flags;
-    int ChildPos = 0;
-    Reader.ReadPrefix(Flags, ChildPos);
-    Reader.ReadStr();  // class name
-    Reader.ReadStr();  // root name
-    while (!Reader.EndOfList()) {
-      std::string Name = Reader.ReadStr();
-      if (!Wanted(Name)) {
-        Reader.SkipValue();
-        continue;
+    try {
+      Reader.ReadSignature();
+      TFilerFlags Flags;
+      int ChildPos = 0;
+      Reader.ReadPrefix(Flags, ChildPos);
+      Reader.ReadStr();  // class name
+      Reader.ReadStr();  // root name
+      while (!Reader.EndOfList()) {
+        std::string Name = Reader.ReadStr();
+        if (!Wanted(Name)) {
+          Reader.SkipValue();
+          continue;
+        }
+        TValueType Tag = Reader.NextValue();
+        if (Tag == vaFalse || Tag == vaTrue)
+          Values[Name] = Reader.ReadBoolean() ? "True" : "False";
+        else if (Tag == vaIdent)
+          Values[Name] = Reader.ReadIdent();
+        else
+          Reader.SkipValue();
       }
-      TValueType Tag = Reader.NextValue();
-      if (Tag == vaFalse || Tag == vaTrue)
-        Values[Name] = Reader.ReadBoolean() ? "True" : "False";
-      else if (Tag == vaIdent)
-        Values[Name] = Reader.ReadIdent();
-      else
-        Reader.SkipValue();
+    } catch (const EReadError&) {
+      // The load reads the same bytes and reports the fault with the record it is in ("Error
+      // reading F.Caption: ..."); the scan keeps what it found before it.
     }
   }
   SetPreloadProperties(Values);

@@ -2,8 +2,11 @@
 // form classes; and the main form when forms come and go.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "shell/app/Application.h"
 #include "shell/app/Register.h"
@@ -33,8 +36,9 @@ class PlainFormTest : public ::testing::Test {
 
   // Creates the form that Text describes through the class table, as start-up would, and runs
   // Step once the loop waits.
-  void Run(const std::string& Text, std::function<void()> Step) {
-    SetResource("TFORM", RT_RCDATA, ObjectTextToBinary(Text));
+  void Run(const std::string& Text, std::function<void()> Step) { Run(ObjectTextToBinary(Text), std::move(Step)); }
+  void Run(std::vector<uint8_t> Stream, std::function<void()> Step) {
+    SetResource("TFORM", RT_RCDATA, std::move(Stream));
     const TMetaClass* Class = GetClass("TForm");
     ASSERT_NE(Class, nullptr);
     ASSERT_TRUE(Class->CanCreate());
@@ -88,6 +92,51 @@ TEST_F(PlainFormTest, AStoredEventNamingAMethodFailsAsWhenLoadingAnyForm) {
     EXPECT_EQ(E.Message(), "Error reading Plain.OnCreate: Invalid property value");
   }
   EXPECT_EQ(Form, nullptr);
+}
+
+// The form's own records fail as any component's do, named after the form and the record,
+// also those that the window needs before the description is read.
+TEST_F(PlainFormTest, AFaultInTheFormsOwnRecordNamesTheRecord) {
+  const std::vector<uint8_t> Good = ObjectTextToBinary(
+      "object Plain: TForm\n"
+      "  BorderStyle = Single\n"
+      "  Caption = 'A plain form'\n"
+      "  ClientWidth = 300\n"
+      "end\n");
+  // The tag byte of a record's value: right after its name.
+  auto TagOf = [&](const std::string& Name) {
+    const std::string Record = std::string(1, static_cast<char>(Name.size())) + Name;
+    auto It = std::search(Good.begin(), Good.end(), Record.begin(), Record.end());
+    EXPECT_NE(It, Good.end()) << Name;
+    return static_cast<size_t>(It - Good.begin()) + Record.size();
+  };
+  struct Case {
+    const char* What;
+    std::function<void(std::vector<uint8_t>&)> Spoil;
+    std::string Message;
+  } Cases[] = {
+      {"a tag that no value has", [&](auto& B) { B[TagOf("Caption")] = 0x63; },
+       "Error reading Plain.Caption: Invalid property value"},
+      {"the stream ends inside the value", [&](auto& B) { B.resize(TagOf("Caption") + 4); },
+       "Error reading Plain.Caption: Stream read error"},
+      {"a record the window reads first, cut short", [&](auto& B) { B.resize(TagOf("BorderStyle") + 3); },
+       "Error reading Plain.BorderStyle: Stream read error"},
+      {"a record the window reads first, with a bad tag", [&](auto& B) { B[TagOf("BorderStyle")] = 0x63; },
+       "Error reading Plain.BorderStyle: Invalid property value"},
+  };
+  for (const Case& C : Cases) {
+    SCOPED_TRACE(C.What);
+    std::vector<uint8_t> Bytes = Good;
+    C.Spoil(Bytes);
+    Form = nullptr;
+    try {
+      Run(Bytes, [] {});
+      ADD_FAILURE() << "loaded";
+    } catch (const Exception& E) {
+      EXPECT_EQ(E.Message(), C.Message);
+    }
+    EXPECT_EQ(Form, nullptr);
+  }
 }
 
 TEST_F(PlainFormTest, TheMainFormCanBeReplacedAndAFreedOneIsForgotten) {
