@@ -5,6 +5,7 @@
 #include "shell/core/PlatformServices.h"
 #include "shell/forms/Form.h"
 #include "tools/form/FileWatch.h"
+#include "shell/stream/Resources.h"
 #include "tools/form/FormFile.h"
 
 namespace {
@@ -28,8 +29,17 @@ std::string TFormPreview::ErrorTitle(const std::string& Message) const {
 
 void TFormPreview::Register() {
   const TFormFile File = ReadFormFile(FPath);
-  StoreFormDescription(File);
+  Store(File);
   Application->CreateForm(*File.Class, [](TComponent*) {});
+}
+
+void TFormPreview::Store(const TFormFile& File) {
+  // A file saved with another form class no longer describes the previous class: its
+  // description goes, else a derived class would read it first as its ancestor's.
+  const std::string& Class = File.Class->Name();
+  if (!FStoredClass.empty() && !SameText(FStoredClass, Class)) RemoveResource(FStoredClass, RT_RCDATA);
+  StoreFormDescription(File);
+  FStoredClass = Class;
 }
 
 void TFormPreview::Watch(int32_t Interval) {
@@ -52,7 +62,7 @@ void TFormPreview::Reload() {
   if (Old) Old->SetName("");
   try {
     const TFormFile File = ReadFormFile(FPath);
-    StoreFormDescription(File);
+    Store(File);
     Application->CreateForm(*File.Class, [&New](TComponent* C) { New = dynamic_cast<TCommonCustomForm*>(C); });
   } catch (const std::exception& E) {
     Error = ErrorTitle(MessageOf(E));

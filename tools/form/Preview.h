@@ -15,6 +15,7 @@
 
 class TCommonCustomForm;
 class TFileWatch;
+struct TFormFile;
 
 class TFormPreview : public TObject {
  public:
@@ -38,8 +39,11 @@ class TFormPreview : public TObject {
 
  private:
   void Tick();
+  // Makes the file its class's stored description, in place of the one stored before.
+  void Store(const TFormFile& File);
 
   std::string FPath;
   std::unique_ptr<TFileWatch> FWatch;
   uintptr_t FTimer = 0;
+  std::string FStoredClass;  // the class whose description the file last became
 };
