@@ -59,6 +59,45 @@ void BM_ReadComponentTree(benchmark::State& State) {
 }
 BENCHMARK(BM_ReadComponentTree)->Arg(12)->Arg(200);
 
+// Loading and freeing a form of many components, all owned by the form: the time per
+// component stays flat as the count grows (the complexity fit is reported as well).
+TTestForm* Load(const std::vector<uint8_t>& Bytes) {
+  auto* Form = new TTestForm(nullptr);
+  TBufferStream Stream(Bytes.data(), Bytes.size());
+  TReader Reader(Stream);
+  Reader.ReadRootComponent(Form);
+  TestLog().clear();
+  return Form;
+}
+
+std::vector<uint8_t> StoredForm(int Count) {
+  TTestForm* Source = MakeForm(Count);
+  std::vector<uint8_t> Bytes = Store(Source);
+  Source->Free();
+  return Bytes;
+}
+
+void BM_LoadManyComponents(benchmark::State& State) {
+  const std::vector<uint8_t> Bytes = StoredForm(static_cast<int>(State.range(0)));
+  for (auto _ : State) Load(Bytes)->Free();
+  State.SetComplexityN(State.range(0));
+  State.SetItemsProcessed(State.iterations() * State.range(0));
+}
+BENCHMARK(BM_LoadManyComponents)->Arg(1000)->Arg(2000)->Arg(4000)->Arg(8000)->Arg(16000)->Unit(benchmark::kMillisecond)->Complexity();
+
+void BM_FreeManyComponents(benchmark::State& State) {
+  const std::vector<uint8_t> Bytes = StoredForm(static_cast<int>(State.range(0)));
+  for (auto _ : State) {
+    State.PauseTiming();
+    TTestForm* Form = Load(Bytes);
+    State.ResumeTiming();
+    Form->Free();
+  }
+  State.SetComplexityN(State.range(0));
+  State.SetItemsProcessed(State.iterations() * State.range(0));
+}
+BENCHMARK(BM_FreeManyComponents)->Arg(1000)->Arg(2000)->Arg(4000)->Arg(8000)->Arg(16000)->Unit(benchmark::kMillisecond)->Complexity();
+
 void BM_WriteComponentTree(benchmark::State& State) {
   TTestForm* Form = MakeForm(static_cast<int>(State.range(0)));
   for (auto _ : State) benchmark::DoNotOptimize(Store(Form));

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <iterator>
 
 #include "shell/core/Exceptions.h"
 #include "shell/core/Filer.h"
@@ -83,9 +84,28 @@ int TComponent::ComponentIndex() const {
 
 TComponent* TComponent::FindComponent(const std::string& AName) const {
   if (AName.empty()) return nullptr;
+  auto It = FNames.find(UpperCase(AName));
+  return It == FNames.end() ? nullptr : It->second;
+}
+
+void TComponent::IndexName(TComponent* AComponent) {
+  if (AComponent->FName.empty()) return;
+  // A named component inserted into an owner that has one of that name already (insertion
+  // does not check, renaming does): the first keeps the name's entry.
+  if (!FNames.emplace(UpperCase(AComponent->FName), AComponent).second) FSharedNames = true;
+}
+
+void TComponent::UnindexName(TComponent* AComponent, const std::string& Name) {
+  if (Name.empty()) return;
+  auto It = FNames.find(UpperCase(Name));
+  if (It == FNames.end() || It->second != AComponent) return;
+  FNames.erase(It);
+  if (!FSharedNames) return;
   for (TComponent* C : FComponents)
-    if (SameText(C->FName, AName)) return C;
-  return nullptr;
+    if (C != AComponent && SameText(C->FName, Name)) {
+      FNames.emplace(UpperCase(Name), C);
+      return;
+    }
 }
 
 void TComponent::InsertComponent(TComponent* AComponent) {
@@ -106,11 +126,14 @@ void TComponent::RemoveComponent(TComponent* AComponent) {
 void TComponent::Insert(TComponent* AComponent) {
   FComponents.push_back(AComponent);
   AComponent->FOwner = this;
+  IndexName(AComponent);
 }
 
 void TComponent::Remove(TComponent* AComponent) {
-  auto It = std::find(FComponents.begin(), FComponents.end(), AComponent);
-  if (It != FComponents.end()) FComponents.erase(It);
+  // From the end: components mostly go in the reverse order of their coming.
+  auto It = std::find(FComponents.rbegin(), FComponents.rend(), AComponent);
+  if (It != FComponents.rend()) FComponents.erase(std::next(It).base());
+  UnindexName(AComponent, AComponent->FName);
   AComponent->FOwner = nullptr;
 }
 
@@ -123,7 +146,12 @@ void TComponent::SetName(const std::string& NewName) {
   else
     ValidateRename(nullptr, FName, NewName);
   SetReference(false);
+  const std::string OldName = FName;
   ChangeName(NewName);
+  if (FOwner) {
+    FOwner->UnindexName(this, OldName);
+    FOwner->IndexName(this);
+  }
   SetReference(true);
 }
 
@@ -167,12 +195,10 @@ void TComponent::RemoveNotification(TComponent* AComponent) {
 }
 
 void TComponent::Notification(TComponent* AComponent, TOperation Operation) {
+  // Not relayed to the owned components: each one that refers to another has asked for its
+  // free notification, and telling all of them of every insertion and removal made loading and
+  // freeing an owner quadratic in its components.
   if (Operation == opRemove && AComponent) RemoveFreeNotification(AComponent);
-  // Copy: a notified component may free others of the list.
-  std::vector<TComponent*> Owned = FComponents;
-  for (auto It = Owned.rbegin(); It != Owned.rend(); ++It)
-    if (std::find(FComponents.begin(), FComponents.end(), *It) != FComponents.end())
-      (*It)->Notification(AComponent, Operation);
 }
 
 void TComponent::GetChildren(const std::function<void(TComponent*)>& Proc, TComponent* Root) {

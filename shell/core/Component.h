@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "shell/core/Persistent.h"
@@ -57,6 +58,8 @@ class TComponent : public TPersistent {
   void SetDesignInfo(uint32_t Value) { FDesignInfo = Value; }
 
   // Asks for a Notification(this-going, opRemove) when AComponent is freed, and the reverse.
+  // It is how a component hears that one it refers to goes: an owner hears of its own
+  // components' insertion and removal, but does not relay that to each of them.
   void FreeNotification(TComponent* AComponent);
   void RemoveFreeNotification(TComponent* AComponent);
   virtual void Notification(TComponent* AComponent, TOperation Operation);
@@ -97,9 +100,15 @@ class TComponent : public TPersistent {
   void Remove(TComponent* AComponent);
   void RemoveNotification(TComponent* AComponent);
   void TearDown();
+  void IndexName(TComponent* AComponent);
+  void UnindexName(TComponent* AComponent, const std::string& Name);
 
   TComponent* FOwner = nullptr;
   std::vector<TComponent*> FComponents;
+  // The named ones among FComponents by upper-case name, so that naming and finding a
+  // component cost the same however many the owner has.
+  std::unordered_map<std::string, TComponent*> FNames;
+  bool FSharedNames = false;  // two of FComponents have had the same name
   std::vector<TComponent*> FFreeNotifies;
   std::string FName;
   TComponentState FComponentState;

@@ -1,6 +1,7 @@
 #include "shell/core/TreeObject.h"
 
 #include <algorithm>
+#include <iterator>
 
 #include "shell/core/Exceptions.h"
 #include "shell/core/Filer.h"
@@ -88,7 +89,9 @@ void TTreeObject::DoInsertObject(int Index, TTreeObject* AObject) {
 }
 
 void TTreeObject::DoRemoveObject(TTreeObject* AObject) {
-  FChildren.erase(std::remove(FChildren.begin(), FChildren.end(), AObject), FChildren.end());
+  // From the end: children mostly go in the reverse order of their coming.
+  auto It = std::find(FChildren.rbegin(), FChildren.rend(), AObject);
+  if (It != FChildren.rend()) FChildren.erase(std::next(It).base());
   AObject->FParent = nullptr;
   AObject->ChangeParent();
   ChangeChildren();

@@ -535,10 +535,14 @@ TComponent* TReader::ReadComponent() {
 
     if (Flags.Contains(ffChildPos) && FParent) FParent->SetChildOrder(C, ChildPos);
 
-    auto Listed = [&](TComponent* X) { return std::find(FLoaded->begin(), FLoaded->end(), X) != FLoaded->end(); };
+    // Only a component found rather than created can be listed already: the search is spared
+    // for the created ones, which loading thousands of components would make quadratic.
+    auto Listed = [&](TComponent* X) {
+      return !Created && std::find(FLoaded->begin(), FLoaded->end(), X) != FLoaded->end();
+    };
     for (TComponent* S : Subs)
       if (!Listed(S)) FLoaded->push_back(S);
-    if (Created || !Listed(C)) FLoaded->push_back(C);
+    if (!Listed(C)) FLoaded->push_back(C);
   } catch (...) {
     FParent = SavedParent;
     FLookupRoot = SavedLookupRoot;

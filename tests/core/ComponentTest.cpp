@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <utility>
+#include <vector>
+
 #include "shell/core/Component.h"
 #include "shell/core/Exceptions.h"
 #include "shell/core/TreeObject.h"
@@ -62,6 +65,68 @@ TEST(ComponentOwner, FreesOwnedComponentsAndNotifies) {
   EXPECT_EQ(Watcher->Gone, Target);
   EXPECT_EQ(O.Root->ComponentCount(), 0);
   Watcher->Free();
+}
+
+// The owner finds its components by name through renames, moves to another owner and frees.
+TEST(ComponentName, FindComponentFollowsRenamesMovesAndFrees) {
+  Owned O1, O2;
+  auto* A = new TComponent(O1.Root);
+  A->SetName("Alpha");
+  A->SetName("Beta");
+  EXPECT_EQ(O1.Root->FindComponent("alpha"), nullptr);
+  EXPECT_EQ(O1.Root->FindComponent("BETA"), A);
+  A->SetName("beta");  // another case of its own name
+  EXPECT_EQ(O1.Root->FindComponent("Beta"), A);
+  O2.Root->InsertComponent(A);
+  EXPECT_EQ(O1.Root->FindComponent("beta"), nullptr);
+  EXPECT_EQ(O2.Root->FindComponent("beta"), A);
+  auto* B = new TComponent(O1.Root);
+  B->SetName("beta");  // free in O1 now
+  EXPECT_EQ(O1.Root->FindComponent("Beta"), B);
+  A->SetName("");
+  EXPECT_EQ(O2.Root->FindComponent("beta"), nullptr);
+  EXPECT_EQ(O2.Root->FindComponent(""), nullptr);
+  B->Free();
+  EXPECT_EQ(O1.Root->FindComponent("beta"), nullptr);
+}
+
+// Insertion does not check the name (renaming does): of two components of one name, the
+// first found is the earlier one, and the other once it has gone.
+TEST(ComponentName, AnInsertedComponentMayShareANameWithTheFirstFoundFirst) {
+  Owned O;
+  auto* First = new TComponent(O.Root);
+  First->SetName("Timer1");
+  auto* Second = new TComponent(nullptr);
+  Second->SetName("TIMER1");
+  O.Root->InsertComponent(Second);
+  EXPECT_EQ(O.Root->ComponentCount(), 2);
+  EXPECT_EQ(O.Root->FindComponent("timer1"), First);
+  First->Free();
+  EXPECT_EQ(O.Root->FindComponent("timer1"), Second);
+}
+
+// A component hears of another's going through the free notification it asked for; the
+// owner's insertions and removals are not told to every component it owns.
+TEST(ComponentOwner, OwnedComponentsHearOnlyOfThoseTheyWatch) {
+  struct TListener : TComponent {
+    using TComponent::TComponent;
+    std::vector<std::pair<TComponent*, TOperation>> Heard;
+    void Notification(TComponent* C, TOperation Op) override {
+      TComponent::Notification(C, Op);
+      Heard.emplace_back(C, Op);
+    }
+  };
+  Owned O;
+  auto* Listener = new TListener(O.Root);
+  std::vector<TComponent*> Others;
+  for (int I = 0; I < 20; ++I) Others.push_back(new TComponent(O.Root));
+  TComponent* Watched = Others[7];
+  Watched->FreeNotification(Listener);
+  for (TComponent* C : Others) C->Free();
+  ASSERT_EQ(Listener->Heard.size(), 1u);
+  EXPECT_EQ(Listener->Heard[0].first, Watched);
+  EXPECT_EQ(Listener->Heard[0].second, opRemove);
+  EXPECT_EQ(O.Root->ComponentCount(), 1);
 }
 
 TEST(TreeObject, ParentAndChildOrder) {
