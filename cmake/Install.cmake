@@ -44,6 +44,9 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # Loaded at run time, where dpkg-shlibdeps cannot see them: Mesa's EGL drivers (the software
 # device too), and the plugin that draws the window's title bar and frame on Wayland desktops
 # whose compositor leaves decorations to the program (SDL's libdecor falls back on none).
+# The font the window's text is drawn with (the one the tests draw with): fontconfig finds no
+# other on a minimal system, and the button's caption would be blank.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-dejavu-core")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "libgl1-mesa-dri, libdecor-0-plugin-1-cairo")
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_STRIP_FILES ON)

@@ -14,6 +14,7 @@
 #include "shell/app/Application.h"
 #include "shell/canvas/Bitmap.h"
 #include "shell/canvas/Canvas.h"
+#include "shell/canvas/CanvasCairo.h"
 
 int main(int argc, char** argv) {
   // glibc raises its mmap threshold to the size of each large block freed (up to 32 MiB): after
@@ -37,6 +38,8 @@ int main(int argc, char** argv) {
     TBitmap Probe(1, 1);
     Probe.Canvas()->TextWidth("0");
   }
+  // Without a font every text is blank; the game is still playable, and the line says why.
+  if (!CairoFontsAvailable()) std::cerr << "kelvane: No font found: the window's text will not be drawn\n";
   int Status = 0;
   try {
     MainBlock();

@@ -1,6 +1,7 @@
 #include "shell/canvas/CanvasCairo.h"
 
 #include <cairo.h>
+#include <fontconfig/fontconfig.h>
 #include <pango/pangocairo.h>
 
 #include <algorithm>
@@ -531,6 +532,19 @@ void TCanvasCairo::DoMeasureText(TRectF& ARect, const std::string& AText, bool W
 // process; LeakSanitizer would report those caches at exit in every program that draws text.
 extern "C" const char* __lsan_default_suppressions() { return "leak:libfontconfig.so\n"; }
 #endif
+
+bool CairoFontsAvailable() {
+  // Asked of fontconfig itself: Pango always lists its generic families (Sans, Serif...), with
+  // faces, even when no font file stands behind them.
+  FcPattern* Any = FcPatternCreate();
+  FcObjectSet* Family = FcObjectSetBuild(FC_FAMILY, nullptr);
+  FcFontSet* Fonts = FcFontList(nullptr, Any, Family);
+  const bool Found = Fonts && Fonts->nfont > 0;
+  if (Fonts) FcFontSetDestroy(Fonts);
+  FcObjectSetDestroy(Family);
+  FcPatternDestroy(Any);
+  return Found;
+}
 
 const TCanvasClass& CairoCanvasClass() {
   static const TCanvasClass Class{

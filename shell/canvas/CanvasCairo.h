@@ -5,3 +5,6 @@
 
 // "TCanvasCairo": supports clip rectangles.
 const TCanvasClass& CairoCanvasClass();
+
+// Whether fontconfig, which the text back end (Pango) takes its fonts from, finds any font.
+bool CairoFontsAvailable();
