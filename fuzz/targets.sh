@@ -5,11 +5,17 @@
 #   forms    stored forms onto the game's form with every class of the game and the framework:
 #            the game's form and fuzz/seeds-forms/ compiled; fuzz/corpus-forms
 #   text     the text form's parser: every text form of resources/ and fuzz/; fuzz/corpus-text
+#   input    input events onto the game's form and the example forms, checked after each event
+#            against the rules that hold whatever the player does (fuzz/InputFuzz.cpp); its
+#            kept inputs in fuzz/corpus-input are its seeds
 # Every run fails on any crash, leak, sanitizer report, broken round trip, or allocation beyond
 # the memory limits: no single allocation above 192 MB (the largest a stored form may cause is
 # a 128 MB bitmap) and 1.5 GB resident in all.
 fuzz_root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 fuzz_out=${KELVANE_FUZZ_BUILD:-$fuzz_root/build-fuzz}
+# CI's targets. input is not among them yet: its kept inputs still find faults being mended
+# (paging left running after another button's release, the capture kept after a failing click
+# handler, a click on the right button's release).
 fuzz_targets=(stream styles forms text)
 
 # Sets binary, corpus, max_len and runs (the fixed number of inputs CI explores, about half a
@@ -20,6 +26,7 @@ fuzz_target() {
     styles) binary=style_reader_fuzz corpus=corpus-styles max_len=65536 runs=6000 ;;
     forms)  binary=form_fuzz corpus=corpus-forms max_len=16384 runs=8000 ;;
     text)   binary=text_form_fuzz corpus=corpus-text max_len=16384 runs=150000 ;;
+    input)  binary=input_fuzz corpus=corpus-input max_len=4096 runs=600 ;;
     *) return 1 ;;
   esac
 }
@@ -45,6 +52,7 @@ fuzz_prepare() {
       forms)  cp "$fuzz_out/kelvane_resources/Form1.bin" "$work/seeds/"
               compile fuzz/seeds-forms/*.txt ;;
       text)   cp resources/*.txt resources/styles/*.txt fuzz/seeds/*.txt fuzz/seeds-forms/*.txt "$work/seeds/" ;;
+      input)  ;;
     esac
   )
   options=(-max_len="$max_len" -timeout=60 -rss_limit_mb=1536 -malloc_limit_mb=192)
