@@ -105,7 +105,15 @@ void TAbstractLayer3D::SetHeight(float Value) {
 void TAbstractLayer3D::CheckSurface(int AResolution, float AWidth, float AHeight) const {
   const long double W = SurfaceSide(Projection(), AResolution, AWidth);
   const long double H = SurfaceSide(Projection(), AResolution, AHeight);
-  if (SurfaceFits(W, H)) return;
+  if (SurfaceFits(W, H)) {
+    // The surface's copy on the device, at the logical size, from what the process has left.
+    const long double Bytes = W * H * 4;
+    if (W > 0 && H > 0 && Bytes > static_cast<long double>(TPixelBudget::Available() + SurfaceBytesHeld()))
+      throw ELayerSurface(TPixelBudget::ExceededMessage(static_cast<int64_t>(W), static_cast<int64_t>(H),
+                                                        static_cast<int64_t>(Bytes)),
+                          "Width");
+    return;
+  }
   throw ELayerSurface(Format("Layer surface too large: %s x %s pixels (at most %d on a side and %d in all)",
                              {Whole(W), Whole(H), std::to_string(TBitmap::MaxSide), std::to_string(TBitmap::MaxPixels)}),
                       W > TBitmap::MaxSide || H <= TBitmap::MaxSide ? "Width" : "Height");
@@ -177,15 +185,20 @@ void TCustomBufferLayer3D::ResizeLayer() {
   const float S = Viewport() ? Viewport()->GetViewportScale() : 1.0f;
   // The logical surface fits the bitmap limits (the setters see to that); at a large window
   // scale its pixels might not, and then the buffer takes the largest scale that fits, which
-  // only makes the surface's texture coarser.
+  // only makes the surface's texture coarser. So does a scale whose texture the process's pixel
+  // budget cannot give.
   const long double W = LayerWidth(), H = LayerHeight();
+  const long double Room = static_cast<long double>(TPixelBudget::Available() + FSurfaceCharge.Bytes()) / 4;
   long double Fit = S;
   if (W > 0 && H > 0) {
     Fit = std::min({Fit, TBitmap::MaxSide / W, TBitmap::MaxSide / H,
-                    std::sqrt(static_cast<long double>(TBitmap::MaxPixels) / (W * H))});
-    while (!SurfaceFits(std::nearbyint(Fit * W), std::nearbyint(Fit * H))) Fit *= 0.999L;
+                    std::sqrt(static_cast<long double>(TBitmap::MaxPixels) / (W * H)), std::sqrt(Room / (W * H))});
+    while (!SurfaceFits(std::nearbyint(Fit * W), std::nearbyint(Fit * H)) ||
+           std::nearbyint(Fit * W) * std::nearbyint(Fit * H) > Room)
+      Fit *= 0.999L;
   }
   const int NewWidth = RoundPixels(Fit * W), NewHeight = RoundPixels(Fit * H);
+  FSurfaceCharge.Set(NewWidth, NewHeight);
   if (FBuffer) {
     FBuffer->SetBitmapScale(static_cast<float>(Fit));
     FBuffer->SetSize(NewWidth, NewHeight);

@@ -10,6 +10,7 @@
 
 #include "scene3d/Control3D.h"
 #include "shell/canvas/Brush.h"
+#include "shell/canvas/PixelBudget.h"
 #include "shell/controls/Root.h"
 #include "shell/core/Geometry2D.h"
 #include "shell/layout/Align.h"
@@ -54,11 +55,14 @@ class TAbstractLayer3D : public TControl3D {
   void Resize3D() override;
   // The surface's new logical size; the buffer layer resizes its bitmap.
   virtual void ResizeLayer() {}
+  // The bytes of the process's pixel budget the surface holds now (its device copy).
+  virtual int64_t SurfaceBytesHeld() const { return 0; }
   // Places the rectangle: centred on Position, turned by the quaternion, scaled.
   void MatrixChanged() override;
 
  private:
-  // Raises when the surface of these values would exceed the limits; gives the offending size.
+  // Raises when the surface of these values would exceed the limits, or when its device copy
+  // would pass the process's pixel budget; gives the offending size.
   void CheckSurface(int AResolution, float AWidth, float AHeight) const;
 
   int FResolution = 50;
@@ -93,6 +97,7 @@ class TCustomBufferLayer3D : public TAbstractLayer3D {
 
  protected:
   void ResizeLayer() override;
+  int64_t SurfaceBytesHeld() const override { return FSurfaceCharge.Bytes(); }
   // Two textured triangles covering Width × Height.
   void Render() override;
   // The bitmap was just made, blank, by Buffer or OwnBuffer.
@@ -106,6 +111,8 @@ class TCustomBufferLayer3D : public TAbstractLayer3D {
  private:
   std::unique_ptr<TBitmap> FBuffer;
   std::unique_ptr<TTexture> FTexture;
+  // The texture's pixels, held from the pixel budget from the moment the size is known.
+  TPixelCharge FSurfaceCharge;
   int FBufferWidth = 0, FBufferHeight = 0;
   float FBufferScale = 1;
   bool FBufferAskedFor = false;

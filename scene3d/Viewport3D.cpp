@@ -167,6 +167,7 @@ void TViewport3D::FreeSurfaces() {
   FBitmap.reset();
   FTexture.reset();
   FContext.reset();
+  FSurfaceCharge.Clear();
 }
 
 void TViewport3D::RebuildSurfaces() {
@@ -191,6 +192,15 @@ void TViewport3D::RebuildSurfaces() {
   // An empty side makes the view empty whatever the other is, but that one must still be a size.
   W = std::min(W, Side);
   H = std::min(H, Side);
+  // Likewise within what the process's pixel budget has left (this view's surfaces were given
+  // back above): the texture and the bitmap the frame is read back into, 8 bytes a pixel.
+  const long double Room = static_cast<long double>(TPixelBudget::Available()) / 8;
+  if (W > 0 && H > 0 && W * H > Room) {
+    const long double Fit = std::sqrt(Room / (W * H));
+    W = std::max(1.0L, std::floor(W * Fit));
+    H = std::max(1.0L, std::floor(H * Fit));
+  }
+  FSurfaceCharge.Set(static_cast<int64_t>(W), static_cast<int64_t>(H));
   FTexture->SetSize(static_cast<int>(W), static_cast<int>(H));
   FContext = TContextManager::CreateContextFromTexture(FTexture.get(), FMultisample, true);
   FBitmap = std::make_unique<TBitmap>(FContext->Width(), FContext->Height());

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "scene3d/Control3D.h"
+#include "shell/canvas/PixelBudget.h"
 #include "shell/controls/Control.h"
 
 class TBitmap;
@@ -96,6 +97,8 @@ class TViewport3D : public TControl, public IViewport3D {
   std::unique_ptr<TTexture> FTexture;
   std::unique_ptr<TContext3D> FContext;
   std::unique_ptr<TBitmap> FBitmap;
+  // The texture's pixels, from the process's pixel budget (the bitmap holds its own).
+  TPixelCharge FSurfaceCharge;
   std::vector<TControl3D*> FRenderingList;
   std::vector<TLight*> FLights;
   bool FDrawing = false;

@@ -11,11 +11,41 @@
 #include <string>
 
 #include "shell/canvas/CanvasManager.h"
+#include "shell/canvas/PixelBudget.h"
 
 namespace {
 uint64_t NextBitmapId() {
   static std::atomic<uint64_t> Counter{0};
   return ++Counter;
+}
+
+// The pixels of each surface a bitmap makes are taken from the process's pixel budget while the
+// surface lives, and given back when Cairo frees it (whoever holds the last reference).
+const cairo_user_data_key_t BudgetKey{};
+
+void GiveBack(void* Bytes) { TPixelBudget::Give(static_cast<int64_t>(reinterpret_cast<intptr_t>(Bytes))); }
+
+// Raises EPixelBudget when Width × Height pixels do not fit in what is left of the budget once
+// Held bytes (the surface they replace) are given back.
+void CheckBudget(int Width, int Height, int64_t Held) {
+  const int64_t Bytes = static_cast<int64_t>(Width) * Height * 4;
+  if (Bytes > TPixelBudget::Available() + Held) throw EPixelBudget(TPixelBudget::ExceededMessage(Width, Height, Bytes));
+}
+
+// A new surface of Width × Height, its pixels taken from the budget; none when Cairo cannot
+// make it. Raises EPixelBudget when the budget cannot give them.
+cairo_surface_t* NewSurface(int Width, int Height) {
+  const int64_t Bytes = static_cast<int64_t>(Width) * Height * 4;
+  if (!TPixelBudget::TryTake(Bytes)) throw EPixelBudget(TPixelBudget::ExceededMessage(Width, Height, Bytes));
+  cairo_surface_t* S = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, Width, Height);
+  if (cairo_surface_status(S) != CAIRO_STATUS_SUCCESS ||
+      cairo_surface_set_user_data(S, &BudgetKey, reinterpret_cast<void*>(static_cast<intptr_t>(Bytes)), GiveBack) !=
+          CAIRO_STATUS_SUCCESS) {
+    cairo_surface_destroy(S);
+    TPixelBudget::Give(Bytes);
+    return nullptr;
+  }
+  return S;
 }
 
 // A large new surface is backed by 2 MB pages where the system allows it, asked for before its
@@ -115,14 +145,12 @@ void TBitmap::SetSize(int AWidth, int AHeight) {
   AHeight = std::max(AHeight, 0);
   if (AWidth == FWidth && AHeight == FHeight) return;
   if (!SizeFits(AWidth, AHeight)) throw EBitmapSizeTooBig("Bitmap size too big");
+  CheckBudget(AWidth, AHeight, static_cast<int64_t>(FWidth) * FHeight * 4);
   FreeSurface();
   FWidth = FHeight = 0;
   if (AWidth > 0 && AHeight > 0) {
-    cairo_surface_t* S = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, AWidth, AHeight);
-    if (cairo_surface_status(S) != CAIRO_STATUS_SUCCESS) {
-      cairo_surface_destroy(S);
-      throw EBitmapSizeTooBig("Bitmap size too big");
-    }
+    cairo_surface_t* S = NewSurface(AWidth, AHeight);
+    if (!S) throw EBitmapSizeTooBig("Bitmap size too big");
     AdviseLargePages(S);
     AdoptSurface(S);
   }
@@ -224,9 +252,12 @@ void TBitmap::Assign(TPersistent* Source) {
   }
   if (FWidth == Other->FWidth && FHeight == Other->FHeight && EqualsBitmap(*Other)) return;
   // Resizing already reports a change; the copy below reports the new pixels.
+  CheckBudget(Other->FWidth, Other->FHeight, static_cast<int64_t>(FWidth) * FHeight * 4);
   FreeSurface();
   FWidth = FHeight = 0;
-  AdoptSurface(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, Other->FWidth, Other->FHeight));
+  cairo_surface_t* S = NewSurface(Other->FWidth, Other->FHeight);
+  if (!S) throw EBitmapSizeTooBig("Bitmap size too big");
+  AdoptSurface(S);
   TBitmapData Src, Dst;
   Other->Map(TMapAccess::Read, Src);
   Map(TMapAccess::Write, Dst);

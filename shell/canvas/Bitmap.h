@@ -67,8 +67,9 @@ class TBitmap : public TPersistent {
   bool IsEmpty() const { return FWidth == 0 || FHeight == 0; }
   TRectF Bounds() const { return {0, 0, static_cast<float>(FWidth), static_cast<float>(FHeight)}; }
   // New size with transparent pixels; a size with a zero side leaves the bitmap empty. A size
-  // beyond the limits below raises EBitmapSizeTooBig "Bitmap size too big" before anything is
-  // allocated, and the bitmap keeps its pixels.
+  // beyond the limits below raises EBitmapSizeTooBig "Bitmap size too big", and one whose
+  // pixels the process's pixel budget cannot give (TPixelBudget) raises EPixelBudget, before
+  // anything is allocated; the bitmap keeps its pixels.
   void SetSize(int AWidth, int AHeight);
 
   // The largest bitmap: 16384 pixels on a side (what 3D devices take as a texture) and 2^25

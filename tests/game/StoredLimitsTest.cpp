@@ -11,6 +11,7 @@
 #include "game/Unit1.h"
 #include "scene3d/Cylinder.h"
 #include "scene3d/Layer3D.h"
+#include "shell/canvas/PixelBudget.h"
 #include "shell/core/Exceptions.h"
 #include "shell/platform/headless/HeadlessPlatform.h"
 #include "shell/stream/ObjectText.h"
@@ -98,6 +99,26 @@ TEST_F(StoredLimits, AHandlerWhoseComponentIsMissingStopsWithAMessage) {
   EXPECT_EQ(Load(Edited("    object Cylinder2: TCylinder\n", "    object Ship: TCylinder\n")),
             "EInvalidOperation: Cylinder2 is missing from the form");
   EXPECT_EQ(Form, nullptr);
+}
+
+TEST_F(StoredLimits, LayersThatTogetherPassTheProcessPixelBudgetStopTheLoad) {
+  // A hundred layers at the largest surface each (5792 x 5792 pixels, 128 MB): with the
+  // smallest total the machine may have, the eighth beside the sea passes it, and the load stops
+  // there, naming it, before any surface is painted.
+  TPixelBudget::SetTotal(TPixelBudget::Floor);
+  struct TRestore {
+    ~TRestore() { TPixelBudget::SetTotal(0); }
+  } Restore;
+  const int64_t Before = TPixelBudget::InUse();
+  std::string Layers;
+  for (int I = 1; I <= 100; ++I)
+    Layers += "    object Big" + std::to_string(I) +
+              ": TLayer3D\n      Width = 115.84\n      Height = 115.84\n      Resolution = 50\n    end\n";
+  const std::string Error = Load(Edited("    object Cylinder2: TCylinder\n", Layers + "    object Cylinder2: TCylinder\n"));
+  EXPECT_EQ(Error.rfind("Error reading Big8.Width: Out of pixel memory: 5792 x 5792 pixels need 128.0 MB, ", 0), 0u)
+      << Error;
+  EXPECT_EQ(Form, nullptr);
+  EXPECT_EQ(TPixelBudget::InUse(), Before) << "the freed form gives its shares back";
 }
 
 }  // namespace

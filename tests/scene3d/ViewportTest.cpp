@@ -10,6 +10,7 @@
 #include "scene3d/context/GLDevice.h"
 #include "scene3d/context/Texture.h"
 #include "shell/canvas/Bitmap.h"
+#include "shell/canvas/PixelBudget.h"
 #include "shell/controls/Root.h"
 #include "shell/core/Exceptions.h"
 #include "shell/core/TreeObject.h"
@@ -145,6 +146,50 @@ TEST_F(ViewportTest, ALayerRefusesASurfaceBeyondTheLimitsAndItsBufferFitsAtAnySc
   EXPECT_EQ(Layer->Buffer()->Width(), 8192);
   EXPECT_EQ(Layer->Buffer()->Height(), 4096);
   EXPECT_NEAR(Layer->Buffer()->BitmapScale(), 1.024f, 1e-6);
+}
+
+TEST_F(ViewportTest, ViewsAndLayersKeepWithinTheProcessPixelBudget) {
+  TContextManager::SetDeviceChoice(TDeviceChoice::Null);
+  struct TRestore {
+    ~TRestore() {
+      TPixelBudget::SetTotal(0);
+      TContextManager::SetDeviceChoice(TDeviceChoice::Auto);
+    }
+  } Restore;
+  constexpr int64_t MB = int64_t(1) << 20;
+  TPixelBudget::SetTotal(TPixelBudget::InUse() + 16 * MB);
+  // 3000 x 1500 pixels need 34 MB for the texture and its bitmap: the view takes the largest
+  // surfaces of its shape that the rest allows (the surfaces of before are given back first).
+  Size(1000, 500);
+  Size(3000, 1500);
+  ASSERT_NE(View->Texture(), nullptr);
+  const int W = View->Texture()->Width(), H = View->Texture()->Height();
+  EXPECT_LT(W, 3000);
+  EXPECT_GT(W, 2000);
+  EXPECT_NEAR(static_cast<double>(W) / H, 2.0, 0.01);
+  EXPECT_EQ(View->Bitmap()->Width(), W);
+  EXPECT_LE(TPixelBudget::InUse(), TPixelBudget::Total());
+
+  // A layer's surface must fit in what is left, at its logical size; at the window's scale its
+  // texture takes the largest scale the rest allows.
+  Size(100, 100);
+  auto* Layer = new TLayer3D(Root);
+  Layer->SetParent(View);
+  Layer->SetResolution(10);
+  Layer->SetWidth(100);
+  Layer->SetHeight(100);  // 1000 x 1000 pixels, 3.8 MB
+  try {
+    Layer->SetWidth(500);
+    ADD_FAILURE() << "a surface beyond the budget was taken";
+  } catch (const EArgumentOutOfRangeException& E) {
+    EXPECT_EQ(E.Message().rfind("Out of pixel memory: 5000 x 1000 pixels need 19.1 MB, ", 0), 0u) << E.Message();
+  }
+  EXPECT_EQ(Layer->Width(), 100);
+  Root->Scale = 4;
+  View->ScaleChangedHandler();
+  EXPECT_GT(Layer->BufferScale(), 1);
+  EXPECT_LT(Layer->BufferScale(), 4) << "4000 x 4000 pixels would need 61 MB";
+  EXPECT_LE(TPixelBudget::InUse(), TPixelBudget::Total());
 }
 
 TEST_F(ViewportTest, AScaleChangeOfItsFormRebuildsTheSurfaces) {

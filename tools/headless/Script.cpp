@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <istream>
 #include <ostream>
 #include <sstream>
@@ -15,6 +16,7 @@
 #include "shell/app/Application.h"
 #include "shell/app/Timer.h"
 #include "shell/canvas/Bitmap.h"
+#include "shell/canvas/PixelBudget.h"
 #include "shell/core/Exceptions.h"
 #include "shell/core/MetaClass.h"
 #include "shell/platform/headless/HeadlessPlatform.h"
@@ -185,6 +187,14 @@ void THeadlessScript::Run(const std::string& Command, const std::string& Rest) {
       FOutput << "null\n";
     else
       FOutput << Class << " " << TContextManager::DeviceRenderer() << "\n";
+  } else if (Command == "pixels") {
+    if (!Rest.empty()) throw Exception("pixels takes nothing");
+    auto Mb = [](int64_t Bytes) {
+      char Text[32];
+      std::snprintf(Text, sizeof Text, "%.1f", static_cast<double>(Bytes) / (1 << 20));
+      return std::string(Text);
+    };
+    FOutput << "pixels = " << Mb(TPixelBudget::InUse()) << " MB of " << Mb(TPixelBudget::Total()) << " MB\n";
   } else if (Command == "focus") {
     if (!Rest.empty()) throw Exception("focus takes nothing");
     auto* F = dynamic_cast<TCommonCustomForm*>(Form());
