@@ -26,6 +26,7 @@ class TBenchRoot : public TTreeObject, public IRoot, public IAlignRoot {
   void SetFocused(TControl* V) override { Input.SetFocused(V); }
   TControl* GetCaptured() override { return Input.Captured(); }
   void SetCaptured(TControl* V) override { Input.SetCaptured(V); }
+  bool ReleaseEndsCapture(TMouseButton B, TShiftState S) override { return Input.ReleaseEndsCapture(B, S); }
   TControl* GetHovered() override { return Input.Hovered(); }
   TPointF GetMousePos() override { return Input.MousePos(); }
   void ControlRemoved(TControl* C) override { Input.ControlRemoved(C); }

@@ -156,13 +156,21 @@ void TCustomButton::MouseMove(TShiftState Shift, float X, float Y) {
 }
 
 void TCustomButton::MouseUp(TMouseButton Button, TShiftState Shift, float X, float Y) {
-  if (FPressing) {
-    FRepeatTimer.Stop();
-    FPressing = false;
-    // A StaysPressed button keeps the state its press toggled it to.
-    if (!FStaysPressed) SetPressedState(false);
-  }
+  // Another button's release while the left one is held leaves the press as it is.
+  if (FPressing && ReleaseEndsPress(Button, Shift)) EndPressing();
   TPresentedTextControl::MouseUp(Button, Shift, X, Y);
+}
+
+void TCustomButton::DoCaptureLost() {
+  if (FPressing) EndPressing();
+  TPresentedTextControl::DoCaptureLost();
+}
+
+void TCustomButton::EndPressing() {
+  FRepeatTimer.Stop();
+  FPressing = false;
+  // A StaysPressed button keeps the state its press toggled it to.
+  if (!FStaysPressed) SetPressedState(false);
 }
 
 void TCustomButton::KeyDown(uint16_t& Key, char32_t& KeyChar, TShiftState Shift) {

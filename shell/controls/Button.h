@@ -48,6 +48,7 @@ class TCustomButton : public TPresentedTextControl {
   void MouseDown(TMouseButton Button, TShiftState Shift, float X, float Y) override;
   void MouseMove(TShiftState Shift, float X, float Y) override;
   void MouseUp(TMouseButton Button, TShiftState Shift, float X, float Y) override;
+  void DoCaptureLost() override;
   void KeyDown(uint16_t& Key, char32_t& KeyChar, TShiftState Shift) override;
   // Alt with the accelerator key of Text ("&Start": Alt+S) clicks the button.
   void DialogKey(uint16_t& Key, TShiftState Shift) override;
@@ -66,6 +67,8 @@ class TCustomButton : public TPresentedTextControl {
   void UpdateGlyph();
   void UpdateTints();
   void SetPressedState(bool Value);
+  // The left button's press is over: the repeat stops and the button comes up.
+  void EndPressing();
   void RepeatDelayTimer();
   void RepeatTimer();
 

@@ -508,8 +508,9 @@ void TControl::MouseDown(TMouseButton Button, TShiftState Shift, float X, float 
 
 void TControl::MouseMove(TShiftState Shift, float X, float Y) { OnMouseMove(this, Shift, X, Y); }
 
-void TControl::MouseClick(TMouseButton, TShiftState, float X, float Y) {
-  if (AbsoluteEnabled() && FPressed && !FDoubleClick && PointInObjectLocal(X, Y)) {
+void TControl::MouseClick(TMouseButton Button, TShiftState, float X, float Y) {
+  // Only the left button presses, so only its release clicks.
+  if (Button == mbLeft && AbsoluteEnabled() && FPressed && !FDoubleClick && PointInObjectLocal(X, Y)) {
     Click();
     FPressed = false;
     ApplyTriggerEffect("Pressed");
@@ -517,9 +518,19 @@ void TControl::MouseClick(TMouseButton, TShiftState, float X, float Y) {
 }
 
 void TControl::MouseUp(TMouseButton Button, TShiftState Shift, float X, float Y) {
-  ReleaseCapture();
-  OnMouseUp(this, Button, Shift, X, Y);
-  if (FPressed) {
+  // Another button's release while the one that took the capture is held leaves it.
+  if (FRoot && FRoot->ReleaseEndsCapture(Button, Shift)) ReleaseCapture();
+  try {
+    OnMouseUp(this, Button, Shift, X, Y);
+  } catch (...) {
+    EndPress(Button, Shift);
+    throw;
+  }
+  EndPress(Button, Shift);
+}
+
+void TControl::EndPress(TMouseButton Button, TShiftState Shift) {
+  if (FPressed && ReleaseEndsPress(Button, Shift)) {
     FPressed = false;
     ApplyTriggerEffect("Pressed");
   }
@@ -577,6 +588,14 @@ void TControl::DoExit() {
   ApplyTriggerEffect("IsFocused");
   Repaint();
   OnExit(this);
+}
+
+void TControl::DoCaptureLost() {
+  if (FPressed) {
+    FPressed = false;
+    ApplyTriggerEffect("Pressed");
+  }
+  FDoubleClick = false;
 }
 
 void TControl::DoMouseEnter() {

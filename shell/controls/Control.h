@@ -175,6 +175,10 @@ class TControl : public TTreeObject, public IAlignRoot, public IAlignableObject 
   virtual void DoExit();
   virtual void DoMouseEnter();
   virtual void DoMouseLeave();
+  // Called by the root when the capture is taken from the control other than by its own
+  // ReleaseCapture (another control took it, the release that ends it came while a handler
+  // raised, the control left the form): what the capture held ends, without a click.
+  virtual void DoCaptureLost();
 
   // Named visual-state changes ("IsPressed", "IsFocused", "IsMouseOver", "Pressed") that the
   // control's style reacts to.
@@ -237,6 +241,9 @@ class TControl : public TTreeObject, public IAlignRoot, public IAlignableObject 
   void ParentRealign();
   void UpdateRoot();
   void SetPositionSilently(const TPointF& Value);
+  // A release that ends the left button's press lets go of the pressed flag; every release ends
+  // a double click.
+  void EndPress(TMouseButton Button, TShiftState Shift);
   TSizeF AdjustedSize(float AWidth, float AHeight) const;
 
   IRoot* FRoot = nullptr;

@@ -1,6 +1,7 @@
 #include "shell/controls/InputDispatcher.h"
 
 #include <algorithm>
+#include <exception>
 
 namespace {
 
@@ -56,6 +57,27 @@ void TInputDispatcher::SetFocused(TControl* Value) {
   if (Value && FFocused == Value) Value->DoEnter();
 }
 
+void TInputDispatcher::SetCaptured(TControl* Value) {
+  // A second press on the holder keeps the capture with the first press's button.
+  if (Value == FCaptured) return;
+  TControl* Old = FCaptured;
+  FCaptured = Value;
+  FCaptureButton = Value ? FPressButton : std::nullopt;
+  if (Old && Value) Old->DoCaptureLost();
+}
+
+bool TInputDispatcher::ReleaseEndsCapture(TMouseButton Button, TShiftState Shift) const {
+  if (!OtherButtonHeld(Shift, Button)) return true;
+  return FCaptureButton && *FCaptureButton == Button;
+}
+
+void TInputDispatcher::EndCapture() {
+  TControl* Holder = FCaptured;
+  FCaptured = nullptr;
+  FCaptureButton.reset();
+  if (Holder) Holder->DoCaptureLost();
+}
+
 void TInputDispatcher::SetHovered(TControl* Value) {
   if (Value == FHovered) return;
   TControl* Old = FHovered;
@@ -66,7 +88,14 @@ void TInputDispatcher::SetHovered(TControl* Value) {
 
 void TInputDispatcher::ControlRemoved(TControl* Control) {
   if (InSubtree(Control, FFocused)) FFocused = nullptr;
-  if (InSubtree(Control, FCaptured)) FCaptured = nullptr;
+  if (InSubtree(Control, FCaptured)) {
+    TControl* Holder = FCaptured;
+    FCaptured = nullptr;
+    FCaptureButton.reset();
+    // A control taken out of the form ends what its capture held (a slider's paging); one being
+    // freed stops on its own.
+    if (!Holder->IsDestroying()) Holder->DoCaptureLost();
+  }
   if (InSubtree(Control, FHovered)) FHovered = nullptr;
   if (InSubtree(Control, FTarget)) FTarget = nullptr;
 }
@@ -87,12 +116,22 @@ TControl* TInputDispatcher::ObjectAtPoint(const TPointF& P) const {
 
 void TInputDispatcher::MouseDown(TMouseButton Button, TShiftState Shift, float X, float Y) {
   FMousePos = TPointF(X, Y);
+  // With no other button held, a capture still there belongs to a press whose release never
+  // came (it went to another window): that press is over.
+  if (FCaptured && !OtherButtonHeld(Shift, Button)) EndCapture();
   TControl* C = ObjectAtPoint(FMousePos);
   // A disabled control is found, so the press does not reach what lies behind it, but it is
   // inert: no press, capture, focus or click.
   if (!C || !C->AbsoluteEnabled()) return;
   TPointF L = C->AbsoluteToLocal(FMousePos);
-  C->MouseDown(Button, Shift, L.X, L.Y);
+  FPressButton = Button;
+  try {
+    C->MouseDown(Button, Shift, L.X, L.Y);
+  } catch (...) {
+    FPressButton.reset();
+    throw;
+  }
+  FPressButton.reset();
 }
 
 void TInputDispatcher::MouseMove(TShiftState Shift, float X, float Y) {
@@ -112,18 +151,44 @@ void TInputDispatcher::MouseMove(TShiftState Shift, float X, float Y) {
 
 void TInputDispatcher::MouseUp(TMouseButton Button, TShiftState Shift, float X, float Y, bool DoClick) {
   FMousePos = TPointF(X, Y);
+  const bool EndsCapture = ReleaseEndsCapture(Button, Shift);
   FTarget = FCaptured ? FCaptured : ObjectAtPoint(FMousePos);
   // A captured control disabled while the button was down still hears of the release (and
   // lets go of its pressed state); MouseClick clicks only an enabled one.
   if (FTarget && FTarget != FCaptured && !FTarget->AbsoluteEnabled()) FTarget = nullptr;
+  // Whatever a handler raises, the release still ends the press and the capture; the first
+  // exception then goes on to the application (a later one is dropped: one error box a message).
+  std::exception_ptr Raised;
+  auto Keep = [&Raised] {
+    if (!Raised) Raised = std::current_exception();
+  };
   if (FTarget) {
     TPointF L = FTarget->AbsoluteToLocal(FMousePos);
-    if (DoClick) FTarget->MouseClick(Button, Shift, L.X, L.Y);
+    if (DoClick) {
+      try {
+        FTarget->MouseClick(Button, Shift, L.X, L.Y);
+      } catch (...) {
+        Keep();
+      }
+    }
     // A click handler may have removed the control.
-    if (FTarget) FTarget->MouseUp(Button, Shift, L.X, L.Y);
+    if (FTarget) {
+      try {
+        FTarget->MouseUp(Button, Shift, L.X, L.Y);
+      } catch (...) {
+        Keep();
+      }
+    }
   }
   FTarget = nullptr;
-  FCaptured = nullptr;
+  if (EndsCapture) {
+    try {
+      EndCapture();
+    } catch (...) {
+      Keep();
+    }
+  }
+  if (Raised) std::rethrow_exception(Raised);
 }
 
 void TInputDispatcher::MouseWheel(TShiftState Shift, int WheelDelta, bool& Handled) {

@@ -4,6 +4,7 @@
 // questions from it. It finds the control under the mouse, keeps the captured, focused and
 // hovered controls, orders clicks and double clicks, and runs dialog keys and Tab.
 #include <functional>
+#include <optional>
 #include <vector>
 
 #include "shell/controls/Control.h"
@@ -17,7 +18,13 @@ class TInputDispatcher {
   // Moves the focus: the old control's DoExit, then the new one's DoEnter.
   void SetFocused(TControl* Value);
   TControl* Captured() const { return FCaptured; }
-  void SetCaptured(TControl* Value) { FCaptured = Value; }
+  // Value takes the capture (a control's Capture) or the holder lets go of it (null, its
+  // ReleaseCapture). A capture taken while a press is delivered belongs to that press's button;
+  // a control that takes it from another makes the other end what the capture held (DoCaptureLost).
+  void SetCaptured(TControl* Value);
+  // Whether releasing Button (Shift: the state after the release) ends the capture: the release
+  // of the button whose press took it, or of the last button held.
+  bool ReleaseEndsCapture(TMouseButton Button, TShiftState Shift) const;
   TControl* Hovered() const { return FHovered; }
   void SetHovered(TControl* Value);
   TPointF MousePos() const { return FMousePos; }
@@ -53,10 +60,16 @@ class TInputDispatcher {
   // contents, depth first: their DialogKey, or with After their AfterDialogKey.
   void OfferDialogKey(uint16_t& Key, TShiftState Shift, bool After);
   bool TargetAlive() const { return FTarget != nullptr; }
+  // Takes the capture from its holder, which ends what it held (DoCaptureLost).
+  void EndCapture();
 
   TTreeObject* FRoot;
   TControl* FFocused = nullptr;
   TControl* FCaptured = nullptr;
+  // The button whose press took the capture; none for a capture taken outside a press.
+  std::optional<TMouseButton> FCaptureButton;
+  // The button of the press being delivered.
+  std::optional<TMouseButton> FPressButton;
   TControl* FHovered = nullptr;
   // The control an event is being delivered to; cleared if a handler removes it.
   TControl* FTarget = nullptr;

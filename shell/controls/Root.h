@@ -2,6 +2,7 @@
 // IRoot: what a control reaches through the top of its tree (the form): the canvas being
 // painted, invalidation in the root's coordinates, the scene scale, and the focused, captured
 // and hovered controls.
+#include "shell/controls/InputTypes.h"
 #include "shell/core/Geometry2D.h"
 
 class TCanvas;
@@ -23,6 +24,9 @@ class IRoot {
   virtual void SetFocused(TControl* Value) = 0;
   virtual TControl* GetCaptured() = 0;
   virtual void SetCaptured(TControl* Value) = 0;
+  // Whether releasing Button, with Shift the state after the release, ends the capture: the
+  // release of the button whose press took it, or of the last button held.
+  virtual bool ReleaseEndsCapture(TMouseButton /*Button*/, TShiftState /*Shift*/) { return true; }
   virtual TControl* GetHovered() = 0;
   // The last mouse position, in the root's logical client coordinates.
   virtual TPointF GetMousePos() = 0;

@@ -84,7 +84,8 @@ void TThumb::MouseMove(TShiftState Shift, float X, float Y) {
 }
 
 void TThumb::MouseUp(TMouseButton Button, TShiftState Shift, float X, float Y) {
-  if (FTrack) {
+  // Another button's release while the left one drags leaves the drag going.
+  if (FTrack && ReleaseEndsPress(Button, Shift)) {
     double V = ValueAt(X, Y);
     if (FThumbPressed) {
       FThumbPressed = false;
@@ -96,6 +97,17 @@ void TThumb::MouseUp(TMouseButton Button, TShiftState Shift, float X, float Y) {
     ApplyTriggerEffect("IsPressed");
   }
   TStyledControl::MouseUp(Button, Shift, X, Y);
+}
+
+void TThumb::DoCaptureLost() {
+  if (FThumbPressed) EndDrag();
+  TStyledControl::DoCaptureLost();
+}
+
+void TThumb::EndDrag() {
+  FThumbPressed = false;
+  ApplyTriggerEffect("IsPressed");
+  if (FTrack && !FTrack->ValueRange()->Tracking()) FTrack->ValueRange()->SetTracking(true);
 }
 
 bool TThumb::GetTriggerState(const std::string& Name, bool& Value) const {
@@ -329,9 +341,14 @@ void TCustomTrack::DoSmallChange(double Target, int Direction) {
 }
 
 void TCustomTrack::MouseUp(TMouseButton Button, TShiftState Shift, float X, float Y) {
-  if (Button == mbLeft) FTimer.Stop();
+  if (ReleaseEndsPress(Button, Shift)) FTimer.Stop();
   DoMouseUp();
   TPresentedControl::MouseUp(Button, Shift, X, Y);
+}
+
+void TCustomTrack::DoCaptureLost() {
+  FTimer.Stop();
+  TPresentedControl::DoCaptureLost();
 }
 
 void TCustomTrack::KeyDown(uint16_t& Key, char32_t& KeyChar, TShiftState Shift) {

@@ -46,6 +46,8 @@ class TThumb : public TStyledControl {
   void MouseDown(TMouseButton Button, TShiftState Shift, float X, float Y) override;
   void MouseMove(TShiftState Shift, float X, float Y) override;
   void MouseUp(TMouseButton Button, TShiftState Shift, float X, float Y) override;
+  // The drag ends where it is, as a release would, without a value from the mouse.
+  void DoCaptureLost() override;
   void Click() override;
   void DblClick() override;
   // "IsPressed" is the thumb's pressed state.
@@ -54,6 +56,8 @@ class TThumb : public TStyledControl {
  private:
   // The track's value for the mouse at local (X, Y).
   double ValueAt(float X, float Y) const;
+  // The drag is over: a range held back from tracking catches up (one OnChange).
+  void EndDrag();
 
   TCustomTrack* FTrack = nullptr;
   bool FThumbPressed = false;
@@ -111,6 +115,8 @@ class TCustomTrack : public TPresentedControl {
 
   void MouseDown(TMouseButton Button, TShiftState Shift, float X, float Y) override;
   void MouseUp(TMouseButton Button, TShiftState Shift, float X, float Y) override;
+  // Paging lasts as long as the capture its press took.
+  void DoCaptureLost() override;
   void KeyDown(uint16_t& Key, char32_t& KeyChar, TShiftState Shift) override;
   void Loaded() override;
 

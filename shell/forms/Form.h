@@ -151,6 +151,9 @@ class TCommonCustomForm : public TTreeObject, public IRoot, public IAlignRoot {
   void SetFocused(TControl* Value) override { FInput.SetFocused(Value); }
   TControl* GetCaptured() override { return FInput.Captured(); }
   void SetCaptured(TControl* Value) override { FInput.SetCaptured(Value); }
+  bool ReleaseEndsCapture(TMouseButton Button, TShiftState Shift) override {
+    return FInput.ReleaseEndsCapture(Button, Shift);
+  }
   TControl* GetHovered() override { return FInput.Hovered(); }
   TPointF GetMousePos() override { return FInput.MousePos(); }
   void ControlRemoved(TControl* Control) override { FInput.ControlRemoved(Control); }

@@ -2,12 +2,14 @@
 // on the button, keys, dialog keys, Tab and focus.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <vector>
 
 #include "shell/controls/Accelerator.h"
 #include "shell/controls/Button.h"
 #include "shell/controls/Panel.h"
 #include "shell/controls/TrackBar.h"
+#include "shell/core/Exceptions.h"
 #include "tests/controls/TestRoot.h"
 
 namespace {
@@ -320,6 +322,133 @@ TEST_F(Input, HandlerThatRemovesTheButtonEndsTheRelease) {
   EXPECT_EQ(Button->Root(), nullptr);
   EXPECT_EQ(Root->GetCaptured(), nullptr);
   EXPECT_EQ(Root->GetFocused(), nullptr);
+}
+
+// A second button pressed and released while the left one holds the button: the press, the
+// capture and the click stay with the left button, in either order of the two presses.
+TEST_F(Input, AnotherButtonLeavesTheLeftPressAlone) {
+  for (TMouseButton Other : {mbRight, mbMiddle}) {
+    SCOPED_TRACE(Other == mbRight ? "right" : "middle");
+    const TShiftState Both{ssLeft, ButtonFlag(Other)};
+    Rec.Clicks = 0;
+    Root->Input.MouseDown(mbLeft, {ssLeft}, BX, BY);
+    Root->Input.MouseDown(Other, Both, BX, BY);
+    Root->Input.MouseUp(Other, {ssLeft}, BX, BY);
+    EXPECT_EQ(Rec.Clicks, 0) << "the other button's release clicks nothing";
+    EXPECT_TRUE(Button->IsPressed());
+    EXPECT_TRUE(Button->Pressed());
+    EXPECT_EQ(Root->GetCaptured(), Button);
+    Root->Input.MouseUp(mbLeft, {}, BX, BY);
+    EXPECT_EQ(Rec.Clicks, 1) << "the left release clicks";
+    EXPECT_FALSE(Button->IsPressed());
+    EXPECT_EQ(Root->GetCaptured(), nullptr);
+
+    // The other button first: it takes the capture, the left press and release click, and
+    // the capture lasts until the other button's release.
+    Root->Input.MouseDown(Other, {ButtonFlag(Other)}, BX, BY);
+    Root->Input.MouseDown(mbLeft, Both, BX, BY);
+    Root->Input.MouseUp(mbLeft, {ButtonFlag(Other)}, BX, BY);
+    EXPECT_EQ(Rec.Clicks, 2);
+    EXPECT_FALSE(Button->IsPressed());
+    EXPECT_EQ(Root->GetCaptured(), Button);
+    Root->Input.MouseUp(Other, {}, BX, BY);
+    EXPECT_EQ(Rec.Clicks, 2);
+    EXPECT_EQ(Root->GetCaptured(), nullptr);
+  }
+}
+
+// Paging lasts as long as the left press that began it: however its capture ends, the timer
+// stops, and the mouse passing over the slider afterwards changes nothing.
+TEST_F(Input, SliderPagingEndsWithItsPress) {
+  constexpr float TX = 500, TY = 460;  // on the track, right of the thumb's place at 0
+  struct TCase {
+    const char* Name;
+    std::function<void()> End;
+  } Cases[] = {
+      {"left release over the view", [&] { Root->Input.MouseUp(mbLeft, {}, 300, 100); }},
+      {"right press and release, then the left release over the view",
+       [&] {
+         Root->Input.MouseDown(mbRight, {ssLeft, ssRight}, TX, TY);
+         Root->Input.MouseUp(mbRight, {ssLeft}, TX, TY);
+         EXPECT_TRUE(Track->Paging()) << "the left button still holds it";
+         EXPECT_EQ(Root->GetCaptured(), Track);
+         Root->Input.MouseMove({ssLeft}, 300, 100);
+         Root->Input.MouseUp(mbLeft, {}, 300, 100);
+       }},
+      {"a right press on the button takes the capture",
+       [&] {
+         Root->Input.MouseMove({ssLeft}, BX, BY);
+         Root->Input.MouseDown(mbRight, {ssLeft, ssRight}, BX, BY);
+         EXPECT_FALSE(Track->Paging());
+         EXPECT_EQ(Root->GetCaptured(), Button);
+         Root->Input.MouseUp(mbRight, {ssLeft}, BX, BY);
+         Root->Input.MouseUp(mbLeft, {}, BX, BY);
+         EXPECT_EQ(Rec.Clicks, 0);
+       }},
+      {"the left release went to another window: the next press starts afresh",
+       [&] { Root->Input.MouseDown(mbLeft, {ssLeft}, 300, 100); }},
+      {"the slider leaves the form", [&] { Track->SetParent(nullptr); }},
+  };
+  for (const TCase& C : Cases) {
+    SCOPED_TRACE(C.Name);
+    Track->SetValue(0);
+    Root->Input.MouseDown(mbLeft, {ssLeft}, TX, TY);
+    Timers.Advance(10);
+    ASSERT_TRUE(Track->Paging());
+    ASSERT_EQ(Root->GetCaptured(), Track);
+    C.End();
+    EXPECT_FALSE(Track->Paging());
+    EXPECT_NE(Root->GetCaptured(), Track);
+    EXPECT_EQ(Timers.Count(), 0u);
+    const float Value = Track->Value();
+    Root->Input.MouseUp(mbLeft, {}, 300, 100);
+    Root->Input.MouseMove({}, TX, TY);
+    Timers.Advance(1000);
+    EXPECT_FLOAT_EQ(Track->Value(), Value);
+  }
+}
+
+// A handler that raises ends the press all the same: the button comes up and lets go of the
+// capture, so that the mouse reaches the other controls again; the first exception goes on.
+TEST_F(Input, AHandlerThatRaisesStillEndsThePress) {
+  struct TRaiser : TObject {
+    void Click(TObject*) { throw Exception("click failed"); }
+    void Mouse(TObject*, TMouseButton, TShiftState, float, float) { throw Exception("mouse failed"); }
+  } Raiser;
+  struct TCase {
+    const char* Name;
+    bool Click, Down, Up;
+    const char* Raised;  // by the release, or by the press when Down
+  } Cases[] = {
+      {"OnClick", true, false, false, "click failed"},
+      {"OnMouseUp", false, false, true, "mouse failed"},
+      {"OnClick and OnMouseUp", true, false, true, "click failed"},
+      {"OnMouseDown", false, true, false, "mouse failed"},
+  };
+  auto Message = [](const std::function<void()>& Send) -> std::string {
+    try {
+      Send();
+    } catch (const Exception& E) {
+      return E.Message();
+    }
+    return "";
+  };
+  for (const TCase& C : Cases) {
+    SCOPED_TRACE(C.Name);
+    Button->OnClick = C.Click ? TNotifyEvent(&Raiser, &TRaiser::Click) : TNotifyEvent();
+    Button->OnMouseDown = C.Down ? TMouseEvent(&Raiser, &TRaiser::Mouse) : TMouseEvent();
+    Button->OnMouseUp = C.Up ? TMouseEvent(&Raiser, &TRaiser::Mouse) : TMouseEvent();
+    const std::string AtPress = Message([&] { Root->Input.MouseDown(mbLeft, {ssLeft}, BX, BY); });
+    const std::string AtRelease = Message([&] { Root->Input.MouseUp(mbLeft, {}, BX, BY); });
+    EXPECT_EQ(C.Down ? AtPress : AtRelease, C.Raised);
+    EXPECT_FALSE(Button->IsPressed());
+    EXPECT_FALSE(Button->Pressing());
+    EXPECT_FALSE(Button->Pressed());
+    EXPECT_EQ(Root->GetCaptured(), nullptr);
+    Root->Input.MouseMove({}, 500, 460);
+    EXPECT_EQ(Root->GetHovered(), Track);
+    Root->Input.MouseMove({}, 300, 100);
+  }
 }
 
 TEST(Accelerator, MarkersAreTakenOutAndTheFirstMarkedLetterOrDigitIsTheKey) {

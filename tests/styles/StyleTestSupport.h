@@ -63,6 +63,9 @@ class TPaintRoot : public TTreeObject, public IRoot, public IAlignRoot {
   void SetFocused(TControl* Value) override { Input.SetFocused(Value); }
   TControl* GetCaptured() override { return Input.Captured(); }
   void SetCaptured(TControl* Value) override { Input.SetCaptured(Value); }
+  bool ReleaseEndsCapture(TMouseButton Button, TShiftState Shift) override {
+    return Input.ReleaseEndsCapture(Button, Shift);
+  }
   TControl* GetHovered() override { return Input.Hovered(); }
   TPointF GetMousePos() override { return Input.MousePos(); }
   void ControlRemoved(TControl* Control) override { Input.ControlRemoved(Control); }

@@ -62,8 +62,6 @@ TOptions Options(const std::string& Command, const std::vector<std::string>& W, 
   return O;
 }
 
-TShiftStateFlag ButtonFlag(TMouseButton B) { return B == mbLeft ? ssLeft : B == mbRight ? ssRight : ssMiddle; }
-
 void Post(TPlatformWindow& Window, std::function<void(TPlatform&, TPlatformWindow&)> Proc) {
   TPlatform& P = *TPlatform::Current();
   P.PostWindowMessage(Window, [&P, Proc = std::move(Proc)](TPlatformWindow& W) { Proc(P, W); });
