@@ -590,6 +590,12 @@ void TControl::DoExit() {
   OnExit(this);
 }
 
+void TControl::ResetState() {
+  FIsMouseOver = false;
+  FPressed = false;
+  FDoubleClick = false;
+}
+
 void TControl::DoCaptureLost() {
   if (FPressed) {
     FPressed = false;

@@ -188,6 +188,9 @@ class TControl : public TTreeObject, public IAlignRoot, public IAlignableObject 
     (void)AInstance;
     (void)ATrigger;
   }
+  // Back to the state of a new object: a style copy reused from the cache forgets the control
+  // it served (the looks its style objects showed, the mouse over and presses of its parts).
+  virtual void ResetState();
   // The value of a state that a style's trigger conditions name ("IsMouseOver", "IsFocused",
   // "Pressed"); false when the control has no state of that name.
   virtual bool GetTriggerState(const std::string& Name, bool& Value) const;

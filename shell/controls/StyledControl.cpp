@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <vector>
 
 #include "shell/controls/StyleCache.h"
 #include "shell/controls/StyleDictionary.h"
@@ -169,6 +170,7 @@ void TStyledControl::ApplyStyleLookup() {
   const bool UseCache = !RootHasStyleBook();
   const TTreeObject* Source = UseCache && SourceProc() ? SourceProc()(*this) : nullptr;
   TControl* Copy = UseCache ? TStyleCache::Current().Take(Source, CacheName) : nullptr;
+  const bool Reused = Copy != nullptr;
   if (Copy)
     InsertComponent(Copy);
   else
@@ -193,6 +195,7 @@ void TStyledControl::ApplyStyleLookup() {
     FStyleCacheSource = Source;
     FStyledRoot = Root();
     InsertObject(0, Copy);
+    if (Reused) TakeStatesIntoReusedCopy();
     ApplyStyle();
     OnApplyStyleLookup(this);
     FStyleState = TStyleState::Applied;
@@ -202,6 +205,25 @@ void TStyledControl::ApplyStyleLookup() {
     throw;
   }
   EndUpdate();
+}
+
+void TStyledControl::TakeStatesIntoReusedCopy() {
+  std::vector<TStyledControl*> Parts;
+  std::function<void(TControl*)> Reset = [&](TControl* C) {
+    C->ResetState();
+    if (auto* Part = dynamic_cast<TStyledControl*>(C)) Parts.push_back(Part);
+    for (TTreeObject* Child : C->ChildList())
+      if (auto* Control = dynamic_cast<TControl*>(Child)) Reset(Control);
+  };
+  Reset(FResourceLink);
+  // Innermost first, each part's own style before the control's.
+  for (auto It = Parts.rbegin(); It != Parts.rend(); ++It) (*It)->ApplyStateTriggers();
+  ApplyStateTriggers();
+}
+
+void TStyledControl::ApplyStateTriggers() {
+  for (const char* Trigger : {"IsMouseOver", "IsPressed", "IsFocused", "Pressed", "IsEnabled", "IsVisible"})
+    ApplyTriggerEffect(Trigger);
 }
 
 void TStyledControl::ApplyStyle() {

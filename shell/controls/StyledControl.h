@@ -89,6 +89,11 @@ class TStyledControl : public TControl {
 
  private:
   void ReleaseStyle();
+  // A copy from the cache shows the looks of the control it served: back to a new copy's, then
+  // this control's states, and those of the styled parts inside it (a slider's thumb).
+  void TakeStatesIntoReusedCopy();
+  // Raises every state trigger, so that the style shows the control's current states.
+  void ApplyStateTriggers();
   bool RootHasStyleBook() const;
   // Gives the kept style data to the applied style objects / takes their current values back.
   void HandStyleDataOver();

@@ -104,6 +104,11 @@ void TThumb::DoCaptureLost() {
   TStyledControl::DoCaptureLost();
 }
 
+void TThumb::ResetState() {
+  TStyledControl::ResetState();
+  FThumbPressed = false;
+}
+
 void TThumb::EndDrag() {
   FThumbPressed = false;
   ApplyTriggerEffect("IsPressed");

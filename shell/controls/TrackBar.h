@@ -48,6 +48,7 @@ class TThumb : public TStyledControl {
   void MouseUp(TMouseButton Button, TShiftState Shift, float X, float Y) override;
   // The drag ends where it is, as a release would, without a value from the mouse.
   void DoCaptureLost() override;
+  void ResetState() override;
   void Click() override;
   void DblClick() override;
   // "IsPressed" is the thumb's pressed state.

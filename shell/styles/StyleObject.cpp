@@ -256,6 +256,13 @@ void TActiveStyleObject::StartTriggerAnimation(TControl* AInstance, const std::s
   Repaint();
 }
 
+void TActiveStyleObject::ResetState() {
+  TCustomStyleObject::ResetState();
+  if (!FActive) return;
+  FActive = false;
+  Repaint();
+}
+
 // --- TButtonStyleObject ---
 
 namespace {
@@ -323,5 +330,12 @@ void TButtonStyleObject::StartTriggerAnimation(TControl* AInstance, const std::s
   TButtonStyleState New = FState;
   if (!ChooseButtonStyleState(*AInstance, New) || New == FState) return;
   FState = New;
+  Repaint();
+}
+
+void TButtonStyleObject::ResetState() {
+  TCustomStyleObject::ResetState();
+  if (FState == TButtonStyleState::Normal) return;
+  FState = TButtonStyleState::Normal;
   Repaint();
 }

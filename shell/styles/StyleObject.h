@@ -151,6 +151,7 @@ class TActiveStyleObject : public TCustomStyleObject {
 
   TBitmapLinks* CurrentLinks() const override { return FActive ? FActiveLink.get() : FSourceLink.get(); }
   void StartTriggerAnimation(TControl* AInstance, const std::string& ATrigger) override;
+  void ResetState() override;
 
  private:
   std::unique_ptr<TBitmapLinks> FSourceLink;
@@ -190,6 +191,7 @@ class TButtonStyleObject : public TCustomStyleObject {
   TBitmapLinks* CurrentLinks() const override { return FLinks[static_cast<int>(FState)].get(); }
   // Takes the look whose condition holds on AInstance; keeps the current one when none does.
   void StartTriggerAnimation(TControl* AInstance, const std::string& ATrigger) override;
+  void ResetState() override;
 
  private:
   std::unique_ptr<TBitmapLinks> FLinks[4];

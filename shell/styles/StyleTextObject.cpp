@@ -58,3 +58,10 @@ void TButtonStyleTextObject::StartTriggerAnimation(TControl* AInstance, const st
   FState = New;
   Repaint();
 }
+
+void TButtonStyleTextObject::ResetState() {
+  TCustomStyleTextObject::ResetState();
+  if (FState == TButtonStyleState::Normal) return;
+  FState = TButtonStyleState::Normal;
+  Repaint();
+}

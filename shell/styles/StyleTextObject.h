@@ -40,6 +40,7 @@ class TButtonStyleTextObject : public TCustomStyleTextObject {
   TButtonStyleState State() const { return FState; }
   // Takes the colour whose condition holds on AInstance; keeps the current one when none does.
   void StartTriggerAnimation(TControl* AInstance, const std::string& ATrigger) override;
+  void ResetState() override;
 
  protected:
   TAlphaColor TextColor() const override { return FColors[static_cast<int>(FState)]; }

@@ -3,6 +3,8 @@
 // and what the panel, the button and the slider paint.
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "shell/controls/Button.h"
 #include "shell/controls/ImageList.h"
 #include "shell/controls/Panel.h"
@@ -354,6 +356,83 @@ TEST_F(GamePanel, TheThumbsLooksFollowTheThumb) {
   // The slider's own states do not reach into the thumb's style.
   EXPECT_TRUE(Track->IsFocused());
   Root->MouseMove(600, 100);
+  EXPECT_EQ(Look->State(), TButtonStyleState::Normal);
+}
+
+// A copy that the style cache hands out shows the states of the button it now serves, not
+// the look the button it served before left it in.
+TEST_F(GamePanel, AReusedButtonCopyShowsTheNewButtonsStates) {
+  constexpr float OX = 240, OY = 120;  // the other button's centre
+  struct TCase {
+    const char* Name;
+    std::function<void()> Old;  // the first button's state when its copy goes to the cache
+    std::function<void(TButton*)> New;  // the state of the button that takes the copy
+    TButtonStyleState Expected;
+  } Cases[] = {
+      {"hot copy, a button in no state", [&] { Root->MouseMove(40, 460); }, [](TButton*) {}, TButtonStyleState::Normal},
+      {"pressed copy, a button in no state", [&] { Root->MouseDown(40, 460); }, [](TButton*) {},
+       TButtonStyleState::Normal},
+      {"hot copy, a focused button", [&] { Root->MouseMove(40, 460); }, [](TButton* B) { B->SetFocus(); },
+       TButtonStyleState::Focused},
+      {"focused copy, a button under the mouse",
+       [&] {
+         Button->SetFocus();
+         Root->MouseMove(400, 100);
+       },
+       [&](TButton*) { Root->MouseMove(OX, OY); }, TButtonStyleState::Hot},
+      // Pressed (and so focused) without the mouse over it: no look's condition holds, and the
+      // look of a new copy stays.
+      {"hot copy, a button pressed but not under the mouse", [&] { Root->MouseMove(40, 460); },
+       [&](TButton*) { Root->MouseDown(OX, OY); }, TButtonStyleState::Normal},
+  };
+  for (const TCase& C : Cases) {
+    SCOPED_TRACE(C.Name);
+    auto* Other = new TButton(Root.get());
+    Other->SetParent(Root.get());
+    Other->SetBounds(200, 100, 80, 40);
+    Root->Paint();
+    // The other button's own copy goes to the cache first, the first button's after it: the
+    // next control of the style takes the first button's.
+    Other->NeedStyleLookup();
+    C.Old();
+    TControl* Copy = Button->ResourceLink();
+    Button->NeedStyleLookup();
+    Root->MouseUp(400, 100);
+    C.New(Other);
+    Other->ApplyStyleLookup();
+    ASSERT_EQ(Other->ResourceLink(), Copy);
+    auto* Background = dynamic_cast<TButtonStyleObject*>(Other->FindStyleResource("background"));
+    auto* Text = dynamic_cast<TButtonStyleTextObject*>(Other->FindStyleResource("text"));
+    ASSERT_NE(Background, nullptr);
+    ASSERT_NE(Text, nullptr);
+    EXPECT_EQ(Background->State(), C.Expected);
+    EXPECT_EQ(Text->State(), C.Expected);
+    Root->MouseUp(400, 100);
+    Root->MouseMove(400, 100);
+    Root->Input.SetFocused(nullptr);
+    Other->Free();
+  }
+}
+
+// The parts inside a reused copy forget their own states too: the thumb of a slider that had
+// the mouse over it does not show hot in the next slider.
+TEST_F(GamePanel, AReusedSliderCopyForgetsItsThumbsStates) {
+  Root->Paint();
+  TThumb* Thumb = Track->Thumb();
+  ASSERT_NE(Thumb, nullptr);
+  const TPointF Centre = Thumb->LocalToAbsolute(TPointF(7, 11));
+  Root->MouseMove(Centre.X, Centre.Y);
+  ASSERT_TRUE(Thumb->IsMouseOver());
+  TControl* Copy = Track->ResourceLink();
+  Track->NeedStyleLookup();
+  auto* Second = new TTrackBar(Root.get());
+  Second->SetParent(Root.get());
+  Second->SetBounds(0, 0, 300, 20);
+  ASSERT_EQ(Second->ResourceLink(), Copy);
+  ASSERT_EQ(Second->Thumb(), Thumb);
+  EXPECT_FALSE(Thumb->IsMouseOver());
+  auto* Look = dynamic_cast<TButtonStyleObject*>(Thumb->ResourceLink());
+  ASSERT_NE(Look, nullptr);
   EXPECT_EQ(Look->State(), TButtonStyleState::Normal);
 }
 
