@@ -1,7 +1,7 @@
 // kelvane-form: checks, converts and previews form streams.
 //   kelvane-form check FILE        constructs the form class that the stream's root names,
 //                                  with FILE as that class's stored description, as start-up
-//                                  does; prints "ok", or the error and exits 1
+//                                  does; prints "ok", or FILE: the error and exits 1
 //   kelvane-form text FILE         prints a binary stream as text
 //   kelvane-form binary FILE OUT   compiles a text form to a binary stream
 //   kelvane-form show [--watch] FILE
@@ -56,7 +56,7 @@ int Check(const std::string& Path) {
     Application->Initialize();
     Application->Run();
   } catch (const std::exception& E) {
-    std::cout << MessageOf(E) << "\n";
+    std::cout << Path << ": " << MessageOf(E) << "\n";
     return 1;
   }
   std::cout << "ok\n";

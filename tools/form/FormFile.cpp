@@ -1,5 +1,6 @@
 #include "tools/form/FormFile.h"
 
+#include <algorithm>
 #include <cstring>
 #include <fstream>
 #include <iterator>
@@ -11,6 +12,7 @@
 #include "shell/stream/Reader.h"
 #include "shell/stream/Resources.h"
 #include "shell/stream/Stream.h"
+#include "shell/stream/StreamFormat.h"
 
 std::vector<uint8_t> ReadFileBytes(const std::string& Path) {
   std::ifstream In(Path, std::ios::binary);
@@ -21,7 +23,13 @@ std::vector<uint8_t> ReadFileBytes(const std::string& Path) {
 }
 
 bool IsBinaryFormStream(const std::vector<uint8_t>& Bytes) {
-  return Bytes.size() >= 4 && std::memcmp(Bytes.data(), "TPF0", 4) == 0;
+  // A text form begins with a keyword, never with the signature's letters, so a stream whose
+  // signature is damaged in its last byte is still a stream.
+  if (Bytes.size() >= 3 && std::memcmp(Bytes.data(), FilerSignature, 3) == 0) return true;
+  // A text form is lines of text: the only control characters it holds are tabs and line
+  // ends. A stream's length bytes and value tags are control characters from its first object.
+  return std::any_of(Bytes.begin(), Bytes.end(),
+                     [](uint8_t B) { return (B < 0x20 && B != '\t' && B != '\n' && B != '\r') || B == 0x7F; });
 }
 
 TFormFile ReadFormFile(const std::string& Path) {

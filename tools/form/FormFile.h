@@ -14,7 +14,9 @@ struct TFormFile {
 
 // The bytes of Path; raises Exception "Cannot read %s" when it cannot be read.
 std::vector<uint8_t> ReadFileBytes(const std::string& Path);
-// Whether Bytes start with the binary stream's signature "TPF0"; anything else is text.
+// Whether Bytes are a binary form stream rather than a text form: they start with the first
+// letters of the signature "TPF0", or hold bytes that no text form holds (control characters
+// other than tabs and line ends). A damaged stream so gets the stream's errors, not the text's.
 bool IsBinaryFormStream(const std::vector<uint8_t>& Bytes);
 
 // Reads a stored form from Path. A text form is compiled (its errors name the line); the
