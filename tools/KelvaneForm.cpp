@@ -10,7 +10,6 @@
 //                                  FILE changes and shows load errors in the window's title
 //   kelvane-form frame FILE OUT.png [--scale S] [--device gpu|software|null]
 //                                  writes the form's first painted frame, headless
-#include <fstream>
 #include <iostream>
 #include <string>
 #include <vector>
@@ -19,10 +18,12 @@
 #include "scene3d/context/ContextManager.h"
 #include "shell/app/Application.h"
 #include "shell/core/Exceptions.h"
+#include "shell/core/FileOutput.h"
 #include "shell/forms/Form.h"
 #include "shell/platform/headless/HeadlessPlatform.h"
 #include "shell/platform/sdl/SdlPlatform.h"
 #include "shell/stream/ObjectText.h"
+#include "tools/ToolOutput.h"
 #include "tools/form/FormFile.h"
 #include "tools/form/Preview.h"
 #include "tools/headless/WindowFrame.h"
@@ -135,10 +136,8 @@ int Frame(const std::vector<std::string>& Args) {
   if (!Failure.empty()) std::cerr << Path << ": " << Failure << "\n";
   return Failure.empty() && Backend.ErrorBoxes().empty() ? 0 : 1;
 }
-}  // namespace
 
-int main(int argc, char** argv) {
-  std::vector<std::string> Args(argv + 1, argv + argc);
+int Run(std::vector<std::string> Args) {
   if (Args.empty()) return Usage();
   if (Args.size() == 1 && (Args[0] == "--help" || Args[0] == "-h")) {
     PrintUsage(std::cout);
@@ -172,19 +171,25 @@ int main(int argc, char** argv) {
     return 0;
   }
   if (Command == "binary" && Args.size() == 2) {
+    std::vector<uint8_t> Bytes;
     try {
-      std::vector<uint8_t> Bytes = ObjectTextToBinary(std::string(Input.begin(), Input.end()));
-      std::ofstream Out(Args[1], std::ios::binary | std::ios::trunc);
-      Out.write(reinterpret_cast<const char*>(Bytes.data()), static_cast<std::streamsize>(Bytes.size()));
-      if (!Out) {
-        std::cerr << "kelvane-form: cannot write " << Args[1] << "\n";
-        return 1;
-      }
+      Bytes = ObjectTextToBinary(std::string(Input.begin(), Input.end()));
     } catch (const std::exception& E) {
       std::cerr << Args[0] << ": " << MessageOf(E) << "\n";
+      return 1;
+    }
+    try {
+      WriteFileBytes(Args[1], Bytes.data(), Bytes.size());
+    } catch (const std::exception& E) {
+      std::cerr << "kelvane-form: " << MessageOf(E) << "\n";
       return 1;
     }
     return 0;
   }
   return Usage();
+}
+}  // namespace
+
+int main(int argc, char** argv) {
+  return FinishStandardOutput("kelvane-form", Run({argv + 1, argv + argc}));
 }

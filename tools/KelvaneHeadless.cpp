@@ -10,6 +10,7 @@
 #include "shell/app/Application.h"
 #include "shell/core/Exceptions.h"
 #include "shell/platform/headless/HeadlessPlatform.h"
+#include "tools/ToolOutput.h"
 #include "tools/form/Preview.h"
 #include "tools/headless/Script.h"
 
@@ -87,5 +88,5 @@ int main(int argc, char** argv) {
   }
   // Before the libraries the worker may still be in are torn down.
   TContextManager::EndDevicePreparation();
-  return Status ? Status : Script.AnyFailed() ? 1 : 0;
+  return FinishStandardOutput("kelvane-headless", Status ? Status : Script.AnyFailed() ? 1 : 0);
 }

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "shell/core/Exceptions.h"
+#include "shell/core/FileOutput.h"
 #include "shell/core/TypeInfo.h"
 #include "shell/stream/ObjectText.h"
 #include "shell/stream/Reader.h"
@@ -35,10 +36,15 @@ bool ReadFile(const std::string& Path, std::string& Data) {
   return !In.bad();
 }
 
+// Writes Data to Path; false after printing why it could not.
 bool WriteFile(const std::string& Path, const std::string& Data) {
-  std::ofstream Out(Path, std::ios::binary | std::ios::trunc);
-  Out.write(Data.data(), static_cast<std::streamsize>(Data.size()));
-  return static_cast<bool>(Out);
+  try {
+    WriteFileBytes(Path, Data.data(), Data.size());
+    return true;
+  } catch (const Exception& E) {
+    std::cerr << "kelvane-rc: " << E.Message() << "\n";
+    return false;
+  }
 }
 
 // The class name of a stream's root object.
@@ -75,10 +81,7 @@ int Compile(const std::string& In, const std::string& Out) {
   }
   try {
     std::vector<uint8_t> Bytes = ObjectTextToBinary(Text);
-    if (!WriteFile(Out, std::string(Bytes.begin(), Bytes.end()))) {
-      std::cerr << Out << ": cannot write\n";
-      return 1;
-    }
+    if (!WriteFile(Out, std::string(Bytes.begin(), Bytes.end()))) return 1;
   } catch (const Exception& E) {
     std::cerr << In << ": " << E.Message() << "\n";
     return 1;
@@ -145,10 +148,7 @@ int Embed(const std::string& Out, const std::vector<std::string>& Args) {
     S << "  RegisterResource(" << CString(Entries[I].Name) << ", " << CString(Entries[I].Type) << ", Resource" << I
       << ", " << Entries[I].Data.size() << ");\n";
   S << "  return true;\n}();\n}  // namespace\n";
-  if (!WriteFile(Out, S.str())) {
-    std::cerr << Out << ": cannot write\n";
-    return 1;
-  }
+  if (!WriteFile(Out, S.str())) return 1;
   return 0;
 }
 }  // namespace

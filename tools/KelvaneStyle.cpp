@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "shell/core/Exceptions.h"
+#include "tools/ToolOutput.h"
 #include "tools/style/Build.h"
 #include "tools/style/StyleItems.h"
 #include "tools/style/StyleFrame.h"
@@ -56,10 +57,8 @@ int Frame(const std::vector<std::string>& Args) {
   PaintStyleFrame(ReadStyleSource(Plain[0]), Plain[1], Plain[2], Options);
   return 0;
 }
-}  // namespace
 
-int main(int argc, char** argv) {
-  const std::vector<std::string> Args(argv + 1, argv + argc);
+int Run(const std::vector<std::string>& Args) {
   if (Args.size() == 1 && (Args[0] == "--help" || Args[0] == "-h")) {
     PrintUsage(std::cout);
     return 0;
@@ -81,3 +80,6 @@ int main(int argc, char** argv) {
   const int Status = RunStyleBuildCommand(Args);
   return Status >= 0 ? Status : Usage();
 }
+}  // namespace
+
+int main(int argc, char** argv) { return FinishStandardOutput("kelvane-style", Run({argv + 1, argv + argc})); }

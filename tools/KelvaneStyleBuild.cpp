@@ -4,11 +4,12 @@
 #include <string>
 #include <vector>
 
+#include "tools/ToolOutput.h"
 #include "tools/style/Build.h"
 
 int main(int argc, char** argv) {
   const int Status = RunStyleBuildCommand({argv + 1, argv + argc});
-  if (Status >= 0) return Status;
+  if (Status >= 0) return FinishStandardOutput("kelvane-style-build", Status);
   std::cerr << "usage:\n" << StyleBuildUsage("kelvane-style-build");
   return 2;
 }

@@ -12,6 +12,7 @@
 
 #include "shell/canvas/CanvasManager.h"
 #include "shell/canvas/PixelBudget.h"
+#include "shell/core/FileOutput.h"
 
 namespace {
 uint64_t NextBitmapId() {
@@ -268,10 +269,13 @@ void TBitmap::Assign(TPersistent* Source) {
 
 void TBitmap::SaveToFile(const std::string& FileName) {
   if (!FSurface) throw EBitmapSavingFailed(Format("Saving bitmap failed (%s)", {FileName + ": empty bitmap"}));
-  cairo_surface_flush(FSurface);
-  const cairo_status_t Status = cairo_surface_write_to_png(FSurface, FileName.c_str());
-  if (Status != CAIRO_STATUS_SUCCESS)
-    throw EBitmapSavingFailed(Format("Saving bitmap failed (%s)", {FileName + ": " + Reason(Status)}));
+  // Written here rather than by Cairo, which reports a failed write without the system's reason.
+  const std::vector<uint8_t> Bytes = SaveToPNG();
+  try {
+    WriteFileBytes(FileName, Bytes.data(), Bytes.size());
+  } catch (const Exception& E) {
+    throw EBitmapSavingFailed(Format("Saving bitmap failed (%s)", {E.Message()}));
+  }
 }
 
 std::vector<uint8_t> TBitmap::SaveToPNG() {

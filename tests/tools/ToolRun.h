@@ -11,10 +11,9 @@ struct TToolRun {
   std::string Output;  // standard output and error, as they came
 };
 
-// Runs Program with Arguments (a shell command line's rest) and waits for it.
-inline TToolRun RunTool(const std::string& Program, const std::string& Arguments) {
+// Runs a shell command line and waits for it; its standard output is what comes back.
+inline TToolRun RunCommand(const std::string& Command) {
   TToolRun R;
-  const std::string Command = Program + " " + Arguments + " 2>&1";
   FILE* Pipe = popen(Command.c_str(), "r");
   if (!Pipe) return R;
   char Buffer[4096];
@@ -23,6 +22,11 @@ inline TToolRun RunTool(const std::string& Program, const std::string& Arguments
   const int Status = pclose(Pipe);
   R.Status = WIFEXITED(Status) ? WEXITSTATUS(Status) : -1;
   return R;
+}
+
+// Runs Program with Arguments (a shell command line's rest) and waits for it.
+inline TToolRun RunTool(const std::string& Program, const std::string& Arguments) {
+  return RunCommand(Program + " " + Arguments + " 2>&1");
 }
 
 // A folder of its own under /tmp, removed with everything in it at the end of the scope.

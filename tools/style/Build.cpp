@@ -7,6 +7,7 @@
 
 #include "shell/canvas/Bitmap.h"
 #include "shell/core/Exceptions.h"
+#include "shell/core/FileOutput.h"
 #include "tools/style/Artwork.h"
 #include "tools/style/Pack.h"
 
@@ -47,12 +48,7 @@ int Pack(const std::string& Source, const std::string& Out, const std::string& I
     std::cerr << Source << ": " << E.Message() << "\n";
     return 1;
   }
-  std::ofstream File(Out, std::ios::binary | std::ios::trunc);
-  File.write(reinterpret_cast<const char*>(Packed.data()), static_cast<std::streamsize>(Packed.size()));
-  if (!File) {
-    std::cerr << Out << ": cannot write\n";
-    return 1;
-  }
+  WriteFileBytes(Out, Packed.data(), Packed.size());
   return 0;
 }
 
