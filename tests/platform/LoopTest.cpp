@@ -1,9 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <string>
 #include <vector>
 
 #include "shell/app/Application.h"
+#include "shell/core/Exceptions.h"
 #include "shell/core/PlatformServices.h"
 #include "shell/forms/Form.h"
 #include "shell/platform/Platform.h"
@@ -247,6 +249,78 @@ TEST_F(Loop, NextTimerDueTellsTheWait) {
   EXPECT_EQ(Platform->NextTimerDue(), 100);
   Headless->Advance(100);
   EXPECT_EQ(Platform->NextTimerDue(), 200);
+}
+
+// A step of virtual time is a finite length, not negative, and one that the timers could not
+// run through in any reasonable time is refused at once: nothing runs and the clock stays.
+TEST_F(Loop, AStepThatCannotBeRunIsRefusedAndTheClockStays) {
+  TProbe& P = Probe("p");
+  Start(P, 100);
+  Headless->Advance(250);
+  struct TCase {
+    double Ms;
+    const char* Message;
+  };
+  const TCase Cases[] = {
+      {std::nan(""), "Invalid time: nan"},
+      {INFINITY, "Invalid time: inf"},
+      {-INFINITY, "Invalid time: -inf"},
+      {-1, "Invalid time: -1"},
+      // 1e10 ticks of the 100 ms timer; the limit is the options' 1e7.
+      {1e12, "Time step too long: in 1e+12 ms the timers would fall due more than 10000000 times"},
+      {1e9 + 100, "Time step too long: in 1000000100 ms the timers would fall due more than 10000000 times"},
+  };
+  for (const TCase& C : Cases) {
+    SCOPED_TRACE(C.Message);
+    try {
+      Headless->Advance(C.Ms);
+      ADD_FAILURE() << "no error";
+    } catch (const Exception& E) {
+      EXPECT_EQ(E.Message(), C.Message);
+    }
+    EXPECT_EQ(Headless->VirtualTime(), 250);
+    EXPECT_EQ(Log, (std::vector<std::string>{"p@100", "p@200"}));
+  }
+  // The clock was not stopped by any of them; a step at the limit runs.
+  Headless->Advance(150);
+  EXPECT_EQ(Headless->VirtualTime(), 400);
+  EXPECT_EQ(Log.back(), "p@400");
+}
+
+// Timers that the step's own handlers start can take it past the limit: it ends there, with
+// the error, instead of running on.
+TEST(LoopStepLimit, AStepThatItsHandlersMakeTooLongEndsWithTheError) {
+  THeadlessOptions O;
+  O.PrintErrorBoxes = false;
+  O.StepTickLimit = 50;
+  auto B = std::make_unique<THeadlessBackend>(O);
+  THeadlessBackend& Headless = *B;
+  TPlatform Platform(std::move(B));
+  struct TRec : TObject {
+    TPlatform* P;
+    int Ticks = 0;
+    void Tick() { ++Ticks; }
+    void StartFast() {
+      if (Ticks++ == 0) P->CreateTimer(1, TTimerProc(this, &TRec::Tick));
+    }
+  } Slow, Fast;
+  Slow.P = &Platform;
+  Fast.P = &Platform;
+  Platform.CreateTimer(100, TTimerProc(&Slow, &TRec::StartFast));
+  // 10 ticks of the 100 ms timer foreseen; the 1 ms timer it starts at 100 would add 900.
+  try {
+    Headless.Advance(1000);
+    ADD_FAILURE() << "no error";
+  } catch (const Exception& E) {
+    EXPECT_EQ(E.Message(), "Time step too long: in 1000 ms the timers would fall due more than 50 times");
+  }
+  EXPECT_LT(Headless.VirtualTime(), 200);
+  EXPECT_TRUE(Headless.TakeStepError().empty());
+  // The next step starts from where that one ended.
+  const double Now = Headless.VirtualTime();
+  Platform.DestroyTimer(Platform.TimerData().back().TimerHandle);
+  Headless.Advance(100);
+  EXPECT_EQ(Headless.VirtualTime(), Now + 100);
 }
 
 // The same script gives the same run, tick for tick.

@@ -46,7 +46,8 @@ double ParseMilliseconds(const std::string& Text) {
   } catch (...) {
     Used = 0;
   }
-  if (Text.empty() || Used != Text.size() || V < 0) throw Exception(Format("Invalid time: %s", {Text}));
+  if (Text.empty() || Used != Text.size() || !std::isfinite(V) || V < 0)
+    throw Exception(Format("Invalid time: %s", {Text}));
   return V;
 }
 }  // namespace
@@ -78,6 +79,11 @@ TPlatformWindow& THeadlessScript::Window() const {
 }
 
 void THeadlessScript::Step() {
+  // The last advance ended early: its own timers made it too long to run.
+  if (const std::string Cut = FBackend.TakeStepError(); !Cut.empty()) {
+    FOutput << "error: " << Cut << std::endl;
+    FAnyFailed = true;
+  }
   std::string Line;
   while (!FFinished) {
     if (!std::getline(FInput, Line)) {

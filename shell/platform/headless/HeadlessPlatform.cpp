@@ -1,15 +1,37 @@
 #include "shell/platform/headless/HeadlessPlatform.h"
 
 #include <algorithm>
+#include <charconv>
+#include <cmath>
 #include <cstdio>
+#include <utility>
 
 #include "shell/app/Application.h"
+#include "shell/core/Exceptions.h"
+
+namespace {
+std::string NumberText(double V) {
+  char Buffer[64];
+  auto [End, Ec] = std::to_chars(Buffer, Buffer + sizeof Buffer, V);
+  return std::string(Buffer, End);
+}
+
+std::string StepTooLong(double Ms, double Limit) {
+  return Format("Time step too long: in %s ms the timers would fall due more than %s times",
+                {NumberText(Ms), std::to_string(static_cast<long long>(Limit))});
+}
+}  // namespace
 
 THeadlessBackend::THeadlessBackend(THeadlessOptions Options) : FOptions(std::move(Options)) {}
 
 void THeadlessBackend::Wait(double Deadline) {
   if (FTarget > FNow) {
     FNow = std::min(Deadline, FTarget);
+    // Timers started by the step's own handlers can make it longer than Advance foresaw.
+    if (FNow < FTarget && ++FStepTicks > FOptions.StepTickLimit) {
+      FStepError = StepTooLong(FStepMs, FOptions.StepTickLimit);
+      FTarget = FNow;
+    }
     return;
   }
   FInWait = true;
@@ -26,9 +48,21 @@ void THeadlessBackend::Wait(double Deadline) {
 }
 
 void THeadlessBackend::Advance(double Ms) {
+  if (!std::isfinite(Ms) || Ms < 0) throw Exception(Format("Invalid time: %s", {NumberText(Ms)}));
+  // Each running timer falls due once an interval; a step that would take more such moments
+  // than the limit would not end in any reasonable time.
+  double Ticks = 0;
+  for (const TWin32TimerInfo& R : FPlatform->TimerData())
+    if (const int32_t Interval = FPlatform->TimerInterval(R.TimerID); Interval > 0) Ticks += std::floor(Ms / Interval);
+  if (Ticks > FOptions.StepTickLimit) throw Exception(StepTooLong(Ms, FOptions.StepTickLimit));
   FTarget = std::max(FTarget, FNow) + Ms;
+  FStepMs = Ms;
+  FStepTicks = 0;
+  FStepError.clear();
   if (!FInWait) RunUntilTarget();
 }
+
+std::string THeadlessBackend::TakeStepError() { return std::exchange(FStepError, {}); }
 
 void THeadlessBackend::RunUntilTarget() {
   while (!(Application && Application->Terminated())) {
@@ -38,6 +72,7 @@ void THeadlessBackend::RunUntilTarget() {
     else if (!FPlatform->HandleMessage())
       FPlatform->WaitMessage();
   }
+  if (!FStepError.empty()) throw Exception(TakeStepError());
 }
 
 bool THeadlessBackend::ShowErrorBox(const std::string& Text) {

@@ -16,7 +16,10 @@
 // - Advance(Ms) from the driver moves virtual time Ms milliseconds forward: the loop stops
 //   the clock at each moment a timer falls due, delivers that tick (and everything it
 //   causes) through the same loop, and calls the driver again once the time has been reached.
-//   Outside the loop (no Run under way), Advance runs the loop itself until then.
+//   Outside the loop (no Run under way), Advance runs the loop itself until then. Ms must be
+//   a finite number, not negative; a step in which the running timers would fall due more
+//   than StepTickLimit times in all is refused before it starts, and one whose handlers start
+//   timers that take it past that ends there (TakeStepError tells the driver why).
 // - The driver ends the program with Application->Terminate() (the script's end or its quit
 //   command): every timer stops, the quit message ends Run, and the forms are freed as at a
 //   real exit. Without a driver, a loop with nothing left to do ends the program likewise.
@@ -51,6 +54,10 @@ struct THeadlessOptions {
   // What the system adds around a window's client area.
   TFrameExtents Frame;
   size_t TimerLimit = 10000;
+  // The most moments at which timers fall due that one Advance may run through: a step past
+  // it would keep the program busy for hours. The game's timers fall due 12 times a virtual
+  // second, so a step may last about nine virtual days.
+  double StepTickLimit = 1e7;
   // Whether error boxes are printed on standard output.
   bool PrintErrorBoxes = true;
   // Whether error boxes can be shown at all; false acts as a system without a display.
@@ -102,6 +109,8 @@ class THeadlessBackend : public TPlatformBackend {
   // The driver API (see above).
   void SetDriver(std::function<void()> Driver) { FDriver = std::move(Driver); }
   void Advance(double Ms);
+  // Why the last step of Advance ended before its time, once; empty when it did not.
+  std::string TakeStepError();
   // The handler being run takes Ms of virtual time: the clock moves on without the loop, as
   // when the main thread is busy (timers that fall due meanwhile get their one waiting tick).
   void Spend(double Ms) { FNow += Ms; }
@@ -127,6 +136,9 @@ class THeadlessBackend : public TPlatformBackend {
   THeadlessOptions FOptions;
   double FNow = 0;
   double FTarget = 0;
+  double FStepMs = 0;
+  double FStepTicks = 0;
+  std::string FStepError;
   bool FInWait = false;
   std::function<void()> FDriver;
   std::vector<std::string> FErrorBoxes;
