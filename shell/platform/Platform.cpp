@@ -377,9 +377,8 @@ void TPlatform::WindowPosChanged(TPlatformWindow& Window, const TPhysicalRect& B
 
 void TPlatform::WindowScaleChanged(TPlatformWindow& Window, float Scale) {
   if (!(Scale > 0) || std::fabs(Scale - Window.Scale()) <= 0.0001f) return;
-  const TSizeF Client = Window.LogicalClientSize();
-  Window.SetScale(Scale);
-  Window.SetLogicalClientSize(Client);
+  // The logical client size stays the one asked for; only the physical one is made anew.
+  Window.ChangeScale(Scale);
   FBackend->SetNativeBounds(Window);
   Window.Form()->HandleScaleChanged();
   Window.Invalidate(Window.LogicalClientRect());

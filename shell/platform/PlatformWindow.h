@@ -43,14 +43,23 @@ class TPlatformWindow : public TWindowHandle {
   // The client area: physical is the outer size less the frame.
   int32_t ClientWidth() const { return FBounds.Width() - FFrame.Left - FFrame.Right; }
   int32_t ClientHeight() const { return FBounds.Height() - FFrame.Top - FFrame.Bottom; }
+  // The client area's size in logical pixels as it is: physical / scale.
   TSizeF LogicalClientSize() const;
   TRectF LogicalClientRect() const {
     TSizeF S = LogicalClientSize();
     return {0, 0, S.Width, S.Height};
   }
+  // The logical client size last asked for (by the form, or by the user through a new size of
+  // the window). A new scale makes the physical size anew from it, so that no sequence of
+  // scales moves it by rounding or by a correction that held only at another scale.
+  TSizeF ClientSizeAsked() const { return FClientSize; }
   // Client area of (Ceil(W × scale), Ceil(H × scale)) physical pixels; the window keeps its
-  // position.
+  // position. A side equal to the current one (LogicalClientSize) is the form passing it
+  // through: that side keeps the size asked for before.
   void SetLogicalClientSize(const TSizeF& S);
+  // The window's monitor has a new scale: the physical client size follows from the logical
+  // size asked for; the window keeps its position.
+  void ChangeScale(float Value);
 
   // Every size set here is corrected as a window system corrects a size it cannot give:
   // positions stay within ±MaxPosition physical pixels, and the client area within a bitmap's
@@ -97,12 +106,18 @@ class TPlatformWindow : public TWindowHandle {
  private:
   // Sets the bounds from an outer position and a client size, corrected as said above.
   void Place(double Left, double Top, double ClientWidth, double ClientHeight);
+  // The physical client size of a logical one at the current scale, corrected as said above.
+  void PhysicalClientSize(const TSizeF& Logical, int32_t& Width, int32_t& Height) const;
+  // After the bounds changed otherwise than by the size asked for (the user, or the system):
+  // a side whose physical length is not the one the size asked for gives becomes the new ask.
+  void FollowPhysicalClientSize();
 
   TCommonCustomForm* FForm;
   TPlatformBackend* FBackend;
   TPhysicalRect FBounds;
   TFrameExtents FFrame;
   float FScale = 1;
+  TSizeF FClientSize;
   std::string FCaption;
   bool FVisible = false;
   bool FMinimized = false;

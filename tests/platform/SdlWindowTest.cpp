@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <SDL.h>
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/stat.h>
@@ -101,6 +103,49 @@ TEST_F(SdlWindow, AResizeByTheSystemReachesTheForm) {
       << Form->ClientWidth() << " x " << Form->ClientHeight();
   ASSERT_TRUE(RunUntil([&] { return !Window().NeedsPaint(); }));
   EXPECT_EQ(Form->Canvas()->Width(), 500);
+}
+
+// The desktop's scale changes, as xrdb changes Xft.dpi: the real window follows each scale and
+// keeps the logical client size it was asked for, back at scale 1 exactly 634 × 480.
+TEST_F(SdlWindow, EveryNewXftDpiKeepsTheLogicalClientSize) {
+  Display* D = XOpenDisplay(nullptr);
+  ASSERT_NE(D, nullptr);
+  const ::Window Root = DefaultRootWindow(D);
+  // No resource left for the tests after this one, whatever happens here.
+  struct TRestore {
+    Display* D;
+    ::Window Root;
+    ~TRestore() {
+      XDeleteProperty(D, Root, XA_RESOURCE_MANAGER);
+      XCloseDisplay(D);
+    }
+  } Restore{D, Root};
+  Form->Show();
+  ASSERT_TRUE(RunUntil([&] { return !Window().NeedsPaint(); }));
+  struct TStep {
+    const char* Dpi;  // none: the entry removed
+    int Width, Height;
+  };
+  const TStep Steps[] = {{"120", 793, 600}, {nullptr, 634, 480}, {"120", 793, 600}, {"144", 951, 720},
+                         {"120", 793, 600}, {"144", 951, 720},   {"120", 793, 600}, {nullptr, 634, 480}};
+  for (const TStep& S : Steps) {
+    SCOPED_TRACE(S.Dpi ? S.Dpi : "removed");
+    if (S.Dpi) {
+      const std::string Resources = std::string("Xft.dpi:\t") + S.Dpi + "\n";
+      XChangeProperty(D, Root, XA_RESOURCE_MANAGER, XA_STRING, 8, PropModeReplace,
+                      reinterpret_cast<const unsigned char*>(Resources.data()), static_cast<int>(Resources.size()));
+    } else {
+      XDeleteProperty(D, Root, XA_RESOURCE_MANAGER);
+    }
+    XFlush(D);
+    int W = 0, H = 0;
+    EXPECT_TRUE(RunUntil([&] {
+      SDL_GetWindowSize(Native(), &W, &H);
+      return W == S.Width && H == S.Height && Window().ClientWidth() == S.Width && Window().ClientHeight() == S.Height;
+    })) << W << " x " << H;
+  }
+  EXPECT_EQ(Form->ClientWidth(), 634);
+  EXPECT_EQ(Form->ClientHeight(), 480);
 }
 
 TEST_F(SdlWindow, TheSystemsCloseRequestGoesToTheFormsClose) {

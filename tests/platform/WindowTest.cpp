@@ -297,6 +297,71 @@ TEST_F(Windows, AnotherMonitorsScaleKeepsTheLogicalClientSize) {
   EXPECT_EQ(F->Canvas()->Scale(), 1.5f);
 }
 
+// Whatever scales the window passes through, it keeps the logical client size it was asked
+// for: each scale's physical size is made from that, not from the last one's rounded size.
+TEST_F(Windows, AnySequenceOfScalesKeepsTheLogicalClientSizeAskedFor) {
+  struct TCase {
+    const char* Name;
+    float Start;
+    std::vector<float> Scales;
+    int Width, Height;  // physical, at the last scale
+  };
+  const TCase Cases[] = {
+      {"three round trips from 1.25", 1.25f, {1.5f, 1.25f, 1.5f, 1.25f, 1.5f, 1.25f, 1}, 634, 480},
+      {"1.25 and back", 1, {1.25f, 1}, 634, 480},
+      {"fractional scales", 1.1f, {1.75f, 2.5f, 1.33f, 0.8f, 1.2f, 1}, 634, 480},
+      {"ending at 1.5", 1, {1.25f, 1.75f, 1.1f, 1.5f}, 951, 720},
+      // Beyond the bitmap limit and below a pixel a logical pixel: corrected there, not after.
+      {"100 and back", 1, {100, 1}, 634, 480},
+      {"0.01 and back", 1, {0.01f, 1}, 634, 480},
+      {"0.01, 100, 1.25", 1, {0.01f, 100, 0.5f, 1.25f}, 793, 600},
+  };
+  for (const TCase& C : Cases) {
+    SCOPED_TRACE(C.Name);
+    Start(C.Start);
+    TCountingForm* F = MakeForm();
+    F->Show();
+    Drain();
+    for (float Scale : C.Scales) {
+      Headless->ChangeScale(WindowOf(F), Scale);
+      Drain();
+      EXPECT_EQ(WindowOf(F).ClientSizeAsked(), TSizeF(634, 480)) << "at " << Scale;
+    }
+    EXPECT_EQ(WindowOf(F).ClientWidth(), C.Width);
+    EXPECT_EQ(WindowOf(F).ClientHeight(), C.Height);
+    EXPECT_EQ(SurfaceOf(F).Width, C.Width);
+    EXPECT_EQ(SurfaceOf(F).Height, C.Height);
+    TearDown();
+  }
+}
+
+// A size the system cannot give is corrected while it cannot; a size the user gives the window
+// becomes the one the form keeps through later scales.
+TEST_F(Windows, TheSizeAskedForIsCorrectedOnlyWhileTheSystemCannotGiveIt) {
+  Start();
+  TCountingForm* F = MakeForm();
+  F->Show();
+  Drain();
+  Headless->ChangeScale(WindowOf(F), 100);
+  Drain();
+  // 63400 pixels wide is beyond a bitmap's side; the width, then the most height that fits.
+  EXPECT_EQ(WindowOf(F).ClientWidth(), 16384);
+  EXPECT_EQ(WindowOf(F).ClientHeight(), 2048);
+  EXPECT_EQ(F->ClientWidth(), 164);
+  EXPECT_EQ(WindowOf(F).ClientSizeAsked(), TSizeF(634, 480));
+  Headless->ChangeScale(WindowOf(F), 1.25f);
+  Drain();
+  Headless->Resize(WindowOf(F), 1000, 750);
+  Drain();
+  EXPECT_EQ(F->ClientWidth(), 800);
+  Headless->ChangeScale(WindowOf(F), 1.5f);
+  Drain();
+  Headless->ChangeScale(WindowOf(F), 1);
+  Drain();
+  EXPECT_EQ(WindowOf(F).ClientWidth(), 800);
+  EXPECT_EQ(WindowOf(F).ClientHeight(), 600);
+}
+
 TEST_F(Windows, WhatTheSystemSaysOfAWindowThatIsGoneIsDropped) {
   Start();
   TCountingForm* F = MakeForm();
