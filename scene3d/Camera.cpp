@@ -1,6 +1,7 @@
 #include "scene3d/Camera.h"
 
 #include <algorithm>
+#include <cmath>
 
 const TMetaClass& TCamera::StaticClass() {
   return ClassRecord<TCamera>("TCamera", &TControl3D::StaticClass(), [](auto& B) {
@@ -19,7 +20,7 @@ TCamera::TCamera(TComponent* AOwner) : TControl3D(AOwner) {
 }
 
 void TCamera::SetAngleOfView(float Value) {
-  if (FAngleOfView == Value) return;
+  if (FAngleOfView == Value || std::isnan(Value)) return;
   FAngleOfView = std::clamp(Value, 1.0f, 179.0f);
   MatrixChanged();
 }

@@ -82,21 +82,21 @@ void TControl3D::BeforeDestruction() {
 // --- geometry setters ---
 
 void TControl3D::SetWidth(float Value) {
-  if (FWidth == Value) return;
+  if (FWidth == Value || std::isnan(Value)) return;
   FWidth = Value;
   Resize3D();
   if (!IsLoading()) Repaint();
 }
 
 void TControl3D::SetHeight(float Value) {
-  if (FHeight == Value) return;
+  if (FHeight == Value || std::isnan(Value)) return;
   FHeight = Value;
   Resize3D();
   if (!IsLoading()) Repaint();
 }
 
 void TControl3D::SetDepth(float Value) {
-  if (FDepth == Value) return;
+  if (FDepth == Value || std::isnan(Value)) return;
   FDepth = Value;
   Resize3D();
   if (!IsLoading()) Repaint();
@@ -110,7 +110,7 @@ void TControl3D::SetVisible(bool Value) {
 }
 
 void TControl3D::SetOpacity(float Value) {
-  if (FOpacity == Value) return;
+  if (FOpacity == Value || std::isnan(Value)) return;
   FOpacity = std::clamp(Value, 0.0f, 1.0f);
   RecalcOpacity();
   Repaint();

@@ -93,12 +93,12 @@ void TAbstractLayer3D::SetResolution(int Value) {
 }
 
 void TAbstractLayer3D::SetWidth(float Value) {
-  if (Value != Width() && !IsLoading()) CheckSurface(FResolution, Value, Height());
+  if (Value != Width() && !std::isnan(Value) && !IsLoading()) CheckSurface(FResolution, Value, Height());
   TControl3D::SetWidth(Value);
 }
 
 void TAbstractLayer3D::SetHeight(float Value) {
-  if (Value != Height() && !IsLoading()) CheckSurface(FResolution, Width(), Value);
+  if (Value != Height() && !std::isnan(Value) && !IsLoading()) CheckSurface(FResolution, Width(), Value);
   TControl3D::SetHeight(Value);
 }
 

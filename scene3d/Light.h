@@ -1,6 +1,8 @@
 #pragma once
 // TLight: a light of the scene. It registers with the viewport it joins; only lit materials
 // read the lights, and the game's materials are unlit.
+#include <cmath>
+
 #include "scene3d/Control3D.h"
 
 const TTypeInfo& LightTypeTypeInfo();
@@ -20,9 +22,14 @@ class TLight : public TControl3D {
   // Point sets cut-off 180 and exponent 0; Spot sets 60 and 4.
   void SetLightType(TLightType Value);
   float SpotCutOff() const { return FSpotCutOff; }
-  void SetSpotCutOff(float Value) { FSpotCutOff = Value; }
+  // A NaN counts as the current value, as in every float setter: it is no angle.
+  void SetSpotCutOff(float Value) {
+    if (!std::isnan(Value)) FSpotCutOff = Value;
+  }
   float SpotExponent() const { return FSpotExponent; }
-  void SetSpotExponent(float Value) { FSpotExponent = Value; }
+  void SetSpotExponent(float Value) {
+    if (!std::isnan(Value)) FSpotExponent = Value;
+  }
 
   // The record that carries the light into the context for one frame.
   TLightDescription GetLightDescription();

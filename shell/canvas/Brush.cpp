@@ -1,5 +1,7 @@
 #include "shell/canvas/Brush.h"
 
+#include <cmath>
+
 #include "shell/canvas/Bitmap.h"
 
 namespace TypeInfos {
@@ -222,7 +224,7 @@ void TBrush::Assign(TPersistent* Source) {
 TStrokeBrush::TStrokeBrush(TBrushKind ADefaultKind, TAlphaColor ADefaultColor) : TBrush(ADefaultKind, ADefaultColor) {}
 
 void TStrokeBrush::SetThickness(float Value) {
-  if (FThickness == Value) return;
+  if (FThickness == Value || std::isnan(Value)) return;
   FThickness = Value;
   Changed();
 }

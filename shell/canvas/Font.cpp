@@ -1,5 +1,7 @@
 #include "shell/canvas/Font.h"
 
+#include <cmath>
+
 namespace TypeInfos {
 const TTypeInfo& FontStyles() {
   static const TTypeInfo T = MakeNamedType("TFontStyles", TTypeKind::Set, {"fsBold", "fsItalic", "fsUnderline", "fsStrikeOut"});
@@ -23,7 +25,7 @@ void TFont::SetFamily(const std::string& Value) {
 }
 
 void TFont::SetSize(float Value) {
-  if (FSize == Value) return;
+  if (FSize == Value || std::isnan(Value)) return;
   FSize = Value;
   Changed();
 }

@@ -38,7 +38,7 @@ void TGradientPoint::SetColor(TAlphaColor Value) {
 }
 
 void TGradientPoint::SetOffset(float Value) {
-  if (FOffset == Value) return;
+  if (FOffset == Value || std::isnan(Value)) return;
   FOffset = Value;
   Changed(false);
 }

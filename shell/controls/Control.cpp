@@ -184,6 +184,11 @@ bool TControl::DoSetSize(float AWidth, float AHeight) {
 }
 
 void TControl::SetBounds(float X, float Y, float AWidth, float AHeight) {
+  // A NaN is no place and no size: that part stays as it is.
+  if (std::isnan(X)) X = FPosition->X();
+  if (std::isnan(Y)) Y = FPosition->Y();
+  if (std::isnan(AWidth)) AWidth = Width();
+  if (std::isnan(AHeight)) AHeight = Height();
   bool PosChanged = !SameLayoutValue(X, FPosition->X()) || !SameLayoutValue(Y, FPosition->Y());
   bool SizeChanged = !SameLayoutValue(AWidth, Width()) || !SameLayoutValue(AHeight, Height());
   if (!PosChanged && !SizeChanged) return;
@@ -422,6 +427,7 @@ bool TControl::AbsoluteEnabled() const {
 }
 
 void TControl::SetOpacity(float Value) {
+  if (std::isnan(Value)) return;
   Value = std::clamp(Value, 0.f, 1.f);
   if (Value == FOpacity) return;
   FOpacity = Value;

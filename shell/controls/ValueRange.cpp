@@ -22,8 +22,10 @@ const TMetaClass& TCustomValueRange::StaticClass() {
 
 TCustomValueRange::TCustomValueRange(TComponent* AOwner) : FOwner(AOwner) {}
 
+// A NaN counts as the current value: it has no place in a range, and a value that never
+// equals itself would fire OnChange again at every comparison.
 void TCustomValueRange::SetNew(double& Field, double V) {
-  if (SameValue(Field, V)) return;
+  if (std::isnan(V) || SameValue(Field, V)) return;
   Field = V;
   RequestChange();
 }
@@ -34,7 +36,7 @@ void TCustomValueRange::SetViewportSize(double V) { SetNew(FNew.ViewportSize, V)
 void TCustomValueRange::SetFrequency(double V) { SetNew(FNew.Frequency, V); }
 
 void TCustomValueRange::SetValue(double V) {
-  if (SameValue(FNew.Value, V)) return;
+  if (std::isnan(V) || SameValue(FNew.Value, V)) return;
   FNew.Value = V;
   FLastValue = V;
   RequestChange();

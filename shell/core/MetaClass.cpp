@@ -2,6 +2,7 @@
 
 #include <map>
 
+#include "shell/core/ClassRegistry.h"
 #include "shell/core/Component.h"
 #include "shell/core/Exceptions.h"
 
@@ -104,6 +105,12 @@ void RegisterClass(const TMetaClass& Class) { Registry()[UpperCase(Class.Name())
 const TMetaClass* GetClass(const std::string& Name) {
   auto It = Registry().find(UpperCase(Name));
   return It == Registry().end() ? nullptr : It->second;
+}
+
+std::vector<const TMetaClass*> RegisteredClasses() {
+  std::vector<const TMetaClass*> Classes;
+  for (const auto& [Name, Class] : Registry()) Classes.push_back(Class);
+  return Classes;
 }
 
 void RaiseInvalidCast(TObject* Value, const TMetaClass& Expected) {

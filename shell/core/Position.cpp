@@ -1,5 +1,7 @@
 #include "shell/core/Position.h"
 
+#include <cmath>
+
 const TMetaClass& TPosition::StaticClass() {
   return ClassRecord<TPosition>("TPosition", &TPersistent::StaticClass(), [](auto& B) {
     B.Property("X", &TPosition::X, &TPosition::SetX)
@@ -12,22 +14,24 @@ const TMetaClass& TPosition::StaticClass() {
 TPosition::TPosition(const TPointF& ADefaultValue)
     : FX(ADefaultValue.X), FY(ADefaultValue.Y), FDefaultValue(ADefaultValue) {}
 
+// A NaN counts as the current value: it is no place.
 void TPosition::SetX(float Value) {
-  if (FX == Value) return;
+  if (FX == Value || std::isnan(Value)) return;
   FX = Value;
   DoChange();
 }
 
 void TPosition::SetY(float Value) {
-  if (FY == Value) return;
+  if (FY == Value || std::isnan(Value)) return;
   FY = Value;
   DoChange();
 }
 
 void TPosition::SetPoint(const TPointF& Value) {
-  if (FX == Value.X && FY == Value.Y) return;
-  FX = Value.X;
-  FY = Value.Y;
+  const float X = std::isnan(Value.X) ? FX : Value.X, Y = std::isnan(Value.Y) ? FY : Value.Y;
+  if (FX == X && FY == Y) return;
+  FX = X;
+  FY = Y;
   DoChange();
 }
 

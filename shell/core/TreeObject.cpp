@@ -1,6 +1,7 @@
 #include "shell/core/TreeObject.h"
 
 #include <algorithm>
+#include <cmath>
 #include <iterator>
 
 #include "shell/core/Exceptions.h"
@@ -9,7 +10,12 @@
 const TMetaClass& TTreeObject::StaticClass() {
   return ClassRecord<TTreeObject>("TTreeObject", &TComponent::StaticClass(), [](auto& B) {
     B.Property("StyleName", &TTreeObject::StyleName, &TTreeObject::SetStyleName);
-    B.Property("TagFloat", &TTreeObject::TagFloat, &TTreeObject::SetTagFloat).Default(0.f);
+    // A NaN written through the property is ignored, as by every float property.
+    B.Property("TagFloat", &TTreeObject::TagFloat,
+               [](TTreeObject& T, float Value) {
+                 if (!std::isnan(Value)) T.SetTagFloat(Value);
+               })
+        .Default(0.f);
     B.Property("TagString", &TTreeObject::TagString, &TTreeObject::SetTagString);
   });
 }

@@ -1,5 +1,7 @@
 #include "shell/layout/Bounds.h"
 
+#include <cmath>
+
 const TMetaClass& TBounds::StaticClass() {
   return ClassRecord<TBounds>("TBounds", &TPersistent::StaticClass(), [](auto& B) {
     // A side is stored when it differs from this object's own default.
@@ -22,7 +24,8 @@ TBounds::TBounds(const TRectF& ADefaultValue)
       FDefaultValue(ADefaultValue) {}
 
 void TBounds::SetSide(float& Field, float Value) {
-  if (Field == Value) return;
+  // A NaN counts as the current value: it is no length.
+  if (Field == Value || std::isnan(Value)) return;
   Field = Value;
   OnChange(this);
 }

@@ -1,6 +1,7 @@
 #include "shell/layout/ControlSize.h"
 
 #include <algorithm>
+#include <cmath>
 
 const TMetaClass& TControlSize::StaticClass() {
   return ClassRecord<TControlSize>("TControlSize", &TPersistent::StaticClass(), [](auto& B) {
@@ -26,10 +27,14 @@ void TControlSize::Commit(const TSizeF& NewSize, bool NewPlatformDefault) {
   if (!(Old == Size()) || OldDefault != FPlatformDefault) OnChange(this);
 }
 
-void TControlSize::SetWidth(float Value) { Commit(TSizeF(Value, Height()), false); }
+// A NaN is no size: ignored, as a value equal to the current one.
+void TControlSize::SetWidth(float Value) {
+  if (std::isnan(Value)) return;
+  Commit(TSizeF(Value, Height()), false);
+}
 
 void TControlSize::SetHeight(float Value) {
-  if (SameLayoutValue(Value, Height())) return;
+  if (std::isnan(Value) || SameLayoutValue(Value, Height())) return;
   Commit(TSizeF(Width(), Value), false);
 }
 

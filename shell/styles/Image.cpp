@@ -26,7 +26,7 @@ TFixedBitmapItem::TFixedBitmapItem() : FBitmap(std::make_unique<TBitmap>()) {}
 TFixedBitmapItem::~TFixedBitmapItem() = default;
 
 void TFixedBitmapItem::SetScale(float Value) {
-  if (Value == FScale) return;
+  if (Value == FScale || std::isnan(Value)) return;
   FScale = Value;
   Changed(false);
 }

@@ -1,5 +1,7 @@
 #include "shell/styles/Rectangle.h"
 
+#include <cmath>
+
 const TMetaClass& TShape::StaticClass() {
   return ClassRecord<TShape>("TShape", &TControl::StaticClass(), [](auto& B) {
     B.Property("Fill", &TShape::Fill, &TShape::SetFill);
@@ -36,13 +38,13 @@ const TMetaClass& TRectangle::StaticClass() {
 }
 
 void TRectangle::SetXRadius(float Value) {
-  if (Value == FXRadius) return;
+  if (Value == FXRadius || std::isnan(Value)) return;
   FXRadius = Value;
   Repaint();
 }
 
 void TRectangle::SetYRadius(float Value) {
-  if (Value == FYRadius) return;
+  if (Value == FYRadius || std::isnan(Value)) return;
   FYRadius = Value;
   Repaint();
 }

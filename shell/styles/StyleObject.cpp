@@ -32,7 +32,7 @@ TBitmapLink::TBitmapLink() : FSourceRect(std::make_unique<TBounds>()), FCapInset
 TBitmapLink::~TBitmapLink() = default;
 
 void TBitmapLink::SetScale(float Value) {
-  if (Value == FScale) return;
+  if (Value == FScale || std::isnan(Value)) return;
   FScale = Value;
   Changed(false);
 }
