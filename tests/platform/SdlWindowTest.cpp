@@ -3,8 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <SDL.h>
-#include <X11/Xatom.h>
-#include <X11/Xlib.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/stat.h>
@@ -24,6 +22,10 @@
 #include "shell/platform/Platform.h"
 #include "shell/platform/sdl/SdlPlatform.h"
 #include "shell/platform/sdl/XResources.h"
+
+// Last: Xlib's macros (None, Status, …) would rename the framework's own names.
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
 
 extern char** environ;
 

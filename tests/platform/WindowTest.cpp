@@ -319,9 +319,8 @@ TEST_F(Windows, AnySequenceOfScalesKeepsTheLogicalClientSizeAskedFor) {
   for (const TCase& C : Cases) {
     SCOPED_TRACE(C.Name);
     Start(C.Start);
+    // Not shown: a paint at scale 100 would fill a bitmap of 128 MB for nothing.
     TCountingForm* F = MakeForm();
-    F->Show();
-    Drain();
     for (float Scale : C.Scales) {
       Headless->ChangeScale(WindowOf(F), Scale);
       Drain();
@@ -329,8 +328,7 @@ TEST_F(Windows, AnySequenceOfScalesKeepsTheLogicalClientSizeAskedFor) {
     }
     EXPECT_EQ(WindowOf(F).ClientWidth(), C.Width);
     EXPECT_EQ(WindowOf(F).ClientHeight(), C.Height);
-    EXPECT_EQ(SurfaceOf(F).Width, C.Width);
-    EXPECT_EQ(SurfaceOf(F).Height, C.Height);
+    EXPECT_EQ(F->ClientWidth(), std::nearbyint(C.Width / C.Scales.back()));
     TearDown();
   }
 }
@@ -340,8 +338,6 @@ TEST_F(Windows, AnySequenceOfScalesKeepsTheLogicalClientSizeAskedFor) {
 TEST_F(Windows, TheSizeAskedForIsCorrectedOnlyWhileTheSystemCannotGiveIt) {
   Start();
   TCountingForm* F = MakeForm();
-  F->Show();
-  Drain();
   Headless->ChangeScale(WindowOf(F), 100);
   Drain();
   // 63400 pixels wide is beyond a bitmap's side; the width, then the most height that fits.
