@@ -89,9 +89,9 @@ TEST_F(ViewportTest, AViewBeyondTheLargestBitmapGetsTheLargestSurfacesOfItsShape
     float Width, Height;
     int PixelWidth, PixelHeight;
   };
+  // A NaN size never reaches the view: the size setters ignore it.
   for (const TCase& C : {TCase{100000, 440, 16384, 72}, TCase{300, 40000, 123, 16384},
-                         TCase{1e30f, 1e30f, 5793, 5792}, TCase{NAN, 440, 0, 440}, TCase{INFINITY, 10, 0, 10},
-                         TCase{0, 2.7e38f, 0, 16384}}) {
+                         TCase{1e30f, 1e30f, 5793, 5792}, TCase{INFINITY, 10, 0, 10}, TCase{0, 2.7e38f, 0, 16384}}) {
     Size(C.Width, C.Height);
     ASSERT_NE(View->Texture(), nullptr);
     EXPECT_EQ(View->Texture()->Width(), C.PixelWidth) << C.Width << " x " << C.Height;
