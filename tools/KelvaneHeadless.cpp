@@ -32,7 +32,7 @@ int main(int argc, char** argv) {
     const std::string Arg = argv[I];
     if (Arg == "--help" || Arg == "-h") {
       PrintUsage(std::cout);
-      return 0;
+      return FinishStandardOutput("kelvane-headless", 0);
     }
     if (Arg == "--scale" && I + 1 < argc) {
       try {

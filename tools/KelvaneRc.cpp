@@ -17,6 +17,7 @@
 #include "shell/stream/ObjectText.h"
 #include "shell/stream/Reader.h"
 #include "shell/stream/Stream.h"
+#include "tools/ToolOutput.h"
 
 namespace {
 void PrintUsage(std::ostream& Out) {
@@ -157,7 +158,7 @@ int main(int argc, char** argv) {
   std::vector<std::string> Args(argv + 1, argv + argc);
   if (Args.size() == 1 && (Args[0] == "--help" || Args[0] == "-h")) {
     PrintUsage(std::cout);
-    return 0;
+    return FinishStandardOutput("kelvane-rc", 0);
   }
   if (Args.size() == 3 && Args[0] == "compile") return Compile(Args[1], Args[2]);
   if (Args.size() >= 2 && Args[0] == "embed") return Embed(Args[1], std::vector<std::string>(Args.begin() + 2, Args.end()));
