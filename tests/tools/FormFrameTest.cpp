@@ -49,6 +49,21 @@ TEST_F(FormFrameTest, TheGameFormAndTheExampleMatchTheirPictures) {
   }
 }
 
+// A layer with its default fill (None, white) shows the style's background, grey in the
+// built-in style, where it faces the camera; the view around it keeps the viewport's colour.
+TEST_F(FormFrameTest, ALayerWithoutAFillShowsTheStyleBackground) {
+  for (const char* Scale : {"1", "1.5"}) {
+    SCOPED_TRACE(Scale);
+    const std::string Out = Dir + "/unfilled.png";
+    const TToolRun R = RunForm("frame " + Source("tests/tools/fixtures/UnfilledLayer.txt") + " " + Out + " --scale " + Scale);
+    ASSERT_EQ(R.Status, 0) << R.Output;
+    TBitmap Frame;
+    Frame.LoadFromFile(Out);
+    EXPECT_EQ(Frame.Pixel(Frame.Width() / 2, Frame.Height() / 2), 0xFFF0F0F0u);
+    EXPECT_EQ(Frame.Pixel(2, 2), 0xFF000000u);
+  }
+}
+
 TEST_F(FormFrameTest, ErrorsNameTheLineOrCarryTheLoadersMessage) {
   struct TCase {
     const char* Text;
