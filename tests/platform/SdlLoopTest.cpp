@@ -102,27 +102,24 @@ struct TTickLog : TObject {
   void Tick() { Times.push_back(Clock::now()); }
 };
 
-TEST_F(SdlLoop, TimersTickAtTheirPeriodAndTheLoopSleepsBetweenTicks) {
+TEST_F(SdlLoop, TimersTickNoSoonerThanTheirPeriodAndTheLoopSleepsBetweenTicks) {
   TTickLog Log;
   Backend->Poll();  // SDL is up before the clock starts
   Clock::time_point Start = Clock::now();
   Platform->CreateTimer(50, TTimerProc(&Log, &TTickLog::Tick));
   double Cpu = CpuMs();
-  while (Clock::now() - Start < std::chrono::milliseconds(1000))
+  // A loaded machine may deliver ticks late, never early; the limit only stops a loop that never
+  // ticks.
+  while (Log.Times.size() < 10 && Clock::now() - Start < std::chrono::seconds(30))
     if (!Platform->HandleMessage()) Platform->WaitMessage();
   Cpu = CpuMs() - Cpu;
 
-  // 20 periods fit in the second; a loaded machine may lose the last one or two.
-  ASSERT_GE(Log.Times.size(), 18u);
-  EXPECT_LE(Log.Times.size(), 20u);
-  double First = Ms(Log.Times.front() - Start);
-  EXPECT_GE(First, 50);
-  EXPECT_LT(First, 80);
-  double Mean = Ms(Log.Times.back() - Log.Times.front()) / static_cast<double>(Log.Times.size() - 1);
-  EXPECT_NEAR(Mean, 50, 5);
-  // Twenty wake-ups cost a few milliseconds; a loop that polled every millisecond would take
-  // about a hundred, one that spun the whole second.
-  EXPECT_LT(Cpu, 30) << "processor time in ms over one second of waiting";
+  ASSERT_EQ(Log.Times.size(), 10u);
+  for (size_t K = 0; K < Log.Times.size(); ++K)
+    EXPECT_GE(Ms(Log.Times[K] - Start), 50.0 * static_cast<double>(K + 1)) << "tick " << K + 1 << " came early";
+  // Ten wake-ups cost a few milliseconds of processor time however long they take to come; a
+  // loop that polled every millisecond would take about fifty, one that spun hundreds.
+  EXPECT_LT(Cpu, 30) << "processor time in ms while waiting for ten ticks";
 }
 
 TEST_F(SdlLoop, ACallQueuedByAnotherThreadWakesTheWaitingLoop) {
@@ -130,7 +127,8 @@ TEST_F(SdlLoop, ACallQueuedByAnotherThreadWakesTheWaitingLoop) {
   struct TNone : TObject {
     void Tick() {}
   } Safety;
-  Platform->CreateTimer(3000, TTimerProc(&Safety, &TNone::Tick));
+  // Without the wake the loop would sleep until this timer; the margin is for a loaded machine.
+  Platform->CreateTimer(20000, TTimerProc(&Safety, &TNone::Tick));
   Backend->Poll();
   bool Done = false;
   Clock::time_point Queued;
@@ -140,11 +138,11 @@ TEST_F(SdlLoop, ACallQueuedByAnotherThreadWakesTheWaitingLoop) {
     Application->Queue([&] { Done = true; });
   });
   Clock::time_point Start = Clock::now();
-  while (!Done && Clock::now() - Start < std::chrono::seconds(5)) Application->HandleMessage();
+  while (!Done && Clock::now() - Start < std::chrono::seconds(30)) Application->HandleMessage();
   Clock::time_point Ran = Clock::now();
   Worker.join();
   ASSERT_TRUE(Done);
-  EXPECT_LT(Ms(Ran - Queued), 50);
+  EXPECT_LT(Ms(Ran - Queued), 10000) << "the call waited for the timer, not for its wake";
 }
 
 TEST_F(SdlLoop, SdlsQuitEventEndsRun) {
