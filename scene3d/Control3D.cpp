@@ -314,6 +314,8 @@ void TControl3D::DoRemoveObject(TTreeObject* AObject) {
     C->SetNewViewport(nullptr);
     C->RecalcAbsolute();
     C->RecalcOpacity();
+    // Inside an update bracket the order is kept, but no frame may reach a child that left.
+    std::erase(FRenderingList, C);
     RebuildRenderingList();
   }
 }

@@ -20,6 +20,11 @@ std::string TCustomMaterial::DoGetMaterialProperty(TMaterialProperty Property) c
 TColorMaterial::TColorMaterial()
     : FVertexShader(TShaderManager::GetBuiltin("color.fvs")), FPixelShader(TShaderManager::GetBuiltin("color.fps")) {}
 
+TColorMaterial::~TColorMaterial() {
+  TShaderManager::UnregisterShader(FVertexShader);
+  TShaderManager::UnregisterShader(FPixelShader);
+}
+
 void TColorMaterial::SetColor(TAlphaColor Value) {
   if (FColor == Value) return;
   FColor = Value;
@@ -36,6 +41,12 @@ TTextureMaterial::TTextureMaterial()
     : FVertexShader(TShaderManager::GetBuiltin("texture.fvs")),
       FPixelShader(TShaderManager::GetBuiltin("texture.fps")),
       FPixelShaderFlipped(TShaderManager::GetBuiltin("texture_flip.fps")) {}
+
+TTextureMaterial::~TTextureMaterial() {
+  TShaderManager::UnregisterShader(FVertexShader);
+  TShaderManager::UnregisterShader(FPixelShader);
+  TShaderManager::UnregisterShader(FPixelShaderFlipped);
+}
 
 void TTextureMaterial::SetTexture(TTexture* Value) {
   if (FTexture == Value) return;

@@ -49,6 +49,8 @@ class TCustomMaterial : public TMaterial {
 class TColorMaterial : public TCustomMaterial {
  public:
   TColorMaterial();
+  // Gives up its place among the programs' users.
+  ~TColorMaterial() override;
   TAlphaColor Color() const { return FColor; }
   // A different colour is stored, marks the material modified and fires OnChange.
   void SetColor(TAlphaColor Value);
@@ -66,6 +68,7 @@ class TColorMaterial : public TCustomMaterial {
 class TTextureMaterial : public TCustomMaterial {
  public:
   TTextureMaterial();
+  ~TTextureMaterial() override;
   TTexture* Texture() const { return FTexture; }
   void SetTexture(TTexture* Value);
 

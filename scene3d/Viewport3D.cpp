@@ -126,10 +126,22 @@ void TViewport3D::RemoveLight(TLight* Light) { FLights.erase(std::remove(FLights
 // --- tree ---
 
 void TViewport3D::RebuildRenderingList() {
+  if (IsUpdating()) {
+    FRenderingListStale = true;
+    return;
+  }
+  FRenderingListStale = false;
   FRenderingList.clear();
   for (TTreeObject* Child : ChildList())
     if (auto* C = dynamic_cast<TControl3D*>(Child)) FRenderingList.push_back(C);
   SortRenderingList(FRenderingList);
+}
+
+void TViewport3D::EndUpdate() {
+  TControl::EndUpdate();
+  if (IsUpdating() || !FRenderingListStale) return;
+  RebuildRenderingList();
+  Repaint();
 }
 
 void TViewport3D::ChildAdded(TTreeObject* AObject) {
@@ -155,6 +167,8 @@ void TViewport3D::DoRemoveObject(TTreeObject* AObject) {
   TControl::DoRemoveObject(AObject);
   if (auto* C = dynamic_cast<TControl3D*>(AObject)) {
     C->SetNewViewport(nullptr);
+    // Inside an update bracket the order is kept, but no frame may reach a child that left.
+    std::erase(FRenderingList, C);
     RebuildRenderingList();
     Repaint();
   }

@@ -52,8 +52,10 @@ class TViewport3D : public TControl, public IViewport3D {
   const std::vector<TControl3D*>& RenderingList() const { return FRenderingList; }
   bool Drawing() const { return FDrawing; }
 
-  // Sorts the viewport's 3D children into drawing order.
+  // Sorts the viewport's 3D children into drawing order; put off while the viewport is inside
+  // an update bracket, whose outermost EndUpdate sorts them once.
   void RebuildRenderingList();
+  void EndUpdate() override;
   // Draws one frame into the bitmap, without the canvas step; what Paint does first.
   void RenderFrame();
   // Where scene point P lands in the frame through the current camera and projection: pixel
@@ -99,6 +101,8 @@ class TViewport3D : public TControl, public IViewport3D {
   std::vector<TControl3D*> FRenderingList;
   std::vector<TLight*> FLights;
   bool FDrawing = false;
+  // A rebuild of the drawing order was put off by an update bracket.
+  bool FRenderingListStale = false;
   // The surfaces wait for the device being made in the background (see Loaded).
   mutable bool FSurfacesPending = false;
   int64_t FScaleChangedId = 0;

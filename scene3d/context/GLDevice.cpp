@@ -520,6 +520,13 @@ void TGLDevice::WarmUp() {
   // The sizes are not powers of two, as a viewport's and a layer's mostly are not.
   constexpr int Size = 6, Levels = 3;
   const int Samples = ChooseSampleCount(TMultisample::FourSamples, FSampleCounts);
+  // The programs are the materials'; the warm-up is one of their users only while it draws.
+  struct TBorrowed {
+    TContextShader* Shader;
+    ~TBorrowed() { TShaderManager::UnregisterShader(Shader); }
+  };
+  const TBorrowed TextureVS{TShaderManager::GetBuiltin("texture.fvs")}, TexturePS{TShaderManager::GetBuiltin("texture.fps")},
+      ColorVS{TShaderManager::GetBuiltin("color.fvs")}, ColorPS{TShaderManager::GetBuiltin("color.fps")};
   GLint OldViewport[4] = {};
   glGetIntegerv(GL_VIEWPORT, OldViewport);
 
@@ -567,7 +574,7 @@ void TGLDevice::WarmUp() {
   const TShaderValue Opacity{TShaderValue::TKind::Vectors, {}, {TVector3D(1, 0, 0, 0)}, nullptr};
   glEnable(GL_DEPTH_TEST);
   glDisable(GL_CULL_FACE);
-  UseShaders(TShaderManager::GetBuiltin("texture.fvs"), TShaderManager::GetBuiltin("texture.fps"));
+  UseShaders(TextureVS.Shader, TexturePS.Shader);
   SetVariable("MVPMatrix", Identity);
   SetVariable("Opacity", Opacity);
   glActiveTexture(GL_TEXTURE0);
@@ -576,7 +583,7 @@ void TGLDevice::WarmUp() {
 
   // Shapes: one colour, back faces culled.
   glEnable(GL_CULL_FACE);
-  UseShaders(TShaderManager::GetBuiltin("color.fvs"), TShaderManager::GetBuiltin("color.fps"));
+  UseShaders(ColorVS.Shader, ColorPS.Shader);
   SetVariable("MVPMatrix", Identity);
   SetVariable("MaterialColor", TShaderValue{TShaderValue::TKind::Vectors, {}, {TVector3D(1, 0, 0, 1)}, nullptr});
   SetVariable("Opacity", Opacity);

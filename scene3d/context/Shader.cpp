@@ -125,6 +125,13 @@ void TShaderManager::UnregisterShader(TContextShader* Shader) {
     if (E.Shader.get() == Shader && E.Users > 0) --E.Users;
 }
 
+int TShaderManager::Users(const TContextShader* Shader) {
+  const std::lock_guard<std::mutex> Lock(GRegistryLock);
+  for (auto& [Key, E] : Registry())
+    if (E.Shader.get() == Shader) return E.Users;
+  return 0;
+}
+
 std::vector<TContextShader*> TShaderManager::Shaders() {
   const std::lock_guard<std::mutex> Lock(GRegistryLock);
   std::vector<TContextShader*> Result;

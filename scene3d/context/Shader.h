@@ -49,7 +49,10 @@ class TShaderManager {
   static TContextShader* GetBuiltin(const std::string& Name);
   // Registers Shader (or finds the one already registered under its key) and counts a user.
   static TContextShader* RegisterShader(const TContextShader& Shader);
+  // Counts a user less; the program itself stays registered.
   static void UnregisterShader(TContextShader* Shader);
+  // How many users the registered program Shader has (0 for a program not registered).
+  static int Users(const TContextShader* Shader);
   // Every registered program, for back ends that release device objects.
   static std::vector<TContextShader*> Shaders();
 };

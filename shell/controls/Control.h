@@ -75,8 +75,8 @@ class TControl : public TTreeObject, public IAlignRoot, public IAlignableObject 
   float LastWidth() const { return FLastWidth; }
   float LastHeight() const { return FLastHeight; }
   // Suspends this control's own layout; the outermost EndUpdate realigns.
-  void BeginUpdate() { ++FUpdating; }
-  void EndUpdate();
+  virtual void BeginUpdate() { ++FUpdating; }
+  virtual void EndUpdate();
   bool IsUpdating() const { return FUpdating > 0; }
   TAdjustType AdjustType() const { return FAdjustType; }
   TSizeF AdjustSizeValue() const { return FAdjustSizeValue; }

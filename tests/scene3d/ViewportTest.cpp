@@ -147,6 +147,34 @@ TEST_F(ViewportTest, ALayerRefusesASurfaceBeyondTheLimitsAndItsBufferFitsAtAnySc
   EXPECT_NEAR(Layer->Buffer()->BitmapScale(), 1.024f, 1e-6);
 }
 
+TEST_F(ViewportTest, AnUpdateBracketPutsTheDrawingOrderOffUntilItsOutermostEnd) {
+  TControl3D* Camera = View->DesignCameraZ();
+  auto* Leaving = new TDummy(Root);
+  Leaving->SetParent(View);
+  ASSERT_EQ(View->RenderingList().size(), 2u);
+  View->BeginUpdate();
+  View->BeginUpdate();
+  auto* A = new TDummy(Root);
+  A->SetParent(View);
+  auto* B = new TDummy(Root);
+  B->SetParent(View);
+  // A child that leaves inside the bracket leaves the list at once: no frame may reach it.
+  Leaving->Free();
+  EXPECT_EQ(View->RenderingList(), std::vector<TControl3D*>{Camera});
+  View->EndUpdate();
+  EXPECT_EQ(View->RenderingList(), std::vector<TControl3D*>{Camera});
+  const int Invalidations = Root->Invalidations;
+  View->EndUpdate();
+  // Three objects that compare equal, sorted once: c, b, a.
+  EXPECT_EQ(View->RenderingList(), (std::vector<TControl3D*>{B, A, Camera}));
+  EXPECT_GT(Root->Invalidations, Invalidations) << "the new order is drawn";
+  // A bracket in which nothing arrived or left asks for no frame.
+  const int After = Root->Invalidations;
+  View->BeginUpdate();
+  View->EndUpdate();
+  EXPECT_EQ(Root->Invalidations, After);
+}
+
 TEST_F(ViewportTest, AScaleChangeOfItsFormRebuildsTheSurfaces) {
   Size(634, 440);
   Root->Scale = 1.5f;
