@@ -481,6 +481,7 @@ void TCustomLayer3D::DoUpdateBuffer() {
   const bool Lost = Bands && !TextureHeld();
   if (FUpdateRects.empty() && !Lost) return;
   // Made before the paint, a bitmap starts blank, or with what earlier bands painted.
+  const bool Blank = !Bands && !HasBuffer() && !FTextureFilled;
   if (!Bands && !HasBuffer()) OwnBuffer();
   FDrawing = true;
   struct TReset {
@@ -517,13 +518,13 @@ void TCustomLayer3D::DoUpdateBuffer() {
     Painted = PaintBands(*Ctx, Areas, Lost);
   } else {
     FPaintWhole = false;
-    Painted = PaintSurface(*FPaintCanvas, Areas);
+    Painted = PaintSurface(*FPaintCanvas, Areas, Blank);
   }
   // The bitmap was asked for while the bands were painted: it gets the whole picture.
   if (FPaintWhole && HasBuffer()) {
     FPaintWhole = false;
     FPaintCanvas = OwnBuffer().Canvas();
-    Painted = PaintSurface(*FPaintCanvas, {Surface}) || Painted;
+    Painted = PaintSurface(*FPaintCanvas, {Surface}, true) || Painted;
   }
   if (Painted) ++FPaintCount;
 }
@@ -548,7 +549,7 @@ void TCustomLayer3D::BufferMade() {
   FPaintCanvas = OwnBuffer().Canvas();
   PrepareSurface();
   // A copy of the picture the frames painted, not a paint of their own: not counted.
-  PaintSurface(*FPaintCanvas, {TRectF(0, 0, static_cast<float>(LayerWidth()), static_cast<float>(LayerHeight()))});
+  PaintSurface(*FPaintCanvas, {TRectF(0, 0, static_cast<float>(LayerWidth()), static_cast<float>(LayerHeight()))}, true);
 }
 
 void TCustomLayer3D::HandBufferToTexture(TContext3D& Ctx) {
@@ -606,7 +607,7 @@ bool TCustomLayer3D::PaintBands(TContext3D& Ctx, const std::vector<TRectF>& Area
     bool BandPainted = false;
     if (!Rects.empty()) {
       FPaintCanvas = &C;
-      BandPainted = PaintSurface(C, Areas);
+      BandPainted = PaintSurface(C, Areas, Whole);
       Painted = Painted || BandPainted;
     }
     C.SetOrigin(0, 0);
@@ -637,7 +638,7 @@ bool TCustomLayer3D::PaintBands(TContext3D& Ctx, const std::vector<TRectF>& Area
   return Painted;
 }
 
-bool TCustomLayer3D::PaintSurface(TCanvas& C, const std::vector<TRectF>& Areas) {
+bool TCustomLayer3D::PaintSurface(TCanvas& C, const std::vector<TRectF>& Areas, bool Blank) {
   if (!C.BeginScene(&Areas)) return false;
   struct TEnd {
     TCanvas& C;
@@ -646,10 +647,12 @@ bool TCustomLayer3D::PaintSurface(TCanvas& C, const std::vector<TRectF>& Areas) 
   const TRectF Surface(0, 0, static_cast<float>(LayerWidth()), static_cast<float>(LayerHeight()));
   const bool NoFill = FFill->Kind() == TBrushKind::None ||
                       (FFill->Kind() == TBrushKind::Solid && (FFill->Color() >> 24) == 0);
+  // The areas start clear (the scene clips to them, in whole pixels): a translucent fill or
+  // background must not blend over what an earlier paint left there, or over another band.
   if (NoFill) {
-    const TAlphaColor Background = FTransparency ? 0 : (FFill->Color() & 0x00FFFFFFu);
-    for (const TRectF& R : Areas) C.ClearRect(R, Background);
+    C.Clear(FTransparency ? 0 : (FFill->Color() & 0x00FFFFFFu));
   } else {
+    if (!Blank) C.Clear(0);
     C.FillRect(Surface, 0, 0, TCorners{}, 1, *FFill);
   }
   bool Painted = false;

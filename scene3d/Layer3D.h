@@ -200,8 +200,10 @@ class TCustomLayer3D : public TCustomBufferLayer3D, public IRoot, public IAlignR
   void DoUpdateBuffer();
   // Applies the style lookup and lets the controls take their styles.
   void PrepareSurface();
-  // Paints Areas (logical pixels) with ACanvas; false when its scene cannot begin.
-  bool PaintSurface(TCanvas& ACanvas, const std::vector<TRectF>& Areas);
+  // Paints Areas (logical pixels) with ACanvas, each as a paint of the whole surface would:
+  // they are cleared first, unless Blank says they are blank already. False when its scene
+  // cannot begin.
+  bool PaintSurface(TCanvas& ACanvas, const std::vector<TRectF>& Areas, bool Blank = false);
   // Paints Areas band by band through a small bitmap and writes each band's painted part into
   // the texture through Ctx, or with Whole every band, blank outside the areas; false when
   // nothing could be painted.

@@ -86,6 +86,42 @@ TEST_F(Layer3DTest, RepaintsOfControlsMarkTheirPartOfTheSurface) {
   EXPECT_EQ(At(55, 15), Green);
 }
 
+// A marked part is painted as a paint of the whole surface paints it: a translucent fill or
+// control does not blend over what the paint before left there.
+TEST_F(Layer3DTest, AMarkedPartPaintedAgainLooksAsAWholePaintLeftIt) {
+  struct TCase {
+    const char* Name;
+    TBrushKind Kind;
+    bool Transparency;
+  };
+  for (const TCase& C : {TCase{"translucent solid", TBrushKind::Solid, false},
+                         TCase{"translucent gradient", TBrushKind::Gradient, false},
+                         TCase{"none, transparent", TBrushKind::None, true}}) {
+    auto* L = new TTestLayer(nullptr);
+    L->SetWidth(2);
+    L->SetHeight(1);
+    L->Fill()->SetKind(C.Kind);
+    L->Fill()->SetColor(0x80FF0000);
+    L->Fill()->Gradient()->SetColor1(0x800000FF);
+    L->SetTransparency(C.Transparency);
+    auto* S = new TSwatch(L, 0x8000FF00);
+    S->SetBounds(10.5f, 10, 30, 20.5f);
+    S->SetParent(L);
+    L->PaintMarked();
+    TBitmap* B = L->Buffer();
+    std::vector<TAlphaColor> Whole;
+    for (int Y = 0; Y < B->Height(); ++Y)
+      for (int X = 0; X < B->Width(); ++X) Whole.push_back(B->Pixel(X, Y));
+    for (int Paint = 0; Paint < 2; ++Paint) {
+      S->Repaint();
+      L->PaintMarked();
+    }
+    for (int Y = 0, I = 0; Y < B->Height(); ++Y)
+      for (int X = 0; X < B->Width(); ++X, ++I) ASSERT_EQ(B->Pixel(X, Y), Whole[I]) << C.Name << " at " << X << "," << Y;
+    L->Free();
+  }
+}
+
 TEST_F(Layer3DTest, ControlsAreAlignedInsideTheSurfaceLessPadding) {
   Layer->Padding()->SetRect(TRectF(5, 4, 3, 2));
   TSwatch* Fill = AddSwatch(Red, TRectF(0, 0, 10, 10));
