@@ -662,7 +662,9 @@ bool TCustomLayer3D::PaintSurface(TCanvas& C, const std::vector<TRectF>& Areas, 
     const bool IsStyle = Control == FResourceLink;
     if (IsStyle && (FTransparency || FFill->Kind() != TBrushKind::None)) continue;
     bool Marked = false;
-    for (const TRectF& R : Areas) Marked = Marked || R.IntersectsWith(Control->BoundsRect());
+    // A child's children may lie outside it, and may be what was marked.
+    const TRectF Area = Control->ChildrenRect();
+    for (const TRectF& R : Areas) Marked = Marked || R.IntersectsWith(Area);
     if (Marked || ComponentState().Contains(csDesigning)) Control->PaintInternal();
     if (IsStyle && !Painted) {
       C.SetMatrix(TMatrix::Identity());

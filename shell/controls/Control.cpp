@@ -284,6 +284,13 @@ TRectF TControl::AbsoluteRect() const {
   return R;
 }
 
+TRectF TControl::ChildrenRect() const {
+  TRectF R = AbsoluteRect();
+  for (TTreeObject* Child : ChildList())
+    if (auto* C = dynamic_cast<TControl*>(Child); C && C->Visible()) R = TRectF::Union(R, C->ChildrenRect());
+  return R;
+}
+
 // --- Alignment ---
 
 void TControl::SetAlign(TAlignLayout Value) {

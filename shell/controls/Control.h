@@ -61,6 +61,9 @@ class TControl : public TTreeObject, public IAlignRoot, public IAlignableObject 
   TPointF AbsoluteToLocal(const TPointF& P) const;
   // The bounding rectangle of the control in the root's coordinates.
   TRectF AbsoluteRect() const;
+  // What painting the control may touch, in the root's coordinates: its own rectangle joined
+  // with its visible children's (which may lie outside it).
+  TRectF ChildrenRect() const;
   bool PointInObjectLocal(float X, float Y) const { return LocalRect().Contains(TPointF(X, Y)); }
 
   // --- Alignment ---

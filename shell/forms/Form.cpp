@@ -764,7 +764,7 @@ void TCustomForm::PaintRects(const std::vector<TRectF>& Rects) {
   };
   std::vector<TControl*> Children;
   for (TTreeObject* Child : ChildList())
-    if (auto* C = dynamic_cast<TControl*>(Child); C && C->Visible() && Meets(C->AbsoluteRect())) Children.push_back(C);
+    if (auto* C = dynamic_cast<TControl*>(Child); C && C->Visible() && Meets(C->ChildrenRect())) Children.push_back(C);
 
   FPainting = true;
   struct TPaintingGuard {

@@ -195,6 +195,28 @@ TEST_F(FormPaintTest, ChildrenPaintInChildOrderInTheirOwnPlaceAndOnlyWhereTheyMe
   (void)C;
 }
 
+// A child may lie outside its parent: a paint of its part paints the parent (and so the
+// child), and a hidden child does not widen its parent's area.
+TEST_F(FormPaintTest, AChildOutsideItsParentIsPaintedWhenItsPartIsRepainted) {
+  MakeForm();
+  auto* Panel = new TSwatch(Form, "Panel", Grey, TRectF(10, 10, 70, 70));
+  auto* Outside = new TSwatch(Form, "Outside", Red, TRectF(0, 0, 1, 1));
+  Outside->SetParent(Panel);
+  Outside->SetBounds(120, 10, 30, 20);  // (130, 20)-(160, 40) on the form
+  Form->PaintRects({TRectF(0, 0, 200, 100)});
+  ASSERT_EQ(Window().At(140, 30), Red);
+  Painted.clear();
+  Outside->Color = Green;
+  Form->PaintRects({Outside->AbsoluteRect()});
+  EXPECT_EQ(Painted, (std::vector<std::string>{"Panel", "Outside"}));
+  EXPECT_EQ(Window().At(140, 30), Green);
+  Outside->SetVisible(false);
+  Painted.clear();
+  Form->PaintRects({TRectF(140, 30, 141, 31)});
+  EXPECT_TRUE(Painted.empty());
+  EXPECT_EQ(Window().At(140, 30), White);
+}
+
 TEST_F(FormPaintTest, TheFillPaintsTheBackgroundAndAChangeOfItRepaintsTheWholeClientArea) {
   MakeForm();
   // Kind None: the fill colour (white unless set) stands in for the background.

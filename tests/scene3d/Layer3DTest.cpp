@@ -122,6 +122,19 @@ TEST_F(Layer3DTest, AMarkedPartPaintedAgainLooksAsAWholePaintLeftIt) {
   }
 }
 
+TEST_F(Layer3DTest, AControlOutsideItsParentIsPaintedWhenItRepaintsItself) {
+  TSwatch* Panel = AddSwatch(Red, TRectF(0, 0, 20, 20));
+  auto* Outside = new TSwatch(Layer, Red);
+  Outside->SetParent(Panel);
+  Outside->SetBounds(50, 10, 20, 20);
+  Layer->PaintMarked();
+  ASSERT_EQ(At(60, 20), Red);
+  Outside->Color = Green;
+  Outside->Repaint();
+  Layer->PaintMarked();
+  EXPECT_EQ(At(60, 20), Green);
+}
+
 TEST_F(Layer3DTest, ControlsAreAlignedInsideTheSurfaceLessPadding) {
   Layer->Padding()->SetRect(TRectF(5, 4, 3, 2));
   TSwatch* Fill = AddSwatch(Red, TRectF(0, 0, 10, 10));
