@@ -86,29 +86,31 @@ TAbstractLayer3D::~TAbstractLayer3D() = default;
 
 void TAbstractLayer3D::SetResolution(int Value) {
   if (FResolution == Value && FLayerWidth > 0) return;
-  const int Clamped = std::clamp(Value, 1, 256);
-  if (!IsLoading()) CheckSurface(Clamped, Width(), Height());
-  FResolution = Clamped;
+  FResolution = std::clamp(Value, 1, 256);
   Resize3D();
 }
 
 void TAbstractLayer3D::SetWidth(float Value) {
-  if (Value != Width() && !IsLoading()) CheckSurface(FResolution, Value, Height());
+  if (Value != Width() && !IsLoading()) CheckSize(Value, Height());
   TControl3D::SetWidth(Value);
 }
 
 void TAbstractLayer3D::SetHeight(float Value) {
-  if (Value != Height() && !IsLoading()) CheckSurface(FResolution, Width(), Value);
+  if (Value != Height() && !IsLoading()) CheckSize(Width(), Value);
   TControl3D::SetHeight(Value);
 }
 
-void TAbstractLayer3D::CheckSurface(int AResolution, float AWidth, float AHeight) const {
-  const long double W = SurfaceSide(Projection(), AResolution, AWidth);
-  const long double H = SurfaceSide(Projection(), AResolution, AHeight);
+void TAbstractLayer3D::CheckSize(float AWidth, float AHeight) const {
+  // The size is the author's choice and a different one would give another scene: refused.
+  // The resolution only sets the texture's detail, which the buffer lowers where it must, so
+  // the limit is the surface at the lowest resolution.
+  const long double W = SurfaceSide(Projection(), 1, AWidth);
+  const long double H = SurfaceSide(Projection(), 1, AHeight);
   if (SurfaceFits(W, H)) return;
-  throw ELayerSurface(Format("Layer surface too large: %s x %s pixels (at most %d on a side and %d in all)",
-                             {Whole(W), Whole(H), std::to_string(TBitmap::MaxSide), std::to_string(TBitmap::MaxPixels)}),
-                      W > TBitmap::MaxSide || H <= TBitmap::MaxSide ? "Width" : "Height");
+  throw ELayerSurface(
+      Format("Layer surface too large: %s x %s pixels at resolution 1 (at most %d on a side and %d in all)",
+             {Whole(W), Whole(H), std::to_string(TBitmap::MaxSide), std::to_string(TBitmap::MaxPixels)}),
+      W > TBitmap::MaxSide || H <= TBitmap::MaxSide ? "Width" : "Height");
 }
 
 void TAbstractLayer3D::SetDepth(float) { TControl3D::SetDepth(0); }
@@ -116,7 +118,7 @@ void TAbstractLayer3D::SetDepth(float) { TControl3D::SetDepth(0); }
 void TAbstractLayer3D::Resize3D() {
   if (IsLoading()) return;
   // The setters refused what does not fit; this check catches what loading left for here.
-  CheckSurface(FResolution, Width(), Height());
+  CheckSize(Width(), Height());
   FLayerWidth = static_cast<int>(SurfaceSide(Projection(), FResolution, Width()));
   FLayerHeight = static_cast<int>(SurfaceSide(Projection(), FResolution, Height()));
   if (FLayerWidth > 0 && FLayerHeight > 0) ResizeLayer();
@@ -175,9 +177,9 @@ TCustomBufferLayer3D::~TCustomBufferLayer3D() = default;
 void TCustomBufferLayer3D::ResizeLayer() {
   if (!FTexture) return;  // still being constructed
   const float S = Viewport() ? Viewport()->GetViewportScale() : 1.0f;
-  // The logical surface fits the bitmap limits (the setters see to that); at a large window
-  // scale its pixels might not, and then the buffer takes the largest scale that fits, which
-  // only makes the surface's texture coarser.
+  // Where the surface's pixels pass the bitmap limits (a high resolution, a large window
+  // scale), the buffer takes the largest scale that fits, which only makes the surface's
+  // texture coarser.
   const long double W = LayerWidth(), H = LayerHeight();
   long double Fit = S;
   if (W > 0 && H > 0) {

@@ -28,12 +28,13 @@ class TAbstractLayer3D : public TControl3D {
   ~TAbstractLayer3D() override;
 
   int Resolution() const { return FResolution; }
-  // Kept in [1, 256]; the surface follows.
+  // Kept in [1, 256]; the surface follows. Any resolution is taken: where the surface passes
+  // the bitmap limits, the buffer takes the largest scale that fits (a coarser texture).
   void SetResolution(int Value);
-  // A size or resolution whose surface would exceed the bitmap limits (TBitmap::MaxSide on a
-  // side, TBitmap::MaxPixels in all) is refused with EArgumentOutOfRangeException and not
-  // stored. While loading, the surface is checked once in Loaded, for the final values, and a
-  // refusal is reported as an error reading the size.
+  // A size whose surface would exceed the bitmap limits (TBitmap::MaxSide on a side,
+  // TBitmap::MaxPixels in all) even at resolution 1 is refused with
+  // EArgumentOutOfRangeException and not stored. While loading, the size is checked once in
+  // Loaded, for the final values, and a refusal is reported as an error reading the size.
   void SetWidth(float Value) override;
   void SetHeight(float Value) override;
   int LayerWidth() const { return FLayerWidth; }
@@ -58,8 +59,8 @@ class TAbstractLayer3D : public TControl3D {
   void MatrixChanged() override;
 
  private:
-  // Raises when the surface of these values would exceed the limits; gives the offending size.
-  void CheckSurface(int AResolution, float AWidth, float AHeight) const;
+  // Raises when a layer of this size would exceed the limits at resolution 1.
+  void CheckSize(float AWidth, float AHeight) const;
 
   int FResolution = 50;
   int FLayerWidth = 0, FLayerHeight = 0;

@@ -11,6 +11,7 @@
 #include "game/Unit1.h"
 #include "scene3d/Cylinder.h"
 #include "scene3d/Layer3D.h"
+#include "shell/canvas/Bitmap.h"
 #include "shell/core/Exceptions.h"
 #include "shell/platform/headless/HeadlessPlatform.h"
 #include "shell/stream/ObjectText.h"
@@ -65,16 +66,30 @@ TEST_F(StoredLimits, SizesBeyondTheLimitsStopTheLoadNamingTheProperty) {
            TCase{"    object Cylinder1: TCylinder\n", "    object Cylinder1: TCylinder\n      SubdivisionsAxes = 50000000\n",
                  "Error reading Cylinder1.SubdivisionsAxes: Cylinder mesh too large: SubdivisionsAxes 50000000, "
                  "SubdivisionsCap 1 and SubdivisionsHeight 1 need more than 1048576 vertices"},
-           TCase{"      Width = 51.3176422\n", "      Width = 5000.0\n",
-                 "Error reading Layer3D1.Width: Layer surface too large: 250000 x 2428 pixels (at most 16384 on a "
-                 "side and 33554432 in all)"},
-           TCase{"      Resolution = 50\n", "      Resolution = 256\n",
-                 "Error reading Layer3D1.Width: Layer surface too large: 13137 x 12433 pixels (at most 16384 on a "
-                 "side and 33554432 in all)"},
+           TCase{"      Width = 51.3176422\n", "      Width = 50000.0\n",
+                 "Error reading Layer3D1.Width: Layer surface too large: 50000 x 49 pixels at resolution 1 (at most "
+                 "16384 on a side and 33554432 in all)"},
+           TCase{"      Height = 48.5665627\n", "      Height = 20000.0\n",
+                 "Error reading Layer3D1.Height: Layer surface too large: 51 x 20000 pixels at resolution 1 (at most "
+                 "16384 on a side and 33554432 in all)"},
        }) {
     EXPECT_EQ(Load(Edited(C.Old, C.New)), C.Error);
     EXPECT_EQ(Form, nullptr);
   }
+}
+
+// Any resolution a stored form gives is taken as the setter keeps it: 300 becomes 256, whose
+// surface passes the bitmap limits, and the buffer takes the largest scale that fits.
+TEST_F(StoredLimits, AResolutionWhoseSurfacePassesTheLimitsGivesACoarserBuffer) {
+  ASSERT_EQ(Load(Edited("      Resolution = 50\n", "      Resolution = 300\n")), "");
+  TLayer3D* Sea = Form->Layer3D1;
+  EXPECT_EQ(Sea->Resolution(), 256);
+  EXPECT_EQ(Sea->LayerWidth(), 13137);
+  EXPECT_EQ(Sea->LayerHeight(), 12433);
+  // The largest scale that fits 2^25 pixels, sqrt(2^25 / (13137 x 12433)) = 0.45325.
+  EXPECT_EQ(Sea->BufferWidth(), 5954);
+  EXPECT_EQ(Sea->BufferHeight(), 5635);
+  EXPECT_NEAR(Sea->BufferScale(), 0.45325f, 1e-5f);
 }
 
 TEST_F(StoredLimits, ALayerIsCheckedForItsFinalSizeNotOnTheWayThere) {
