@@ -25,6 +25,7 @@
 #include "game/Unit1.h"
 #include "scene3d/Cylinder.h"
 #include "scene3d/Layer3D.h"
+#include "scene3d/Math3D.h"
 #include "scene3d/context/ContextManager.h"
 #include "scene3d/context/GLDevice.h"
 #include "shell/app/Application.h"
@@ -394,8 +395,9 @@ class TInputRun {
       Require(Focused->ParentedVisible() && Focused->AbsoluteEnabled(),
               Focused->Name() + " has the focus but is hidden or disabled");
     if (FGame && FGame->TrackBar1 && FGame->Cylinder1 && FHeadingKnown) {
+      // A rotation angle is kept wrapped into [0, 360): -1 degree is held as 359.
       const float Value = FGame->TrackBar1->Value(), Heading = FGame->Cylinder1->RotationAngle()->Y();
-      Require(Value == Heading, "the slider is at " + Str(Value) + ", the torpedo's heading " + Str(Heading));
+      Require(WrapAngle(Value) == Heading, "the slider is at " + Str(Value) + ", the torpedo's heading " + Str(Heading));
     }
   }
 
