@@ -245,24 +245,21 @@ class TInputRun {
     Shift = WithButtons(Shift);
     Post([Shift, X = P.X * S, Y = P.Y * S](TPlatform& Pl, TPlatformWindow& W) { Pl.WindowMouseMove(W, Shift, X, Y); });
   }
-  void Press(TMouseButton Button, TShiftState Shift, const TPointF& P) {
+  // A press or a release of Button at P, after a move there, as the window procedure gets them.
+  void SetButton(TMouseButton Button, bool Down, TShiftState Shift, const TPointF& P) {
     MoveTo(P, Shift);
-    FHeld[Button] = true;
+    FHeld[Button] = Down;
     Shift = WithButtons(Shift);
     const float S = Window().Scale();
-    Post([Button, Shift, X = P.X * S, Y = P.Y * S](TPlatform& Pl, TPlatformWindow& W) {
-      Pl.WindowMouseDown(W, Button, Shift, X, Y);
+    Post([Button, Down, Shift, X = P.X * S, Y = P.Y * S](TPlatform& Pl, TPlatformWindow& W) {
+      if (Down)
+        Pl.WindowMouseDown(W, Button, Shift, X, Y);
+      else
+        Pl.WindowMouseUp(W, Button, Shift, X, Y);
     });
   }
-  void Release(TMouseButton Button, TShiftState Shift, const TPointF& P) {
-    MoveTo(P, Shift);
-    FHeld[Button] = false;
-    Shift = WithButtons(Shift);
-    const float S = Window().Scale();
-    Post([Button, Shift, X = P.X * S, Y = P.Y * S](TPlatform& Pl, TPlatformWindow& W) {
-      Pl.WindowMouseUp(W, Button, Shift, X, Y);
-    });
-  }
+  void Press(TMouseButton Button, TShiftState Shift, const TPointF& P) { SetButton(Button, true, Shift, P); }
+  void Release(TMouseButton Button, TShiftState Shift, const TPointF& P) { SetButton(Button, false, Shift, P); }
 
   void Deliver(TEventKind Kind) {
     // The button clicks on a release of the left button, on the second press of a left double
