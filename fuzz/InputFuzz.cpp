@@ -149,21 +149,38 @@ class TInputRun {
     try {
       if (FChoice->File.Class) {
         StoreFormDescription(FChoice->File);
-        TComponent* Made = FChoice->File.Class->Create(nullptr);
-        FForm = dynamic_cast<TCommonCustomForm*>(Made);
-        Require(FForm != nullptr, FChoice->Name + " is not a form");
         // Kept only while the form is made: a stored description of TForm would be read as the
         // ancestor of every form class after it.
         struct TForget {
           const TMetaClass& Class;
           ~TForget() { RemoveResource(Class.Name(), RT_RCDATA); }
         } Forget{*FChoice->File.Class};
-        FForm->AfterConstruction();
+        TComponent* Made = FChoice->File.Class->Create(nullptr);
+        FForm = dynamic_cast<TCommonCustomForm*>(Made);
+        Require(FForm != nullptr, FChoice->Name + " is not a form");
+        try {
+          FForm->AfterConstruction();
+        } catch (...) {
+          FForm->Free();
+          FForm = nullptr;
+          throw;
+        }
       } else {
         FForm = NewForm<TForm1>(nullptr);
       }
     } catch (const Exception& E) {
-      Require(false, FChoice->Name + " does not load: " + E.Message());
+      // A form made again while handlers fail: its FormCreate fails, and the form's construction
+      // with it, which frees the form and everything it had made by then (its window, Timer2,
+      // its scene). The user starts the game again, with handlers that work.
+      Require(FInjected && FFailHandlers, FChoice->Name + " does not load: " + E.Message());
+      FForm = nullptr;
+      const TCounts After = Count();
+      Require(After == FBaseline, "after " + FChoice->Name + " failed to load: " + After.Text() +
+                                      ", before it was made: " + FBaseline.Text());
+      FInjected = false;
+      FFailHandlers = false;
+      Open();
+      return;
     }
     FGame = dynamic_cast<TForm1*>(FForm);
     FHeadingKnown = true;
@@ -262,8 +279,9 @@ class TInputRun {
   void Release(TMouseButton Button, TShiftState Shift, const TPointF& P) { SetButton(Button, false, Shift, P); }
 
   void Deliver(TEventKind Kind) {
-    // The button clicks on a release of the left button, on the second press of a left double
-    // click, and on keys; its repeat timer (which the game's button does not have) never runs.
+    // The button clicks on a release of the left button, on the second press of a double click
+    // of any button (a control's double click runs whichever button gives it), and on keys; its
+    // repeat timer (which the game's button does not have) never runs.
     FClickMayCome = Kind == evKeyDown;
     FEventName = EventNames[Kind];
     switch (Kind) {
@@ -291,7 +309,7 @@ class TInputRun {
         const uint8_t B = Next();
         const auto Button = static_cast<TMouseButton>(B % 3);
         if (FHeld[Button] || !FMouseKnown) break;
-        FClickMayCome = Button == mbLeft;
+        FClickMayCome = true;
         Press(Button, Modifiers(B / 3) + TShiftState{ssDouble}, FMouse);
         break;
       }
