@@ -295,5 +295,12 @@ float WrapAngle(float Angle) {
   const Ext K = static_cast<float>(1.0L / 360.0L);
   Ext R = Angle - std::trunc(Angle * K) * 360;
   if (R < 0) R += 360;
+  // Beyond about 1.5e10 degrees k's excess carries the product over more than one turn and the
+  // rule leaves an angle outside [0, 360), which a stored form then keeps unwrapped and changes
+  // on its next read; such an angle takes the exact remainder (every float that large is whole).
+  if (R < 0 || R >= 360) {
+    R = std::fmod(static_cast<Ext>(Angle), Ext(360));
+    if (R < 0) R += 360;
+  }
   return Single(R);
 }

@@ -66,9 +66,12 @@ TEST(Math3DAngles, WrapAngleFollowsTheRuleWithKRoundedToSingle) {
       {-359.999969f, 3.05175781e-05f},
       // Exact in extended precision; single arithmetic would give 256.
       {1e9f, 280},
-      // 2^34 · k is exactly 47721860, two turns more than 2^34 holds, so the rule leaves
-      // −56; an exact 1/360 would give 304. The scene's angles never get near this size.
-      {17179869184.0f, -56},
+      // 2^34 · k is exactly 47721860, two turns more than 2^34 holds: the rule would leave
+      // −56, outside the range, so the exact remainder is taken.
+      {17179869184.0f, 304}, {-17179869184.0f, 56},
+      {5e10f, 16}, {1e20f, 272}, {-1e20f, 88}, {3e38f, 152},
+      // A stored form's angle, a whole number of turns: the rule would leave −4907335168.
+      {202661983231672320.0f, 0}, {std::numeric_limits<float>::max(), 0},
   };
   for (const Case& C : Cases) EXPECT_EQ(WrapAngle(C.In), C.Out) << C.In;
   EXPECT_TRUE(std::isnan(WrapAngle(std::numeric_limits<float>::quiet_NaN())));
