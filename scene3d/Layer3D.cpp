@@ -39,6 +39,20 @@ bool SurfaceFits(long double Width, long double Height) {
   return Width <= 0 || Height <= 0 || Width * Height <= TBitmap::MaxPixels;
 }
 
+// The largest scale, at most Scale, at which a surface of Width x Height logical pixels fits the
+// bitmap limits and holds no more than Room pixels: the buffer's own, whose texture only gets
+// coarser below the scale asked for.
+long double FittingScale(long double Width, long double Height, long double Scale, long double Room) {
+  if (Width <= 0 || Height <= 0) return Scale;
+  long double Fit = std::min({Scale, TBitmap::MaxSide / Width, TBitmap::MaxSide / Height,
+                              std::sqrt(static_cast<long double>(TBitmap::MaxPixels) / (Width * Height)),
+                              std::sqrt(Room / (Width * Height))});
+  while (!SurfaceFits(std::nearbyint(Fit * Width), std::nearbyint(Fit * Height)) ||
+         std::nearbyint(Fit * Width) * std::nearbyint(Fit * Height) > Room)
+    Fit *= 0.999L;
+  return Fit;
+}
+
 std::string Whole(long double V) {
   char Text[64];
   std::snprintf(Text, sizeof Text, "%.0Lf", V);
@@ -86,6 +100,8 @@ TAbstractLayer3D::~TAbstractLayer3D() = default;
 
 void TAbstractLayer3D::SetResolution(int Value) {
   if (FResolution == Value && FLayerWidth > 0) return;
+  // Any resolution is taken as kept in range: where its surface passes the bitmap limits the
+  // buffer lowers its scale. Only the process's pixel budget can refuse it.
   const int Clamped = std::clamp(Value, 1, 256);
   if (!IsLoading()) CheckSurface(Clamped, Width(), Height());
   FResolution = Clamped;
@@ -103,20 +119,28 @@ void TAbstractLayer3D::SetHeight(float Value) {
 }
 
 void TAbstractLayer3D::CheckSurface(int AResolution, float AWidth, float AHeight) const {
+  // The size is the author's choice and a different one would give another scene: refused
+  // beyond the limits. The resolution only sets the texture's detail, which the buffer lowers
+  // where it must, so the limit is the surface at the lowest resolution.
+  const long double W1 = SurfaceSide(Projection(), 1, AWidth);
+  const long double H1 = SurfaceSide(Projection(), 1, AHeight);
+  if (!SurfaceFits(W1, H1))
+    throw ELayerSurface(
+        Format("Layer surface too large: %s x %s pixels at resolution 1 (at most %d on a side and %d in all)",
+               {Whole(W1), Whole(H1), std::to_string(TBitmap::MaxSide), std::to_string(TBitmap::MaxPixels)}),
+        W1 > TBitmap::MaxSide || H1 <= TBitmap::MaxSide ? "Width" : "Height");
+  // The buffer's copy on the device at scale 1, as large as the limits let the resolution make
+  // it, from what the process has left.
   const long double W = SurfaceSide(Projection(), AResolution, AWidth);
   const long double H = SurfaceSide(Projection(), AResolution, AHeight);
-  if (SurfaceFits(W, H)) {
-    // The surface's copy on the device, at the logical size, from what the process has left.
-    const long double Bytes = W * H * 4;
-    if (W > 0 && H > 0 && Bytes > static_cast<long double>(TPixelBudget::Available() + SurfaceBytesHeld()))
-      throw ELayerSurface(TPixelBudget::ExceededMessage(static_cast<int64_t>(W), static_cast<int64_t>(H),
-                                                        static_cast<int64_t>(Bytes)),
-                          "Width");
-    return;
-  }
-  throw ELayerSurface(Format("Layer surface too large: %s x %s pixels (at most %d on a side and %d in all)",
-                             {Whole(W), Whole(H), std::to_string(TBitmap::MaxSide), std::to_string(TBitmap::MaxPixels)}),
-                      W > TBitmap::MaxSide || H <= TBitmap::MaxSide ? "Width" : "Height");
+  if (W <= 0 || H <= 0) return;
+  const long double Fit = FittingScale(W, H, 1, std::numeric_limits<long double>::infinity());
+  const long double BufferW = std::nearbyint(Fit * W), BufferH = std::nearbyint(Fit * H);
+  const long double Bytes = BufferW * BufferH * 4;
+  if (Bytes > static_cast<long double>(TPixelBudget::Available() + SurfaceBytesHeld()))
+    throw ELayerSurface(TPixelBudget::ExceededMessage(static_cast<int64_t>(BufferW), static_cast<int64_t>(BufferH),
+                                                      static_cast<int64_t>(Bytes)),
+                        "Width");
 }
 
 void TAbstractLayer3D::SetDepth(float) { TControl3D::SetDepth(0); }
@@ -183,20 +207,12 @@ TCustomBufferLayer3D::~TCustomBufferLayer3D() = default;
 void TCustomBufferLayer3D::ResizeLayer() {
   if (!FTexture) return;  // still being constructed
   const float S = Viewport() ? Viewport()->GetViewportScale() : 1.0f;
-  // The logical surface fits the bitmap limits (the setters see to that); at a large window
-  // scale its pixels might not, and then the buffer takes the largest scale that fits, which
-  // only makes the surface's texture coarser. So does a scale whose texture the process's pixel
-  // budget cannot give.
-  const long double W = LayerWidth(), H = LayerHeight();
+  // Where the surface's pixels pass the bitmap limits (a high resolution, a large window scale)
+  // or what the process's pixel budget can give, the buffer takes the largest scale that fits,
+  // which only makes the surface's texture coarser.
   const long double Room = static_cast<long double>(TPixelBudget::Available() + FSurfaceCharge.Bytes()) / 4;
-  long double Fit = S;
-  if (W > 0 && H > 0) {
-    Fit = std::min({Fit, TBitmap::MaxSide / W, TBitmap::MaxSide / H,
-                    std::sqrt(static_cast<long double>(TBitmap::MaxPixels) / (W * H)), std::sqrt(Room / (W * H))});
-    while (!SurfaceFits(std::nearbyint(Fit * W), std::nearbyint(Fit * H)) ||
-           std::nearbyint(Fit * W) * std::nearbyint(Fit * H) > Room)
-      Fit *= 0.999L;
-  }
+  const long double Fit = FittingScale(LayerWidth(), LayerHeight(), S, Room);
+  const long double W = LayerWidth(), H = LayerHeight();
   const int NewWidth = RoundPixels(Fit * W), NewHeight = RoundPixels(Fit * H);
   FSurfaceCharge.Set(NewWidth, NewHeight);
   if (FBuffer) {

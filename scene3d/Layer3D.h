@@ -29,10 +29,12 @@ class TAbstractLayer3D : public TControl3D {
   ~TAbstractLayer3D() override;
 
   int Resolution() const { return FResolution; }
-  // Kept in [1, 256]; the surface follows.
+  // Kept in [1, 256]; the surface follows. Where the surface passes the bitmap limits, the
+  // buffer takes the largest scale that fits (a coarser texture).
   void SetResolution(int Value);
-  // A size or resolution whose surface would exceed the bitmap limits (TBitmap::MaxSide on a
-  // side, TBitmap::MaxPixels in all) is refused with EArgumentOutOfRangeException and not
+  // A size whose surface would exceed the bitmap limits (TBitmap::MaxSide on a side,
+  // TBitmap::MaxPixels in all) even at resolution 1, or a size or resolution whose buffer
+  // would pass the process's pixel budget, is refused with EArgumentOutOfRangeException and not
   // stored. While loading, the surface is checked once in Loaded, for the final values, and a
   // refusal is reported as an error reading the size.
   void SetWidth(float Value) override;
@@ -61,8 +63,8 @@ class TAbstractLayer3D : public TControl3D {
   void MatrixChanged() override;
 
  private:
-  // Raises when the surface of these values would exceed the limits, or when its device copy
-  // would pass the process's pixel budget; gives the offending size.
+  // Raises when the surface of this size would exceed the limits at resolution 1, or when the
+  // buffer at scale 1 would pass the process's pixel budget; gives the offending size.
   void CheckSurface(int AResolution, float AWidth, float AHeight) const;
 
   int FResolution = 50;

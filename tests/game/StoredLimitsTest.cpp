@@ -66,16 +66,30 @@ TEST_F(StoredLimits, SizesBeyondTheLimitsStopTheLoadNamingTheProperty) {
            TCase{"    object Cylinder1: TCylinder\n", "    object Cylinder1: TCylinder\n      SubdivisionsAxes = 50000000\n",
                  "Error reading Cylinder1.SubdivisionsAxes: Cylinder mesh too large: SubdivisionsAxes 50000000, "
                  "SubdivisionsCap 1 and SubdivisionsHeight 1 need more than 1048576 vertices"},
-           TCase{"      Width = 51.3176422\n", "      Width = 5000.0\n",
-                 "Error reading Layer3D1.Width: Layer surface too large: 250000 x 2428 pixels (at most 16384 on a "
-                 "side and 33554432 in all)"},
-           TCase{"      Resolution = 50\n", "      Resolution = 256\n",
-                 "Error reading Layer3D1.Width: Layer surface too large: 13137 x 12433 pixels (at most 16384 on a "
-                 "side and 33554432 in all)"},
+           TCase{"      Width = 51.3176422\n", "      Width = 50000.0\n",
+                 "Error reading Layer3D1.Width: Layer surface too large: 50000 x 49 pixels at resolution 1 (at most "
+                 "16384 on a side and 33554432 in all)"},
+           TCase{"      Height = 48.5665627\n", "      Height = 20000.0\n",
+                 "Error reading Layer3D1.Height: Layer surface too large: 51 x 20000 pixels at resolution 1 (at most "
+                 "16384 on a side and 33554432 in all)"},
        }) {
     EXPECT_EQ(Load(Edited(C.Old, C.New)), C.Error);
     EXPECT_EQ(Form, nullptr);
   }
+}
+
+// Any resolution a stored form gives is taken as the setter keeps it: 300 becomes 256, whose
+// surface passes the bitmap limits, and the buffer takes the largest scale that fits.
+TEST_F(StoredLimits, AResolutionWhoseSurfacePassesTheLimitsGivesACoarserBuffer) {
+  ASSERT_EQ(Load(Edited("      Resolution = 50\n", "      Resolution = 300\n")), "");
+  TLayer3D* Sea = Form->Layer3D1;
+  EXPECT_EQ(Sea->Resolution(), 256);
+  EXPECT_EQ(Sea->LayerWidth(), 13137);
+  EXPECT_EQ(Sea->LayerHeight(), 12433);
+  // The largest scale that fits 2^25 pixels, sqrt(2^25 / (13137 x 12433)) = 0.45325.
+  EXPECT_EQ(Sea->BufferWidth(), 5954);
+  EXPECT_EQ(Sea->BufferHeight(), 5635);
+  EXPECT_NEAR(Sea->BufferScale(), 0.45325f, 1e-5f);
 }
 
 TEST_F(StoredLimits, ALayerIsCheckedForItsFinalSizeNotOnTheWayThere) {
@@ -102,23 +116,30 @@ TEST_F(StoredLimits, AHandlerWhoseComponentIsMissingStopsWithAMessage) {
 }
 
 TEST_F(StoredLimits, LayersThatTogetherPassTheProcessPixelBudgetStopTheLoad) {
-  // A hundred layers at the largest surface each (5792 x 5792 pixels, 128 MB): with the
+  // A hundred layers at the largest buffer each (5792 x 5792 pixels, 128 MB): with the
   // smallest total the machine may have, the eighth beside the sea passes it, and the load stops
-  // there, naming it, before any surface is painted.
+  // there, naming it, before any surface is painted. At resolution 300 (kept as 256) the surface
+  // is 29655 pixels on a side, but what a layer holds is its buffer, which the limits keep smaller.
   TPixelBudget::SetTotal(TPixelBudget::Floor);
   struct TRestore {
     ~TRestore() { TPixelBudget::SetTotal(0); }
   } Restore;
   const int64_t Before = TPixelBudget::InUse();
-  std::string Layers;
-  for (int I = 1; I <= 100; ++I)
-    Layers += "    object Big" + std::to_string(I) +
-              ": TLayer3D\n      Width = 115.84\n      Height = 115.84\n      Resolution = 50\n    end\n";
-  const std::string Error = Load(Edited("    object Cylinder2: TCylinder\n", Layers + "    object Cylinder2: TCylinder\n"));
-  EXPECT_EQ(Error.rfind("Error reading Big8.Width: Out of pixel memory: 5792 x 5792 pixels need 128.0 MB, ", 0), 0u)
-      << Error;
-  EXPECT_EQ(Form, nullptr);
-  EXPECT_EQ(TPixelBudget::InUse(), Before) << "the freed form gives its shares back";
+  struct TCase {
+    const char *Resolution, *Buffer;
+  };
+  for (const TCase& C : {TCase{"50", "5792 x 5792 pixels need 128.0 MB"}, TCase{"300", "5787 x 5787 pixels need 127.8 MB"}}) {
+    std::string Layers;
+    for (int I = 1; I <= 100; ++I)
+      Layers += "    object Big" + std::to_string(I) + ": TLayer3D\n      Width = 115.84\n      Height = 115.84\n" +
+                "      Resolution = " + C.Resolution + "\n    end\n";
+    const std::string Error =
+        Load(Edited("    object Cylinder2: TCylinder\n", Layers + "    object Cylinder2: TCylinder\n"));
+    EXPECT_EQ(Error.rfind(std::string("Error reading Big8.Width: Out of pixel memory: ") + C.Buffer + ", ", 0), 0u)
+        << C.Resolution << ": " << Error;
+    EXPECT_EQ(Form, nullptr);
+    EXPECT_EQ(TPixelBudget::InUse(), Before) << "the freed form gives its shares back";
+  }
 }
 
 }  // namespace

@@ -101,21 +101,22 @@ TEST_F(ViewportTest, AViewBeyondTheLargestBitmapGetsTheLargestSurfacesOfItsShape
   TContextManager::SetDeviceChoice(TDeviceChoice::Auto);
 }
 
-TEST_F(ViewportTest, ALayerRefusesASurfaceBeyondTheLimitsAndItsBufferFitsAtAnyScale) {
+TEST_F(ViewportTest, ALayerRefusesASizeBeyondTheLimitsAndItsBufferFitsAtAnyResolutionAndScale) {
   auto* Layer = new TLayer3D(Root);
   Layer->SetParent(View);
-  Layer->SetWidth(327.68f);  // 16384 pixels at 50 a unit: the widest surface
-  EXPECT_EQ(Layer->LayerWidth(), 16384);
+  // The limits hold for the surface at one pixel a unit, whatever the resolution.
+  Layer->SetResolution(256);
+  Layer->SetWidth(16384.25f);
+  EXPECT_EQ(Layer->LayerWidth(), 4194368);
   struct TCase {
     void (TLayer3D::*Set)(float);
     float Value;
     const char* Message;
   };
   for (const TCase& C :
-       {TCase{&TLayer3D::SetWidth, 327.7f, "Layer surface too large: 16385 x 200 pixels (at most 16384 on a side and 33554432 in all)"},
-        TCase{&TLayer3D::SetHeight, 2000, "Layer surface too large: 16384 x 100000 pixels (at most 16384 on a side and 33554432 in all)"},
-        TCase{&TLayer3D::SetHeight, 41, "Layer surface too large: 16384 x 2050 pixels (at most 16384 on a side and 33554432 in all)"},
-        TCase{&TLayer3D::SetWidth, 3e38f, nullptr}}) {
+       {TCase{&TLayer3D::SetWidth, 16385, "Layer surface too large: 16385 x 4 pixels at resolution 1 (at most 16384 on a side and 33554432 in all)"},
+        TCase{&TLayer3D::SetHeight, 2049, "Layer surface too large: 16384 x 2049 pixels at resolution 1 (at most 16384 on a side and 33554432 in all)"},
+        TCase{&TLayer3D::SetHeight, 3e38f, nullptr}}) {
     try {
       (Layer->*C.Set)(C.Value);
       ADD_FAILURE() << C.Value << " accepted";
@@ -123,29 +124,38 @@ TEST_F(ViewportTest, ALayerRefusesASurfaceBeyondTheLimitsAndItsBufferFitsAtAnySc
       if (C.Message) {
         EXPECT_EQ(E.Message(), C.Message);
       } else {
-        EXPECT_NE(E.Message().find(" x 200 pixels (at most"), std::string::npos) << E.Message();
+        EXPECT_NE(E.Message().find("16384 x "), std::string::npos) << E.Message();
       }
     }
-    EXPECT_EQ(Layer->Width(), 327.68f) << "a refused size is not stored";
+    EXPECT_EQ(Layer->Width(), 16384.25f) << "a refused size is not stored";
     EXPECT_EQ(Layer->Height(), 4);
-    EXPECT_EQ(Layer->LayerWidth(), 16384);
-    EXPECT_EQ(Layer->Buffer()->Width(), 16384);
   }
-  EXPECT_THROW(Layer->SetResolution(51), EArgumentOutOfRangeException);
-  EXPECT_EQ(Layer->Resolution(), 50);
+  // 16384 x 2048 units fill the area exactly at resolution 1.
+  Layer->SetHeight(2048);
+  EXPECT_EQ(Layer->LayerHeight(), 524288);
+  EXPECT_EQ(Layer->BufferWidth(), 16384);
+  EXPECT_EQ(Layer->BufferHeight(), 2048);
 
-  // 8000 x 4000 logical pixels fit; at scale 2 their pixels would not, so the buffer takes the
-  // largest scale that fits.
+  // Resolutions are kept in [1, 256] and never refused: where the surface passes the limits,
+  // the buffer takes the largest scale that fits, at any window scale.
   Layer->SetWidth(160);
   Layer->SetHeight(80);
-  Root->Scale = 2;
-  View->ScaleChangedHandler();
-  Layer->SetResolution(49);
-  Layer->SetResolution(50);
-  EXPECT_EQ(Layer->LayerWidth(), 8000);
-  EXPECT_EQ(Layer->Buffer()->Width(), 8192);
-  EXPECT_EQ(Layer->Buffer()->Height(), 4096);
-  EXPECT_NEAR(Layer->Buffer()->BitmapScale(), 1.024f, 1e-6);
+  struct TFit {
+    float Scale;
+    int Resolution, Stored;
+    int BufferWidth, BufferHeight;
+  };
+  for (const TFit& F : {TFit{1, 50, 50, 8000, 4000}, TFit{2, 50, 50, 8192, 4096}, TFit{1, 300, 256, 8192, 4096},
+                        TFit{1, 0, 1, 160, 80}, TFit{2, 1, 1, 320, 160}}) {
+    Root->Scale = F.Scale;
+    View->ScaleChangedHandler();
+    Layer->SetResolution(F.Resolution);
+    EXPECT_EQ(Layer->Resolution(), F.Stored);
+    EXPECT_EQ(Layer->LayerWidth(), 160 * F.Stored);
+    EXPECT_EQ(Layer->BufferWidth(), F.BufferWidth) << F.Resolution << " at " << F.Scale;
+    EXPECT_EQ(Layer->BufferHeight(), F.BufferHeight) << F.Resolution << " at " << F.Scale;
+    EXPECT_NEAR(Layer->BufferScale(), static_cast<float>(F.BufferWidth) / (160 * F.Stored), 1e-6);
+  }
 }
 
 TEST_F(ViewportTest, ViewsAndLayersKeepWithinTheProcessPixelBudget) {
