@@ -18,8 +18,11 @@
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
+#include <map>
 #include <string>
 #include <vector>
+
+#include <sanitizer/allocator_interface.h>
 
 #include "game/Register.h"
 #include "game/Unit1.h"
@@ -29,6 +32,7 @@
 #include "scene3d/context/ContextManager.h"
 #include "scene3d/context/GLDevice.h"
 #include "shell/app/Application.h"
+#include "shell/canvas/PixelBudget.h"
 #include "shell/controls/Button.h"
 #include "shell/controls/TrackBar.h"
 #include "shell/core/Exceptions.h"
@@ -69,11 +73,14 @@ struct TCounts {
   size_t Timers = 0;  // the application's own idle timer comes and goes and is not counted
   size_t Windows = 0;
   int GLObjects = 0;
+  int64_t Pixels = 0;  // bytes of the pixel budget in use: a share never given back would, over a
+                       // long session, leave too little for a form to load
 
   bool operator==(const TCounts&) const = default;
   std::string Text() const {
     return Str(static_cast<double>(Components)) + " components, " + Str(static_cast<double>(Timers)) + " timers, " +
-           Str(static_cast<double>(Windows)) + " windows, " + Str(GLObjects) + " GL objects";
+           Str(static_cast<double>(Windows)) + " windows, " + Str(GLObjects) + " GL objects, " +
+           Str(static_cast<double>(Pixels)) + " bytes of pixels";
   }
 };
 
@@ -84,6 +91,7 @@ TCounts Count() {
     if (R.TimerFunc.Data() != Application) ++C.Timers;
   C.Windows = TPlatform::Current()->Windows().size();
   C.GLObjects = TGLDevice::Instance() ? TGLDevice::Instance()->LiveObjectCount() : 0;
+  C.Pixels = TPixelBudget::InUse();
   return C;
 }
 
@@ -493,6 +501,44 @@ class TInputRun {
 
 TInputRun* Current = nullptr;
 
+// KELVANE_INPUT_SOAK set (fuzz/soak, which replays the kept inputs round after round): the heap
+// in use after an input's runs of a round may not grow past what it was after its runs of the
+// second round (the first fills what the process keeps: caches of glyphs, styles, shaders) by
+// more than SoakSlack. A session that keeps something of every form it drives grows round after
+// round. A round of an input is its runs in a row (libFuzzer runs a file given to it twice).
+const bool Soak = std::getenv("KELVANE_INPUT_SOAK") != nullptr;
+constexpr size_t SoakSlack = 64 * 1024;
+struct TSoakRecord {
+  int Rounds = 0;
+  size_t Settled = 0;  // the heap in use after the second round's runs
+};
+std::map<std::string, TSoakRecord> SoakRecords;
+const std::string* SoakLastInput = nullptr;
+size_t SoakRuns = 0, SoakFirstSettled = 0, SoakLast = 0;
+
+void SoakCheck(const uint8_t* Data, size_t Size) {
+  const size_t Heap = __sanitizer_get_current_allocated_bytes();
+  const auto Record = SoakRecords.try_emplace(std::string(reinterpret_cast<const char*>(Data), Size)).first;
+  TSoakRecord& R = Record->second;
+  if (SoakLastInput != &Record->first) ++R.Rounds;
+  SoakLastInput = &Record->first;
+  ++SoakRuns;
+  SoakLast = Heap;
+  if (R.Rounds == 2) {
+    R.Settled = Heap;
+    if (!SoakFirstSettled) SoakFirstSettled = Heap;
+  } else if (R.Rounds > 2) {
+    Require(Heap <= R.Settled + SoakSlack, "the heap grows: " + Str(static_cast<double>(Heap)) +
+                                               " bytes in use after round " + Str(R.Rounds) + " of an input, " +
+                                               Str(static_cast<double>(R.Settled)) + " after its second");
+  }
+}
+
+void SoakReport() {
+  std::fprintf(stderr, "soak: %zu runs of %zu inputs; heap in use %zu bytes after the second round of the first, %zu at the end\n",
+               SoakRuns, SoakRecords.size(), SoakFirstSettled, SoakLast);
+}
+
 THeadlessBackend& SetUp() {
   THeadlessOptions Options;
   Options.PrintErrorBoxes = false;
@@ -514,6 +560,7 @@ THeadlessBackend& SetUp() {
     const uint8_t Choice = static_cast<uint8_t>(I);
     TInputRun(Backend, &Choice, 1, true).Run();
   }
+  if (Soak) std::atexit(SoakReport);
   return Backend;
 }
 }  // namespace
@@ -525,5 +572,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, size_t Size) {
   Current = &Run;
   Run.Run();
   Current = nullptr;
+  if (Soak) SoakCheck(Data, Size);
   return 0;
 }
