@@ -323,10 +323,54 @@ TCanvas* TCustomLayer3D::GetCanvas() { return FDrawing ? Canvas() : nullptr; }
 
 float TCustomLayer3D::GetSceneScale() { return BufferScale(); }
 
+IRoot* TCustomLayer3D::FormRoot() {
+  TTreeObject* Top = GetRootObject();
+  auto* R = Top == this ? nullptr : dynamic_cast<IRoot*>(Top);
+  return R == this ? nullptr : R;
+}
+
+TControl* TCustomLayer3D::GetFocused() {
+  IRoot* Form = FormRoot();
+  return Form ? Form->GetFocused() : FInput.Focused();
+}
+
+void TCustomLayer3D::SetFocused(TControl* Value) {
+  if (IRoot* Form = FormRoot())
+    Form->SetFocused(Value);
+  else
+    FInput.SetFocused(Value);
+}
+
+void TCustomLayer3D::SetModalResult(int Value) {
+  if (IRoot* Form = FormRoot()) Form->SetModalResult(Value);
+}
+
 void TCustomLayer3D::ControlRemoved(TControl* Control) {
-  auto Leaves = [Control](TControl* C) { return C && (C == Control || Control->IsChild(C)); };
-  if (Leaves(FFocused)) FFocused = nullptr;
-  if (Leaves(FCaptured)) FCaptured = nullptr;
+  FInput.ControlRemoved(Control);
+  if (IRoot* Form = FormRoot()) Form->ControlRemoved(Control);
+}
+
+bool TCustomLayer3D::ControlsTakeInput() {
+  if (!Viewport()) return false;
+  for (TTreeObject* O = this; O; O = O->Parent()) {
+    auto* C = dynamic_cast<TControl3D*>(O);
+    if (!C) break;
+    if (!C->Visible()) return false;
+  }
+  return true;
+}
+
+void TCustomLayer3D::SetNewViewport(IViewport3D* AViewport) {
+  if (Viewport() && Viewport() != AViewport) {
+    auto* Old = dynamic_cast<TControl*>(Viewport());
+    IRoot* Form = Old ? Old->Root() : nullptr;
+    for (TTreeObject* Child : ChildList())
+      if (auto* C = dynamic_cast<TControl*>(Child)) {
+        FInput.ControlRemoved(C);
+        if (Form) Form->ControlRemoved(C);
+      }
+  }
+  TCustomBufferLayer3D::SetNewViewport(AViewport);
 }
 
 namespace {

@@ -11,6 +11,7 @@
 #include "scene3d/Control3D.h"
 #include "shell/canvas/Brush.h"
 #include "shell/canvas/PixelBudget.h"
+#include "shell/controls/InputDispatcher.h"
 #include "shell/controls/Root.h"
 #include "shell/core/Geometry2D.h"
 #include "shell/layout/Align.h"
@@ -124,7 +125,9 @@ using TLayerPaintEvent = TEvent<TObject*, TCanvas*, const TRectF&>;
 const TTypeInfo& LayerPaintEventTypeInfo();
 
 // The 2D controls placed on the layer have it as their root: they paint on its surface, mark
-// parts of it for repainting and are aligned inside it. They take no mouse or keyboard input.
+// parts of it for repainting and are aligned inside it. The viewport hands them the mouse in
+// surface coordinates through the layer's input dispatcher, which keeps their capture and
+// hover; their focus is the form's, so that keys and Tab reach them as any control.
 class TCustomLayer3D : public TCustomBufferLayer3D, public IRoot, public IAlignRoot {
   KLV_CLASS(TCustomLayer3D)
  public:
@@ -172,13 +175,25 @@ class TCustomLayer3D : public TCustomBufferLayer3D, public IRoot, public IAlignR
   TTreeObject* GetRootObject() override;
   TCanvas* GetCanvas() override;
   float GetSceneScale() override;
-  TControl* GetFocused() override { return FFocused; }
-  void SetFocused(TControl* Value) override { FFocused = Value; }
-  TControl* GetCaptured() override { return FCaptured; }
-  void SetCaptured(TControl* Value) override { FCaptured = Value; }
-  TControl* GetHovered() override { return nullptr; }
-  TPointF GetMousePos() override { return {}; }
+  // The focus is the form's when the layer is in one, else the layer's own.
+  TControl* GetFocused() override;
+  void SetFocused(TControl* Value) override;
+  TControl* GetCaptured() override { return FInput.Captured(); }
+  void SetCaptured(TControl* Value) override { FInput.SetCaptured(Value); }
+  bool ReleaseEndsCapture(TMouseButton Button, TShiftState Shift) override {
+    return FInput.ReleaseEndsCapture(Button, Shift);
+  }
+  TControl* GetHovered() override { return FInput.Hovered(); }
+  // In surface coordinates.
+  TPointF GetMousePos() override { return FInput.MousePos(); }
   void ControlRemoved(TControl* Control) override;
+  void SetModalResult(int Value) override;
+  // Shown (the layer and the 3D objects above it visible) in a viewport.
+  bool ControlsTakeInput() override;
+  // The mouse over the layer, in surface coordinates (logical pixels from its top left).
+  TInputDispatcher& Input() { return FInput; }
+  // Leaving a viewport, the controls leave its form: it forgets them as focused.
+  void SetNewViewport(IViewport3D* AViewport) override;
 
   // IAlignRoot: the children are laid out in the surface (LayerWidth × LayerHeight) less
   // Padding.
@@ -225,6 +240,9 @@ class TCustomLayer3D : public TCustomBufferLayer3D, public IRoot, public IAlignR
   // and frees it.
   void HandBufferToTexture(TContext3D& Ctx);
 
+  // The root of the form the layer's viewport is on, if any.
+  IRoot* FormRoot();
+
   static TStyleLookup GStyleLookup;
 
   std::unique_ptr<TBrush> FFill;
@@ -245,8 +263,7 @@ class TCustomLayer3D : public TCustomBufferLayer3D, public IRoot, public IAlignR
   std::unique_ptr<TBitmap> FBand;
   // The texture received a whole surface in bands.
   bool FTextureFilled = false;
-  TControl* FFocused = nullptr;
-  TControl* FCaptured = nullptr;
+  TInputDispatcher FInput{this};
   bool FNeedAlign = false;
   bool FDisableAlign = false;
   float FLastWidth = 0, FLastHeight = 0;

@@ -285,6 +285,63 @@ TPoint3D TViewport3D::ProjectToFrame(const TPoint3D& P) {
                   static_cast<float>((1 - Clip.Y / W) / 2 * FContext->Height()), static_cast<float>(Clip.Z / W));
 }
 
+bool TViewport3D::RayAt(const TPointF& P, TPoint3D& Near, TPoint3D& Far) {
+  if (!GetContext() || !(Width() > 0) || !(Height() > 0)) return false;
+  TCamera* C = GetCurrentCamera();
+  FContext->SetCameraMatrix(C->GetCameraMatrix());
+  FContext->SetCameraAngleOfView(C->AngleOfView());
+  const TMatrix3D Unproject = (FContext->CurrentCameraMatrix() * FContext->GetProjectionMatrix()).Inverse();
+  // The frame covers the view whatever its pixel size: normalised device coordinates follow
+  // the logical point.
+  const float X = static_cast<float>(static_cast<long double>(P.X) / Width() * 2 - 1);
+  const float Y = static_cast<float>(1 - static_cast<long double>(P.Y) / Height() * 2);
+  auto At = [&](float Depth) {
+    const TVector3D V = TVector3D(X, Y, Depth, 1) * Unproject;
+    const long double W = V.W;
+    return TPoint3D(static_cast<float>(V.X / W), static_cast<float>(V.Y / W), static_cast<float>(V.Z / W));
+  };
+  // Depth 0.5 lies a little beyond the near plane: far enough for a direction, near enough to
+  // keep the points' precision.
+  Near = At(0);
+  Far = At(0.5f);
+  return true;
+}
+
+void TViewport3D::MouseDown(TMouseButton Button, TShiftState Shift, float X, float Y) {
+  TControl::MouseDown(Button, Shift, X, Y);
+  FLayerInput.MouseDown(Button, Shift, X, Y);
+}
+
+void TViewport3D::MouseMove(TShiftState Shift, float X, float Y) {
+  TControl::MouseMove(Shift, X, Y);
+  FLayerInput.MouseMove(Shift, X, Y);
+}
+
+void TViewport3D::MouseClick(TMouseButton Button, TShiftState Shift, float X, float Y) {
+  FLayerInput.MouseClick();
+  TControl::MouseClick(Button, Shift, X, Y);
+}
+
+void TViewport3D::MouseUp(TMouseButton Button, TShiftState Shift, float X, float Y) {
+  TControl::MouseUp(Button, Shift, X, Y);
+  FLayerInput.MouseUp(Button, Shift, X, Y);
+}
+
+void TViewport3D::MouseWheel(TShiftState Shift, int WheelDelta, bool& Handled) {
+  TControl::MouseWheel(Shift, WheelDelta, Handled);
+  if (!Handled) FLayerInput.MouseWheel(Shift, WheelDelta, Handled);
+}
+
+void TViewport3D::DoMouseLeave() {
+  TControl::DoMouseLeave();
+  FLayerInput.MouseLeave();
+}
+
+void TViewport3D::DoCaptureLost() {
+  TControl::DoCaptureLost();
+  FLayerInput.CaptureLost();
+}
+
 void TViewport3D::RenderFrame() {
   MakePendingSurfaces();
   if (!FContext) return;

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "scene3d/Control3D.h"
+#include "scene3d/ViewportInput.h"
 #include "shell/canvas/PixelBudget.h"
 #include "shell/controls/Control.h"
 
@@ -62,6 +63,12 @@ class TViewport3D : public TControl, public IViewport3D {
   // Where scene point P lands in the frame through the current camera and projection: pixel
   // X and Y from the top left of the target, and the depth, in Z. Needs a context.
   TPoint3D ProjectToFrame(const TPoint3D& P);
+  // The ray under P (the view's local logical coordinates) through the same camera and
+  // projection: its points on the near plane and further along it, in scene coordinates. False
+  // without a context or a size.
+  bool RayAt(const TPointF& P, TPoint3D& Near, TPoint3D& Far);
+  // Hands the mouse to the controls on the scene's layers.
+  TViewportInput& LayerInput() { return FLayerInput; }
   // The window's scale changed: the surfaces, and those of the layers in the scene, are rebuilt
   // for it.
   void ScaleChangedHandler() { DoScaleChanged(); }
@@ -76,6 +83,14 @@ class TViewport3D : public TControl, public IViewport3D {
   TSizeF GetDefaultSize() const override { return {100, 100}; }
   void Paint() override;
   void Resize() override;
+  // The view's own mouse handling, then the layers' controls'.
+  void MouseDown(TMouseButton Button, TShiftState Shift, float X, float Y) override;
+  void MouseMove(TShiftState Shift, float X, float Y) override;
+  void MouseClick(TMouseButton Button, TShiftState Shift, float X, float Y) override;
+  void MouseUp(TMouseButton Button, TShiftState Shift, float X, float Y) override;
+  void MouseWheel(TShiftState Shift, int WheelDelta, bool& Handled) override;
+  void DoMouseLeave() override;
+  void DoCaptureLost() override;
   virtual void DoScaleChanged();
   void DoAddObject(TTreeObject* AObject) override;
   void DoInsertObject(int Index, TTreeObject* AObject) override;
@@ -109,4 +124,5 @@ class TViewport3D : public TControl, public IViewport3D {
   // The surfaces wait for the device being made in the background (see Loaded).
   mutable bool FSurfacesPending = false;
   int64_t FScaleChangedId = 0;
+  TViewportInput FLayerInput{*this};
 };

@@ -45,6 +45,13 @@ void CollectTabList(const std::vector<TTreeObject*>& Children, std::vector<TCont
     if (C->CanFocus() && C->TabStop()) Out.push_back(C);
     CollectTabList(C->ChildList(), Out);
   }
+  // Objects that are not controls (a viewport's 3D objects) may hold controls further down: a
+  // layer's, as long as it shows them.
+  for (TTreeObject* Child : Children) {
+    if (dynamic_cast<TControl*>(Child)) continue;
+    auto* Holder = dynamic_cast<IRoot*>(Child);
+    if (!Holder || Holder->ControlsTakeInput()) CollectTabList(Child->ChildList(), Out);
+  }
 }
 
 }  // namespace

@@ -22,12 +22,17 @@ class TInputDispatcher {
   // ReleaseCapture). A capture taken while a press is delivered belongs to that press's button;
   // a control that takes it from another makes the other end what the capture held (DoCaptureLost).
   void SetCaptured(TControl* Value);
+  // Takes the capture from its holder, which ends what it held (DoCaptureLost).
+  void EndCapture();
   // Whether releasing Button (Shift: the state after the release) ends the capture: the release
   // of the button whose press took it, or of the last button held.
   bool ReleaseEndsCapture(TMouseButton Button, TShiftState Shift) const;
   TControl* Hovered() const { return FHovered; }
   void SetHovered(TControl* Value);
   TPointF MousePos() const { return FMousePos; }
+  // Where the mouse is, for a wheel that comes without a move first (the root's holder hands
+  // the position on).
+  void SetMousePos(const TPointF& P) { FMousePos = P; }
   // Forgets Control and its subtree as focused, captured, hovered or current target.
   void ControlRemoved(TControl* Control);
 
@@ -45,7 +50,8 @@ class TInputDispatcher {
   void KeyUp(uint16_t& Key, char32_t& KeyChar, TShiftState Shift);
 
   // The focusable controls in tab order: by TabOrder within each parent (unset last, then
-  // child order), depth first.
+  // child order), depth first; then, in child order, those of the objects among the children
+  // that are not controls (a 3D scene's layers) while they show their controls.
   std::vector<TControl*> TabList() const;
   // Moves the focus to the next (or previous) control of the tab list, wrapping round.
   void SelectNext(bool Forward);
@@ -60,8 +66,6 @@ class TInputDispatcher {
   // contents, depth first: their DialogKey, or with After their AfterDialogKey.
   void OfferDialogKey(uint16_t& Key, TShiftState Shift, bool After);
   bool TargetAlive() const { return FTarget != nullptr; }
-  // Takes the capture from its holder, which ends what it held (DoCaptureLost).
-  void EndCapture();
 
   TTreeObject* FRoot;
   TControl* FFocused = nullptr;

@@ -32,6 +32,9 @@ class IRoot {
   virtual TPointF GetMousePos() = 0;
   // Control (and its subtree) left this root: forget it as focused, captured or hovered.
   virtual void ControlRemoved(TControl* Control) = 0;
+  // Whether the controls under this root take input now: a root inside another tree (a layer
+  // in a 3D scene) does not while it is hidden.
+  virtual bool ControlsTakeInput() { return true; }
   // A button with a ModalResult was clicked.
   virtual void SetModalResult(int /*Value*/) {}
 };
