@@ -1,7 +1,11 @@
 // kelvane-form: checks, converts and previews form streams.
-//   kelvane-form check FILE        constructs the form class that the stream's root names,
+//   kelvane-form check [--strict] FILE
+//                                  constructs the form class that the stream's root names,
 //                                  with FILE as that class's stored description, as start-up
-//                                  does; prints "ok", or FILE: the error and exits 1
+//                                  does; prints "ok", or FILE[:LINE]: the error on standard
+//                                  error and exits 1; warns of what loads but is not what
+//                                  was meant (a reference to nothing, an object its parent
+//                                  does not draw), which --strict makes errors
 //   kelvane-form text FILE         prints a binary stream as text
 //   kelvane-form binary FILE OUT   compiles a text form to a binary stream
 //   kelvane-form show [--watch] FILE
@@ -10,6 +14,9 @@
 //                                  FILE changes and shows load errors in the window's title
 //   kelvane-form frame FILE OUT.png [--scale S] [--device gpu|software|null]
 //                                  writes the form's first painted frame, headless
+//   kelvane-form classes           lists the classes a form may hold
+//   kelvane-form describe CLASS    lists a class's properties: type, default, accepted values
+//   kelvane-form colours           lists the colour names
 #include <iostream>
 #include <string>
 #include <vector>
@@ -25,16 +32,21 @@
 #include "shell/stream/ObjectText.h"
 #include "tools/ToolOutput.h"
 #include "tools/form/FormFile.h"
+#include "tools/form/FormWarnings.h"
 #include "tools/form/Preview.h"
+#include "tools/form/Reference.h"
 #include "tools/headless/WindowFrame.h"
 
 namespace {
 void PrintUsage(std::ostream& Out) {
-  Out << "usage: kelvane-form check FILE\n"
+  Out << "usage: kelvane-form check [--strict] FILE\n"
          "       kelvane-form text FILE\n"
          "       kelvane-form binary FILE OUT\n"
          "       kelvane-form show [--watch] FILE\n"
-         "       kelvane-form frame FILE OUT.png [--scale S] [--device gpu|software|null]\n";
+         "       kelvane-form frame FILE OUT.png [--scale S] [--device gpu|software|null]\n"
+         "       kelvane-form classes\n"
+         "       kelvane-form describe CLASS\n"
+         "       kelvane-form colours\n";
 }
 
 int Usage() {
@@ -47,19 +59,30 @@ std::string MessageOf(const std::exception& E) {
   return E.what();
 }
 
-int Check(const std::string& Path) {
+int Check(const std::string& Path, bool Strict) {
   THeadlessBackend& Backend = InstallHeadlessPlatform();
   RegisterGameClasses();
+  std::vector<std::string> Warnings;
   try {
     TFormPreview Preview(Path);
     Preview.Register();
-    Backend.SetDriver([] { Application->Terminate(); });
+    Backend.SetDriver([&] {
+      // The form as start-up made it, before it goes.
+      if (TCommonCustomForm* Form = Application->MainForm()) {
+        const std::vector<uint8_t> Bytes = ReadFileBytes(Path);
+        const std::string Text = IsBinaryFormStream(Bytes) ? ObjectBinaryToText(Bytes) : std::string(Bytes.begin(), Bytes.end());
+        Warnings = FormWarnings(Path, Text, Form);
+      }
+      Application->Terminate();
+    });
     Application->Initialize();
     Application->Run();
   } catch (const std::exception& E) {
-    std::cout << Path << ": " << MessageOf(E) << "\n";
+    std::cerr << FileErrorMessage(Path, E) << "\n";
     return 1;
   }
+  for (const std::string& W : Warnings) std::cerr << W << "\n";
+  if (Strict && !Warnings.empty()) return 1;
   std::cout << "ok\n";
   return 0;
 }
@@ -76,7 +99,7 @@ int Show(const std::string& Path, bool Watch) {
       Preview.Register();
     Application->Run();
   } catch (const std::exception& E) {
-    std::cerr << Path << ": " << MessageOf(E) << "\n";
+    std::cerr << FileErrorMessage(Path, E) << "\n";
     return 1;
   }
   return 0;
@@ -111,6 +134,7 @@ int Frame(const std::vector<std::string>& Args) {
   THeadlessBackend& Backend = InstallHeadlessPlatform(Options);
   RegisterGameClasses();
   std::string Failure;
+  bool LoadFailed = false;
   try {
     TFormPreview Preview(Path);
     Preview.Register();
@@ -130,10 +154,11 @@ int Frame(const std::vector<std::string>& Args) {
     Application->Initialize();
     Application->Run();
   } catch (const std::exception& E) {
-    Failure = MessageOf(E);
+    Failure = FileErrorMessage(Path, E);
+    LoadFailed = true;
   }
   for (const std::string& Box : Backend.ErrorBoxes()) std::cerr << Path << ": " << Box << "\n";
-  if (!Failure.empty()) std::cerr << Path << ": " << Failure << "\n";
+  if (!Failure.empty()) std::cerr << (LoadFailed ? "" : Path + ": ") << Failure << "\n";
   return Failure.empty() && Backend.ErrorBoxes().empty() ? 0 : 1;
 }
 
@@ -152,8 +177,28 @@ int Run(std::vector<std::string> Args) {
     return Show(Args[0], Watch);
   }
   if (Command == "frame") return Frame(Args);
+  if (Command == "classes" && Args.empty()) {
+    RegisterGameClasses();
+    PrintClasses(std::cout);
+    return 0;
+  }
+  if (Command == "colours" && Args.empty()) {
+    PrintColours(std::cout);
+    return 0;
+  }
+  if (Command == "describe" && Args.size() == 1) {
+    RegisterGameClasses();
+    try {
+      DescribeClass(std::cout, Args[0]);
+    } catch (const std::exception& E) {
+      std::cerr << "kelvane-form: " << MessageOf(E) << "\n";
+      return 1;
+    }
+    return 0;
+  }
   if (Args.empty()) return Usage();
-  if (Command == "check" && Args.size() == 1) return Check(Args[0]);
+  if (Command == "check" && Args.size() == 1) return Check(Args[0], false);
+  if (Command == "check" && Args.size() == 2 && Args[0] == "--strict") return Check(Args[1], true);
   std::vector<uint8_t> Input;
   try {
     Input = ReadFileBytes(Args[0]);
@@ -165,7 +210,7 @@ int Run(std::vector<std::string> Args) {
     try {
       std::cout << ObjectBinaryToText(Input);
     } catch (const std::exception& E) {
-      std::cerr << Args[0] << ": " << MessageOf(E) << "\n";
+      std::cerr << FileErrorMessage(Args[0], E) << "\n";
       return 1;
     }
     return 0;
@@ -175,7 +220,7 @@ int Run(std::vector<std::string> Args) {
     try {
       Bytes = ObjectTextToBinary(std::string(Input.begin(), Input.end()));
     } catch (const std::exception& E) {
-      std::cerr << Args[0] << ": " << MessageOf(E) << "\n";
+      std::cerr << FileErrorMessage(Args[0], E) << "\n";
       return 1;
     }
     try {

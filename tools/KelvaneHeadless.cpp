@@ -11,12 +11,13 @@
 #include "shell/core/Exceptions.h"
 #include "shell/platform/headless/HeadlessPlatform.h"
 #include "tools/ToolOutput.h"
+#include "tools/form/FormFile.h"
 #include "tools/form/Preview.h"
 #include "tools/headless/Script.h"
 
 namespace {
 void PrintUsage(std::ostream& Out) {
-  Out << "usage: kelvane-headless [--scale S] [--device gpu|software|null] [--form FILE] [SCRIPT]\n";
+  Out << "usage: kelvane-headless [--scale S] [--device gpu|software|null] [--form FILE] [--keep-going] [SCRIPT]\n";
 }
 
 int Usage() {
@@ -28,6 +29,7 @@ int Usage() {
 int main(int argc, char** argv) {
   THeadlessOptions Options;
   std::string ScriptFile, FormFile;
+  bool KeepGoing = false;
   for (int I = 1; I < argc; ++I) {
     const std::string Arg = argv[I];
     if (Arg == "--help" || Arg == "-h") {
@@ -47,6 +49,8 @@ int main(int argc, char** argv) {
       TContextManager::SetDeviceChoice(Choice);
     } else if (Arg == "--form" && I + 1 < argc) {
       FormFile = argv[++I];
+    } else if (Arg == "--keep-going") {
+      KeepGoing = true;
     } else if (!Arg.empty() && Arg[0] == '-') {
       return Usage();
     } else if (ScriptFile.empty()) {
@@ -68,7 +72,7 @@ int main(int argc, char** argv) {
   THeadlessBackend& Backend = InstallHeadlessPlatform(Options);
   RegisterGameClasses();
   TContextManager::PrepareDeviceInBackground();
-  THeadlessScript Script(Input, std::cout, Backend);
+  THeadlessScript Script(Input, ScriptFile.empty() ? "<stdin>" : ScriptFile, std::cout, std::cerr, Backend, KeepGoing);
   Backend.SetDriver([&Script] { Script.Step(); });
   int Status = 0;
   try {
@@ -83,7 +87,10 @@ int main(int argc, char** argv) {
     }
   } catch (const std::exception& E) {
     std::cout.flush();
-    std::cerr << "kelvane-headless: " << E.what() << "\n";
+    if (FormFile.empty())
+      std::cerr << "kelvane-headless: " << E.what() << "\n";
+    else
+      std::cerr << FileErrorMessage(FormFile, E) << "\n";
     Status = 1;
   }
   // Before the libraries the worker may still be in are torn down.

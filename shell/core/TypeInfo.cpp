@@ -35,6 +35,18 @@ bool IsValidIdent(const std::string& Ident, bool AllowDots) {
   return true;
 }
 
+std::string InvalidValueMessage(const TTypeInfo& Type, const std::string& Value) {
+  std::string Message = "Invalid property value";
+  const bool Named = (Type.Kind == TTypeKind::Enumeration || Type.Kind == TTypeKind::Set) && !Type.Names.empty();
+  const bool Colour = Type.IdentToInt && Type.IdentToInt == TypeInfos::AlphaColor().IdentToInt;
+  if (!Named && !Colour) return Message;
+  if (!Value.empty()) Message += ": " + Value;
+  if (Colour) return Message + " (expected a colour name such as claRed, or xAARRGGBB)";
+  Message += " (expected ";
+  for (size_t I = 0; I < Type.Names.size(); ++I) Message += (I ? ", " : "") + Type.Names[I];
+  return Message + ")";
+}
+
 int TTypeInfo::IndexOfName(const std::string& Ident) const {
   for (size_t I = 0; I < Names.size(); ++I)
     if (SameText(Names[I], Ident)) return static_cast<int>(I);

@@ -49,6 +49,11 @@ const TTypeInfo& NotifyEvent();
 const TTypeInfo& AlphaColor();
 }  // namespace TypeInfos
 
+// The message for Value refused by a property of type Type: "Invalid property value", and for an
+// enumeration or a set the value and what the type accepts ("Invalid property value: Maximized
+// (expected wsNormal, wsMinimized, wsMaximized)"); for a colour, the value and its forms.
+std::string InvalidValueMessage(const TTypeInfo& Type, const std::string& Value);
+
 bool SameText(const std::string& A, const std::string& B);
 std::string UpperCase(const std::string& S);
 bool IsValidIdent(const std::string& Ident, bool AllowDots = false);

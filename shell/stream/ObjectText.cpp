@@ -416,7 +416,7 @@ class TTextToBinary {
 
   [[noreturn]] void Fail(const std::string& What) { FailAt(What, FTok.Line); }
   [[noreturn]] void FailAt(const std::string& What, int Line) {
-    throw EParserError(Format("%s on line %d", {What, std::to_string(Line)}));
+    throw EParserError(What, Line);
   }
 
   // --- Lexer ---

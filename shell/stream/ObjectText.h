@@ -7,11 +7,16 @@
 
 #include "shell/core/Exceptions.h"
 
-// A text form that does not parse; the message names the line.
+// A text form that does not parse; the message names the line ("<what> on line <n>"), which
+// the tools also take apart to print "FILE:LINE: <what>".
 class EParserError : public EConvertError {
  public:
   using EConvertError::EConvertError;
+  EParserError(const std::string& AWhat, int ALine)
+      : EConvertError(AWhat + " on line " + std::to_string(ALine)), What(AWhat), Line(ALine) {}
   const char* ClassName() const noexcept override { return "EParserError"; }
+  std::string What;
+  int Line = 0;  // 0 when not known
 };
 
 // Binary stream to text. Raises EReadError ("Invalid stream format", "Stream read error",

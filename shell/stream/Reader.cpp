@@ -630,7 +630,7 @@ void TReader::ReadPropValue(TPersistent* Instance, const TPropInfo& Prop) {
       if (NextIsIdent()) {
         std::string Ident = ReadIdent();
         int64_t Value;
-        if (!Type.IdentToInt || !Type.IdentToInt(Ident, Value)) InvalidPropertyValue();
+        if (!Type.IdentToInt || !Type.IdentToInt(Ident, Value)) throw EReadError(InvalidValueMessage(Type, Ident));
         Prop.SetOrd(Instance, Value);
       } else {
         Prop.SetOrd(Instance, ReadInteger());
@@ -645,8 +645,15 @@ void TReader::ReadPropValue(TPersistent* Instance, const TPropInfo& Prop) {
       return;
     }
     case TTypeKind::Enumeration: {
-      int Index = Type.IndexOfName(ReadIdent());
-      if (Index < 0) InvalidPropertyValue();
+      // A number or a string where a name belongs says what the names are too.
+      const TValueType Next = static_cast<TValueType>(NextValue() & 0x7F);
+      if (Next != vaIdent && Next != vaFalse && Next != vaTrue && Next != vaNil && Next != vaNull) {
+        SkipValue();
+        throw EReadError(InvalidValueMessage(Type, ""));
+      }
+      const std::string Ident = ReadIdent();
+      int Index = Type.IndexOfName(Ident);
+      if (Index < 0) throw EReadError(InvalidValueMessage(Type, Ident));
       Prop.SetOrd(Instance, Index);
       return;
     }
@@ -709,7 +716,7 @@ void TReader::ReadSetValue(TPersistent* Instance, const TPropInfo& Prop) {
     int Index = Prop.Type->IndexOfName(Element);
     if (Index < 0) {
       SkipSetBody();
-      InvalidPropertyValue();
+      throw EReadError(InvalidValueMessage(*Prop.Type, Element));
     }
     if (Index <= 31) Bits |= 1u << Index;
   }

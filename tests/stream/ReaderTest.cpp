@@ -52,14 +52,17 @@ TEST(ReaderFailures, EachRowOfTheFailureTableGivesItsMessage) {
        "EReadError: Error reading Object1.Int.X: Invalid property path"},
       {"path through an empty reference", ObjectWith("Ref.Int", [](B& V) { V.Int8(1); }),
        "EReadError: Error reading Object1.Ref.Int: Invalid property path"},
+      // A name the type does not have: the message says which names it has.
       {"enumeration name not found", ObjectWith("Align", [](B& V) { V.Ident("Middle"); }),
-       "EReadError: Error reading Object1.Align: Invalid property value"},
+       "EReadError: Error reading Object1.Align: Invalid property value: Middle (expected None, Client, Bottom, Left)"},
+      {"number for an enumeration", ObjectWith("Align", [](B& V) { V.Int8(1); }),
+       "EReadError: Error reading Object1.Align: Invalid property value (expected None, Client, Bottom, Left)"},
       {"colour name not found", ObjectWith("Color", [](B& V) { V.Ident("claNotAColour"); }),
-       "EReadError: Error reading Object1.Color: Invalid property value"},
+       "EReadError: Error reading Object1.Color: Invalid property value: claNotAColour (expected a colour name such as claRed, or xAARRGGBB)"},
       {"identifier for an integer without identifiers", ObjectWith("Int", [](B& V) { V.Ident("Five"); }),
        "EReadError: Error reading Object1.Int: Invalid property value"},
       {"set element not found", ObjectWith("Options", [](B& V) { V.Set({"toSecond", "toFourth", "toThird"}); }),
-       "EReadError: Error reading Object1.Options: Invalid property value"},
+       "EReadError: Error reading Object1.Options: Invalid property value: toFourth (expected toFirst, toSecond, toThird)"},
       {"event handler not found", ObjectWith("OnClick", [](B& V) { V.Ident("Object9Click"); }),
        "EReadError: Error reading Object1.OnClick: Invalid property value"},
       {"event handler of another signature", ObjectWith("OnClick", [](B& V) { V.Ident("ValueChanged"); }),
@@ -94,7 +97,7 @@ TEST(ReaderFailures, EachRowOfTheFailureTableGivesItsMessage) {
        "EReadError: Error reading Object1.Note: Note refused"},
       {"collection item with a bad value",
        ObjectWith("Items", [](B& V) { V.Byte(vaCollection).Byte(vaList).Prop("Color").Ident("claNope").End().End(); }),
-       "EReadError: Error reading Object1.Items: Error reading TTestItem.Color: Invalid property value"},
+       "EReadError: Error reading Object1.Items: Error reading TTestItem.Color: Invalid property value: claNope (expected a colour name such as claRed, or xAARRGGBB)"},
       {"error on the root itself", Bytes(B().Sig().Object("TTestForm", "Form1").Prop("Tag").Ident("x").End().End()),
        "EReadError: Error reading Form1.Tag: Invalid property value"},
       {"unnamed component", Bytes(B().Sig().Object("TTestForm", "Form1").End().Object("TTestObject", "").Prop("Int").Ident("x").End().End().End()),
@@ -180,8 +183,8 @@ TEST(ReaderFailures, AHandledPropertyErrorGoesOnWithTheNextRecord) {
   Reader.ReadRootComponent(Form.get());
   EXPECT_EQ(Errors, (std::vector<std::string>{
                         "Error reading Object1.Missing: Property Missing does not exist",
-                        "Error reading Object1.Align: Invalid property value",
-                        "Error reading Object1.Options: Invalid property value",
+                        "Error reading Object1.Align: Invalid property value: Nowhere (expected None, Client, Bottom, Left)",
+                        "Error reading Object1.Options: Invalid property value: toBad (expected toFirst, toSecond, toThird)",
                         "Error reading Object1.Int.Deep: Invalid property path",
                     }));
   EXPECT_EQ(Form->Object1->Int(), 12);

@@ -70,17 +70,17 @@ TEST_F(FormFrameTest, ErrorsNameTheLineOrCarryTheLoadersMessage) {
     const char* Message;
   };
   const TCase Cases[] = {
-      {"object F: TForm\n  Caption 'x'\nend\n", "'=' expected on line 2"},
-      {"object F: TForm\n  OnCreate = FormCreate\nend\n", "Error reading F.OnCreate: Invalid property value"},
-      {"object F: TForm\n  Colour = 1\nend\n", "Error reading F.Colour: Property Colour does not exist"},
-      {"object F: TNoSuchForm\nend\n", "Class TNoSuchForm not found"},
-      {"object P: TPanel\nend\n", "Class TPanel not found"},
+      {"object F: TForm\n  Caption 'x'\nend\n", ":2: '=' expected"},
+      {"object F: TForm\n  OnCreate = FormCreate\nend\n", ":2: Error reading F.OnCreate: Invalid property value"},
+      {"object F: TForm\n  Colour = 1\nend\n", ":2: Error reading F.Colour: Property Colour does not exist"},
+      {"object F: TNoSuchForm\nend\n", ": Class TNoSuchForm not found"},
+      {"object P: TPanel\nend\n", ": Class TPanel not found"},
   };
   for (const TCase& C : Cases) {
     const std::string Path = Temp.Write("form.txt", C.Text);
     const TToolRun R = RunForm("frame " + Path + " " + Dir + "/out.png");
     EXPECT_EQ(R.Status, 1) << C.Text;
-    EXPECT_EQ(R.Output, Path + ": " + C.Message + "\n") << C.Text;
+    EXPECT_EQ(R.Output, Path + C.Message + "\n") << C.Text;
   }
   const TToolRun Missing = RunForm("frame " + Dir + "/none.txt " + Dir + "/out.png");
   EXPECT_EQ(Missing.Status, 1);

@@ -1,6 +1,7 @@
 #pragma once
 // Running a tool as a program, and a temporary folder for its files.
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -8,7 +9,8 @@
 
 struct TToolRun {
   int Status = -1;
-  std::string Output;  // standard output and error, as they came
+  std::string Output;  // standard output and error, as they came (RunToolSplit: output only)
+  std::string Errors;  // RunToolSplit: standard error
 };
 
 // Runs a shell command line and waits for it; its standard output is what comes back.
@@ -27,6 +29,23 @@ inline TToolRun RunCommand(const std::string& Command) {
 // Runs Program with Arguments (a shell command line's rest) and waits for it.
 inline TToolRun RunTool(const std::string& Program, const std::string& Arguments) {
   return RunCommand(Program + " " + Arguments + " 2>&1");
+}
+
+// Runs Program with Arguments, keeping its standard output and its standard error apart.
+inline TToolRun RunToolSplit(const std::string& Program, const std::string& Arguments) {
+  char Name[] = "/tmp/kelvane-tool-errors-XXXXXX";
+  const int Fd = mkstemp(Name);
+  if (Fd < 0) return {};
+  close(Fd);
+  TToolRun R = RunCommand(Program + " " + Arguments + " 2>" + Name);
+  if (FILE* F = std::fopen(Name, "rb")) {
+    char Buffer[4096];
+    size_t Got;
+    while ((Got = fread(Buffer, 1, sizeof Buffer, F)) > 0) R.Errors.append(Buffer, Got);
+    std::fclose(F);
+  }
+  std::remove(Name);
+  return R;
 }
 
 // A folder of its own under /tmp, removed with everything in it at the end of the scope.

@@ -58,7 +58,7 @@ TEST(WriteFailureTest, EveryToolReportsAWriteThatFailed) {
       {KELVANE_RC_TOOL, "embed /dev/full --form " + Dir + "/form.bin", "/dev/null", "kelvane-rc: " + Full},
       // The script's frame command fails as a command; its output that went nowhere fails the run.
       {KELVANE_HEADLESS_TOOL, "--device null --form " + Form + " " + Script, "/dev/full",
-       "kelvane-headless: " + FullOutput},
+       Script + ":2: Saving bitmap failed (" + Full + ")\nkelvane-headless: " + FullOutput},
   };
   for (const TCase& C : Cases) {
     SCOPED_TRACE(std::string(C.Program) + " " + C.Arguments + " >" + C.StandardOutput);
@@ -69,7 +69,7 @@ TEST(WriteFailureTest, EveryToolReportsAWriteThatFailed) {
   // The frame command's own failure, as the script reports it.
   const TToolRun Frame = RunTool(KELVANE_HEADLESS_TOOL, "--device null --form " + Form + " " + Script);
   EXPECT_EQ(Frame.Status, 1);
-  EXPECT_EQ(Frame.Output, "F.Caption = \"x\"\nerror: Saving bitmap failed (" + Full + ")\n");
+  EXPECT_EQ(Frame.Output, "F.Caption = \"x\"\n" + Script + ":2: Saving bitmap failed (" + Full + ")\n");
 }
 
 }  // namespace

@@ -1,5 +1,7 @@
 #include "tools/form/Preview.h"
 
+#include <iostream>
+
 #include "shell/app/Application.h"
 #include "shell/core/Exceptions.h"
 #include "shell/core/PlatformServices.h"
@@ -8,13 +10,6 @@
 #include "shell/stream/Resources.h"
 #include "tools/form/FormFile.h"
 
-namespace {
-std::string MessageOf(const std::exception& E) {
-  if (auto* Ex = dynamic_cast<const Exception*>(&E)) return Ex->Message();
-  return E.what();
-}
-}  // namespace
-
 TFormPreview::TFormPreview(std::string Path) : FPath(std::move(Path)) {}
 
 TFormPreview::~TFormPreview() {
@@ -22,9 +17,10 @@ TFormPreview::~TFormPreview() {
   if (auto* Timers = TPlatformServices::Current().Find<ITimerService>()) Timers->DestroyTimer(FTimer);
 }
 
-std::string TFormPreview::ErrorTitle(const std::string& Message) const {
+std::string TFormPreview::ErrorTitle(const std::exception& E) const {
   const size_t Slash = FPath.rfind('/');
-  return (Slash == std::string::npos ? FPath : FPath.substr(Slash + 1)) + ": " + Message;
+  const std::string Message = FileErrorMessage(FPath, E);
+  return Slash == std::string::npos ? Message : Message.substr(Slash + 1);
 }
 
 void TFormPreview::Register() {
@@ -65,7 +61,9 @@ void TFormPreview::Reload() {
     Store(File);
     Application->CreateForm(*File.Class, [&New](TComponent* C) { New = dynamic_cast<TCommonCustomForm*>(C); });
   } catch (const std::exception& E) {
-    Error = ErrorTitle(MessageOf(E));
+    Error = ErrorTitle(E);
+    // The terminal the previewer runs from hears of it too, with the whole path.
+    std::cerr << FileErrorMessage(FPath, E) << std::endl;
     New = nullptr;
   }
   if (!New) {

@@ -5,9 +5,11 @@
 //
 // Watching, the form is made anew from the file each time the file changes: the new form
 // takes the old one's place on the screen and becomes the main form, and the old one goes. A
-// file that does not load leaves the last form standing and puts the error in its title,
-// "FILE: MESSAGE"; when no form has loaded yet, an empty form carries the title.
+// file that does not load leaves the last form standing, puts the error in its title,
+// "FILE: MESSAGE" or "FILE:LINE: MESSAGE", and prints it on standard error; when no form has
+// loaded yet, an empty form carries the title.
 #include <cstdint>
+#include <exception>
 #include <memory>
 #include <string>
 
@@ -34,8 +36,9 @@ class TFormPreview : public TObject {
   // Makes the form anew from the file now (see above). The loop must be running.
   void Reload();
 
-  // The title that reports an error of the file: its name, a colon and the message.
-  std::string ErrorTitle(const std::string& Message) const;
+  // The title that reports the error E of the file: its name, its line where known, and the
+  // message.
+  std::string ErrorTitle(const std::exception& E) const;
 
  private:
   void Tick();

@@ -38,8 +38,18 @@ std::string Enclosed(char Open, const std::string& Text, char Close) {
 
 bool IsColorType(const TTypeInfo* T) { return T == &TypeInfos::AlphaColor(); }
 
+// A string as a form writes it, 'it''s' with quotes doubled inside, or in double quotes as
+// `get` prints it; anything else as it stands.
 std::string Unquote(const std::string& Text) {
   if (Text.size() >= 2 && Text.front() == '"' && Text.back() == '"') return Text.substr(1, Text.size() - 2);
+  if (Text.size() >= 2 && Text.front() == '\'' && Text.back() == '\'') {
+    std::string S;
+    for (size_t I = 1; I + 1 < Text.size(); ++I) {
+      S += Text[I];
+      if (Text[I] == '\'' && I + 2 < Text.size() && Text[I + 1] == '\'') ++I;
+    }
+    return S;
+  }
   return Text;
 }
 
@@ -152,7 +162,7 @@ void ParsePropertyValue(TComponent* Root, const TPropertyTarget& Target, const s
       return;
     case TTypeKind::Enumeration: {
       const int Index = T.IndexOfName(Text);
-      if (Index < 0) throw Exception("Invalid property value");
+      if (Index < 0) throw Exception(InvalidValueMessage(T, Text));
       P.SetOrd(O, Index);
       return;
     }
@@ -165,7 +175,7 @@ void ParsePropertyValue(TComponent* Root, const TPropertyTarget& Target, const s
         while (!Name.empty() && Name.back() == ' ') Name.pop_back();
         if (Name.empty()) continue;
         const int Index = T.IndexOfName(Name);
-        if (Index < 0) throw Exception("Invalid property value");
+        if (Index < 0) throw Exception(InvalidValueMessage(T, Name));
         Bits |= int64_t{1} << Index;
       }
       P.SetOrd(O, Bits);
@@ -205,7 +215,7 @@ void ParsePropertyValue(TComponent* Root, const TPropertyTarget& Target, const s
         int64_t Color = 0;
         std::string Ident = Text;  // "#AARRGGBB" is read as the identifier "xAARRGGBB"
         if (!Ident.empty() && Ident[0] == '#') Ident[0] = 'x';
-        if (!IdentToAlphaColor(Ident, Color)) throw Exception("Invalid property value");
+        if (!IdentToAlphaColor(Ident, Color)) throw Exception(InvalidValueMessage(T, Text));
         P.SetOrd(O, Color);
         return;
       }

@@ -2,7 +2,8 @@
 // Reading and writing a published property by a path of names through the class table, in
 // the text notations of the headless tool: floats as the shortest text that reads back to the
 // same value, colours as #AARRGGBB, Booleans and enumerations by name, strings in double
-// quotes, references and events by name or nil, positions as (X, Y, Z).
+// quotes, references and events by name or nil, positions as (X, Y, Z). Values are written as
+// a form writes them too: strings in single quotes ('it''s'), colours by name or xAARRGGBB.
 #include <string>
 
 class TComponent;

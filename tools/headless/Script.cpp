@@ -52,8 +52,19 @@ double ParseMilliseconds(const std::string& Text) {
 }
 }  // namespace
 
-THeadlessScript::THeadlessScript(std::istream& Input, std::ostream& Output, THeadlessBackend& Backend)
-    : FInput(Input), FOutput(Output), FBackend(Backend) {}
+THeadlessScript::THeadlessScript(std::istream& Input, std::string Name, std::ostream& Output, std::ostream& Errors,
+                                 THeadlessBackend& Backend, bool KeepGoing)
+    : FInput(Input), FName(std::move(Name)), FOutput(Output), FErrors(Errors), FKeepGoing(KeepGoing), FBackend(Backend) {}
+
+void THeadlessScript::Fail(int Line, const std::string& Message) {
+  // What the commands before printed comes first.
+  FOutput.flush();
+  FErrors << FName << ":" << Line << ": " << Message << std::endl;
+  FAnyFailed = true;
+  if (FKeepGoing || FFinished) return;
+  FFinished = true;
+  Application->Terminate();
+}
 
 std::string THeadlessScript::Project(const TPoint3D& P) const {
   TViewport3D* Viewport = nullptr;
@@ -81,8 +92,8 @@ TPlatformWindow& THeadlessScript::Window() const {
 void THeadlessScript::Step() {
   // The last advance ended early: its own timers made it too long to run.
   if (const std::string Cut = FBackend.TakeStepError(); !Cut.empty()) {
-    FOutput << "error: " << Cut << std::endl;
-    FAnyFailed = true;
+    Fail(FAdvanceLine, Cut);
+    if (FFinished) return;
   }
   std::string Line;
   while (!FFinished) {
@@ -91,6 +102,7 @@ void THeadlessScript::Step() {
       Application->Terminate();
       return;
     }
+    ++FLine;
     const std::string Trimmed = Trim(Line);
     if (Trimmed.empty() || Trimmed[0] == '#') continue;
     Execute(Trimmed);
@@ -106,8 +118,7 @@ bool THeadlessScript::Execute(const std::string& Line) {
     FOutput.flush();
     return true;
   } catch (const std::exception& E) {
-    FOutput << "error: " << E.what() << std::endl;
-    FAnyFailed = true;
+    Fail(FLine, E.what());
     return false;
   }
 }
@@ -134,6 +145,7 @@ void THeadlessScript::Run(const std::string& Command, const std::string& Rest) {
       for (int Col = 0; Col < 4; ++Col) FOutput << " " << FormatSingle(M.M(Row, Col));
     FOutput << "\n";
   } else if (Command == "advance") {
+    FAdvanceLine = FLine;
     FBackend.Advance(ParseMilliseconds(Rest));
   } else if (Command == "log") {
     if (Rest == "on")

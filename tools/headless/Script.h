@@ -14,10 +14,13 @@ class TPlatformWindow;
 
 class THeadlessScript {
  public:
-  // Commands come from Input; results and errors go to Output.
-  THeadlessScript(std::istream& Input, std::ostream& Output, THeadlessBackend& Backend);
+  // Commands come from Input, named Name in errors; results go to Output, errors to Errors as
+  // "NAME:LINE: MESSAGE". The first error ends the script unless KeepGoing.
+  THeadlessScript(std::istream& Input, std::string Name, std::ostream& Output, std::ostream& Errors,
+                  THeadlessBackend& Backend, bool KeepGoing = false);
 
-  // Runs the next command; at the end of the input (or on quit) terminates the application.
+  // Runs the next command; at the end of the input, on quit or after an error that ends the
+  // script, terminates the application.
   void Step();
   // Runs one command line; false when it failed (the error is printed).
   bool Execute(const std::string& Line);
@@ -31,9 +34,17 @@ class THeadlessScript {
   TPlatformWindow& Window() const;
   // Where the scene point P lands in the viewport's frame: pixel and depth.
   std::string Project(const TPoint3D& P) const;
+  // Prints the error of the command on line Line; ends the script unless it goes on.
+  void Fail(int Line, const std::string& Message);
 
   std::istream& FInput;
+  std::string FName;
   std::ostream& FOutput;
+  std::ostream& FErrors;
+  bool FKeepGoing;
+  // The line of the command read last, and of the advance that ran before it.
+  int FLine = 0;
+  int FAdvanceLine = 0;
   THeadlessBackend& FBackend;
   THeadlessInput FInputCommands;
   bool FAnyFailed = false;
