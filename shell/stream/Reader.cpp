@@ -182,9 +182,7 @@ uint8_t ReadU8(TReader& R) {
 uint64_t ReadLE(TReader& R, int Size) {
   uint8_t B[8];
   R.ReadBytes(B, static_cast<size_t>(Size));
-  uint64_t V = 0;
-  for (int I = Size - 1; I >= 0; --I) V = (V << 8) | B[I];
-  return V;
+  return LittleEndianValue(B, Size);
 }
 }  // namespace
 
@@ -307,7 +305,7 @@ void TReader::ReadPrefix(TFilerFlags& Flags, int& ChildPos) {
   Flags = {};
   ChildPos = 0;
   if ((NextValue() & FilerPrefixMask) != FilerPrefixMask) return;
-  Flags = TFilerFlags::FromBits(ReadU8(*this) & 0x0Fu);
+  Flags = FilerFlagsOf(ReadU8(*this));
   if (Flags.Contains(ffChildPos)) ChildPos = static_cast<int>(ReadInteger());
 }
 
@@ -373,11 +371,7 @@ std::string TReader::ReadString() {
 std::u16string TReader::ReadWideString() {
   if (NextValue() != vaWString) return StreamEncoding::Utf8ToUtf16(ReadString());
   ReadValue();
-  std::string Bytes = ReadBytesAsString(2 * ReadLE(*this, 4));
-  std::u16string W(Bytes.size() / 2, u'\0');
-  for (size_t I = 0; I < W.size(); ++I)
-    W[I] = static_cast<char16_t>(static_cast<uint8_t>(Bytes[2 * I]) | (static_cast<uint8_t>(Bytes[2 * I + 1]) << 8));
-  return W;
+  return StreamEncoding::Utf16FromLittleEndian(ReadBytesAsString(2 * ReadLE(*this, 4)));
 }
 
 std::string TReader::ReadIdent() {

@@ -23,6 +23,16 @@ constexpr uint8_t FilerSignature[4] = {0x54, 0x50, 0x46, 0x30};
 // A prefix byte is recognised by its high nibble being F; the low nibble holds the flags.
 constexpr uint8_t FilerPrefixMask = 0xF0;
 
+constexpr uint8_t FilerPrefixByte(TFilerFlags Flags) { return static_cast<uint8_t>(FilerPrefixMask | (Flags.Bits() & 0x0Fu)); }
+constexpr TFilerFlags FilerFlagsOf(uint8_t Prefix) { return TFilerFlags::FromBits(Prefix & 0x0Fu); }
+
+// An unsigned integer of Size bytes (1 to 8) as the stream stores it, least significant first.
+inline uint64_t LittleEndianValue(const uint8_t* Bytes, int Size) {
+  uint64_t Value = 0;
+  for (int I = Size - 1; I >= 0; --I) Value = (Value << 8) | Bytes[I];
+  return Value;
+}
+
 // Deeper nesting of objects or values than this is refused as a malformed stream: no stored
 // form comes near it, and it keeps a hostile stream from exhausting the stack.
 constexpr int MaxStreamNesting = 200;

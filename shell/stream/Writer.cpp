@@ -55,7 +55,7 @@ void TWriter::WriteSignature() { Write(FilerSignature, 4); }
 
 void TWriter::WritePrefix(TFilerFlags Flags, int ChildPos) {
   if (Flags.Empty()) return;
-  uint8_t Prefix = static_cast<uint8_t>(FilerPrefixMask | (Flags.Bits() & 0x0F));
+  uint8_t Prefix = FilerPrefixByte(Flags);
   Write(&Prefix, 1);
   if (Flags.Contains(ffChildPos)) WriteInteger(ChildPos);
 }

@@ -64,6 +64,13 @@ size_t Utf8SequenceLength(const std::string& S, size_t I) {
   return 4;
 }
 
+std::u16string Utf16FromLittleEndian(const std::string& Bytes) {
+  std::u16string Wide(Bytes.size() / 2, u'\0');
+  for (size_t I = 0; I < Wide.size(); ++I)
+    Wide[I] = static_cast<char16_t>(static_cast<uint8_t>(Bytes[2 * I]) | (static_cast<uint8_t>(Bytes[2 * I + 1]) << 8));
+  return Wide;
+}
+
 std::string AnsiToUtf8(const std::string& Ansi) {
   std::string Out;
   Out.reserve(Ansi.size());
