@@ -160,8 +160,7 @@ void TAbstractLayer3D::Loaded() {
   try {
     Resize3D();
   } catch (const ELayerSurface& E) {
-    throw EReadError(Format("Error reading %s%s%s: %s",
-                            {Name().empty() ? ClassName() : Name(), ".", E.Property, E.Message()}));
+    throw PropertyReadError(Name().empty() ? ClassName() : Name(), E.Property, E.Message());
   }
 }
 

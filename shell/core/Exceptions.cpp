@@ -23,3 +23,7 @@ std::string Format(const std::string& Fmt, std::initializer_list<std::string> Ar
   }
   return Result;
 }
+
+EReadError PropertyReadError(const std::string& Label, const std::string& Path, const std::string& Message) {
+  return EReadError(Format("Error reading %s%s%s: %s", {Label, ".", Path, Message}));
+}

@@ -42,3 +42,7 @@ KLV_EXCEPTION(EResNotFound, Exception)
 KLV_EXCEPTION(EUnsupportedPlatformService, Exception)
 
 #undef KLV_EXCEPTION
+
+// A stored property that could not be read: "Error reading Label.Path: Message", Label being the
+// component's name, or its class name when it has none.
+EReadError PropertyReadError(const std::string& Label, const std::string& Path, const std::string& Message);

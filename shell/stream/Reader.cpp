@@ -12,14 +12,13 @@
 #include "shell/stream/Resources.h"
 #include "shell/stream/detail/Encoding.h"
 
-// A reference to a component by name, resolved once the whole root has been read.
-struct TReader::TPropFixup {
+struct TReferenceFixup {
   TPersistent* Instance = nullptr;
   TComponent* Holder = nullptr;  // the component whose record it was; it owns Instance
   const TPropInfo* Prop = nullptr;
   std::string Name;
   std::string RootName;  // global references: the global component the name starts from
-  TComponent* Root = nullptr;
+  TComponent* Root = nullptr;  // the root being read
   std::string InstanceLabel;  // for error messages: "Error reading <label>.<path>: ..."
   std::string PropPath;
 };
@@ -72,28 +71,18 @@ TComponent* FindNestedComponent(TComponent* Root, const std::string& Path) {
   }
 }
 
-void SetFixedUpReference(TPersistent* Instance, const TPropInfo& Prop, TComponent* Value,
-                         const std::string& Label, const std::string& Path) {
-  if (!Prop.SetObj) return;
+void SetFixedUpReference(const TReferenceFixup& Fixup, TComponent* Value) {
+  if (!Fixup.Prop->SetObj) return;
   try {
-    Prop.SetObj(Instance, Value);
+    Fixup.Prop->SetObj(Fixup.Instance, Value);
   } catch (const std::exception& E) {
-    throw EReadError(Format("Error reading %s%s%s: %s", {Label, ".", Path, MessageOf(E)}));
+    throw PropertyReadError(Fixup.InstanceLabel, Fixup.PropPath, MessageOf(E));
   }
 }
 
 // References into other roots wait here until a global component of their root name exists
 // and has been read. A watcher component hears when the component holding one is freed.
-struct TGlobalFixup {
-  TPersistent* Instance;
-  TComponent* Holder;
-  const TPropInfo* Prop;
-  std::string Name;
-  std::string RootName;
-  TComponent* ReadRoot;
-  std::string InstanceLabel;
-  std::string PropPath;
-};
+using TGlobalFixup = TReferenceFixup;
 
 std::recursive_mutex& GlobalFixupLock() {
   static std::recursive_mutex Lock;
@@ -410,35 +399,29 @@ TComponent* TReader::ReadRootComponent(TComponent* Root) {
     Created = true;
   }
   try {
-    if (!Root->ComponentState().Contains(csDesigning)) {
-      Root->IncludeState(csLoading);
-      Root->IncludeState(csReading);
-      Root->SetName(UniqueGlobalName(Name, Root));
-    }
+    Root->IncludeState(csLoading);
+    Root->IncludeState(csReading);
+    if (!Root->ComponentState().Contains(csDesigning)) Root->SetName(UniqueGlobalName(Name, Root));
     FRoot = Root;
     FLookupRoot = Root;
     FOwner = Root;
     FParent = nullptr;
-    if (GlobalLoaded) {
-      FLoaded = GlobalLoaded;
-    } else {
-      FOwnLoaded = std::make_unique<std::vector<TComponent*>>();
-      FLoaded = FOwnLoaded.get();
-    }
+    // Within another load's context the components join its list; otherwise this read is a
+    // load of its own and ends with their Loaded.
+    FOwnLoaded.clear();
+    FLoaded = GlobalLoaded ? GlobalLoaded : &FOwnLoaded;
     if (std::find(FLoaded->begin(), FLoaded->end(), Root) == FLoaded->end()) FLoaded->push_back(Root);
-    Root->IncludeState(csLoading);
-    Root->IncludeState(csReading);
     Root->ReadState(*this);
     Root->ExcludeState(csReading);
-    if (FOwnLoaded) {
-      std::vector<TComponent*> Loaded = *FOwnLoaded;
-      FOwnLoaded.reset();
+    if (FLoaded == &FOwnLoaded) {
+      std::vector<TComponent*> Loaded = std::move(FOwnLoaded);
+      FOwnLoaded.clear();
       FLoaded = nullptr;
       for (TComponent* C : Loaded) C->Loaded();
     }
     GlobalFixupReferences();
   } catch (...) {
-    FOwnLoaded.reset();
+    FOwnLoaded.clear();
     FLoaded = nullptr;
     RemoveFixupReferences(Root);
     Root->ExcludeState(csReading);
@@ -449,10 +432,9 @@ TComponent* TReader::ReadRootComponent(TComponent* Root) {
 }
 
 void TReader::ReadData(TComponent* Instance) {
-  bool Outer = !FFixups;
-  if (Outer) FFixups = std::make_unique<std::vector<TPropFixup>>();
+  const bool Outer = FDataDepth++ == 0;
   TScopeExit DropFixups([&] {
-    if (Outer) FFixups.reset();
+    if (--FDataDepth == 0) FFixups.clear();
   });
   TComponent* SavedInstance = FInstance;
   TScopeExit RestoreInstance([&] { FInstance = SavedInstance; });
@@ -559,6 +541,15 @@ void TReader::DefineProperty(const std::string& Name, TReaderProc ReadData, TWri
   }
 }
 
+void TReader::ReadDefinedProperty(TPersistent* Instance, const std::string& Name) {
+  FPropName = Name;
+  Instance->DefineProperties(*this);
+  if (FPropName.empty()) return;
+  FPropName.clear();
+  SkipValue();
+  throw EReadError(Format("Property %s does not exist", {Name}));
+}
+
 void TReader::ReadProperty(TPersistent* Instance) {
   std::string Path = ReadStr();
   std::string SavedPath = FPropPath;
@@ -571,13 +562,7 @@ void TReader::ReadProperty(TPersistent* Instance) {
       const TPropInfo* P = Current->ClassType().FindProperty(Path.substr(Start, Dot - Start));
       if (!P) {
         // A defined property may carry a dotted name itself.
-        FPropName = Path;
-        Current->DefineProperties(*this);
-        if (!FPropName.empty()) {
-          FPropName.clear();
-          SkipValue();
-          throw EReadError(Format("Property %s does not exist", {Path}));
-        }
+        ReadDefinedProperty(Current, Path);
         return;
       }
       TObject* Object = P->Kind() == TTypeKind::Class && P->GetObj ? P->GetObj(Current) : nullptr;
@@ -592,17 +577,11 @@ void TReader::ReadProperty(TPersistent* Instance) {
     if (const TPropInfo* P = Current->ClassType().FindProperty(Last)) {
       ReadPropValue(Current, *P);
     } else {
-      FPropName = Last;
-      Current->DefineProperties(*this);
-      if (!FPropName.empty()) {
-        FPropName.clear();
-        SkipValue();
-        throw EReadError(Format("Property %s does not exist", {Last}));
-      }
+      ReadDefinedProperty(Current, Last);
     }
   } catch (const std::exception& E) {
     FPropName.clear();
-    std::string Message = Format("Error reading %s%s%s: %s", {LabelOf(Instance), ".", Path, MessageOf(E)});
+    std::string Message = PropertyReadError(LabelOf(Instance), Path, MessageOf(E)).Message();
     bool Handled = false;
     if (OnError) OnError(*this, Message, Handled);
     if (!Handled) throw EReadError(Message);
@@ -718,7 +697,7 @@ void TReader::ReadSetValue(TPersistent* Instance, const TPropInfo& Prop) {
 }
 
 void TReader::ReadFixupValue(TPersistent* Instance, const TPropInfo& Prop) {
-  TPropFixup F;
+  TReferenceFixup F;
   F.Instance = Instance;
   F.Holder = FInstance;
   F.Prop = &Prop;
@@ -726,7 +705,7 @@ void TReader::ReadFixupValue(TPersistent* Instance, const TPropInfo& Prop) {
   F.Root = FRoot;
   F.InstanceLabel = LabelOf(FInstance ? static_cast<TPersistent*>(FInstance) : Instance);
   F.PropPath = FPropPath;
-  FFixups->push_back(std::move(F));
+  FFixups.push_back(std::move(F));
 }
 
 void TReader::ReadMethodValue(TPersistent* Instance, const TPropInfo& Prop) {
@@ -763,23 +742,24 @@ void TReader::ReadCollection(TCollection* Collection) {
 // --- References ----------------------------------------------------------------------------
 
 void TReader::FixupReferences() {
-  std::vector<TPropFixup> Fixups = std::move(*FFixups);
-  FFixups->clear();
-  for (TPropFixup& F : Fixups) {
+  std::vector<TReferenceFixup> Fixups = std::move(FFixups);
+  FFixups.clear();
+  for (TReferenceFixup& F : Fixups) {
     if (TComponent* Target = FindNestedComponent(F.Root, F.Name)) {
-      SetFixedUpReference(F.Instance, *F.Prop, Target, F.InstanceLabel, F.PropPath);
+      SetFixedUpReference(F, Target);
       continue;
     }
     size_t Dot = F.Name.find('.');
     if (Dot == std::string::npos) {
       // A name that nothing carries leaves the property empty; it is not an error.
-      SetFixedUpReference(F.Instance, *F.Prop, nullptr, F.InstanceLabel, F.PropPath);
+      SetFixedUpReference(F, nullptr);
       continue;
     }
     std::lock_guard<std::recursive_mutex> Guard(GlobalFixupLock());
-    GlobalFixups().push_back(TGlobalFixup{F.Instance, F.Holder, F.Prop, F.Name.substr(Dot + 1),
-                                          F.Name.substr(0, Dot), F.Root, F.InstanceLabel, F.PropPath});
+    F.RootName = F.Name.substr(0, Dot);
+    F.Name = F.Name.substr(Dot + 1);
     if (F.Holder) F.Holder->FreeNotification(&Watcher());
+    GlobalFixups().push_back(std::move(F));
   }
 }
 
@@ -805,8 +785,7 @@ void GlobalFixupReferences() {
     for (const TGlobalFixup& F : Ready)
       if (F.Holder) ReleaseHolderIfDone(F.Holder);
   }
-  for (size_t I = 0; I < Ready.size(); ++I)
-    SetFixedUpReference(Ready[I].Instance, *Ready[I].Prop, Targets[I], Ready[I].InstanceLabel, Ready[I].PropPath);
+  for (size_t I = 0; I < Ready.size(); ++I) SetFixedUpReference(Ready[I], Targets[I]);
 }
 
 void RemoveFixupReferences(TComponent* Root) {
@@ -814,7 +793,7 @@ void RemoveFixupReferences(TComponent* Root) {
   auto& L = GlobalFixups();
   std::vector<TComponent*> Holders;
   for (auto It = L.begin(); It != L.end();) {
-    if (It->ReadRoot == Root) {
+    if (It->Root == Root) {
       Holders.push_back(It->Holder);
       It = L.erase(It);
     } else {

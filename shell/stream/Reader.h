@@ -16,6 +16,8 @@
 
 class TCollection;
 struct TPropInfo;
+// A reference to a component by name, resolved once the whole root has been read.
+struct TReferenceFixup;
 
 class TReader : public TFiler, public IValueReader, public IComponentReader {
  public:
@@ -85,8 +87,6 @@ class TReader : public TFiler, public IValueReader, public IComponentReader {
   TErrorHandler OnError;
 
  private:
-  struct TPropFixup;
-
   void FillBuffer();
   void SkipBytes(uint64_t Count);
   [[noreturn]] void PropValueError();
@@ -94,6 +94,8 @@ class TReader : public TFiler, public IValueReader, public IComponentReader {
   void SkipSetBody();
   void ReadSetValue(TPersistent* Instance, const TPropInfo& Prop);
   void ReadFixupValue(TPersistent* Instance, const TPropInfo& Prop);
+  // Gives Name to Instance's defined properties; raises when none of them reads it.
+  void ReadDefinedProperty(TPersistent* Instance, const std::string& Name);
   void ReadMethodValue(TPersistent* Instance, const TPropInfo& Prop);
   const TMetaClass* FindComponentClass(const std::string& ClassName) const;
   void FixupReferences();
@@ -116,8 +118,10 @@ class TReader : public TFiler, public IValueReader, public IComponentReader {
   std::string FPropName;
 
   std::vector<TComponent*>* FLoaded = nullptr;
-  std::unique_ptr<std::vector<TComponent*>> FOwnLoaded;
-  std::unique_ptr<std::vector<TPropFixup>> FFixups;
+  std::vector<TComponent*> FOwnLoaded;
+  // The references met by the outermost ReadData and the ones it calls, resolved at its end.
+  std::vector<TReferenceFixup> FFixups;
+  int FDataDepth = 0;
 };
 
 // Loads onto an already constructed Instance the description of each class from just below
