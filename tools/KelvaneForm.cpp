@@ -8,10 +8,11 @@
 //                                  does not draw), which --strict makes errors
 //   kelvane-form text FILE         prints a binary stream as text
 //   kelvane-form binary FILE OUT   compiles a text form to a binary stream
-//   kelvane-form show [--watch] FILE
+//   kelvane-form show [--watch] [--record REC] FILE
 //                                  opens the form of FILE (binary or text) in a window, as
 //                                  start-up creates it; with --watch, makes it anew whenever
-//                                  FILE changes and shows load errors in the window's title
+//                                  FILE changes and shows load errors in the window's title;
+//                                  with --record, records the run into REC as a script
 //   kelvane-form frame FILE OUT.png [--scale S] [--device gpu|software|null]
 //                                  writes the form's first painted frame, headless
 //   kelvane-form classes           lists the classes a form may hold
@@ -27,6 +28,7 @@
 #include "shell/core/Exceptions.h"
 #include "shell/core/FileOutput.h"
 #include "shell/forms/Form.h"
+#include "shell/platform/Recorder.h"
 #include "shell/platform/headless/HeadlessPlatform.h"
 #include "shell/platform/sdl/SdlPlatform.h"
 #include "shell/stream/ObjectText.h"
@@ -42,7 +44,7 @@ void PrintUsage(std::ostream& Out) {
   Out << "usage: kelvane-form check [--strict] FILE\n"
          "       kelvane-form text FILE\n"
          "       kelvane-form binary FILE OUT\n"
-         "       kelvane-form show [--watch] FILE\n"
+         "       kelvane-form show [--watch] [--record REC] FILE\n"
          "       kelvane-form frame FILE OUT.png [--scale S] [--device gpu|software|null]\n"
          "       kelvane-form classes\n"
          "       kelvane-form describe CLASS\n"
@@ -89,6 +91,8 @@ int Check(const std::string& Path, bool Strict) {
 
 int Show(const std::string& Path, bool Watch) {
   InstallSdlPlatform();
+  // --record, where the framework's start-up finds it.
+  StartRecordingFromCommandLine();
   RegisterGameClasses();
   try {
     TFormPreview Preview(Path);
@@ -171,8 +175,21 @@ int Run(std::vector<std::string> Args) {
   const std::string Command = Args[0];
   Args.erase(Args.begin());
   if (Command == "show") {
-    const bool Watch = !Args.empty() && Args[0] == "--watch";
-    if (Watch) Args.erase(Args.begin());
+    bool Watch = false;
+    std::vector<std::string> Files;
+    for (size_t I = 0; I < Args.size(); ++I) {
+      if (Args[I] == "--watch")
+        Watch = true;
+      else if (Args[I] == "--record" && I + 1 < Args.size())
+        ++I;
+      else if (Args[I].rfind("--record=", 0) == 0)
+        continue;
+      else if (!Args[I].empty() && Args[I][0] == '-')
+        return Usage();
+      else
+        Files.push_back(Args[I]);
+    }
+    Args = Files;
     if (Args.size() != 1) return Usage();
     return Show(Args[0], Watch);
   }

@@ -4,6 +4,7 @@
 // screen and the error box. Everything else (the queue and its priorities, the timers, the
 // paint bookkeeping) is the platform's own.
 #include <cstddef>
+#include <cstdint>
 #include <limits>
 #include <string>
 
@@ -48,6 +49,15 @@ class TPlatformBackend {
   // The pixels of the window's client area at its current physical size and scale, for the
   // form's canvas; their Present shows the given device rectangles in the window.
   virtual TWindowBuffer WindowBuffer(TPlatformWindow&) { return {}; }
+  // What the window shows now: its client area's pixels as presented (32-bit words A, R, G,
+  // B from the high byte down), Stride words a row. False when they cannot be read.
+  struct TPresentedPixels {
+    const uint32_t* Data = nullptr;
+    int Width = 0;
+    int Height = 0;
+    size_t Stride = 0;
+  };
+  virtual bool PresentedPixels(TPlatformWindow&, TPresentedPixels&) { return false; }
   // The text of the application window (the taskbar's title).
   virtual void SetNativeAppTitle(const std::string&) {}
 

@@ -4,6 +4,7 @@
 #include <cctype>
 #include <cerrno>
 #include <cmath>
+#include <utility>
 
 #include "shell/app/Application.h"
 #include "shell/app/ApplicationMessages.h"
@@ -11,6 +12,8 @@
 #include "shell/core/Exceptions.h"
 #include "shell/core/PlatformServices.h"
 #include "shell/forms/Form.h"
+#include "shell/platform/Fingerprint.h"
+#include "shell/platform/Recorder.h"
 
 namespace {
 TPlatform* GCurrent = nullptr;
@@ -64,6 +67,7 @@ void TPlatform::Run() {
   FRunning = true;
   Application->RealCreateForms();
   UpdateAppTitle();
+  if (FRecorder) FRecorder->Begin(*this);
   while (!Application->Terminated()) {
     try {
       Application->HandleMessage();
@@ -97,8 +101,10 @@ bool TPlatform::HandleMessage() {
   ++FDispatching;
   if (Paint)
     DispatchPaint(*Paint);
-  else if (Tick)
+  else if (Tick) {
+    if (FRecorder) FRecorder->Tick(TimerName(Tick));
     TimerCallBackProc(Tick);
+  }
   else
     Dispatch(Message);
   return true;
@@ -120,6 +126,21 @@ bool TPlatform::PeekMessage(TMessage& Message, bool& Quit, TPlatformWindow*& Pai
       Paint = W.get();
       return true;
     }
+  if (FTicksByRequest) {
+    while (!FRequested.empty()) {
+      const std::string Name = std::move(FRequested.front());
+      FRequested.pop_front();
+      for (const TWin32TimerInfo& R : FTimerData)
+        if (auto It = FPeriodic.find(R.TimerID); It != FPeriodic.end() && TimerName(R.TimerID) == Name) {
+          // The timer keeps the phase it would have by the clock.
+          It->second.NextDue += It->second.Interval;
+          Tick = R.TimerID;
+          return true;
+        }
+      if (FTickError.empty()) FTickError = Format("The recording has a tick of %s, which does not run", {Name});
+    }
+    return false;
+  }
   TPeriodic* First = nullptr;
   for (auto& [ID, T] : FPeriodic)
     if (T.Pending && (!First || T.FellDue < First->FellDue)) {
@@ -136,6 +157,7 @@ bool TPlatform::HasMessage() {
   if (!FPosted.empty() || FQuitPosted) return true;
   for (const auto& W : FWindows)
     if (W->OnScreen() && W->NeedsPaint()) return true;
+  if (FTicksByRequest) return !FRequested.empty();
   for (const auto& [ID, T] : FPeriodic)
     if (T.Pending) return true;
   return false;
@@ -154,6 +176,7 @@ void TPlatform::Dispatch(const TMessage& Message) {
       if (Message.Proc) Message.Proc();
       break;
     case TMessageKind::Close:
+      if (Message.Window && FRecorder) FRecorder->Close(*this, *Message.Window);
       if (Message.Window) Message.Window->Form()->Close();
       break;
   }
@@ -182,6 +205,13 @@ void TPlatform::DispatchPaint(TPlatformWindow& Window) {
 }
 
 void TPlatform::Terminate() {
+  // The recording ends with the checks of the state the program ends in.
+  if (FRecorder) {
+    try {
+      FRecorder->End(*this);
+    } catch (const std::exception&) {
+    }
+  }
   FRunning = false;
   FTerminating = true;
   StopAllTimers();
@@ -227,6 +257,7 @@ void TPlatform::StopAllTimers() {
 }
 
 void TPlatform::CheckTimers() {
+  if (FTicksByRequest) return;
   double Now = FBackend->Now();
   for (auto& [ID, T] : FPeriodic) {
     if (T.NextDue > Now) continue;
@@ -241,6 +272,7 @@ void TPlatform::CheckTimers() {
 
 double TPlatform::NextTimerDue() const {
   double Due = TPlatformBackend::NoDeadline;
+  if (FTicksByRequest) return Due;
   for (const auto& [ID, T] : FPeriodic) Due = std::min(Due, T.NextDue);
   return Due;
 }
@@ -263,6 +295,38 @@ void TPlatform::TimerCallBackProc(uintptr_t TimerID) {
     }
     return;
   }
+}
+
+std::string TPlatform::TimerName(uintptr_t TimerID) const {
+  std::map<std::string, int> Seen;
+  for (const TWin32TimerInfo& R : FTimerData) {
+    TObject* Owner = R.TimerFunc.Data();
+    std::string Name = "?";
+    if (Owner && Owner == Application)
+      Name = "Application";
+    else if (auto* C = dynamic_cast<TComponent*>(Owner))
+      Name = C->Name().empty() ? C->ClassName() : C->Name();
+    const int N = ++Seen[Name];
+    if (R.TimerID == TimerID) return N > 1 ? Name + "#" + std::to_string(N) : Name;
+  }
+  return {};
+}
+
+void TPlatform::RequestTick(const std::string& Name) {
+  FTicksByRequest = true;
+  FRequested.push_back(Name);
+}
+
+std::string TPlatform::TakeTickError() { return std::exchange(FTickError, {}); }
+
+void TPlatform::SetRecorder(std::unique_ptr<TRecorder> Recorder) { FRecorder = std::move(Recorder); }
+
+std::string TPlatform::PresentedFingerprint(TPlatformWindow& Window) {
+  // The checks stand for the state now: a picture of an older one waits for its paint.
+  if (Window.OnScreen() && Window.NeedsPaint() && !Window.Painting()) DispatchPaint(Window);
+  TPlatformBackend::TPresentedPixels Pixels;
+  if (!FBackend->PresentedPixels(Window, Pixels) || !Pixels.Data) return {};
+  return FrameFingerprint(Pixels.Data, Pixels.Width, Pixels.Height, Pixels.Stride);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -373,6 +437,7 @@ void TPlatform::WindowPosChanged(TPlatformWindow& Window, const TPhysicalRect& B
   // The window is drawn anew whenever its size changes, not only where the controls moved, and
   // when it comes back from the taskbar.
   if (Sized || Restored) Window.Invalidate(Window.LogicalClientRect());
+  if (FRecorder) FRecorder->SizeChanged(Window);
 }
 
 void TPlatform::WindowScaleChanged(TPlatformWindow& Window, float Scale) {
@@ -382,9 +447,11 @@ void TPlatform::WindowScaleChanged(TPlatformWindow& Window, float Scale) {
   FBackend->SetNativeBounds(Window);
   Window.Form()->HandleScaleChanged();
   Window.Invalidate(Window.LogicalClientRect());
+  if (FRecorder) FRecorder->ScaleChanged(Window);
 }
 
 void TPlatform::WindowActivated(TPlatformWindow& Window, bool Active) {
+  if (FRecorder) FRecorder->Activated(Window, Active);
   if (Active)
     Window.Form()->Activate();
   else
@@ -400,29 +467,38 @@ void TPlatform::WindowMapped(TPlatformWindow& Window, bool Mapped) {
 void TPlatform::WindowExposed(TPlatformWindow& Window) { Window.Invalidate(Window.LogicalClientRect()); }
 
 void TPlatform::WindowMouseMove(TPlatformWindow& Window, TShiftState Shift, float X, float Y) {
+  if (FRecorder) FRecorder->MouseMove(Window, Shift, X, Y);
   Window.Form()->Input().MouseMove(Shift, X / Window.Scale(), Y / Window.Scale());
 }
 
 void TPlatform::WindowMouseDown(TPlatformWindow& Window, TMouseButton Button, TShiftState Shift, float X, float Y) {
+  if (FRecorder) FRecorder->MouseDown(Window, Button, Shift, X, Y);
   Window.Form()->Input().MouseDown(Button, Shift, X / Window.Scale(), Y / Window.Scale());
 }
 
 void TPlatform::WindowMouseUp(TPlatformWindow& Window, TMouseButton Button, TShiftState Shift, float X, float Y) {
+  if (FRecorder) FRecorder->MouseUp(Window, Button, Shift, X, Y);
   Window.Form()->Input().MouseUp(Button, Shift, X / Window.Scale(), Y / Window.Scale());
 }
 
 void TPlatform::WindowMouseWheel(TPlatformWindow& Window, TShiftState Shift, int WheelDelta) {
+  if (FRecorder) FRecorder->MouseWheel(Window, Shift, WheelDelta);
   bool Handled = false;
   Window.Form()->Input().MouseWheel(Shift, WheelDelta, Handled);
 }
 
-void TPlatform::WindowMouseLeave(TPlatformWindow& Window) { Window.Form()->Input().MouseLeave(); }
+void TPlatform::WindowMouseLeave(TPlatformWindow& Window) {
+  if (FRecorder) FRecorder->MouseLeave(Window);
+  Window.Form()->Input().MouseLeave();
+}
 
 void TPlatform::WindowKeyDown(TPlatformWindow& Window, uint16_t Key, char32_t KeyChar, TShiftState Shift) {
+  if (FRecorder) FRecorder->KeyDown(Window, Key, KeyChar, Shift);
   Window.Form()->Input().KeyDown(Key, KeyChar, Shift);
 }
 
 void TPlatform::WindowKeyUp(TPlatformWindow& Window, uint16_t Key, char32_t KeyChar, TShiftState Shift) {
+  if (FRecorder) FRecorder->KeyUp(Window, Key, Shift);
   Window.Form()->Input().KeyUp(Key, KeyChar, Shift);
 }
 

@@ -24,6 +24,8 @@
 #include "shell/platform/Backend.h"
 #include "shell/platform/PlatformWindow.h"
 
+class TRecorder;
+
 // A record of the timer service: one per running timer, in creation order.
 struct TWin32TimerInfo {
   uintptr_t TimerID;
@@ -110,6 +112,30 @@ class TPlatform : public TObject,
   // The timer callback: calls the record of TimerID, found from the last record to the first.
   void TimerCallBackProc(uintptr_t TimerID);
 
+  // The name of a timer in recordings: its owner's name (a component's Name, "Application" for
+  // the application's own timer), with "#2", "#3"... for the second and later records whose
+  // owners have the same name; empty when no such timer runs.
+  std::string TimerName(uintptr_t TimerID) const;
+
+  // Replaying a recording: from the first request on, timers no longer fall due by the clock;
+  // each requested timer message (by TimerName) is dispatched in turn, with the loop's usual
+  // priorities, and nothing else. A name that no running timer has when its turn comes is
+  // skipped and kept as an error (TakeTickError, once).
+  void RequestTick(const std::string& Name);
+  // Timers fall due only by request from now on, none asked for yet.
+  void StartTicksByRequest() { FTicksByRequest = true; }
+  bool TicksByRequest() const { return FTicksByRequest; }
+  // Requested ticks not yet dispatched.
+  size_t RequestedTicks() const { return FRequested.size(); }
+  std::string TakeTickError();
+
+  // Records what is dispatched from now on (see TRecorder); the platform owns it.
+  void SetRecorder(std::unique_ptr<TRecorder> Recorder);
+  TRecorder* Recorder() const { return FRecorder.get(); }
+  // The fingerprint (FrameFingerprint) of what Window shows now, once what waits to be painted
+  // is painted; empty when the back end cannot read it.
+  std::string PresentedFingerprint(TPlatformWindow& Window);
+
   TPlatformWindow* FindWindow(TCommonCustomForm* AForm) const;
   const std::vector<std::unique_ptr<TPlatformWindow>>& Windows() const { return FWindows; }
 
@@ -189,6 +215,10 @@ class TPlatform : public TObject,
   std::map<uintptr_t, TPeriodic> FPeriodic;
 
   std::vector<std::unique_ptr<TPlatformWindow>> FWindows;
+  std::unique_ptr<TRecorder> FRecorder;
+  bool FTicksByRequest = false;
+  std::deque<std::string> FRequested;
+  std::string FTickError;
   std::string FTitle = DefaultTitle();
   std::string FAppTitle;
 };

@@ -56,6 +56,9 @@ TOptions Options(const std::string& Command, const std::vector<std::string>& W, 
       O.Modifiers.Include(ssCtrl);
     else if (Lower(W[I], "alt"))
       O.Modifiers.Include(ssAlt);
+    else if (WithButton && Lower(W[I], "double"))
+      // The second press of a double click, as recordings write it.
+      O.Modifiers.Include(ssDouble);
     else
       throw Exception(Format(WithButton ? "%s: not a button or a modifier: %s" : "%s: not a modifier: %s", {Command, W[I]}));
   }

@@ -9,6 +9,7 @@
 #include "shell/core/Component.h"
 #include "shell/core/Exceptions.h"
 #include "shell/core/MetaClass.h"
+#include "shell/core/PropertyText.h"
 
 namespace {
 std::vector<std::string> Split(const std::string& S, char Sep) {
@@ -20,12 +21,6 @@ std::vector<std::string> Split(const std::string& S, char Sep) {
       Parts.back() += C;
   }
   return Parts;
-}
-
-std::string FormatDouble(double Value) {
-  char Buffer[64];
-  auto [End, Ec] = std::to_chars(Buffer, Buffer + sizeof Buffer, Value);
-  return std::string(Buffer, End);
 }
 
 // Text between two delimiters (appended, which also keeps GCC 12's restrict check quiet).
@@ -72,11 +67,7 @@ int64_t ParseInteger(const std::string& Text) {
 }
 }  // namespace
 
-std::string FormatSingle(float Value) {
-  char Buffer[64];
-  auto [End, Ec] = std::to_chars(Buffer, Buffer + sizeof Buffer, Value);
-  return std::string(Buffer, End);
-}
+std::string FormatSingle(float Value) { return FormatSingleText(Value); }
 
 TComponent* FindNamedComponent(TComponent* Root, const std::string& Name) {
   if (SameText(Root->Name(), Name)) return Root;
@@ -103,52 +94,23 @@ TPropertyTarget ResolvePropertyPath(TComponent* Root, const std::string& Path) {
 std::string FormatPropertyValue(TComponent* Root, const TPropertyTarget& Target) {
   const TPropInfo& P = *Target.Prop;
   TObject* O = Target.Instance;
-  const TTypeInfo& T = *P.Type;
-  switch (T.Kind) {
-    case TTypeKind::Float:
-      if (T.FloatType == TFloatType::Single) return FormatSingle(static_cast<float>(P.GetFloat(O)));
-      return FormatDouble(static_cast<double>(P.GetFloat(O)));
-    case TTypeKind::Enumeration: {
-      const int64_t V = P.GetOrd(O);
-      return V >= 0 && V < static_cast<int64_t>(T.Names.size()) ? T.Names[static_cast<size_t>(V)] : std::to_string(V);
+  (void)Root;
+  // Plain values have the notation that recordings write their checks in.
+  if (std::optional<std::string> Plain = FormatPlainProperty(O, P)) return *Plain;
+  if (P.Kind() == TTypeKind::Method) {
+    const TMethod M = P.GetMethod(O);
+    if (!M.Assigned()) return "nil";
+    if (M.Data) {
+      if (const TMethodInfo* Info = M.Data->ClassType().FindMethodByCode(M.Code)) return Info->Name;
     }
-    case TTypeKind::Set: {
-      const int64_t V = P.GetOrd(O);
-      std::string S = "[";
-      for (size_t I = 0; I < T.Names.size(); ++I)
-        if ((V >> I) & 1) S += (S.size() > 1 ? ", " : "") + T.Names[I];
-      return S + "]";
-    }
-    case TTypeKind::String:
-      return Enclosed('"', P.GetStr(O), '"');
-    case TTypeKind::Method: {
-      const TMethod M = P.GetMethod(O);
-      if (!M.Assigned()) return "nil";
-      if (M.Data) {
-        if (const TMethodInfo* Info = M.Data->ClassType().FindMethodByCode(M.Code)) return Info->Name;
-      }
-      return "?";
-    }
-    case TTypeKind::Class: {
-      TObject* V = P.GetObj(O);
-      if (!V) return "nil";
-      if (auto* Pos = dynamic_cast<TPosition3D*>(V))
-        return Enclosed('(', FormatSingle(Pos->X()) + ", " + FormatSingle(Pos->Y()) + ", " + FormatSingle(Pos->Z()), ')');
-      if (auto* C = dynamic_cast<TComponent*>(V))
-        return C->Name().empty() ? Enclosed('(', C->ClassName(), ')') : C->Name();
-      return Enclosed('(', V->ClassName(), ')');
-    }
-    default: {
-      const int64_t V = P.GetOrd(O);
-      if (IsColorType(&T)) {
-        char Buffer[16];
-        std::snprintf(Buffer, sizeof Buffer, "#%08X", static_cast<unsigned>(V & 0xFFFFFFFF));
-        return Buffer;
-      }
-      (void)Root;
-      return std::to_string(V);
-    }
+    return "?";
   }
+  TObject* V = P.GetObj(O);
+  if (!V) return "nil";
+  if (auto* Pos = dynamic_cast<TPosition3D*>(V))
+    return Enclosed('(', FormatSingle(Pos->X()) + ", " + FormatSingle(Pos->Y()) + ", " + FormatSingle(Pos->Z()), ')');
+  if (auto* C = dynamic_cast<TComponent*>(V)) return C->Name().empty() ? Enclosed('(', C->ClassName(), ')') : C->Name();
+  return Enclosed('(', V->ClassName(), ')');
 }
 
 void ParsePropertyValue(TComponent* Root, const TPropertyTarget& Target, const std::string& Text) {

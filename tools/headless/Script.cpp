@@ -95,6 +95,11 @@ void THeadlessScript::Step() {
     Fail(FAdvanceLine, Cut);
     if (FFinished) return;
   }
+  // A replayed recording asked for a tick of a timer that did not run.
+  if (const std::string Missing = TPlatform::Current()->TakeTickError(); !Missing.empty()) {
+    FOutput << "error: " << Missing << std::endl;
+    FAnyFailed = true;
+  }
   std::string Line;
   while (!FFinished) {
     if (!std::getline(FInput, Line)) {
@@ -228,6 +233,10 @@ void THeadlessScript::Run(const std::string& Command, const std::string& Rest) {
   } else if (THeadlessInput::IsCommand(Command)) {
     // Posted: the loop delivers it before the next command.
     FInputCommands.Run(Window(), Command, Rest);
+  } else if (THeadlessReplay::IsCommand(Command)) {
+    auto* Main = dynamic_cast<TCommonCustomForm*>(Form());
+    if (!Main) throw Exception("The form does not exist");
+    FReplayCommands.Run(Command, Rest, *Main, Window(), FBackend);
   } else if (Command == "quit") {
     FFinished = true;
     Application->Terminate();

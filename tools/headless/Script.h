@@ -7,6 +7,7 @@
 
 #include "scene3d/Math3D.h"
 #include "tools/headless/InputCommands.h"
+#include "tools/headless/ReplayCommands.h"
 
 class THeadlessBackend;
 class TComponent;
@@ -47,6 +48,7 @@ class THeadlessScript {
   int FAdvanceLine = 0;
   THeadlessBackend& FBackend;
   THeadlessInput FInputCommands;
+  THeadlessReplay FReplayCommands;
   bool FAnyFailed = false;
   bool FFinished = false;
 };

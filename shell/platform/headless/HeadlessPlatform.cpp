@@ -113,6 +113,13 @@ TWindowBuffer THeadlessBackend::WindowBuffer(TPlatformWindow& Window) {
   return B;
 }
 
+bool THeadlessBackend::PresentedPixels(TPlatformWindow& Window, TPresentedPixels& Out) {
+  const THeadlessSurface* S = Surface(Window);
+  if (!S || S->Pixels.empty()) return false;
+  Out = {S->Pixels.data(), S->Width, S->Height, static_cast<size_t>(S->Width)};
+  return true;
+}
+
 const THeadlessSurface* THeadlessBackend::Surface(const TPlatformWindow& Window) const {
   auto It = FSurfaces.find(&Window);
   return It == FSurfaces.end() ? nullptr : &It->second;

@@ -101,6 +101,7 @@ class THeadlessBackend : public TPlatformBackend {
   void SetNativeCaption(TPlatformWindow&) override {}
   void SetNativeBounds(TPlatformWindow&) override {}
   TWindowBuffer WindowBuffer(TPlatformWindow& Window) override;
+  bool PresentedPixels(TPlatformWindow& Window, TPresentedPixels& Out) override;
 
   TSizeF ScreenSize() override;
   TRectF WorkArea() override;

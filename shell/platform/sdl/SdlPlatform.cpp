@@ -630,6 +630,21 @@ TWindowBuffer TSdlBackend::WindowBuffer(TPlatformWindow& Window) {
   return B;
 }
 
+bool TSdlBackend::PresentedPixels(TPlatformWindow& Window, TPresentedPixels& Out) {
+  TNative* N = NativeOf(Window);
+  if (!N) return false;
+  if (N->Direct && !FWayland) {
+    // The canvas drew into the window surface itself: what it holds is what was presented.
+    SDL_Surface* S = SDL_GetWindowSurface(N->Window);
+    if (!S || SDL_MUSTLOCK(S) || S->pitch % 4 != 0) return false;
+    Out = {static_cast<const uint32_t*>(S->pixels), S->w, S->h, static_cast<size_t>(S->pitch / 4)};
+    return true;
+  }
+  if (N->Copy.empty()) return false;
+  Out = {N->Copy.data(), N->CopyWidth, N->CopyHeight, static_cast<size_t>(N->CopyWidth)};
+  return true;
+}
+
 TWindowBuffer TSdlBackend::RenderedBuffer(TPlatformWindow& Window) {
   TNative* N = NativeOf(Window);
   // SDL's window surface on Wayland has the window's size in points, which the compositor would

@@ -47,6 +47,7 @@ class TSdlBackend : public TPlatformBackend {
   void SetNativeCaption(TPlatformWindow& Window) override;
   void SetNativeBounds(TPlatformWindow& Window) override;
   TWindowBuffer WindowBuffer(TPlatformWindow& Window) override;
+  bool PresentedPixels(TPlatformWindow& Window, TPresentedPixels& Out) override;
 
   TSizeF ScreenSize() override;
   TRectF WorkArea() override;
