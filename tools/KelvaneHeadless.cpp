@@ -9,6 +9,7 @@
 #include "scene3d/context/ContextManager.h"
 #include "shell/app/Application.h"
 #include "shell/core/Exceptions.h"
+#include "shell/platform/Recorder.h"
 #include "shell/platform/headless/HeadlessPlatform.h"
 #include "tools/ToolOutput.h"
 #include "tools/form/FormFile.h"
@@ -17,7 +18,8 @@
 
 namespace {
 void PrintUsage(std::ostream& Out) {
-  Out << "usage: kelvane-headless [--scale S] [--device gpu|software|null] [--form FILE] [--keep-going] [SCRIPT]\n";
+  Out << "usage: kelvane-headless [--scale S] [--device gpu|software|null] [--form FILE] [--keep-going] [--record FILE]"
+         " [SCRIPT]\n";
 }
 
 int Usage() {
@@ -28,7 +30,7 @@ int Usage() {
 
 int main(int argc, char** argv) {
   THeadlessOptions Options;
-  std::string ScriptFile, FormFile;
+  std::string ScriptFile, FormFile, RecordFile;
   bool KeepGoing = false;
   for (int I = 1; I < argc; ++I) {
     const std::string Arg = argv[I];
@@ -51,6 +53,8 @@ int main(int argc, char** argv) {
       FormFile = argv[++I];
     } else if (Arg == "--keep-going") {
       KeepGoing = true;
+    } else if (Arg == "--record" && I + 1 < argc) {
+      RecordFile = argv[++I];
     } else if (!Arg.empty() && Arg[0] == '-') {
       return Usage();
     } else if (ScriptFile.empty()) {
@@ -70,6 +74,15 @@ int main(int argc, char** argv) {
   std::istream& Input = ScriptFile.empty() ? std::cin : File;
 
   THeadlessBackend& Backend = InstallHeadlessPlatform(Options);
+  // A headless run recorded as a real one is: on the virtual clock, the same every time.
+  if (!RecordFile.empty()) {
+    try {
+      TPlatform::Current()->SetRecorder(std::make_unique<TRecorder>(RecordFile));
+    } catch (const Exception& E) {
+      std::cerr << "kelvane-headless: " << E.Message() << "\n";
+      return 2;
+    }
+  }
   RegisterGameClasses();
   TContextManager::PrepareDeviceInBackground();
   THeadlessScript Script(Input, ScriptFile.empty() ? "<stdin>" : ScriptFile, std::cout, std::cerr, Backend, KeepGoing);

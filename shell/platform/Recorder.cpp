@@ -87,7 +87,6 @@ std::map<std::string, std::string> PublishedValues(TComponent* Root) {
 TRecorder::TRecorder(const std::string& FileName) : FFileName(FileName) {
   FFile = ::open(FileName.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
   if (FFile < 0) throw Exception(Format("Cannot write the recording %s: %s", {FileName, std::strerror(errno)}));
-  FLast = std::chrono::steady_clock::now();
 }
 
 TRecorder::~TRecorder() {
@@ -113,8 +112,9 @@ void TRecorder::Line(const std::string& Text) {
 }
 
 void TRecorder::FlushTicks(bool Always) {
-  const auto Now = std::chrono::steady_clock::now();
-  const auto Ms = std::chrono::duration_cast<std::chrono::milliseconds>(Now - FLast).count();
+  // The platform's clock: the wall clock in a window, the virtual one headless.
+  const double Now = TPlatform::Current() ? TPlatform::Current()->Backend().Now() : FLast;
+  const long long Ms = std::llround(Now - FLast);
   // Time alone is written where it is long enough to matter to a replay at the recorded pace.
   if (FTicks.empty() && !(Always && Ms > 0) && Ms < 50) return;
   std::string S = "ticks " + std::to_string(Ms);
@@ -162,7 +162,7 @@ void TRecorder::Begin(TPlatform&) {
     Line("resize " + FormatSingleText(LogicalSide(FWidth, FScale)) + " " + FormatSingleText(LogicalSide(FHeight, FScale)));
   }
   FStartValues = PublishedValues(Main);
-  FLast = std::chrono::steady_clock::now();
+  FLast = TPlatform::Current() ? TPlatform::Current()->Backend().Now() : 0;
 }
 
 bool TRecorder::Records(const TPlatformWindow& Window) const { return FBegun && !FEnded && &Window == FWindow; }
@@ -266,6 +266,10 @@ void TRecorder::Checks(TPlatform& Platform) {
   FlushTicks(true);
   TCommonCustomForm* Main = Application ? Application->MainForm() : nullptr;
   if (Main && FWindow && Platform.FindWindow(Main) == FWindow) {
+    // The state already changed where the window shows an older picture: the checks show the
+    // new one, which a screenshot taken just before may not.
+    if (FWindow->OnScreen() && FWindow->NeedsPaint())
+      Line("# A paint was waiting at the end: the frame checked is the one it painted.");
     const std::string Frame = Platform.PresentedFingerprint(*Platform.FindWindow(Main));
     if (!Frame.empty()) Line("expect-frame " + Frame);
   }

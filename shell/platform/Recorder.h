@@ -12,7 +12,7 @@
 // says. At the end (close, quit, a signal) come the checks: "expect-frame" with the fingerprint
 // of the window's last picture, and "expect PATH VALUE" for every plain published value of the
 // main form and its components that differs from the start.
-#include <chrono>
+#include <cstdint>
 #include <map>
 #include <string>
 #include <utility>
@@ -69,7 +69,8 @@ class TRecorder {
   bool FEnded = false;
   // The checks stand for the moment after the last line.
   bool FChecked = false;
-  std::chrono::steady_clock::time_point FLast;
+  // The platform's clock when the last line was written (ms).
+  double FLast = 0;
   std::vector<std::pair<std::string, int>> FTicks;
   const TPlatformWindow* FWindow = nullptr;
   int32_t FWidth = 0, FHeight = 0;
