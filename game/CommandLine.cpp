@@ -12,8 +12,9 @@ std::optional<int> AnswerCommandLine(std::span<const char* const> Args, std::ost
       return 0;
     }
     if (Word == "--help") {
-      Out << "Usage: kelvane [--version | --help]\n"
-             "Starts the game " KELVANE_PRODUCT_NAME " in its window; --version prints the version, --help this text.\n";
+      Out << "Usage: kelvane [--version | --help | --record FILE]\n"
+             "Starts the game " KELVANE_PRODUCT_NAME " in its window; --version prints the version, --help this text, "
+             "--record FILE records the run as a kelvane-headless script.\n";
       return 0;
     }
   }

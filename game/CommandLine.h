@@ -1,6 +1,6 @@
 #pragma once
-// The game's command line: --version and --help answer without starting anything; every other
-// argument is ignored, as the game takes no command line.
+// The game's command line: --version and --help answer without starting anything; --record FILE
+// is the framework's (its start-up records the run); every other argument is ignored.
 #include <optional>
 #include <ostream>
 #include <span>

@@ -11,8 +11,9 @@ namespace {
 
 constexpr const char* Version = "Kelvane 1.0.0.0\n";
 constexpr const char* Usage =
-    "Usage: kelvane [--version | --help]\n"
-    "Starts the game Kelvane in its window; --version prints the version, --help this text.\n";
+    "Usage: kelvane [--version | --help | --record FILE]\n"
+    "Starts the game Kelvane in its window; --version prints the version, --help this text, --record FILE records the "
+    "run as a kelvane-headless script.\n";
 
 struct TCase {
   std::vector<const char*> Args;
