@@ -55,6 +55,8 @@ void BM_SteadyFrame(benchmark::State& State) {
   Form->SetClientHeight(Height);
   TViewport3D& View = *Form->Viewport3D1;
   View.SetMultisample(static_cast<TMultisample>(State.range(0)));
+  // The whole view every frame, as the hand-written frame draws it (BM_Tick has the ticks).
+  View.SetRepaintDamageOnly(false);
   TBitmap Window(Width, Height);
   PaintView(View, *Window.Canvas());  // the sea's surface is painted on the first frame
   std::vector<double> Times, CpuTimes;
@@ -83,6 +85,74 @@ BENCHMARK(BM_SteadyFrame)
     ->Args({0, 1268, 960})
     ->Args({2, 1902, 1440})
     ->Args({0, 1902, 1440})
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+
+// One tick and the paint that shows it, as the game's window gets it: the frame repaints what
+// changed, and only that part of the bitmap is drawn on the window's canvas.
+enum TTickKind { tkShip, tkTorpedo, tkBoth, tkWholeFrame };
+
+__attribute__((noinline)) void TickAndPaint(TForm1& Form, TTickKind Kind, int& Ticks, TCanvas& Canvas) {
+  if (Kind != tkTorpedo) Form.Timer2->Timer();
+  if (Kind == tkTorpedo || Kind == tkBoth) {
+    // Fired again every ten ticks, so that the torpedo stays in view.
+    if (++Ticks % 10 == 0)
+      Form.Button1Click(&Form);
+    else
+      Form.Timer1->Timer();
+  }
+  TViewport3D& View = *Form.Viewport3D1;
+  View.RenderFrame();
+  const TTargetRect& R = View.LastRepaint();
+  if (R.IsEmpty()) return;
+  // At scale 1 the bitmap's pixels are the view's logical pixels.
+  const TClipRects Clip{TRectF(static_cast<float>(R.Left), static_cast<float>(R.Top), static_cast<float>(R.Right),
+                               static_cast<float>(R.Bottom))};
+  Canvas.BeginScene(&Clip);
+  Canvas.DrawBitmap(*View.Bitmap(), View.Bitmap()->Bounds(), View.LocalRect(), 1, true);
+  Canvas.EndScene();
+}
+
+// Arguments: the kind of tick (ship, torpedo, both, or the ship's with the whole view repainted
+// as every frame was before), the client width and height; four samples, as the game.
+void BM_Tick(benchmark::State& State) {
+  Setup();
+  TForm1* Form = NewForm<TForm1>(nullptr);
+  const auto Kind = static_cast<TTickKind>(State.range(0));
+  const int Width = static_cast<int>(State.range(1)), Height = static_cast<int>(State.range(2));
+  Form->SetClientWidth(Width);
+  Form->SetClientHeight(Height);
+  TViewport3D& View = *Form->Viewport3D1;
+  View.SetRepaintDamageOnly(Kind != tkWholeFrame);
+  Form->Button1Click(Form);
+  TBitmap Window(Width, Height);
+  PaintView(View, *Window.Canvas());  // the sea's surface is painted on the first frame
+  int Ticks = 0;
+  std::vector<double> Times, CpuTimes;
+  double Pixels = 0;
+  for (auto _ : State) {
+    const auto Start = std::chrono::steady_clock::now();
+    const double CpuStart = ProcessCpuMs();
+    TickAndPaint(*Form, Kind, Ticks, *Window.Canvas());
+    CpuTimes.push_back(ProcessCpuMs() - CpuStart);
+    Times.push_back(std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - Start).count());
+    Pixels += static_cast<double>(View.LastRepaint().Width()) * View.LastRepaint().Height();
+  }
+  std::sort(Times.begin(), Times.end());
+  std::sort(CpuTimes.begin(), CpuTimes.end());
+  if (!Times.empty()) State.counters["median_ms"] = Times[Times.size() / 2];
+  if (!CpuTimes.empty()) State.counters["median_cpu_ms"] = CpuTimes[CpuTimes.size() / 2];
+  // The share of the view's pixels a tick repainted, on average.
+  if (!Times.empty() && View.Bitmap())
+    State.counters["repainted"] = Pixels / static_cast<double>(Times.size()) /
+                                  (static_cast<double>(View.Bitmap()->Width()) * View.Bitmap()->Height());
+  State.counters["view_w"] = View.Bitmap() ? View.Bitmap()->Width() : 0;
+  State.counters["view_h"] = View.Bitmap() ? View.Bitmap()->Height() : 0;
+  Form->Free();
+}
+BENCHMARK(BM_Tick)
+    ->ArgsProduct({{tkShip, tkTorpedo, tkBoth, tkWholeFrame}, {634}, {480}})
+    ->ArgsProduct({{tkShip, tkTorpedo, tkBoth, tkWholeFrame}, {1902}, {1440}})
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime();
 

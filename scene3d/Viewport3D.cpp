@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <functional>
+#include <utility>
 
 #include "scene3d/Camera.h"
 #include "scene3d/Dummy.h"
@@ -89,6 +90,17 @@ void TViewport3D::SetMultisample(TMultisample Value) {
   if (FMultisample == Value) return;
   FMultisample = Value;
   if (FContext) RebuildSurfaces();
+}
+
+void TViewport3D::SetRepaintDamageOnly(bool Value) {
+  FRepaintDamageOnly = Value;
+  if (FContext) FContext->SetRepaintDamageOnly(Value);
+}
+
+void TViewport3D::NeedRender() {
+  if (!Root() || !ParentedVisible()) return;
+  FFrameWanted = true;
+  Root()->RequestFrame(this);
 }
 
 void TViewport3D::SetUsingDesignCamera(bool Value) {
@@ -217,6 +229,7 @@ void TViewport3D::RebuildSurfaces() {
   FSurfaceCharge.Set(static_cast<int64_t>(W), static_cast<int64_t>(H));
   FTexture->SetSize(static_cast<int>(W), static_cast<int>(H));
   FContext = TContextManager::CreateContextFromTexture(FTexture.get(), FMultisample, true);
+  FContext->SetRepaintDamageOnly(FRepaintDamageOnly);
   FBitmap = std::make_unique<TBitmap>(FContext->Width(), FContext->Height());
 }
 
@@ -345,6 +358,7 @@ void TViewport3D::DoCaptureLost() {
 void TViewport3D::RenderFrame() {
   MakePendingSurfaces();
   if (!FContext) return;
+  FLastRepaint = FLastDamage = {0, 0, FBitmap->Width(), FBitmap->Height()};
   if (FContext->BeginScene()) {
     try {
       FContext->SetContextState(csScissorOff);
@@ -358,11 +372,47 @@ void TViewport3D::RenderFrame() {
         if (Object->Visible()) Object->RenderInternal();
     } catch (...) {
       FContext->EndScene();
+      // The bitmap misses what the target got: the next frame is drawn whole.
+      FContext->ForgetLastFrame();
       throw;
     }
     FContext->EndScene();
+    FLastRepaint = FContext->LastRepaint();
+    FLastDamage = FContext->LastDamage();
   }
-  FContext->CopyToBitmap(*FBitmap);
+  FContext->CopyToBitmap(*FBitmap, FLastRepaint);
+}
+
+TRectF TViewport3D::LocalRectOf(const TTargetRect& Rect) const {
+  if (Rect.IsEmpty() || !FBitmap || FBitmap->IsEmpty()) return {};
+  const float SX = Width() / static_cast<float>(FBitmap->Width()), SY = Height() / static_cast<float>(FBitmap->Height());
+  return TRectF::Intersect(TRectF((Rect.Left - 1) * SX, (Rect.Top - 1) * SY, (Rect.Right + 1) * SX, (Rect.Bottom + 1) * SY),
+                           LocalRect());
+}
+
+void TViewport3D::PrepareFrame() {
+  if (!FFrameWanted || FDrawing) return;
+  FFrameWanted = false;
+  FFrameReady = false;
+  MakePendingSurfaces();
+  if (!FContext) {
+    Repaint();
+    return;
+  }
+  FDrawing = true;
+  try {
+    RenderFrame();
+  } catch (...) {
+    FDrawing = false;
+    // The paint draws the frame again, and meets the error where it is shown.
+    Repaint();
+    throw;
+  }
+  FDrawing = false;
+  const TRectF Changed = LocalRectOf(FLastDamage);
+  if (Changed.IsEmpty()) return;
+  FFrameReady = true;
+  InvalidateRect(Changed);
 }
 
 void TViewport3D::Paint() {
@@ -373,9 +423,24 @@ void TViewport3D::Paint() {
     // whole beside the texture, which costs less memory and no more time than painting them
     // while the device is made.
     MakePendingSurfaces();
-    if (FContext) {
+    // A frame drawn for this paint by PrepareFrame is shown as it is.
+    if (FContext && !std::exchange(FFrameReady, false)) {
       if (TCanvas* C = Canvas()) C->Flush();
+      FFrameWanted = false;
       RenderFrame();
+      // What changed beyond the parts this paint covers is marked for a paint of its own.
+      const TRectF Changed = LocalRectOf(FLastDamage);
+      if (TCanvas* C = Canvas(); C && !Changed.IsEmpty() && !C->ClipRects().empty()) {
+        const TRectF Absolute = TRectF::FromSize(LocalToAbsolute(Changed.TopLeft()), TSizeF(Changed.Width(), Changed.Height()));
+        // A logical pixel of slack: the view laid out in whole logical pixels may reach a
+        // fraction of one beyond a client area of fractional logical size, and the changed
+        // part carries more than that of margin.
+        const bool Covered = std::any_of(C->ClipRects().begin(), C->ClipRects().end(), [&Absolute](const TRectF& R) {
+          return R.Left <= Absolute.Left + 1 && R.Top <= Absolute.Top + 1 && R.Right + 1 >= Absolute.Right &&
+                 R.Bottom + 1 >= Absolute.Bottom;
+        });
+        if (!Covered) InvalidateRect(Changed);
+      }
     }
   } catch (...) {
     FDrawing = false;

@@ -1,12 +1,15 @@
 #pragma once
-// TViewport3D: the 2D control that shows a 3D scene. It renders the whole scene through its
-// camera into an offscreen target whenever the form repaints its area, reads the frame back
-// into a bitmap and draws that bitmap over its rectangle.
+// TViewport3D: the 2D control that shows a 3D scene. It renders the scene through its camera
+// into an offscreen target whenever the form repaints its area, reads the frame back into a
+// bitmap and draws that bitmap over its rectangle. A change in the scene asks the form for a
+// frame: drawn before the paint, it repaints, reads back and marks in the window only the part
+// that can differ from the frame before (TContext3D::LastRepaint).
 #include <memory>
 #include <vector>
 
 #include "scene3d/Control3D.h"
 #include "scene3d/ViewportInput.h"
+#include "scene3d/context/Context3D.h"
 #include "shell/canvas/PixelBudget.h"
 #include "shell/controls/Control.h"
 
@@ -44,7 +47,8 @@ class TViewport3D : public TControl, public IViewport3D {
   TLight* GetLight(int Index) const override { return FLights.at(static_cast<size_t>(Index)); }
   void AddLight(TLight* Light) override;
   void RemoveLight(TLight* Light) override;
-  void NeedRender() override { Repaint(); }
+  // Asks the form for a frame (see PrepareFrame).
+  void NeedRender() override;
 
   TDummy* DesignCameraZ() const { return FDesignCameraZ; }
   TDummy* DesignCameraX() const { return FDesignCameraX; }
@@ -53,6 +57,17 @@ class TViewport3D : public TControl, public IViewport3D {
   TBitmap* Bitmap() const;
   const std::vector<TControl3D*>& RenderingList() const { return FRenderingList; }
   bool Drawing() const { return FDrawing; }
+  // Whether frames repaint only what can differ from the frame before (the default), or the
+  // whole view; the pictures are the same.
+  bool RepaintDamageOnly() const { return FRepaintDamageOnly; }
+  void SetRepaintDamageOnly(bool Value);
+  // The part of the bitmap (its pixels) that the last frame repainted, and the part where it can
+  // differ from the frame before (the same unless whole frames are repainted).
+  const TTargetRect& LastRepaint() const { return FLastRepaint; }
+  const TTargetRect& LastDamage() const { return FLastDamage; }
+  // Draws the frame asked for since the last one and marks in the form the part of the view it
+  // changed; the paint that follows shows it without drawing it again.
+  void PrepareFrame() override;
 
   // Sorts the viewport's 3D children into drawing order; put off while the viewport is inside
   // an update bracket, whose outermost EndUpdate sorts them once.
@@ -103,6 +118,9 @@ class TViewport3D : public TControl, public IViewport3D {
   void MakePendingSurfaces() const;
   void FreeSurfaces();
   void ChildAdded(TTreeObject* AObject);
+  // The view's local rectangle over Rect of the bitmap, a pixel wider on every side for the
+  // rounding of its place in the window.
+  TRectF LocalRectOf(const TTargetRect& Rect) const;
 
   TAlphaColor FColor = TAlphaColors::White;
   TMultisample FMultisample = TMultisample::FourSamples;
@@ -121,6 +139,12 @@ class TViewport3D : public TControl, public IViewport3D {
   bool FDrawing = false;
   // A rebuild of the drawing order was put off by an update bracket.
   bool FRenderingListStale = false;
+  bool FRepaintDamageOnly = true;
+  // A frame was asked for (NeedRender) and not drawn yet; one was drawn by PrepareFrame for the
+  // paint to come.
+  bool FFrameWanted = false;
+  bool FFrameReady = false;
+  TTargetRect FLastRepaint, FLastDamage;
   // The surfaces wait for the device being made in the background (see Loaded).
   mutable bool FSurfacesPending = false;
   int64_t FScaleChangedId = 0;

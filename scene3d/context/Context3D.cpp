@@ -1,9 +1,12 @@
 #include "scene3d/context/Context3D.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "scene3d/Material.h"
+#include "scene3d/context/FrameRecord.h"
 #include "scene3d/context/Texture.h"
+#include "shell/canvas/Bitmap.h"
 #include "shell/canvas/Canvas.h"
 
 namespace {
@@ -33,7 +36,9 @@ TContext3D::TContext3D(TTexture* Texture, int Width, int Height, float Scale, TM
       FMultisample(Multisample),
       FDepthStencil(DepthStencil),
       // π/4 as a single, turned back into degrees: what the device starts with.
-      FAngleOfView(static_cast<float>(static_cast<double>(static_cast<float>(M_PI / 4)) * 57.29577951308232)) {}
+      FAngleOfView(static_cast<float>(static_cast<double>(static_cast<float>(M_PI / 4)) * 57.29577951308232)),
+      FRecord(std::make_unique<TFrameRecord>()),
+      FLastFrame(std::make_unique<TFrameRecord>()) {}
 
 TContext3D::~TContext3D() = default;
 
@@ -56,17 +61,67 @@ bool TContext3D::BeginScene() {
   }
   FProjectionStale = true;
   FCurrentMatrix = TMatrix3D::Identity();
+  FRecord->Reset();
   ++FBeginSceneCount;
   return true;
 }
 
 void TContext3D::EndScene() {
   if (FBeginSceneCount <= 0) return;
-  --FBeginSceneCount;
   struct TUnlock {
     ~TUnlock() { TCanvas::Unlock(); }
   } Unlock;
-  if (FBeginSceneCount == 0) DoEndScene();
+  if (FBeginSceneCount > 1) {
+    --FBeginSceneCount;
+    return;
+  }
+  // The recorded scene reaches the device while the scene is still open.
+  try {
+    FinishScene();
+  } catch (...) {
+    FBeginSceneCount = 0;
+    FLastFrameKept = false;
+    FRecord->Reset();
+    DoEndScene();
+    throw;
+  }
+  FBeginSceneCount = 0;
+  DoEndScene();
+}
+
+void TContext3D::FinishScene() {
+  TFrameRecord& Scene = *FRecord;
+  Scene.Camera = FCameraMatrix;
+  Scene.AngleOfView = FAngleOfView;
+  Scene.Lights = FLights;
+  const TTargetRect Whole{0, 0, std::max(FWidth, 0), std::max(FHeight, 0)};
+  FLastDamage = FLastFrameKept ? TFrameRecord::Damage(*FLastFrame, Scene, FWidth, FHeight) : Whole;
+  FLastRepaint = FRepaintDamageOnly ? FLastDamage : Whole;
+  // Until every command has reached the device, the target holds no known frame.
+  FLastFrameKept = false;
+  DoBeginRepaint(FLastRepaint);
+  // With nothing to repaint the clears and draws are left out; the states, programs and
+  // variables still go, so that the device stays as the flags say.
+  const bool Paints = !FLastRepaint.IsEmpty();
+  for (const TFrameRecord::TCommand& C : Scene.Commands()) {
+    switch (C.Kind) {
+      case TFrameRecord::TKind::State: DoSetContextState(C.State); break;
+      case TFrameRecord::TKind::Shaders: DoSetShaders(C.VertexShader, C.PixelShader); break;
+      case TFrameRecord::TKind::Variable: DoSetShaderVariable(C.Name, C.Value); break;
+      case TFrameRecord::TKind::Clear:
+        if (Paints) {
+          const TFrameRecord::TClear& K = Scene.Clears()[C.Index];
+          DoClear(K.Targets, K.Color, K.Depth, K.Stencil);
+        }
+        break;
+      case TFrameRecord::TKind::Draw:
+        if (Paints) DoDrawTriangles(Scene.Draws()[C.Index].Vertices, Scene.Draws()[C.Index].Indices);
+        break;
+    }
+  }
+  if (Paints && FTexture) FTexture->PixelsChanged();
+  Scene.MoveFrameTo(*FLastFrame);
+  FLastFrameKept = true;
 }
 
 void TContext3D::Clear(TClearTargets Targets, TAlphaColor Color, float Depth, uint32_t Stencil) {
@@ -74,7 +129,10 @@ void TContext3D::Clear(TClearTargets Targets, TAlphaColor Color, float Depth, ui
     Targets.Exclude(TClearTarget::Depth);
     Targets.Exclude(TClearTarget::Stencil);
   }
-  DoClear(Targets, Color, Depth, Stencil);
+  if (FBeginSceneCount > 0)
+    FRecord->AddClear(Targets, Color, Depth, Stencil);
+  else
+    DoClear(Targets, Color, Depth, Stencil);
 }
 
 void TContext3D::SetCameraMatrix(const TMatrix3D& M) {
@@ -116,7 +174,10 @@ void TContext3D::SetContextState(TContextState State) {
   GroupOf(State, First, Last);
   for (int S = First; S <= Last; ++S) GStates[S] = false;
   GStates[State] = true;
-  DoSetContextState(State);
+  if (FBeginSceneCount > 0)
+    FRecord->AddState(State);
+  else
+    DoSetContextState(State);
 }
 
 bool TContext3D::IsStateCurrent(TContextState State) { return GStates[State]; }
@@ -139,12 +200,21 @@ void TContext3D::DrawTriangles(const TVertexBuffer& Vertices, const TIndexBuffer
     DefaultMaterial().SetColor(MakeColor(TAlphaColors::Red, Opacity));
     Used = &DefaultMaterial();
   }
-  ApplyMaterial(*Used);
-  DoDrawTriangles(Vertices, Indices);
+  const bool Projected = ApplyMaterial(*Used);
+  if (FBeginSceneCount > 0) {
+    TRecordedDraw Draw;
+    Draw.Vertices = Vertices;
+    Draw.Indices = Indices;
+    Draw.Projected = Projected;
+    if (Projected) Draw.MVP = CurrentModelViewProjectionMatrix();
+    FRecord->AddDraw(std::move(Draw));
+  } else {
+    DoDrawTriangles(Vertices, Indices);
+  }
   Used->Reset(*this);
 }
 
-void TContext3D::ApplyMaterial(TMaterial& Material) {
+bool TContext3D::ApplyMaterial(TMaterial& Material) {
   Material.Apply(*this);
   const std::string MVP = Material.GetMaterialProperty(TMaterialProperty::ModelViewProjection);
   if (!MVP.empty()) SetShaderVariable(MVP, CurrentModelViewProjectionMatrix());
@@ -152,25 +222,36 @@ void TContext3D::ApplyMaterial(TMaterial& Material) {
   if (!MV.empty()) SetShaderVariable(MV, FCurrentMatrix);
   const std::string MVIT = Material.GetMaterialProperty(TMaterialProperty::ModelViewInverseTranspose);
   if (!MVIT.empty()) SetShaderVariable(MVIT, FCurrentMatrix.Inverse().Transpose());
+  return !MVP.empty();
 }
 
 void TContext3D::SetShaders(TContextShader* VertexShader, TContextShader* PixelShader) {
   if (!VertexShader || !PixelShader) return;
-  DoSetShaders(VertexShader, PixelShader);
+  if (FBeginSceneCount > 0)
+    FRecord->AddShaders(VertexShader, PixelShader);
+  else
+    DoSetShaders(VertexShader, PixelShader);
+}
+
+void TContext3D::SendVariable(const std::string& Name, const TShaderValue& Value) {
+  if (FBeginSceneCount > 0)
+    FRecord->AddVariable(Name, Value);
+  else
+    DoSetShaderVariable(Name, Value);
 }
 
 void TContext3D::SetShaderVariable(const std::string& Name, const TMatrix3D& Value) {
   TShaderValue V;
   V.Kind = TShaderValue::TKind::Matrix;
   V.Matrix = Value;
-  DoSetShaderVariable(Name, V);
+  SendVariable(Name, V);
 }
 
 void TContext3D::SetShaderVariable(const std::string& Name, const std::vector<TVector3D>& Value) {
   TShaderValue V;
   V.Kind = TShaderValue::TKind::Vectors;
   V.Vectors = Value;
-  DoSetShaderVariable(Name, V);
+  SendVariable(Name, V);
 }
 
 void TContext3D::SetShaderVariable(const std::string& Name, TAlphaColor Value) {
@@ -183,10 +264,16 @@ void TContext3D::SetShaderVariable(const std::string& Name, TTexture* Value) {
   TShaderValue V;
   V.Kind = TShaderValue::TKind::Texture;
   V.Texture = Value;
-  DoSetShaderVariable(Name, V);
+  SendVariable(Name, V);
 }
 
-void TContext3D::CopyToBitmap(TBitmap& Bitmap) { DoCopyToBitmap(Bitmap); }
+void TContext3D::CopyToBitmap(TBitmap& Bitmap) { CopyToBitmap(Bitmap, TTargetRect{0, 0, FWidth, FHeight}); }
+
+void TContext3D::CopyToBitmap(TBitmap& Bitmap, const TTargetRect& Rect) {
+  const TTargetRect Part =
+      TTargetRect::Intersect(Rect, TTargetRect{0, 0, std::min(FWidth, Bitmap.Width()), std::min(FHeight, Bitmap.Height())});
+  if (!Part.IsEmpty()) DoCopyToBitmap(Bitmap, Part);
+}
 
 bool TContext3D::UpdateTexture(TTexture& Texture, int X, int Y, int Width, int Height, const uint8_t* Data,
                                int Pitch) {
@@ -194,5 +281,6 @@ bool TContext3D::UpdateTexture(TTexture& Texture, int X, int Y, int Width, int H
       X > Texture.Width() - Width || Y > Texture.Height() - Height || Pitch < Width * 4 || Pitch % 4 != 0)
     return false;
   DoUpdateTexture(Texture, X, Y, Width, Height, Data, Pitch);
+  Texture.PixelsChanged();
   return true;
 }

@@ -16,6 +16,7 @@
 #include "shell/core/Object.h"
 
 class TBitmap;
+class TFrameRecord;
 class TTexture;
 class TMaterial;
 class TColorMaterial;
@@ -62,6 +63,20 @@ struct TShaderValue {
   TMatrix3D Matrix;
   std::vector<TVector3D> Vectors;
   TTexture* Texture = nullptr;
+};
+
+// A rectangle of target pixels, rows counted from the top; Right and Bottom are exclusive.
+struct TTargetRect {
+  int Left = 0, Top = 0, Right = 0, Bottom = 0;
+
+  int Width() const { return Right - Left; }
+  int Height() const { return Bottom - Top; }
+  bool IsEmpty() const { return Right <= Left || Bottom <= Top; }
+  bool operator==(const TTargetRect&) const = default;
+  // The smallest rectangle holding both; an empty one adds nothing.
+  static TTargetRect Union(const TTargetRect& A, const TTargetRect& B);
+  // Empty (all zero) when they do not overlap.
+  static TTargetRect Intersect(const TTargetRect& A, const TTargetRect& B);
 };
 
 class TContext3D {
@@ -116,6 +131,24 @@ class TContext3D {
 
   // Copies the finished image, top row first, into Bitmap's pixels.
   void CopyToBitmap(TBitmap& Bitmap);
+  // Copies only Rect of the image into the same pixels of Bitmap; the rest of it is kept.
+  void CopyToBitmap(TBitmap& Bitmap, const TTargetRect& Rect);
+
+  // A scene sends its clears and draws to the device when it ends, limited to the pixels that
+  // can differ from the scene before (TFrameRecord::Damage); the rest of the target keeps the
+  // last scene's pixels, which are those a whole repaint would give. Off, every scene repaints
+  // the whole target (the clears and draws reach the device the same way).
+  bool RepaintDamageOnly() const { return FRepaintDamageOnly; }
+  void SetRepaintDamageOnly(bool Value) { FRepaintDamageOnly = Value; }
+  // The part of the target the last scene repainted (and resolved): empty when nothing could
+  // differ, the whole target after a first scene.
+  const TTargetRect& LastRepaint() const { return FLastRepaint; }
+  // The part of the target where the last scene can differ from the one before (the whole
+  // target after a first scene), whether or not only it was repainted.
+  const TTargetRect& LastDamage() const { return FLastDamage; }
+  // The next scene repaints the whole target: what it holds is not known to be the last
+  // scene's (a scene cut short by an error).
+  void ForgetLastFrame() { FLastFrameKept = false; }
   // Whether the device keeps a texture's pixels itself, so that an image can reach it piece by
   // piece (UpdateTexture) instead of from a bitmap of the whole image kept beside it.
   virtual bool HoldsTexturePixels() const { return false; }
@@ -148,13 +181,22 @@ class TContext3D {
   virtual void DoSetShaders(TContextShader* VertexShader, TContextShader* PixelShader) = 0;
   virtual void DoSetShaderVariable(const std::string& Name, const TShaderValue& Value) = 0;
   virtual void DoDrawTriangles(const TVertexBuffer& Vertices, const TIndexBuffer& Indices) = 0;
-  virtual void DoCopyToBitmap(TBitmap& Bitmap) = 0;
+  // Rect lies inside the target and is not empty.
+  virtual void DoCopyToBitmap(TBitmap& Bitmap, const TTargetRect& Rect) = 0;
+  // The scene's clears and draws are about to reach the device; Repaint (inside the target,
+  // maybe empty, maybe whole) is the part they must change: the resolve at DoEndScene covers
+  // it, and a back end may keep them from any other pixel.
+  virtual void DoBeginRepaint(const TTargetRect& /*Repaint*/) {}
   // The rectangle lies inside the texture and is not empty.
   virtual void DoUpdateTexture(TTexture&, int /*X*/, int /*Y*/, int /*Width*/, int /*Height*/,
                                const uint8_t* /*Data*/, int /*Pitch*/) {}
 
  private:
-  void ApplyMaterial(TMaterial& Material);
+  // Whether the material's programs place vertices with the model-view-projection.
+  bool ApplyMaterial(TMaterial& Material);
+  void SendVariable(const std::string& Name, const TShaderValue& Value);
+  // Gives the recorded scene to the device, limited to its damage.
+  void FinishScene();
 
   TTexture* FTexture;
   int FWidth, FHeight;
@@ -171,4 +213,9 @@ class TContext3D {
   float FCurrentOpacity = 1;
   std::vector<TLightDescription> FLights;
   std::unique_ptr<TColorMaterial> FDefaultMaterial;
+  // The scene being recorded (while inside one) and the last one sent.
+  std::unique_ptr<TFrameRecord> FRecord, FLastFrame;
+  bool FLastFrameKept = false;
+  bool FRepaintDamageOnly = true;
+  TTargetRect FLastRepaint, FLastDamage;
 };

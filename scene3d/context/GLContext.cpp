@@ -152,16 +152,27 @@ bool TGLContext::DoBeginScene() {
   return true;
 }
 
+void TGLContext::DoBeginRepaint(const TTargetRect& Repaint) {
+  FDevice.MakeCurrent();
+  // The device renders with an upper-left origin: row R of the frame is the target's row R.
+  if (Repaint != TTargetRect{0, 0, Width(), Height()})
+    FDevice.LimitTo(Repaint.Left, Repaint.Top, Repaint.Width(), Repaint.Height());
+}
+
 void TGLContext::DoEndScene() {
   FDevice.MakeCurrent();
-  if (FDrawFramebuffer != FTextureFramebuffer) {
-    // The resolve copies every sample; a scissor left on by the scene would cut it.
+  const TTargetRect R = LastRepaint();
+  if (FDrawFramebuffer != FTextureFramebuffer && !R.IsEmpty()) {
+    // The resolve copies every sample of the repainted part; a scissor left on by the scene
+    // would cut it.
     FDevice.SuspendScissor();
     glBindFramebuffer(GL_READ_FRAMEBUFFER, FDrawFramebuffer);
     glBindFramebuffer(GL_DRAW_FRAMEBUFFER, FTextureFramebuffer);
-    glBlitFramebuffer(0, 0, Width(), Height(), 0, 0, Width(), Height(), GL_COLOR_BUFFER_BIT, GL_NEAREST);
+    glBlitFramebuffer(R.Left, R.Top, R.Right, R.Bottom, R.Left, R.Top, R.Right, R.Bottom, GL_COLOR_BUFFER_BIT,
+                      GL_NEAREST);
     FDevice.ResumeScissor();
   }
+  FDevice.EndLimit(Width(), Height());
   glBindFramebuffer(GL_DRAW_FRAMEBUFFER, static_cast<GLuint>(FSavedDrawFramebuffer));
   glBindFramebuffer(GL_READ_FRAMEBUFFER, static_cast<GLuint>(FSavedReadFramebuffer));
   glViewport(FSavedViewport[0], FSavedViewport[1], FSavedViewport[2], FSavedViewport[3]);
@@ -205,12 +216,15 @@ void TGLContext::DoUpdateTexture(TTexture& Texture, int X, int Y, int Width, int
   FDevice.UpdateTexture(Texture, X, Y, Width, Height, Data, Pitch);
 }
 
-void TGLContext::DoCopyToBitmap(TBitmap& Bitmap) {
+void TGLContext::DoCopyToBitmap(TBitmap& Bitmap, const TTargetRect& Rect) {
   if (!FTextureFramebuffer || Bitmap.IsEmpty()) return;
+  // The pixels outside Rect stay as they are: if they were known opaque, that still holds.
+  const bool RestOpaque = Bitmap.KnownOpaque() || (Rect == TTargetRect{0, 0, Bitmap.Width(), Bitmap.Height()});
   TBitmapData Data;
   if (!Bitmap.Map(TMapAccess::Write, Data)) return;
   FDevice.MakeCurrent();
-  const int W = std::min(Width(), Data.Width), H = std::min(Height(), Data.Height);
+  const int W = Rect.Width(), H = Rect.Height();
+  uint8_t* First = Data.Data + static_cast<ptrdiff_t>(Rect.Top) * Data.Pitch + static_cast<ptrdiff_t>(Rect.Left) * 4;
   GLint OldRead = 0;
   glGetIntegerv(GL_READ_FRAMEBUFFER_BINDING, &OldRead);
   glBindFramebuffer(GL_READ_FRAMEBUFFER, FTextureFramebuffer);
@@ -218,13 +232,13 @@ void TGLContext::DoCopyToBitmap(TBitmap& Bitmap) {
   // order the bitmap keeps, so the rows come over as they are.
   glPixelStorei(GL_PACK_ROW_LENGTH, Data.Pitch / 4);
   // The target keeps B, G, R, A where the device allows (MakeTargetStorage): a plain copy.
-  glReadPixels(0, 0, W, H, GL_BGRA, GL_UNSIGNED_BYTE, Data.Data);
+  glReadPixels(Rect.Left, Rect.Top, W, H, GL_BGRA, GL_UNSIGNED_BYTE, First);
   glPixelStorei(GL_PACK_ROW_LENGTH, 0);
   glBindFramebuffer(GL_READ_FRAMEBUFFER, static_cast<GLuint>(OldRead));
-  bool Opaque = W == Data.Width && H == Data.Height;
-  for (int Y = 0; Y < H; ++Y)
-    if (!RowIsOpaque(Data.Scanline(Y), W)) {
-      LimitToAlpha(Data.Scanline(Y), W);
+  bool Opaque = RestOpaque;
+  for (int Y = Rect.Top; Y < Rect.Bottom; ++Y)
+    if (!RowIsOpaque(Data.Scanline(Y) + Rect.Left, W)) {
+      LimitToAlpha(Data.Scanline(Y) + Rect.Left, W);
       Opaque = false;
     }
   Bitmap.Unmap(Data);

@@ -36,7 +36,8 @@ class TGLContext : public TContext3D {
   void DoSetShaders(TContextShader* VertexShader, TContextShader* PixelShader) override;
   void DoSetShaderVariable(const std::string& Name, const TShaderValue& Value) override;
   void DoDrawTriangles(const TVertexBuffer& Vertices, const TIndexBuffer& Indices) override;
-  void DoCopyToBitmap(TBitmap& Bitmap) override;
+  void DoCopyToBitmap(TBitmap& Bitmap, const TTargetRect& Rect) override;
+  void DoBeginRepaint(const TTargetRect& Repaint) override;
   void DoUpdateTexture(TTexture& Texture, int X, int Y, int Width, int Height, const uint8_t* Data,
                        int Pitch) override;
 

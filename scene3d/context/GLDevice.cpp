@@ -626,8 +626,9 @@ void TGLDevice::SetState(TContextState State) {
     case csStencilOff: glDisable(GL_STENCIL_TEST); break;
     case csColorWriteOn: glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE); FColorWrite = true; break;
     case csColorWriteOff: glColorMask(GL_FALSE, GL_FALSE, GL_FALSE, GL_FALSE); FColorWrite = false; break;
-    case csScissorOn: glEnable(GL_SCISSOR_TEST); FScissor = true; break;
-    case csScissorOff: glDisable(GL_SCISSOR_TEST); FScissor = false; break;
+    // A limit keeps the test on; the state's own rectangle is the whole target.
+    case csScissorOn: if (!FLimited) glEnable(GL_SCISSOR_TEST); FScissor = true; break;
+    case csScissorOff: if (!FLimited) glDisable(GL_SCISSOR_TEST); FScissor = false; break;
     case csFrontFace: glEnable(GL_CULL_FACE); glCullFace(GL_BACK); break;
     case csBackFace: glEnable(GL_CULL_FACE); glCullFace(GL_FRONT); break;
     case csAllFace: glDisable(GL_CULL_FACE); break;
@@ -654,19 +655,33 @@ void TGLDevice::Clear(bool Color, bool Depth, bool Stencil, TAlphaColor ClearCol
     Mask |= GL_STENCIL_BUFFER_BIT;
   }
   if (!Mask) return;
-  if (FScissor) glDisable(GL_SCISSOR_TEST);
+  const bool Suspend = FScissor && !FLimited;
+  if (Suspend) glDisable(GL_SCISSOR_TEST);
   glClear(Mask);
-  if (FScissor) glEnable(GL_SCISSOR_TEST);
+  if (Suspend) glEnable(GL_SCISSOR_TEST);
   if (!FColorWrite) glColorMask(GL_FALSE, GL_FALSE, GL_FALSE, GL_FALSE);
   if (!FDepthWrite) glDepthMask(GL_FALSE);
 }
 
 void TGLDevice::SuspendScissor() {
-  if (FScissor) glDisable(GL_SCISSOR_TEST);
+  if (FScissor || FLimited) glDisable(GL_SCISSOR_TEST);
 }
 
 void TGLDevice::ResumeScissor() {
-  if (FScissor) glEnable(GL_SCISSOR_TEST);
+  if (FScissor || FLimited) glEnable(GL_SCISSOR_TEST);
+}
+
+void TGLDevice::LimitTo(int X, int Y, int Width, int Height) {
+  FLimited = true;
+  glScissor(X, Y, Width, Height);
+  glEnable(GL_SCISSOR_TEST);
+}
+
+void TGLDevice::EndLimit(int TargetWidth, int TargetHeight) {
+  if (!FLimited) return;
+  FLimited = false;
+  glScissor(0, 0, TargetWidth, TargetHeight);
+  if (!FScissor) glDisable(GL_SCISSOR_TEST);
 }
 
 unsigned TGLDevice::CompileShader(TContextShader& Shader) {

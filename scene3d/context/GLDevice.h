@@ -113,6 +113,12 @@ class TGLDevice {
   // Turns the scissor test off around a resolve and back on after it.
   void SuspendScissor();
   void ResumeScissor();
+  // Keeps every clear and draw inside the rectangle (X, Y, Width, Height) of the bound target,
+  // whatever the scissor state says, until EndLimit, which gives the scissor test back to the
+  // state and sets its rectangle to the whole target of TargetWidth × TargetHeight.
+  void LimitTo(int X, int Y, int Width, int Height);
+  void EndLimit(int TargetWidth, int TargetHeight);
+  bool Limited() const { return FLimited; }
 
   // Binds the program linked from the two shaders, compiling and linking on first use.
   void UseShaders(TContextShader* VertexShader, TContextShader* PixelShader);
@@ -169,6 +175,7 @@ class TGLDevice {
 
   // What the render states last set, for restoring after a clear or a resolve.
   bool FScissor = false;
+  bool FLimited = false;
   bool FColorWrite = true;
   bool FDepthWrite = true;
 };

@@ -22,5 +22,5 @@ class TNullContext : public TContext3D {
   void DoSetShaderVariable(const std::string&, const TShaderValue&) override {}
   void DoDrawTriangles(const TVertexBuffer&, const TIndexBuffer&) override {}
   // The bitmap keeps whatever it held.
-  void DoCopyToBitmap(TBitmap&) override {}
+  void DoCopyToBitmap(TBitmap&, const TTargetRect&) override {}
 };

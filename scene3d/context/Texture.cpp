@@ -1,10 +1,22 @@
 #include "scene3d/context/Texture.h"
 
 #include <algorithm>
+#include <atomic>
 
 #include "shell/canvas/Bitmap.h"
 
+namespace {
+uint64_t NewStamp() {
+  static std::atomic<uint64_t> Last{0};
+  return ++Last;
+}
+}  // namespace
+
+TTexture::TTexture() : FContentStamp(NewStamp()) {}
+
 TTexture::~TTexture() = default;
+
+void TTexture::PixelsChanged() { FContentStamp = NewStamp(); }
 
 void TTexture::SetSize(int AWidth, int AHeight) {
   AWidth = std::max(AWidth, 0);
@@ -14,7 +26,7 @@ void TTexture::SetSize(int AWidth, int AHeight) {
   FHeight = AHeight;
   FPending = nullptr;
   FSourceId = 0;
-  ++FContentStamp;
+  FContentStamp = NewStamp();
   FResource.reset();
 }
 
@@ -23,7 +35,7 @@ void TTexture::SetStyle(TTextureStyles Value) {
   FStyle = Value;
   // The level count and the use of the device object depend on the style.
   FResource.reset();
-  ++FContentStamp;
+  FContentStamp = NewStamp();
 }
 
 int TTexture::MipLevels() const {
@@ -43,7 +55,7 @@ bool TTexture::LoadFromBitmap(TBitmap& Bitmap) {
   if (FPixelFormat == TPixelFormat::None) FPixelFormat = TPixelFormat::BGRA;
   FSourceId = Bitmap.Id();
   FSourceStamp = Bitmap.ChangeStamp();
-  ++FContentStamp;
+  FContentStamp = NewStamp();
   return true;
 }
 

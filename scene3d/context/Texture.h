@@ -28,7 +28,7 @@ class ITextureResource {
 // Device-independent texture; pixels are premultiplied B, G, R, A bytes, rows top first.
 class TTexture {
  public:
-  TTexture() = default;
+  TTexture();
   ~TTexture();
   TTexture(const TTexture&) = delete;
   TTexture& operator=(const TTexture&) = delete;
@@ -67,8 +67,11 @@ class TTexture {
   // apart, B, G, R, A premultiplied) and forgets them; false when none wait, as for a texture
   // that only receives rendering.
   bool TakePixels(const std::function<void(const uint8_t* Data, int Pitch)>& Upload);
-  // Counts every change of the pixels, so that a back end re-uploads only after one.
+  // Changes with every change of the pixels, to a value no texture of the process had before,
+  // so that equal stamps mean the same pixels.
   uint64_t ContentStamp() const { return FContentStamp; }
+  // The pixels were changed on the device (a part written, a frame rendered into it).
+  void PixelsChanged();
 
   ITextureResource* Resource() const { return FResource.get(); }
   void SetResource(std::unique_ptr<ITextureResource> Value) { FResource = std::move(Value); }
@@ -81,7 +84,7 @@ class TTexture {
   TPixelFormat FPixelFormat = TPixelFormat::None;
   // The bitmap whose pixels wait for the device, or none.
   TBitmap* FPending = nullptr;
-  uint64_t FContentStamp = 0;
+  uint64_t FContentStamp;
   // The bitmap the pixels came from and its change count then; Id 0 means none.
   uint64_t FSourceId = 0;
   uint64_t FSourceStamp = 0;

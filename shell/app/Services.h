@@ -69,6 +69,11 @@ class IWindowService {
   virtual float GetWindowScale(TCommonCustomForm* AForm) = 0;
   // Marks ARect of the client area (logical pixels) for the next paint.
   virtual void InvalidateWindowRect(TCommonCustomForm* AForm, const TRectF& ARect) = 0;
+  // Asks for a paint of the window without marking any part of it: before the next paint takes
+  // the marked parts, the form prepares its frames (TCommonCustomForm::PrepareFrames), which
+  // mark what they changed. False when the window service cannot do that; the caller then
+  // marks what may change itself.
+  virtual bool RequestFramePaint(TCommonCustomForm* /*AForm*/) { return false; }
 };
 
 enum class TScreenOrientation { Portrait, Landscape, InvertedPortrait, InvertedLandscape };

@@ -83,6 +83,10 @@ bool TCanvas::BeginScene(const TClipRects* ClipRects, uintptr_t) {
     return false;
   }
   FBeginSceneCount = 1;
+  if (ClipRects)
+    FClipRects = *ClipRects;
+  else
+    FClipRects.clear();
   FStroke->SetThickness(1);
   FStroke->SetCap(TStrokeCap::Flat);
   FStroke->SetJoin(TStrokeJoin::Miter);

@@ -90,6 +90,8 @@ class TCanvas {
   // ClipRects (logical units) when they are given. ContextHandle is accepted for callers that
   // pass one; none of our targets needs it.
   bool BeginScene(const TClipRects* ClipRects = nullptr, uintptr_t ContextHandle = 0);
+  // The rectangles (logical units) the open scene is limited to; none when it is not limited.
+  const TClipRects& ClipRects() const { return FClipRects; }
   // Closes one level; the outermost finishes the drawing (a window canvas presents, a bitmap
   // canvas reports its bitmap changed). Always releases the lock once.
   void EndScene();
@@ -192,6 +194,7 @@ class TCanvas {
   std::unique_ptr<TFont> FFont;
   TMatrix FMatrix;
   bool FBlending = true;
+  TClipRects FClipRects;
   int FOriginX = 0, FOriginY = 0;
   std::unique_ptr<TDeviceBrushKey> FLastBrush;
   uint64_t FDeviceBrushesMade = 0;

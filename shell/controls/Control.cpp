@@ -472,6 +472,10 @@ void TControl::Repaint() {
   FRoot->AddUpdateRect(AbsoluteRect());
 }
 
+void IRoot::RequestFrame(TControl* Control) {
+  if (Control) AddUpdateRect(Control->AbsoluteRect());
+}
+
 void TControl::InvalidateRect(const TRectF& R) {
   if (!FRoot || !ParentedVisible()) return;
   TMatrix M = AbsoluteMatrix();

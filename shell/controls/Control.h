@@ -149,6 +149,9 @@ class TControl : public TTreeObject, public IAlignRoot, public IAlignableObject 
   void InvalidateRect(const TRectF& R);
   // Gets the control and its children ready to paint (styled controls take their style).
   virtual void PrepareForPaint();
+  // Draws a frame the control asked its root for (IRoot::RequestFrame) and marks the part of
+  // it that changed; called before the paint that shows it. Nothing to do for most controls.
+  virtual void PrepareFrame() {}
   // Paints the control and then its children, unless it is invisible.
   void PaintInternal();
 

@@ -19,6 +19,9 @@ class IRoot {
   virtual float GetSceneScale() = 0;
   // Marks R, in the root's logical client coordinates, for the next paint.
   virtual void AddUpdateRect(const TRectF& R) = 0;
+  // Control has a frame to draw (TControl::PrepareFrame) before the next paint, which marks what
+  // it changes. A root that cannot wait for that marks the whole control.
+  virtual void RequestFrame(TControl* Control);
 
   virtual TControl* GetFocused() = 0;
   virtual void SetFocused(TControl* Value) = 0;

@@ -1,6 +1,7 @@
 #include "shell/forms/Form.h"
 
 #include <cmath>
+#include <functional>
 
 #include "shell/canvas/CanvasManager.h"
 #include "shell/core/Exceptions.h"
@@ -277,6 +278,24 @@ void TCommonCustomForm::InvalidateRect(const TRectF& R) {
 }
 
 void TCommonCustomForm::PaintRects(const std::vector<TRectF>&) {}
+
+void TCommonCustomForm::RequestFrame(TControl* Control) {
+  if (FHandle && FWinService->RequestFramePaint(this)) return;
+  IRoot::RequestFrame(Control);
+}
+
+void TCommonCustomForm::PrepareFrames() {
+  std::function<void(TTreeObject*)> Prepare = [&Prepare](TTreeObject* Object) {
+    for (TTreeObject* Child : Object->ChildList()) {
+      if (auto* C = dynamic_cast<TControl*>(Child)) {
+        if (!C->Visible()) continue;
+        C->PrepareFrame();
+      }
+      Prepare(Child);
+    }
+  };
+  Prepare(this);
+}
 
 void TCommonCustomForm::HandleWindowPosChanged(TWindowState State) {
   FWindowState = State;
@@ -757,9 +776,12 @@ void TCustomForm::PaintRects(const std::vector<TRectF>& Rects) {
     if (!Part.IsEmpty()) Clip.push_back(Part);
   }
   if (Clip.empty()) return;
+  // The canvas clips to whole device pixels, which at a fractional scale reach up to a logical
+  // pixel beyond a marked rectangle: a child ending within that reach shows there too.
   auto Meets = [&Clip](const TRectF& Area) {
+    const TRectF Reach(Area.Left - 1, Area.Top - 1, Area.Right + 1, Area.Bottom + 1);
     for (const TRectF& R : Clip)
-      if (R.IntersectsWith(Area)) return true;
+      if (R.IntersectsWith(Reach)) return true;
     return false;
   };
   std::vector<TControl*> Children;

@@ -147,6 +147,7 @@ class TCommonCustomForm : public TTreeObject, public IRoot, public IAlignRoot {
   TCanvas* GetCanvas() override { return nullptr; }
   float GetSceneScale() override;
   void AddUpdateRect(const TRectF& R) override { InvalidateRect(R); }
+  void RequestFrame(TControl* Control) override;
   TControl* GetFocused() override { return FInput.Focused(); }
   void SetFocused(TControl* Value) override { FInput.SetFocused(Value); }
   TControl* GetCaptured() override { return FInput.Captured(); }
@@ -166,6 +167,9 @@ class TCommonCustomForm : public TTreeObject, public IRoot, public IAlignRoot {
   // Paints the given rectangles of the client area; the platform calls it for a paint
   // message. The base form has nothing of its own to draw.
   virtual void PaintRects(const std::vector<TRectF>& Rects);
+  // Lets every control that asked for a frame (RequestFrame) draw it and mark what changed;
+  // the platform calls it before a paint takes the marked parts of the window.
+  void PrepareFrames();
 
   // The window procedure's side of the form, called by the platform:
   // the window was moved or resized (or minimised, maximised, restored): the form's bounds

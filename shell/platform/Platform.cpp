@@ -183,6 +183,8 @@ void TPlatform::Dispatch(const TMessage& Message) {
 }
 
 void TPlatform::DispatchPaint(TPlatformWindow& Window) {
+  // Frames asked for are drawn first: what they mark joins the parts waiting.
+  if (Window.TakeFrameRequest()) Window.Form()->PrepareFrames();
   const std::vector<TRectF>& Rects = Window.TakeInvalid();
   if (Rects.empty()) return;
   std::vector<TRectF>& During = Window.InPaintUpdateRects();
@@ -418,6 +420,11 @@ float TPlatform::GetWindowScale(TCommonCustomForm* AForm) { return WindowOf(AFor
 
 void TPlatform::InvalidateWindowRect(TCommonCustomForm* AForm, const TRectF& ARect) {
   WindowOf(AForm).Invalidate(ARect);
+}
+
+bool TPlatform::RequestFramePaint(TCommonCustomForm* AForm) {
+  WindowOf(AForm).RequestFrames();
+  return true;
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -88,6 +88,7 @@ class TPlatform : public TObject,
   void SetClientSize(TCommonCustomForm* AForm, const TSizeF& ASize) override;
   float GetWindowScale(TCommonCustomForm* AForm) override;
   void InvalidateWindowRect(TCommonCustomForm* AForm, const TRectF& ARect) override;
+  bool RequestFramePaint(TCommonCustomForm* AForm) override;
 
   // IScreenService
   TSizeF GetScreenSize() override { return FBackend->ScreenSize(); }

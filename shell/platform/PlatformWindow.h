@@ -5,6 +5,7 @@
 // here, once for every back end.
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "shell/core/Geometry2D.h"
@@ -89,7 +90,10 @@ class TPlatformWindow : public TWindowHandle {
   // adds nothing, and one that covers waiting ones replaces them, so that invalidating the
   // same area again and again between two paints keeps one rectangle.
   void Invalidate(const TRectF& R);
-  bool NeedsPaint() const { return !FInvalid.empty(); }
+  bool NeedsPaint() const { return !FInvalid.empty() || FFramesRequested; }
+  // A paint is wanted for the form's frames, which mark what they change when prepared.
+  void RequestFrames() { FFramesRequested = true; }
+  bool TakeFrameRequest() { return std::exchange(FFramesRequested, false); }
   const std::vector<TRectF>& InvalidRects() const { return FInvalid; }
   // The waiting rectangles, cut to the client area; none wait afterwards.
   // Valid until the next call: both lists keep their storage, so that painting in the steady
@@ -123,6 +127,7 @@ class TPlatformWindow : public TWindowHandle {
   bool FMinimized = false;
   bool FUnmapped = false;
   bool FPainting = false;
+  bool FFramesRequested = false;
   std::vector<TRectF> FInvalid;
   std::vector<TRectF> FTaken;
   std::vector<TRectF> FInPaintUpdateRects;

@@ -29,7 +29,7 @@ class TSpyContext : public TContext3D {
   void DoSetShaders(TContextShader*, TContextShader*) override {}
   void DoSetShaderVariable(const std::string&, const TShaderValue&) override {}
   void DoDrawTriangles(const TVertexBuffer&, const TIndexBuffer&) override {}
-  void DoCopyToBitmap(TBitmap&) override {}
+  void DoCopyToBitmap(TBitmap&, const TTargetRect&) override {}
 };
 
 class RenderStateTest : public ::testing::Test {
