@@ -385,7 +385,8 @@ void TViewport3D::RenderFrame() {
 
 TRectF TViewport3D::LocalRectOf(const TTargetRect& Rect) const {
   if (Rect.IsEmpty() || !FBitmap || FBitmap->IsEmpty()) return {};
-  const float SX = Width() / static_cast<float>(FBitmap->Width()), SY = Height() / static_cast<float>(FBitmap->Height());
+  const TRectF Source = SourceRect();
+  const float SX = Width() / Source.Width(), SY = Height() / Source.Height();
   return TRectF::Intersect(TRectF((Rect.Left - 1) * SX, (Rect.Top - 1) * SY, (Rect.Right + 1) * SX, (Rect.Bottom + 1) * SY),
                            LocalRect());
 }
@@ -448,6 +449,18 @@ void TViewport3D::Paint() {
   }
   FDrawing = false;
   if (FContext && FBitmap)
-    if (TCanvas* C = Canvas())
-      C->DrawBitmap(*FBitmap, FBitmap->Bounds(), LocalRect(), AbsoluteOpacity(), true);
+    if (TCanvas* C = Canvas()) C->DrawBitmap(*FBitmap, SourceRect(), LocalRect(), AbsoluteOpacity(), true);
+}
+
+TRectF TViewport3D::SourceRect() const {
+  // The surfaces have the view's size in pixels rounded to whole ones: the view's own size in
+  // pixels is taken from them, pixel for pixel, so that no column or row is dropped or doubled
+  // and a part painted alone gets the pixels a paint of everything gives. Stretched over the
+  // view, a scale just off 1 picks its pixels by where the painted part starts.
+  const float S = GetViewportScale();
+  const float W = Width() * S, H = Height() * S;
+  const TRectF Bounds = FBitmap->Bounds();
+  if (std::fabs(W - Bounds.Width()) < 1 && std::fabs(H - Bounds.Height()) < 1) return TRectF(0, 0, W, H);
+  // Surfaces cut to what fits are stretched over the whole view.
+  return Bounds;
 }

@@ -121,6 +121,8 @@ class TViewport3D : public TControl, public IViewport3D {
   // The view's local rectangle over Rect of the bitmap, a pixel wider on every side for the
   // rounding of its place in the window.
   TRectF LocalRectOf(const TTargetRect& Rect) const;
+  // The part of the bitmap drawn over the view (see Paint).
+  TRectF SourceRect() const;
 
   TAlphaColor FColor = TAlphaColors::White;
   TMultisample FMultisample = TMultisample::FourSamples;

@@ -7,7 +7,10 @@
 #include <algorithm>
 #include <cassert>
 #include <cmath>
+#include <cstring>
 #include <numbers>
+#include <utility>
+#include <vector>
 
 #include "shell/canvas/Bitmap.h"
 
@@ -208,7 +211,14 @@ class TCanvasCairo : public TCanvas {
   cairo_t* FContext = nullptr;
   cairo_pattern_t* FDeviceBrush = nullptr;
   PangoContext* FPango = nullptr;
+  // Keeps the pixels of Box (its target pixels) that the scene's rectangles leave out, and puts
+  // them back (see DoBeginScene).
+  void KeepOutside(const TRectF& Box);
+  void RestoreOutside();
+
   std::vector<TRectF> FSceneRects;
+  std::vector<uint32_t> FKept;
+  TRectF FKeptBox;
   bool FSingular = false;
 };
 
@@ -230,6 +240,7 @@ bool TCanvasCairo::DoBeginScene(const TClipRects* ClipRects) {
   cairo_set_antialias(FContext, Quality() == TCanvasQuality::HighPerformance ? CAIRO_ANTIALIAS_NONE
                                                                              : CAIRO_ANTIALIAS_DEFAULT);
   FSceneRects.clear();
+  FKept.clear();
   if (ClipRects) {
     // Whole pixels: every pixel that a logical rectangle touches belongs to the area.
     const double S = Scale(), OX = OriginX(), OY = OriginY();
@@ -238,10 +249,17 @@ bool TCanvasCairo::DoBeginScene(const TClipRects* ClipRects) {
       const double Rt = std::min<double>(W, std::ceil(R.Right * S) - OX);
       const double B = std::min<double>(H, std::ceil(R.Bottom * S) - OY);
       if (!(Rt > L) || !(B > T)) continue;
-      cairo_rectangle(FContext, L, T, Rt - L, B - T);
       FSceneRects.emplace_back(static_cast<float>(L), static_cast<float>(T), static_cast<float>(Rt),
                                static_cast<float>(B));
     }
+    // Cairo, clipped to several rectangles, cuts every shape into their pieces, which moves a
+    // smoothed edge crossing them by a grey level from where a paint of everything puts it.
+    // The scene is clipped to the one rectangle holding them instead, and what it draws there
+    // outside them is undone when it ends.
+    TRectF Box;
+    for (const TRectF& R : FSceneRects) Box = Box.IsEmpty() ? R : TRectF::Union(Box, R);
+    if (FSceneRects.size() > 1) KeepOutside(Box);
+    if (!Box.IsEmpty()) cairo_rectangle(FContext, Box.Left, Box.Top, Box.Width(), Box.Height());
     cairo_clip(FContext);
   } else {
     FSceneRects.emplace_back(0.0f, 0.0f, static_cast<float>(W), static_cast<float>(H));
@@ -256,8 +274,53 @@ void TCanvasCairo::DropScene() {
   FTarget = nullptr;
 }
 
+void TCanvasCairo::KeepOutside(const TRectF& Box) {
+  cairo_surface_flush(FTarget);
+  uint8_t* Data = cairo_image_surface_get_data(FTarget);
+  if (!Data) return;
+  FKeptBox = Box;
+  const int L = static_cast<int>(Box.Left), T = static_cast<int>(Box.Top), R = static_cast<int>(Box.Right),
+            B = static_cast<int>(Box.Bottom);
+  const int Stride = cairo_image_surface_get_stride(FTarget);
+  FKept.resize(static_cast<size_t>(R - L) * static_cast<size_t>(B - T));
+  for (int Y = T; Y < B; ++Y)
+    std::memcpy(&FKept[static_cast<size_t>(Y - T) * static_cast<size_t>(R - L)],
+                Data + static_cast<ptrdiff_t>(Y) * Stride + static_cast<ptrdiff_t>(L) * 4, static_cast<size_t>(R - L) * 4);
+}
+
+void TCanvasCairo::RestoreOutside() {
+  uint8_t* Data = cairo_image_surface_get_data(FTarget);
+  if (FKept.empty() || !Data) return;
+  const int L = static_cast<int>(FKeptBox.Left), T = static_cast<int>(FKeptBox.Top),
+            R = static_cast<int>(FKeptBox.Right), B = static_cast<int>(FKeptBox.Bottom);
+  const int Stride = cairo_image_surface_get_stride(FTarget);
+  std::vector<std::pair<int, int>> Spans;
+  for (int Y = T; Y < B; ++Y) {
+    // The row's pixels inside some rectangle, as sorted spans; the gaps between get back what
+    // they held.
+    Spans.clear();
+    for (const TRectF& S : FSceneRects)
+      if (S.Top <= Y && Y < S.Bottom) Spans.emplace_back(static_cast<int>(S.Left), static_cast<int>(S.Right));
+    std::sort(Spans.begin(), Spans.end());
+    auto* Row = reinterpret_cast<uint32_t*>(Data + static_cast<ptrdiff_t>(Y) * Stride);
+    const uint32_t* Kept = &FKept[static_cast<size_t>(Y - T) * static_cast<size_t>(R - L)];
+    int X = L;
+    auto Restore = [&](int To) {
+      if (To > X) std::memcpy(Row + X, Kept + (X - L), static_cast<size_t>(To - X) * 4);
+    };
+    for (const auto& [From, To] : Spans) {
+      Restore(From);
+      X = std::max(X, To);
+    }
+    Restore(R);
+  }
+  cairo_surface_mark_dirty_rectangle(FTarget, L, T, R - L, B - T);
+  FKept.clear();
+}
+
 void TCanvasCairo::DoEndScene() {
   cairo_surface_flush(FTarget);
+  RestoreOutside();
   DropScene();
   if (TBitmap* Bmp = Bitmap())
     Bmp->BitmapChanged();

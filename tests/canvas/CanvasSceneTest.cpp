@@ -193,6 +193,54 @@ TEST(CanvasScene, PiecesWithTheirOriginGetThePixelsOfTheWholeTarget) {
   }
 }
 
+// A scene limited to several rectangles gives, inside them, the pixels of a scene over the whole
+// target: smoothed edges crossing from one rectangle into another keep their grey levels (cairo,
+// clipped to several rectangles at once, cuts the shapes into their pieces and moved such edges
+// by a level). Outside them nothing changes. (A slanted edge crossing the outer sides of the
+// area may still differ by a level: cairo cuts it there even for one rectangle.)
+TEST(CanvasScene, SeveralClipRectsGetThePixelsOfAWholePaintInsideThemAndLeaveTheRest) {
+  const uint32_t Marker = 0xFF123456;
+  auto Paint = [](TCanvas& C, const TClipRects* Clip) {
+    if (!C.BeginScene(Clip)) return;
+    C.Clear(0xFFF0F0F0);
+    TStrokeBrush Edge(TBrushKind::Solid, 0xFF808080);
+    C.DrawRect(TRectF(2.5f, 9.3f, 37.5f, 24), 0, 0, {}, 1, Edge);
+    TMatrix Turn;  // about 17 degrees
+    Turn.m11 = Turn.m22 = 0.955f;
+    Turn.m12 = 0.296f;
+    Turn.m21 = -0.296f;
+    C.SetMatrix(Turn);
+    C.FillRect(TRectF(8, 1, 30, 15.5f), 3, 3, AllCorners, 0.75f, TBrush(TBrushKind::Solid, 0xFFC03020));
+    C.EndScene();
+  };
+  TWindow Whole(60, 40, 1.5f);
+  auto WholeCanvas = TCanvasManager::CreateFromWindow(Whole.Buffer);
+  Paint(*WholeCanvas, nullptr);
+  const struct {
+    const char* Name;
+    TClipRects Clip;
+  } Cases[] = {
+      {"one rectangle", {TRectF(2, 2, 30, 25)}},
+      {"two side by side", {TRectF(2, 2, 16, 25), TRectF(16, 2, 30, 14)}},
+      {"two apart", {TRectF(0, 0, 12, 10.4f), TRectF(20.3f, 8, 40, 26.5f)}},
+      {"three overlapping", {TRectF(1, 1, 15, 15), TRectF(10, 9.5f, 30, 25), TRectF(14, 2, 38, 12)}},
+  };
+  for (const auto& Case : Cases) {
+    SCOPED_TRACE(Case.Name);
+    TWindow W(60, 40, 1.5f);
+    std::fill(W.Pixels.begin(), W.Pixels.end(), Marker);
+    auto C = TCanvasManager::CreateFromWindow(W.Buffer);
+    Paint(*C, &Case.Clip);
+    ASSERT_EQ(W.Presents, 1);
+    for (int Y = 0; Y < 40; ++Y)
+      for (int X = 0; X < 60; ++X) {
+        bool Inside = false;
+        for (const TRectF& R : W.Presented) Inside = Inside || R.Contains(TPointF(X + 0.5f, Y + 0.5f));
+        ASSERT_EQ(W.At(X, Y), Inside ? Whole.At(X, Y) : Marker) << X << ", " << Y;
+      }
+  }
+}
+
 TEST(CanvasScene, NothingIsDrawnOutsideAScene) {
   TTarget T(4, 4);
   T.Canvas->Clear(0xFFFFFFFF);

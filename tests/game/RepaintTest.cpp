@@ -213,4 +213,31 @@ TEST_F(RepaintTest, AShipTickRepaintsAndPresentsOnlyAroundTheShip) {
   EXPECT_EQ(Surface().PresentCount, Presents + 1);
 }
 
+// At fractional scales a window of whole pixels gives the view and the panel fractional logical
+// sizes: the view's surfaces are its size in pixels rounded, and controls' edges fall between
+// pixels. Frames of the ship and the torpedo, an aim with the slider and a second shot, each
+// painted in parts, against whole repaints.
+TEST_F(RepaintTest, PartsPaintedAtFractionalScalesLookAsAWholeRepaint) {
+  for (const float Scale : {1.25f, 1.5f, 1.75f}) {
+    SCOPED_TRACE("scale " + std::to_string(Scale));
+    auto* Game = NewForm<TForm1>(nullptr);
+    Show(Game, Game->Viewport3D1);
+    Headless().ChangeScale(Window(), Scale);
+    Headless().Resize(Window(), 634, 480);
+    Headless().Advance(0);
+    Game->TrackBar1->SetValue(0);
+    Input("click", At(Game->Button1->AbsoluteRect()));
+    ExpectSameAsWholeFrame("fired");
+    for (int Step = 1; Step <= 24 && !HasFailure(); ++Step) {
+      if (Step == 6) Input("click", At(Game->TrackBar1->AbsoluteRect(), 0.8f));
+      if (Step == 14) Input("click", At(Game->Button1->AbsoluteRect()));
+      Headless().Advance(250);
+      ExpectSameAsWholeFrame("step " + std::to_string(Step));
+    }
+    Form->Free();
+    Form = nullptr;
+    if (HasFailure()) return;
+  }
+}
+
 }  // namespace
