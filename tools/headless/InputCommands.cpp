@@ -35,6 +35,14 @@ float Number(const std::string& Command, const std::vector<std::string>& W, size
   return V;
 }
 
+// The point of words I and I + 1. X is read first, so that a command missing both names X: the
+// arguments of one constructor call are read in an order each compiler chooses.
+TPointF Point(const std::string& Command, const std::vector<std::string>& W, size_t I, const char* XName,
+              const char* YName) {
+  const float X = Number(Command, W, I, XName);
+  return TPointF(X, Number(Command, W, I + 1, YName));
+}
+
 // The words after the numbers: a button (where one may be named) and the modifiers.
 struct TOptions {
   TMouseButton Button = mbLeft;
@@ -209,7 +217,7 @@ void THeadlessInput::Run(TPlatformWindow& Window, const std::string& Command, co
   const std::vector<std::string> W = Words(Rest);
   if (Command == "mousedown" || Command == "mouseup" || Command == "click" || Command == "dblclick" ||
       Command == "mousemove") {
-    const TPointF P(Number(Command, W, 0, "coordinate X"), Number(Command, W, 1, "coordinate Y"));
+    const TPointF P = Point(Command, W, 0, "coordinate X", "coordinate Y");
     const TOptions O = Options(Command, W, 2, Command != "mousemove");
     if (Command == "mousemove") {
       Move(Window, P, O.Modifiers);
@@ -228,8 +236,8 @@ void THeadlessInput::Run(TPlatformWindow& Window, const std::string& Command, co
     return;
   }
   if (Command == "drag") {
-    const TPointF From(Number(Command, W, 0, "coordinate X1"), Number(Command, W, 1, "coordinate Y1"));
-    const TPointF To(Number(Command, W, 2, "coordinate X2"), Number(Command, W, 3, "coordinate Y2"));
+    const TPointF From = Point(Command, W, 0, "coordinate X1", "coordinate Y1");
+    const TPointF To = Point(Command, W, 2, "coordinate X2", "coordinate Y2");
     const TOptions O = Options(Command, W, 4, false);
     Down(Window, mbLeft, O.Modifiers, From);
     // Steps of at most 10 pixels, the last one landing on the end point.
@@ -243,7 +251,7 @@ void THeadlessInput::Run(TPlatformWindow& Window, const std::string& Command, co
     return;
   }
   if (Command == "wheel") {
-    const TPointF P(Number(Command, W, 0, "coordinate X"), Number(Command, W, 1, "coordinate Y"));
+    const TPointF P = Point(Command, W, 0, "coordinate X", "coordinate Y");
     const float Delta = Number(Command, W, 2, "DELTA");
     if (Delta != std::trunc(Delta) || std::fabs(Delta) > 1e9f) throw Exception(Format("wheel: invalid DELTA: %s", {W[2]}));
     const TOptions O = Options(Command, W, 3, false);
