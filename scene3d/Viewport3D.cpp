@@ -41,7 +41,7 @@ const TMetaClass& TViewport3D::StaticClass() {
 
 TViewport3D::TViewport3D(TComponent* AOwner) : TControl(AOwner) {
   ResetDefaultSize();
-  auto MakeOwn = [this](TControl3D* Object) {
+  auto MakeOwn = [](TControl3D* Object) {
     Object->SetTag(cDesignCameraTag);
     Object->SetStored(false);
     Object->SetLocked(true);
@@ -432,7 +432,12 @@ void TViewport3D::Paint() {
       // What changed beyond the parts this paint covers is marked for a paint of its own.
       const TRectF Changed = LocalRectOf(FLastDamage);
       if (TCanvas* C = Canvas(); C && !Changed.IsEmpty() && !C->ClipRects().empty()) {
-        const TRectF Absolute = TRectF::FromSize(LocalToAbsolute(Changed.TopLeft()), TSizeF(Changed.Width(), Changed.Height()));
+        // Only what the canvas shows can be painted: a part beyond it (a view larger than a
+        // tiny window) marked again would ask for paints forever.
+        const TRectF Shown(C->OriginX() / C->Scale(), C->OriginY() / C->Scale(), (C->OriginX() + C->Width()) / C->Scale(),
+                           (C->OriginY() + C->Height()) / C->Scale());
+        const TRectF Absolute = TRectF::Intersect(
+            TRectF::FromSize(LocalToAbsolute(Changed.TopLeft()), TSizeF(Changed.Width(), Changed.Height())), Shown);
         // A logical pixel of slack: the view laid out in whole logical pixels may reach a
         // fraction of one beyond a client area of fractional logical size, and the changed
         // part carries more than that of margin.
@@ -440,7 +445,7 @@ void TViewport3D::Paint() {
           return R.Left <= Absolute.Left + 1 && R.Top <= Absolute.Top + 1 && R.Right + 1 >= Absolute.Right &&
                  R.Bottom + 1 >= Absolute.Bottom;
         });
-        if (!Covered) InvalidateRect(Changed);
+        if (!Absolute.IsEmpty() && !Covered) InvalidateRect(Changed);
       }
     }
   } catch (...) {
