@@ -54,6 +54,13 @@ const TMethodInfo* TMetaClass::FindMethod(const std::string& Name) const {
   return nullptr;
 }
 
+std::vector<const TMethodInfo*> TMetaClass::AllMethods() const {
+  std::vector<const TMethodInfo*> Out;
+  if (FParent) Out = FParent->AllMethods();
+  for (const TMethodInfo& M : FMethods) Out.push_back(&M);
+  return Out;
+}
+
 const TMethodInfo* TMetaClass::FindMethodByCode(TMethod::TCode Code) const {
   for (const TMetaClass* C = this; C; C = C->FParent)
     for (const TMethodInfo& M : C->FMethods)

@@ -80,6 +80,8 @@ class TMetaClass {
   // Every published property, the most basic class's first.
   std::vector<const TPropInfo*> AllProperties() const;
   std::vector<const TFieldInfo*> AllFields() const;
+  // Every published method, the most basic class's first.
+  std::vector<const TMethodInfo*> AllMethods() const;
 
   const std::vector<TPropInfo>& OwnProperties() const { return FProps; }
 

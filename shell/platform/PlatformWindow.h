@@ -85,6 +85,10 @@ class TPlatformWindow : public TWindowHandle {
   bool Minimized() const { return FMinimized; }
   void SetMinimized(bool Value) { FMinimized = Value; }
   void SetUnmapped(bool Value) { FUnmapped = Value; }
+  // Whether showing the window makes it the active one (the system's usual way); a window
+  // that appears while the user works elsewhere, and should not take the keyboard, says no.
+  bool ActivateWhenShown() const { return FActivateWhenShown; }
+  void SetActivateWhenShown(bool Value) { FActivateWhenShown = Value; }
 
   // Paint bookkeeping, in logical client coordinates. A rectangle inside one already waiting
   // adds nothing, and one that covers waiting ones replaces them, so that invalidating the
@@ -126,6 +130,7 @@ class TPlatformWindow : public TWindowHandle {
   bool FVisible = false;
   bool FMinimized = false;
   bool FUnmapped = false;
+  bool FActivateWhenShown = true;
   bool FPainting = false;
   bool FFramesRequested = false;
   std::vector<TRectF> FInvalid;

@@ -715,11 +715,20 @@ void TReader::ReadMethodValue(TPersistent* Instance, const TPropInfo& Prop) {
     return;
   }
   std::string Name = ReadIdent();
-  const TMethodInfo* M = FRoot->ClassType().FindMethod(Name);
   // A handler of another signature would be called with the wrong arguments: refuse it.
-  bool SameSignature = M && (M->Signature == Prop.Type ||
-                             (M->Signature && Prop.Type && M->Signature->Name == Prop.Type->Name));
-  if (!SameSignature) InvalidPropertyValue();
+  auto Fits = [&](const TMethodInfo* M) {
+    return M && (M->Signature == Prop.Type || (M->Signature && Prop.Type && M->Signature->Name == Prop.Type->Name));
+  };
+  const TMethodInfo* M = FRoot->ClassType().FindMethod(Name);
+  if (!Fits(M)) {
+    // The usual text first, then the handlers the root's class offers for this event, so that
+    // a misspelt name shows beside the one it should have been.
+    std::string Offered;
+    for (const TMethodInfo* Candidate : FRoot->ClassType().AllMethods())
+      if (Fits(Candidate)) Offered += (Offered.empty() ? "" : ", ") + Candidate->Name;
+    throw EReadError("Invalid property value: " + Name + " (" + FRoot->ClassName() +
+                     (Offered.empty() ? " publishes no handler for it)" : " publishes " + Offered + ")"));
+  }
   Prop.SetMethod(Instance, TMethod{M->Code, FRoot});
 }
 

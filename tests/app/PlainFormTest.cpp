@@ -89,7 +89,7 @@ TEST_F(PlainFormTest, AStoredEventNamingAMethodFailsAsWhenLoadingAnyForm) {
         [] {});
     FAIL() << "loaded";
   } catch (const Exception& E) {
-    EXPECT_EQ(E.Message(), "Error reading Plain.OnCreate: Invalid property value");
+    EXPECT_EQ(E.Message(), "Error reading Plain.OnCreate: Invalid property value: FormCreate (TForm publishes no handler for it)");
   }
   EXPECT_EQ(Form, nullptr);
 }

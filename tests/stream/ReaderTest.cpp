@@ -64,9 +64,10 @@ TEST(ReaderFailures, EachRowOfTheFailureTableGivesItsMessage) {
       {"set element not found", ObjectWith("Options", [](B& V) { V.Set({"toSecond", "toFourth", "toThird"}); }),
        "EReadError: Error reading Object1.Options: Invalid property value: toFourth (expected toFirst, toSecond, toThird)"},
       {"event handler not found", ObjectWith("OnClick", [](B& V) { V.Ident("Object9Click"); }),
-       "EReadError: Error reading Object1.OnClick: Invalid property value"},
+       "EReadError: Error reading Object1.OnClick: Invalid property value: Object9Click (TTestForm publishes Object1Click)"},
+      // Only the handlers that fit the event are offered.
       {"event handler of another signature", ObjectWith("OnClick", [](B& V) { V.Ident("ValueChanged"); }),
-       "EReadError: Error reading Object1.OnClick: Invalid property value"},
+       "EReadError: Error reading Object1.OnClick: Invalid property value: ValueChanged (TTestForm publishes Object1Click)"},
       {"single for a float", ObjectWith("Ratio", [](B& V) { V.Single(2); }),
        "EReadError: Error reading Object1.Ratio: Invalid property value"},
       {"float beyond what a single holds", ObjectWith("Ratio", [](B& V) { V.Ext(1.27e78L); }),

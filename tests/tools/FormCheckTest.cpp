@@ -50,7 +50,7 @@ TEST(FormCheckTest, StreamsAndTextsGetTheirOwnMessagesAfterTheFileName) {
       // A text form that does not load: the line of the property the loader names, in the
       // object it names (not the first of that name elsewhere), or of the object.
       {"load-error", "object F: TForm\n  Caption = 'x'\n  OnCreate = FormCreate\nend\n",
-       ":3: Error reading F.OnCreate: Invalid property value"},
+       ":3: Error reading F.OnCreate: Invalid property value: FormCreate (TForm publishes no handler for it)"},
       {"nested-load-error",
        "object F: TForm\n  object P: TPanel\n    Width = 1\n    object Q: TPanel\n      Width = x\n    end\n  end\nend\n",
        ":5: Error reading Q.Width: Invalid property value"},
@@ -75,6 +75,28 @@ TEST(FormCheckTest, StreamsAndTextsGetTheirOwnMessagesAfterTheFileName) {
   const TToolRun Missing = RunForm("check " + Temp.Path() + "/none.txt");
   EXPECT_EQ(Missing.Status, 1);
   EXPECT_EQ(Missing.Errors, Temp.Path() + "/none.txt: Cannot read " + Temp.Path() + "/none.txt\n");
+}
+
+TEST(FormCheckTest, AHandlerTheFormDoesNotPublishStopsTheLoadAtItsLineNamingTheHandlersOffered) {
+  // The game's form with a misspelt handler: loading fails as at start-up (an error, not a
+  // warning), at the line of the event, and the message lists what the class publishes.
+  const std::string Game = ReadAll(std::string(KELVANE_SOURCE_DIR) + "/resources/Form1.txt");
+  const size_t At = Game.find("OnClick = Button1Click");
+  ASSERT_NE(At, std::string::npos);
+  const int Line = 1 + static_cast<int>(std::count(Game.begin(), Game.begin() + static_cast<long>(At), '\n'));
+  std::string Misspelt = Game;
+  Misspelt.replace(At, 22, "OnClick = Button1Clik");
+  TTempFolder Temp;
+  const std::string Path = Temp.Write("Form1.txt", Misspelt);
+  for (const char* Switch : {"", "--strict "}) {
+    SCOPED_TRACE(Switch);
+    const TToolRun R = RunForm(std::string("check ") + Switch + Path);
+    EXPECT_EQ(R.Status, 1);
+    EXPECT_EQ(R.Output, "");
+    EXPECT_EQ(R.Errors, Path + ":" + std::to_string(Line) +
+                            ": Error reading Button1.OnClick: Invalid property value: Button1Clik (TForm1 publishes "
+                            "TrackBar1Change, Button1Click, Timer1Timer, Timer2Timer, FormCreate)\n");
+  }
 }
 
 TEST(FormCheckTest, WhatLoadsButIsNotDrawnOrNotFoundIsAWarningThatStrictMakesAnError) {

@@ -71,7 +71,7 @@ TEST_F(FormFrameTest, ErrorsNameTheLineOrCarryTheLoadersMessage) {
   };
   const TCase Cases[] = {
       {"object F: TForm\n  Caption 'x'\nend\n", ":2: '=' expected"},
-      {"object F: TForm\n  OnCreate = FormCreate\nend\n", ":2: Error reading F.OnCreate: Invalid property value"},
+      {"object F: TForm\n  OnCreate = FormCreate\nend\n", ":2: Error reading F.OnCreate: Invalid property value: FormCreate (TForm publishes no handler for it)"},
       {"object F: TForm\n  Colour = 1\nend\n", ":2: Error reading F.Colour: Property Colour does not exist"},
       {"object F: TNoSuchForm\nend\n", ": Class TNoSuchForm not found"},
       {"object P: TPanel\nend\n", ": Class TPanel not found"},

@@ -14,7 +14,7 @@ TFileWatch::TFileWatch(const std::string& Path) {
   FName = Slash == std::string::npos ? Path : Path.substr(Slash + 1);
   FDescriptor = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
   if (FDescriptor < 0 ||
-      inotify_add_watch(FDescriptor, Folder.c_str(), IN_CLOSE_WRITE | IN_MOVED_TO) < 0) {
+      inotify_add_watch(FDescriptor, Folder.c_str(), IN_CLOSE_WRITE | IN_MOVED_TO | IN_DELETE | IN_MOVED_FROM) < 0) {
     const std::string Reason = std::strerror(errno);
     if (FDescriptor >= 0) close(FDescriptor);
     throw Exception(Format("Cannot watch %s: %s", {Path, Reason}));
@@ -23,17 +23,21 @@ TFileWatch::TFileWatch(const std::string& Path) {
 
 TFileWatch::~TFileWatch() { close(FDescriptor); }
 
-bool TFileWatch::Changed() {
-  bool Seen = false;
+TFileWatch::TChange TFileWatch::Poll() {
+  TChange Last = TChange::None;
   alignas(inotify_event) char Buffer[4096];
   for (;;) {
     const ssize_t Got = read(FDescriptor, Buffer, sizeof Buffer);
     if (Got <= 0) break;
     for (ssize_t At = 0; At < Got;) {
       const auto* Event = reinterpret_cast<const inotify_event*>(Buffer + At);
-      if (Event->len > 0 && FName == Event->name) Seen = true;
+      if (Event->len > 0 && FName == Event->name) {
+        if (Event->mask & (IN_CLOSE_WRITE | IN_MOVED_TO)) Last = TChange::Written;
+        else if (Event->mask & IN_DELETE) Last = TChange::Deleted;
+        else if (Event->mask & IN_MOVED_FROM) Last = TChange::MovedAway;
+      }
       At += static_cast<ssize_t>(sizeof(inotify_event) + Event->len);
     }
   }
-  return Seen;
+  return Last;
 }

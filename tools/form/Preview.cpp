@@ -6,6 +6,8 @@
 #include "shell/core/Exceptions.h"
 #include "shell/core/PlatformServices.h"
 #include "shell/forms/Form.h"
+#include "shell/platform/Platform.h"
+#include "shell/platform/PlatformWindow.h"
 #include "tools/form/FileWatch.h"
 #include "shell/stream/Resources.h"
 #include "tools/form/FormFile.h"
@@ -45,13 +47,36 @@ void TFormPreview::Watch(int32_t Interval) {
 }
 
 void TFormPreview::Tick() {
-  if (FWatch && FWatch->Changed()) Reload();
+  if (!FWatch) return;
+  const char* Gone = nullptr;
+  switch (FWatch->Poll()) {
+    case TFileWatch::TChange::None: return;
+    case TFileWatch::TChange::Written: Reload(); return;
+    case TFileWatch::TChange::Deleted: Gone = "deleted"; break;
+    case TFileWatch::TChange::MovedAway: Gone = "moved away"; break;
+  }
+  const std::string What = std::string(": ") + Gone + ", waiting for it to come back";
+  const size_t Slash = FPath.rfind('/');
+  Report((Slash == std::string::npos ? FPath : FPath.substr(Slash + 1)) + What, FPath + What);
+}
+
+void TFormPreview::Report(const std::string& Title, const std::string& Message) {
+  // The terminal the previewer runs from hears of it too, with the whole path.
+  std::cerr << Message << std::endl;
+  TCommonCustomForm* Form = Application->MainForm();
+  if (!Form) {
+    Form = NewForm<TForm>(Application, TCreateNew{});
+    Application->SetMainForm(Form);
+    Form->SetCaption(Title);
+    Form->SetVisible(true);
+    return;
+  }
+  Form->SetCaption(Title);
 }
 
 void TFormPreview::Reload() {
   TCommonCustomForm* Old = Application->MainForm();
   TCommonCustomForm* New = nullptr;
-  std::string Error;
   // The old form gives up its name meanwhile, so that the new one loads under its stored name
   // (forms' names are unique) and the loader's messages name it so.
   const std::string OldName = Old ? Old->Name() : std::string();
@@ -61,26 +86,31 @@ void TFormPreview::Reload() {
     Store(File);
     Application->CreateForm(*File.Class, [&New](TComponent* C) { New = dynamic_cast<TCommonCustomForm*>(C); });
   } catch (const std::exception& E) {
-    Error = ErrorTitle(E);
-    // The terminal the previewer runs from hears of it too, with the whole path.
-    std::cerr << FileErrorMessage(FPath, E) << std::endl;
-    New = nullptr;
+    if (Old) Old->SetName(OldName);
+    Report(ErrorTitle(E), FileErrorMessage(FPath, E));
+    return;
   }
-  if (!New) {
-    if (Old) {
-      Old->SetName(OldName);
-      Old->SetCaption(Error);
-      return;
-    }
-    New = NewForm<TForm>(Application, TCreateNew{});
-    New->SetCaption(Error);
-  }
+  // The size the file stores: the window keeps the size the user gave it while that stays.
+  const int32_t StoredWidth = New->ClientWidth(), StoredHeight = New->ClientHeight();
+  const bool SizeKept = FStoredWidth == StoredWidth && FStoredHeight == StoredHeight;
+  FStoredWidth = StoredWidth;
+  FStoredHeight = StoredHeight;
   if (Old) {
-    // Where the old window is, the new one appears.
+    // Where the old window is, the new one appears; an empty form that only carried an error
+    // has no size of the file's to keep.
     New->SetPosition(TFormPosition::Designed);
     New->SetBounds(Old->Left(), Old->Top(), New->Width(), New->Height());
+    if (SizeKept) {
+      New->SetClientWidth(Old->ClientWidth());
+      New->SetClientHeight(Old->ClientHeight());
+    }
   }
+  // A save from an editor must leave the keyboard with the editor.
+  TPlatformWindow* Window = Old && !Old->Active() ? TPlatform::Current()->FindWindow(New) : nullptr;
+  if (Window) Window->SetActivateWhenShown(false);
   Application->SetMainForm(New);
   New->SetVisible(true);
+  // Showing a form activates it; the system did not, and says so when the user turns to it.
+  if (Window) New->Deactivate();
   if (Old) Old->Free();
 }

@@ -4,10 +4,14 @@
 // the form and shows it as its main form, and the form's controls work as in a program.
 //
 // Watching, the form is made anew from the file each time the file changes: the new form
-// takes the old one's place on the screen and becomes the main form, and the old one goes. A
-// file that does not load leaves the last form standing, puts the error in its title,
-// "FILE: MESSAGE" or "FILE:LINE: MESSAGE", and prints it on standard error; when no form has
-// loaded yet, an empty form carries the title.
+// takes the old one's place on the screen, and its size unless the file now stores another,
+// and becomes the main form, and the old one goes. The new window is shown without being
+// activated when the old one was not active, so that saving from an editor leaves the keyboard
+// with the editor. A file that does not load leaves the last form standing, puts the error in
+// its title, "FILE: MESSAGE" or "FILE:LINE: MESSAGE", and prints it on standard error; when no
+// form has loaded yet, an empty form carries the title. A file deleted or moved away is
+// reported the same way ("FILE: deleted, waiting for it to come back"), and loads again when
+// a file of its name is written or moved into place.
 #include <cstdint>
 #include <exception>
 #include <memory>
@@ -42,6 +46,9 @@ class TFormPreview : public TObject {
 
  private:
   void Tick();
+  // Puts Title in the main form's title (an empty form's, when none has loaded) and Message on
+  // standard error.
+  void Report(const std::string& Title, const std::string& Message);
   // Makes the file its class's stored description, in place of the one stored before.
   void Store(const TFormFile& File);
 
@@ -49,4 +56,6 @@ class TFormPreview : public TObject {
   std::unique_ptr<TFileWatch> FWatch;
   uintptr_t FTimer = 0;
   std::string FStoredClass;  // the class whose description the file last became
+  // The client size the file stored at the last load that made a form (0 × 0: none yet).
+  int32_t FStoredWidth = 0, FStoredHeight = 0;
 };

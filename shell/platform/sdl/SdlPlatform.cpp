@@ -541,7 +541,14 @@ void TSdlBackend::DestroyNativeWindow(TPlatformWindow& Window) {
 
 void TSdlBackend::ShowNativeWindow(TPlatformWindow& Window) {
   SDL_Window* Win = NativeOf(Window)->Window;
-  SDL_ShowWindow(Win);
+  if (Window.ActivateWhenShown()) {
+    SDL_ShowWindow(Win);
+  } else {
+    ShowWithoutActivation(Win);
+    SDL_SetHint(SDL_HINT_WINDOW_NO_ACTIVATION_WHEN_SHOWN, "1");
+    SDL_ShowWindow(Win);
+    SDL_SetHint(SDL_HINT_WINDOW_NO_ACTIVATION_WHEN_SHOWN, "0");
+  }
   switch (Window.Form()->WindowState()) {
     case wsMinimized: SDL_MinimizeWindow(Win); break;
     case wsMaximized: SDL_MaximizeWindow(Win); break;

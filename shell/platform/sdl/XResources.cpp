@@ -138,3 +138,13 @@ void LeavePlacementToWindowManager(SDL_Window* Window) {
     return true;
   });
 }
+
+void ShowWithoutActivation(SDL_Window* Window) {
+  Display* D = nullptr;
+  ::Window W = 0;
+  if (!X11Of(Window, D, W)) return;
+  const Atom UserTime = XInternAtom(D, "_NET_WM_USER_TIME", False);
+  const long Never = 0;
+  XChangeProperty(D, W, UserTime, XA_CARDINAL, 32, PropModeReplace, reinterpret_cast<const unsigned char*>(&Never), 1);
+  XFlush(D);
+}

@@ -30,6 +30,11 @@ void LeavePlacementToWindowManager(SDL_Window* Window);
 // hints, so that the window manager shows the window there when it first maps it.
 void KeepGivenPlacement(SDL_Window* Window, int X, int Y);
 
+// Marks the window, not yet shown, as one the window manager should not activate when it maps
+// it: a user time of 0 (the user has not interacted with it), which window managers honour
+// where SDL's no-activation hint is not enough.
+void ShowWithoutActivation(SDL_Window* Window);
+
 // SDL wakes its waiting loop by posting an event to one of the program's windows through a
 // second connection; that post can reach the server after the window was destroyed through the
 // first, and Xlib's default answer to the BadWindow error is to end the program. Such errors
