@@ -3,6 +3,7 @@
 
 #include <memory>
 #include <sstream>
+#include <utility>
 #include <string>
 #include <vector>
 
@@ -140,6 +141,7 @@ TEST(StyleItemsTest, Errors) {
                                        "    PlatformTarget = '[MACOS]'\n"
                                        "  end\n"
                                        "end\n");
+  const std::string Source = std::string(KELVANE_SOURCE_DIR) + "/resources/styles/Win10.txt";
   struct TCase {
     std::string Arguments, Output;
   };
@@ -148,6 +150,12 @@ TEST(StyleItemsTest, Errors) {
       {"show WIN10STYLE nosuchstyle", "kelvane-style: No item nosuchstyle in the style\n"},
       {"frame WIN10STYLE nosuchstyle " + Temp.Path() + "/x.png", "kelvane-style: No style object nosuchstyle in the style\n"},
       {"list " + Other, "kelvane-style: Cannot load style from stream\n"},
+      // The source the build packs names its artwork where a style holds it.
+      {"list " + Source, "kelvane-style: " + Source + " is a style's source, with its artwork named ({@FILE}): this "
+                         "wants a packed style (kelvane-style pack " + Source + " OUT.style IMAGEDIR makes one)\n"},
+      {"frame " + Source + " buttonstyle " + Temp.Path() + "/x.png",
+       "kelvane-style: " + Source + " is a style's source, with its artwork named ({@FILE}): this wants a packed "
+       "style (kelvane-style pack " + Source + " OUT.style IMAGEDIR makes one)\n"},
   };
   for (const TCase& C : Cases) {
     const TToolRun R = RunStyle(C.Arguments);
@@ -158,19 +166,25 @@ TEST(StyleItemsTest, Errors) {
   EXPECT_EQ(RunStyle("frame WIN10STYLE buttonstyle x.png --size 0 10").Status, 2);
 }
 
-// The button, the slider with its thumb and the panel of each built-in style, against stored
-// pictures: the button and the slider in their four looks side by side, the panel once.
+// The button, the slider with its thumb, the thumbs (on the slider that holds them) and the
+// panel of each built-in style, against stored pictures: the button and the sliders in their
+// four looks side by side, the panel once. The button and the panel fill their picture, at
+// the size asked or stored: opaque in the middle of each side of every look.
 TEST(StyleItemsTest, FramePaintsTheObjectsOfEachBuiltInStyleInTheirLooks) {
   TTempFolder Temp;
   struct TCase {
     const char* Object;
     const char* Options;
     int Width, Height;  // of the picture
+    int Looks;
+    bool Fills;
   };
   const TCase Cases[] = {
-      {"buttonstyle", "--size 80 30", 4 * 80, 30},
-      {"trackbarstyle", "--size 120 30 --scale 1.5", 4 * 180, 45},
-      {"panelstyle", "", 50, 50},
+      {"buttonstyle", "--size 120 40", 4 * 120, 40, 4, true},
+      {"trackbarstyle", "--size 120 30 --scale 1.5", 4 * 180, 45, 4, false},
+      {"hthumbbarstyle", "--size 60 24", 4 * 60, 24, 4, false},
+      {"vthumbbarstyle", "--size 24 60", 4 * 24, 60, 4, false},
+      {"panelstyle", "", 50, 50, 1, true},
   };
   for (const TBuiltIn& S : BuiltIns)
     for (const TCase& C : Cases) {
@@ -183,8 +197,32 @@ TEST(StyleItemsTest, FramePaintsTheObjectsOfEachBuiltInStyleInTheirLooks) {
       Frame.LoadFromFile(Out);
       ASSERT_EQ(Frame.Width(), C.Width);
       ASSERT_EQ(Frame.Height(), C.Height);
+      const int W = C.Width / C.Looks, H = C.Height;
+      for (int Look = 0; C.Fills && Look < C.Looks; ++Look)
+        for (auto [X, Y] : {std::pair{0, H / 2}, {W - 1, H / 2}, {W / 2, 0}, {W / 2, H - 1}})
+          EXPECT_NE(Frame.Pixel(Look * W + X, Y) >> 24, 0u) << "look " << Look << " at (" << X << ", " << Y << ")";
       golden::ExpectMatchesGolden(Frame, std::string(KELVANE_SOURCE_DIR) + "/tests/tools/golden/" + Name + ".png");
     }
+}
+
+}  // namespace
+
+namespace {
+
+// The build's art command makes the folder it is given, with its parents.
+TEST(StyleItemsTest, ArtMakesItsFolder) {
+  TTempFolder Temp;
+  const std::string Folder = Temp.Path() + "/art/win10";
+  const TToolRun R = RunStyle("art win10 " + Folder);
+  ASSERT_EQ(R.Status, 0) << R.Output;
+  TBitmap Image;
+  Image.LoadFromFile(Folder + "/win10-style-1.0.png");
+  EXPECT_GT(Image.Width(), 0);
+  // Where no folder can be: said, not a crash.
+  const std::string File = Temp.Write("file", "x");
+  const TToolRun Blocked = RunStyle("art win10 " + File + "/art");
+  EXPECT_EQ(Blocked.Status, 1);
+  EXPECT_EQ(Blocked.Output.rfind("kelvane-style: cannot create " + File + "/art: ", 0), 0u) << Blocked.Output;
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include "tools/style/Build.h"
 
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <iterator>
@@ -24,9 +25,20 @@ int Art(const std::string& Name, const std::string& OutDir) {
     std::cerr << "kelvane-style: no style " << Name << "\n";
     return 1;
   }
-  for (float S : ArtScales) {
-    DrawStyleImage(*A, S)->SaveToFile(OutDir + "/" + Name + "-style-" + ScaleText(S) + ".png");
-    if (!A->RingsName.empty()) DrawRingsImage(S)->SaveToFile(OutDir + "/" + Name + "-rings-" + ScaleText(S) + ".png");
+  std::error_code Error;
+  std::filesystem::create_directories(OutDir, Error);
+  if (Error) {
+    std::cerr << "kelvane-style: cannot create " << OutDir << ": " << Error.message() << "\n";
+    return 1;
+  }
+  try {
+    for (float S : ArtScales) {
+      DrawStyleImage(*A, S)->SaveToFile(OutDir + "/" + Name + "-style-" + ScaleText(S) + ".png");
+      if (!A->RingsName.empty()) DrawRingsImage(S)->SaveToFile(OutDir + "/" + Name + "-rings-" + ScaleText(S) + ".png");
+    }
+  } catch (const Exception& E) {
+    std::cerr << "kelvane-style: " << E.Message() << "\n";
+    return 1;
   }
   return 0;
 }

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <memory>
+#include <utility>
 
 #include "shell/app/Application.h"
 #include "shell/canvas/Bitmap.h"
@@ -25,6 +26,15 @@ bool HoldsThumb(TTreeObject& Tree) {
   for (TTreeObject* Child : Tree.ChildList())
     if (HoldsThumb(*Child)) return true;
   return false;
+}
+
+// The thumb in Tree whose style is Name, or none.
+TThumb* ThumbStyledBy(TTreeObject& Tree, const std::string& Name) {
+  auto* Thumb = dynamic_cast<TThumb*>(&Tree);
+  if (Thumb && SameText(Thumb->StyleLookup(), Name)) return Thumb;
+  for (TTreeObject* Child : Tree.ChildList())
+    if (TThumb* Found = ThumbStyledBy(*Child, Name)) return Found;
+  return nullptr;
 }
 
 bool SamePixels(TBitmap& A, TBitmap& B) {
@@ -65,9 +75,27 @@ void PaintStyleFrame(const std::vector<uint8_t>& Style, const std::string& Name,
   std::unique_ptr<TStyleContainer, TComponentDeleter> Container(TStyleStreaming::LoadFromStream(Stream));
   auto* Object = dynamic_cast<TControl*>(Container->FindStyleResource(Name));
   if (!Object) throw Exception(Format("No style object %s in the style", {Name}));
-  const int Width = Options.Width > 0 ? Options.Width : std::max(1, static_cast<int>(std::ceil(Object->Width())));
-  const int Height = Options.Height > 0 ? Options.Height : std::max(1, static_cast<int>(std::ceil(Object->Height())));
-  const bool Slider = HoldsThumb(*Object);
+  // A thumb's style shows on the slider whose style holds that thumb, in the orientation that
+  // shows it: alone, a thumb has no track to stand on and takes no input.
+  std::string Lookup = Name;
+  TControl* Sized = Object;
+  bool ThumbVertical = false;
+  for (TTreeObject* Item : Container->ChildList()) {
+    auto* Holder = dynamic_cast<TControl*>(Item);
+    TThumb* Thumb = Holder && Holder != Object ? ThumbStyledBy(*Holder, Name) : nullptr;
+    if (!Thumb || Holder->StyleName().empty()) continue;
+    Lookup = Holder->StyleName();
+    Sized = Holder;
+    ThumbVertical = SameText(Thumb->StyleName(), "vthumb");
+    break;
+  }
+  float StoredWidth = Sized->Width(), StoredHeight = Sized->Height();
+  // The holder's stored size is its horizontal one.
+  if (Sized != Object && ThumbVertical && StoredWidth > StoredHeight) std::swap(StoredWidth, StoredHeight);
+  const int Width = Options.Width > 0 ? Options.Width : std::max(1, static_cast<int>(std::ceil(StoredWidth)));
+  const int Height = Options.Height > 0 ? Options.Height : std::max(1, static_cast<int>(std::ceil(StoredHeight)));
+  const bool Slider = Sized != Object || HoldsThumb(*Object);
+  const bool Vertical = Sized != Object ? ThumbVertical : Height > Width;
   TStyleManager::SetStyle(Container.release());
 
   TForm* Form = NewForm<TForm>(Application, TCreateNew{});
@@ -78,20 +106,22 @@ void PaintStyleFrame(const std::vector<uint8_t>& Style, const std::string& Name,
   Form->Fill()->SetColor(0);
   TStyledControl* Control = nullptr;
   TTrackBar* Track = nullptr;
+  // Placed on the form before it is aligned: a control aligned without a parent keeps its own
+  // size until something realigns the form.
   if (Slider) {
     Track = new TTrackBar(Form);
     Control = Track;
-    const bool Vertical = Height > Width;
+    Track->SetParent(Form);
     Track->SetOrientation(Vertical ? TOrientation::Vertical : TOrientation::Horizontal);
     // A slider keeps the height (or width) its style fixes, in the middle of the picture.
     Track->SetAlign(Vertical ? TAlignLayout::HorzCenter : TAlignLayout::VertCenter);
     Track->SetValue((Track->Min() + Track->Max()) / 2);
   } else {
     Control = new TButton(Form);
+    Control->SetParent(Form);
     Control->SetAlign(TAlignLayout::Client);
   }
-  Control->SetParent(Form);
-  Control->SetStyleLookup(Name);
+  Control->SetStyleLookup(Lookup);
   Form->SetVisible(true);
   TPlatformWindow& Window = *TPlatform::Current()->FindWindow(Form);
 

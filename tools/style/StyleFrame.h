@@ -13,10 +13,12 @@ struct TStyleFrameOptions {
   float Scale = 1;
 };
 
-// Paints the style object Name of Style (the bytes of a style file) into the PNG file Out. The
+// Paints the style object Name of Style (the bytes of a style file) into the PNG file Out, the
+// control filling the picture (a slider its length, at the thickness its style fixes). The
 // control is a slider when the object holds a thumb (horizontal unless it is higher than wide),
 // else a button, so that the object shows with its parts (a slider's thumb takes its own style
-// from the same style). The control is painted as it looks normally, with the mouse over it
+// from the same style). The style of a thumb shows on the slider whose style holds that thumb,
+// oriented as the thumb is used (its stored size is the slider's, turned for a vertical one). The control is painted as it looks normally, with the mouse over it
 // (over the thumb of a slider), pressed, and focused; when these differ, the picture holds the
 // four side by side in that order, else the one. Must run once per process, before anything
 // else installs a platform. Raises Exception "No style object %s in the style" and the

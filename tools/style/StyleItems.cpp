@@ -1,6 +1,8 @@
 #include "tools/style/StyleItems.h"
 
+#include <algorithm>
 #include <cstring>
+#include <string_view>
 #include <fstream>
 #include <iterator>
 #include <memory>
@@ -46,6 +48,14 @@ std::vector<uint8_t> ReadStyleSource(const std::string& Source) {
   if (In) {
     std::vector<uint8_t> Bytes(std::istreambuf_iterator<char>(In), {});
     if (In.bad()) throw Exception(Format("Cannot read %s", {Source}));
+    // A style's source names its artwork ({@FILE}) where a style holds the images' bytes: it
+    // loads only once packed, and the loader's own complaint would be about the braces.
+    const std::string Start(Bytes.begin(), Bytes.begin() + static_cast<ptrdiff_t>(std::min<size_t>(Bytes.size(), 9)));
+    const std::string_view Text(reinterpret_cast<const char*>(Bytes.data()), Bytes.size());
+    if (Start != "KLV_STYLE" && Text.find("{@") != std::string_view::npos)
+      throw Exception(Format("%s is a style's source, with its artwork named ({@FILE}): this wants a packed style "
+                             "(kelvane-style pack %s OUT.style IMAGEDIR makes one)",
+                             {Source, Source}));
     return Bytes;
   }
   if (auto Data = FindResource(Source, RT_RCDATA)) return {Data->begin(), Data->end()};

@@ -8,7 +8,8 @@
 
 // The bytes of a style: the file named Source if there is one, else the raw-data resource of
 // that name ("WIN10STYLE", found without regard to case). Raises Exception "No style file or
-// resource %s" when neither exists.
+// resource %s" when neither exists, and Exception "%s is a style's source, ..." for a style's
+// source that names its artwork files (a packed style holds their bytes).
 std::vector<uint8_t> ReadStyleSource(const std::string& Source);
 
 // One item of a style: its name, its size in bytes, its object stream.
