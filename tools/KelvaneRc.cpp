@@ -83,6 +83,12 @@ int Compile(const std::string& In, const std::string& Out) {
   try {
     std::vector<uint8_t> Bytes = ObjectTextToBinary(Text);
     if (!WriteFile(Out, std::string(Bytes.begin(), Bytes.end()))) return 1;
+  } catch (const EParserError& E) {
+    // FILE:LINE: MESSAGE, as every tool names a place in a text.
+    std::cerr << In << ":";
+    if (E.Line > 0) std::cerr << E.Line << ":";
+    std::cerr << " " << E.What << "\n";
+    return 1;
   } catch (const Exception& E) {
     std::cerr << In << ": " << E.Message() << "\n";
     return 1;

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "shell/core/Exceptions.h"
+#include "shell/stream/ObjectText.h"
 #include "tools/ToolOutput.h"
 #include "tools/style/Build.h"
 #include "tools/style/StyleItems.h"
@@ -30,6 +31,14 @@ void PrintUsage(std::ostream& Out) {
 int Usage() {
   PrintUsage(std::cerr);
   return 2;
+}
+
+// A style in the text form that does not compile: FILE:LINE: MESSAGE.
+int ParserError(const std::string& Source, const EParserError& E) {
+  std::cerr << Source << ":";
+  if (E.Line > 0) std::cerr << E.Line << ":";
+  std::cerr << " " << E.What << "\n";
+  return 1;
 }
 
 int Frame(const std::vector<std::string>& Args) {
@@ -54,7 +63,11 @@ int Frame(const std::vector<std::string>& Args) {
     return Usage();
   }
   if (Plain.size() != 3) return Usage();
-  PaintStyleFrame(ReadStyleSource(Plain[0]), Plain[1], Plain[2], Options);
+  try {
+    PaintStyleFrame(ReadStyleSource(Plain[0]), Plain[1], Plain[2], Options);
+  } catch (const EParserError& E) {
+    return ParserError(Plain[0], E);
+  }
   return 0;
 }
 
@@ -73,6 +86,8 @@ int Run(const std::vector<std::string>& Args) {
       return 0;
     }
     if (!Args.empty() && Args[0] == "frame") return Frame({Args.begin() + 1, Args.end()});
+  } catch (const EParserError& E) {
+    return ParserError(Args[1], E);
   } catch (const std::exception& E) {
     std::cerr << "kelvane-style: " << E.what() << "\n";
     return 1;

@@ -142,6 +142,7 @@ TEST(StyleItemsTest, Errors) {
                                        "  end\n"
                                        "end\n");
   const std::string Source = std::string(KELVANE_SOURCE_DIR) + "/resources/styles/Win10.txt";
+  const std::string Broken = Temp.Write("broken.style", "object TStyleContainer\n  object TRectangle\n    Width 1\n");
   struct TCase {
     std::string Arguments, Output;
   };
@@ -156,6 +157,9 @@ TEST(StyleItemsTest, Errors) {
       {"frame " + Source + " buttonstyle " + Temp.Path() + "/x.png",
        "kelvane-style: " + Source + " is a style's source, with its artwork named ({@FILE}): this wants a packed "
        "style (kelvane-style pack " + Source + " OUT.style IMAGEDIR makes one)\n"},
+      // A style in the text form names the place of its fault as every tool does.
+      {"list " + Broken, Broken + ":3: '=' expected\n"},
+      {"frame --size 10 10 " + Broken + " x " + Temp.Path() + "/x.png", Broken + ":3: '=' expected\n"},
   };
   for (const TCase& C : Cases) {
     const TToolRun R = RunStyle(C.Arguments);
