@@ -15,6 +15,7 @@
 #include <iterator>
 
 #include "shell/app/Application.h"
+#include "shell/controls/KeyNames.h"
 #include "shell/core/Component.h"
 #include "shell/core/Exceptions.h"
 #include "shell/core/MetaClass.h"
@@ -214,14 +215,14 @@ void TRecorder::KeyDown(TPlatformWindow& Window, uint16_t Key, char32_t KeyChar,
   FlushTicks(false);
   char Char[16] = "-";
   if (KeyChar) std::snprintf(Char, sizeof Char, "U+%04X", static_cast<unsigned>(KeyChar));
-  Line("keydown " + std::to_string(Key) + " " + Char + Modifiers(Shift));
+  Line("keydown " + KeyName(Key) + " " + Char + Modifiers(Shift));
   FChecked = false;
 }
 
 void TRecorder::KeyUp(TPlatformWindow& Window, uint16_t Key, TShiftState Shift) {
   if (!Records(Window)) return;
   FlushTicks(false);
-  Line("keyup " + std::to_string(Key) + Modifiers(Shift));
+  Line("keyup " + KeyName(Key) + Modifiers(Shift));
   FChecked = false;
 }
 

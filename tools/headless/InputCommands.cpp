@@ -5,14 +5,12 @@
 #include <sstream>
 #include <vector>
 
+#include "shell/controls/KeyNames.h"
 #include "shell/core/Exceptions.h"
 #include "shell/platform/Platform.h"
 #include "shell/stream/detail/Encoding.h"
 
 namespace {
-constexpr uint16_t vkDelete = 46;
-constexpr uint16_t vkF1 = 112;
-
 std::vector<std::string> Words(const std::string& Text) {
   std::istringstream In(Text);
   std::vector<std::string> Out;
@@ -78,53 +76,21 @@ void Post(TPlatformWindow& Window, std::function<void(TPlatform&, TPlatformWindo
   P.PostWindowMessage(Window, [&P, Proc = std::move(Proc)](TPlatformWindow& W) { Proc(P, W); });
 }
 
-// The keys that a script names, with the character a keyboard (through SDL) gives with them.
-struct TNamedKey {
-  const char* Name;
-  uint16_t Key;
-  char32_t Char;
-};
-const TNamedKey NamedKeys[] = {
-    {"Return", vkReturn, 0}, {"Escape", vkEscape, 0},  {"Tab", vkTab, 0},           {"space", vkSpace, U' '},
-    {"BackSpace", vkBack, 0}, {"Delete", vkDelete, 0}, {"Left", vkLeft, 0},         {"Right", vkRight, 0},
-    {"Up", vkUp, 0},         {"Down", vkDown, 0},      {"Home", vkHome, 0},         {"End", vkEnd, 0},
-    {"PageUp", vkPrior, 0},  {"PageDown", vkNext, 0},
-};
-
-// Key and character of Name with the modifiers Shift; false for a name no key has.
+// Key and character of Name (a key's name or code, see KeyNames.h) with the modifiers Shift, as
+// a keyboard (through SDL) gives them; false for a name no key has.
 bool KeyOf(const std::string& Name, TShiftState Shift, uint16_t& Key, char32_t& Char) {
   Char = 0;
-  const bool Ctrl = Shift.Contains(ssCtrl), Upper = Shift.Contains(ssShift);
-  for (const TNamedKey& K : NamedKeys)
-    if (SameText(Name, K.Name)) {
-      Key = K.Key;
-      if (!Ctrl) Char = K.Char;
-      return true;
-    }
-  if (Name.size() == 1) {
-    const char C = Name[0];
-    if ((C >= 'a' && C <= 'z') || (C >= 'A' && C <= 'Z')) {
-      const char Lowered = static_cast<char>(C >= 'a' ? C : C - 'A' + 'a');
-      Key = static_cast<uint16_t>(Lowered - 'a' + 'A');
-      if (!Ctrl) Char = static_cast<char32_t>(Upper ? Lowered - 'a' + 'A' : Lowered);
-      return true;
-    }
-    if (C >= '0' && C <= '9') {
-      Key = static_cast<uint16_t>(C);
-      // The shifted digits of the US layout.
-      if (!Ctrl) Char = static_cast<char32_t>(Upper ? ")!@#$%^&*("[C - '0'] : C);
-      return true;
-    }
-    return false;
-  }
-  if (Name.size() >= 2 && (Name[0] == 'F' || Name[0] == 'f') && Name.find_first_not_of("0123456789", 1) == std::string::npos &&
-      Name.size() <= 3) {
-    const int N = std::stoi(Name.substr(1));
-    if (N < 1 || N > 12 || Name[1] == '0') return false;
-    Key = static_cast<uint16_t>(vkF1 + N - 1);
-    return true;
-  }
-  return false;
+  if (!KeyFromName(Name, Key) || Key == 0) return false;
+  if (Shift.Contains(ssCtrl)) return true;
+  const bool Upper = Shift.Contains(ssShift);
+  if (Key == vkSpace)
+    Char = U' ';
+  else if (Key >= 'A' && Key <= 'Z')
+    Char = static_cast<char32_t>(Upper ? Key : Key - 'A' + 'a');
+  else if (Key >= '0' && Key <= '9')
+    // The shifted digits of the US layout.
+    Char = static_cast<char32_t>(Upper ? ")!@#$%^&*("[Key - '0'] : Key);
+  return true;
 }
 }  // namespace
 

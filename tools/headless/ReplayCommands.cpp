@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "game/Version.h"
+#include "shell/controls/KeyNames.h"
 #include "shell/core/Exceptions.h"
 #include "shell/forms/Form.h"
 #include "shell/platform/Platform.h"
@@ -37,12 +38,10 @@ TShiftState Modifiers(const std::string& Command, const std::vector<std::string>
 }
 
 uint16_t KeyCode(const std::string& Command, const std::vector<std::string>& W) {
-  unsigned V = 0;
   if (W.empty()) throw Exception(Format("%s: missing KEY", {Command}));
-  auto [Ptr, Ec] = std::from_chars(W[0].data(), W[0].data() + W[0].size(), V);
-  if (Ec != std::errc() || Ptr != W[0].data() + W[0].size() || V > 0xFFFF)
-    throw Exception(Format("%s: invalid KEY: %s", {Command, W[0]}));
-  return static_cast<uint16_t>(V);
+  uint16_t Key = 0;
+  if (!KeyFromName(W[0], Key)) throw Exception(Format("%s: invalid KEY: %s", {Command, W[0]}));
+  return Key;
 }
 
 char32_t KeyChar(const std::vector<std::string>& W) {

@@ -6,8 +6,9 @@
 //                                   timers fall due only as "ticks" lines say
 //   ticks MS [NAME[*N]]...          MS milliseconds pass in which exactly these timer messages
 //                                   are dispatched, in this order (NAME*N: N in a row)
-//   keydown KEY CHAR [MODIFIERS]    one key-down message: KEY a virtual key code (0: a
-//                                   character alone), CHAR U+XXXX or "-" for none
+//   keydown KEY CHAR [MODIFIERS]    one key-down message: KEY a key's name as "key" takes it
+//                                   or its code ("-" or 0: a character alone), CHAR U+XXXX or
+//                                   "-" for none
 //   keyup KEY [MODIFIERS]           one key-up message
 //   mouseleave                      the mouse left the window
 //   activate, deactivate            the window gained or lost the focus

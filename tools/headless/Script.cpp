@@ -108,6 +108,14 @@ void THeadlessScript::Step() {
       return;
     }
     ++FLine;
+    // A recording is written a whole line at a time: a last line without its newline is what a
+    // killed recorder left of one, and the replay ends before it. A script written by hand
+    // runs its last line whether it ends with a newline or not.
+    if (FInput.eof() && FRecording) {
+      FFinished = true;
+      Application->Terminate();
+      return;
+    }
     const std::string Trimmed = Trim(Line);
     if (Trimmed.empty() || Trimmed[0] == '#') continue;
     Execute(Trimmed);
@@ -237,6 +245,7 @@ void THeadlessScript::Run(const std::string& Command, const std::string& Rest) {
     auto* Main = dynamic_cast<TCommonCustomForm*>(Form());
     if (!Main) throw Exception("The form does not exist");
     FReplayCommands.Run(Command, Rest, *Main, Window(), FBackend);
+    if (Command == "recorded") FRecording = true;
   } else if (Command == "quit") {
     FFinished = true;
     Application->Terminate();

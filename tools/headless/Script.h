@@ -50,5 +50,7 @@ class THeadlessScript {
   THeadlessInput FInputCommands;
   THeadlessReplay FReplayCommands;
   bool FAnyFailed = false;
+  // The script is a recording (it has run its "recorded" line).
+  bool FRecording = false;
   bool FFinished = false;
 };
