@@ -12,9 +12,11 @@ std::optional<int> AnswerCommandLine(std::span<const char* const> Args, std::ost
       return 0;
     }
     if (Word == "--help") {
-      Out << "Usage: kelvane [--version | --help | --record FILE]\n"
+      Out << "Usage: kelvane [--version | --help | --record FILE | --play FILE [--exit] | --headless-script FILE]\n"
              "Starts the game " KELVANE_PRODUCT_NAME " in its window; --version prints the version, --help this text, "
-             "--record FILE records the run as a kelvane-headless script.\n";
+             "--record FILE records the run as a kelvane-headless script, --play FILE plays such a script in the "
+             "window at its pace and then leaves the game to you (--exit: ends with it), --headless-script FILE "
+             "runs the game without a display under the script.\n";
       return 0;
     }
   }

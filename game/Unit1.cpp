@@ -8,17 +8,15 @@
 #include "scene3d/Viewport3D.h"
 #include "shell/app/Timer.h"
 #include "shell/core/Exceptions.h"
+#include "shell/core/HandlerTrace.h"
 #include "shell/controls/Button.h"
 #include "shell/controls/Panel.h"
 #include "shell/controls/TrackBar.h"
 
 TForm1* Form1 = nullptr;
-std::function<void(const char*)> TForm1::HandlerTrace;
 
 namespace {
-void Trace(const char* Handler) {
-  if (TForm1::HandlerTrace) TForm1::HandlerTrace(Handler);
-}
+void Trace(const char* Handler) { TraceHandler(Handler); }
 
 // A stored form edited by hand may lack a component that a handler moves (or name another
 // class so): the handler stops with a message, which an error box shows, and the game goes on.

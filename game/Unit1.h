@@ -42,9 +42,6 @@ class TForm1 : public TForm {
   // The ship starts at the respawn column.
   void FormCreate(TObject* Sender);
 
-  // Told the name of each handler as it starts; diagnostic tools install it.
-  static std::function<void(const char* Handler)> HandlerTrace;
-
  private:
   // Int(W / 2) of the sea's width, the quotient taken at extended precision.
   float RespawnColumn() const;

@@ -37,7 +37,7 @@
 #include "tools/form/FormWarnings.h"
 #include "tools/form/Preview.h"
 #include "tools/form/Reference.h"
-#include "tools/headless/WindowFrame.h"
+#include "shell/script/WindowFrame.h"
 
 namespace {
 void PrintUsage(std::ostream& Out) {

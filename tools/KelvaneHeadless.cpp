@@ -14,7 +14,7 @@
 #include "tools/ToolOutput.h"
 #include "tools/form/FormFile.h"
 #include "tools/form/Preview.h"
-#include "tools/headless/Script.h"
+#include "shell/script/Script.h"
 
 namespace {
 void PrintUsage(std::ostream& Out) {

@@ -165,7 +165,14 @@ bool TPlatform::HasMessage() {
 
 void TPlatform::WaitMessage() {
   if (HasMessage()) return;
-  FBackend->Wait(NextTimerDue());
+  double Due = NextTimerDue();
+  if (FIdleDriver) {
+    // The driver may post, ask for ticks or end the program: the loop handles that first.
+    const double Want = FIdleDriver();
+    if (HasMessage() || Want <= FBackend->Now()) return;
+    Due = std::min(Due, Want);
+  }
+  FBackend->Wait(Due);
 }
 
 void TPlatform::PostMessage(TMessage Message) { FPosted.push_back(std::move(Message)); }
@@ -317,6 +324,18 @@ std::string TPlatform::TimerName(uintptr_t TimerID) const {
 void TPlatform::RequestTick(const std::string& Name) {
   FTicksByRequest = true;
   FRequested.push_back(Name);
+}
+
+void TPlatform::StopTicksByRequest() {
+  if (!FTicksByRequest) return;
+  FTicksByRequest = false;
+  FRequested.clear();
+  // The clock takes over from now: each timer's next period starts now.
+  const double Now = FBackend->Now();
+  for (auto& [ID, T] : FPeriodic) {
+    T.NextDue = Now + T.Interval;
+    T.Pending = false;
+  }
 }
 
 std::string TPlatform::TakeTickError() { return std::exchange(FTickError, {}); }

@@ -129,6 +129,14 @@ class TPlatform : public TObject,
   // Requested ticks not yet dispatched.
   size_t RequestedTicks() const { return FRequested.size(); }
   std::string TakeTickError();
+  // The timers fall due by the clock again, each a whole period from now.
+  void StopTicksByRequest();
+
+  // Called whenever the loop would wait for the system (nothing to dispatch, paint or tick):
+  // returns the clock time by which it wants to be called again (NoDeadline: not before
+  // something else happens; now or earlier: it has given the loop something to do). A real
+  // window plays a script through it. None by default.
+  void SetIdleDriver(std::function<double()> Driver) { FIdleDriver = std::move(Driver); }
 
   // Records what is dispatched from now on (see TRecorder); the platform owns it.
   void SetRecorder(std::unique_ptr<TRecorder> Recorder);
@@ -217,6 +225,7 @@ class TPlatform : public TObject,
 
   std::vector<std::unique_ptr<TPlatformWindow>> FWindows;
   std::unique_ptr<TRecorder> FRecorder;
+  std::function<double()> FIdleDriver;
   bool FTicksByRequest = false;
   std::deque<std::string> FRequested;
   std::string FTickError;

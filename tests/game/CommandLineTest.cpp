@@ -11,9 +11,10 @@ namespace {
 
 constexpr const char* Version = "Kelvane 1.0.0.0\n";
 constexpr const char* Usage =
-    "Usage: kelvane [--version | --help | --record FILE]\n"
+    "Usage: kelvane [--version | --help | --record FILE | --play FILE [--exit] | --headless-script FILE]\n"
     "Starts the game Kelvane in its window; --version prints the version, --help this text, --record FILE records the "
-    "run as a kelvane-headless script.\n";
+    "run as a kelvane-headless script, --play FILE plays such a script in the window at its pace and then leaves the "
+    "game to you (--exit: ends with it), --headless-script FILE runs the game without a display under the script.\n";
 
 struct TCase {
   std::vector<const char*> Args;

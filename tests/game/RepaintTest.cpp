@@ -24,7 +24,7 @@
 #include "shell/platform/headless/HeadlessPlatform.h"
 #include "shell/stream/Resources.h"
 #include "tools/form/FormFile.h"
-#include "tools/headless/InputCommands.h"
+#include "shell/script/InputCommands.h"
 
 namespace {
 

@@ -18,7 +18,7 @@
 #include "shell/styles/StyleContainer.h"
 #include "shell/styles/StyleManager.h"
 #include "shell/styles/StyleStreaming.h"
-#include "tools/headless/WindowFrame.h"
+#include "shell/script/WindowFrame.h"
 
 namespace {
 bool HoldsThumb(TTreeObject& Tree) {

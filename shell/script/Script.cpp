@@ -1,4 +1,4 @@
-#include "tools/headless/Script.h"
+#include "shell/script/Script.h"
 
 #include <algorithm>
 #include <cmath>
@@ -7,7 +7,6 @@
 #include <ostream>
 #include <sstream>
 
-#include "game/Unit1.h"
 #include "scene3d/Camera.h"
 #include "scene3d/Control3D.h"
 #include "scene3d/Position3D.h"
@@ -18,10 +17,11 @@
 #include "shell/canvas/Bitmap.h"
 #include "shell/canvas/PixelBudget.h"
 #include "shell/core/Exceptions.h"
+#include "shell/core/HandlerTrace.h"
 #include "shell/core/MetaClass.h"
 #include "shell/platform/headless/HeadlessPlatform.h"
-#include "tools/headless/PropertyPath.h"
-#include "tools/headless/WindowFrame.h"
+#include "shell/script/PropertyPath.h"
+#include "shell/script/WindowFrame.h"
 
 namespace {
 std::string Trim(const std::string& S) {
@@ -54,7 +54,18 @@ double ParseMilliseconds(const std::string& Text) {
 
 THeadlessScript::THeadlessScript(std::istream& Input, std::string Name, std::ostream& Output, std::ostream& Errors,
                                  THeadlessBackend& Backend, bool KeepGoing)
-    : FInput(Input), FName(std::move(Name)), FOutput(Output), FErrors(Errors), FKeepGoing(KeepGoing), FBackend(Backend) {}
+    : THeadlessScript(Input, std::move(Name), Output, Errors, std::make_unique<THeadlessHost>(Backend), KeepGoing) {}
+
+THeadlessScript::THeadlessScript(std::istream& Input, std::string Name, std::ostream& Output, std::ostream& Errors,
+                                 std::unique_ptr<TScriptHost> Host, bool KeepGoing)
+    : FInput(Input),
+      FName(std::move(Name)),
+      FOutput(Output),
+      FErrors(Errors),
+      FKeepGoing(KeepGoing),
+      FHostOwned(std::move(Host)),
+      FHost(*FHostOwned),
+      FOnEnd([] { Application->Terminate(); }) {}
 
 void THeadlessScript::Fail(int Line, const std::string& Message) {
   // What the commands before printed comes first.
@@ -63,7 +74,7 @@ void THeadlessScript::Fail(int Line, const std::string& Message) {
   FAnyFailed = true;
   if (FKeepGoing || FFinished) return;
   FFinished = true;
-  Application->Terminate();
+  FOnEnd();
 }
 
 std::string THeadlessScript::Project(const TPoint3D& P) const {
@@ -91,7 +102,7 @@ TPlatformWindow& THeadlessScript::Window() const {
 
 void THeadlessScript::Step() {
   // The last advance ended early: its own timers made it too long to run.
-  if (const std::string Cut = FBackend.TakeStepError(); !Cut.empty()) {
+  if (const std::string Cut = FHost.TakeStepError(); !Cut.empty()) {
     Fail(FAdvanceLine, Cut);
     if (FFinished) return;
   }
@@ -104,7 +115,7 @@ void THeadlessScript::Step() {
   while (!FFinished) {
     if (!std::getline(FInput, Line)) {
       FFinished = true;
-      Application->Terminate();
+      FOnEnd();
       return;
     }
     ++FLine;
@@ -113,7 +124,7 @@ void THeadlessScript::Step() {
     // runs its last line whether it ends with a newline or not.
     if (FInput.eof() && FRecording) {
       FFinished = true;
-      Application->Terminate();
+      FOnEnd();
       return;
     }
     const std::string Trimmed = Trim(Line);
@@ -159,22 +170,24 @@ void THeadlessScript::Run(const std::string& Command, const std::string& Rest) {
     FOutput << "\n";
   } else if (Command == "advance") {
     FAdvanceLine = FLine;
-    FBackend.Advance(ParseMilliseconds(Rest));
+    FHost.Advance(ParseMilliseconds(Rest));
   } else if (Command == "log") {
     if (Rest == "on")
-      TForm1::HandlerTrace = [this](const char* Handler) { FOutput << "> " << Handler << "\n"; };
+      SetHandlerTrace([this](const char* Handler) { FOutput << "> " << Handler << "\n"; });
     else if (Rest == "off")
-      TForm1::HandlerTrace = nullptr;
+      SetHandlerTrace(nullptr);
     else
       throw Exception("log takes on or off");
   } else if (Command == "timers") {
-    for (const TTimerRecordInfo& R : FBackend.TimerRecords()) {
+    TPlatform& P = *TPlatform::Current();
+    for (const TWin32TimerInfo& R : P.TimerData()) {
+      TObject* Object = R.TimerFunc.Data();
       std::string Owner = "?";
-      if (R.Owner == Application)
+      if (Object == Application)
         Owner = "Application";
-      else if (auto* C = dynamic_cast<TComponent*>(R.Owner))
+      else if (auto* C = dynamic_cast<TComponent*>(Object))
         Owner = C->Name();
-      FOutput << R.Handle << " " << R.Interval << " " << Owner << "\n";
+      FOutput << R.TimerHandle << " " << P.TimerInterval(R.TimerID) << " " << Owner << "\n";
     }
   } else if (Command == "project") {
     float P[3];
@@ -187,7 +200,7 @@ void THeadlessScript::Run(const std::string& Command, const std::string& Rest) {
   } else if (Command == "frame") {
     // The loop has run every paint of the current moment before it asked for this command.
     if (Rest.empty()) throw Exception("frame takes a file name");
-    SaveWindowFrame(FBackend, Window(), Rest);
+    SaveWindowFrame(TPlatform::Current()->Backend(), Window(), Rest);
   } else if (Command == "resize") {
     std::istringstream In(Rest);
     float Width = 0, Height = 0;
@@ -198,15 +211,15 @@ void THeadlessScript::Run(const std::string& Command, const std::string& Rest) {
     auto Physical = [&W](float Logical) {
       return static_cast<int32_t>(std::ceil(static_cast<double>(Logical) * static_cast<double>(W.Scale())));
     };
-    FBackend.Resize(W, Physical(Width), Physical(Height));
+    FHost.Resize(W, Physical(Width), Physical(Height));
   } else if (Command == "scale") {
     std::istringstream In(Rest);
     float Scale = 0;
     std::string Extra;
     if (!(In >> Scale) || (In >> Extra) || !(Scale > 0)) throw Exception("scale takes a positive number");
-    FBackend.ChangeScale(Window(), Scale);
+    FHost.ChangeScale(Window(), Scale);
   } else if (Command == "close") {
-    FBackend.Close(Window());
+    FHost.Close(Window());
   } else if (Command == "size") {
     TPlatformWindow& W = Window();
     const TSizeF Client = W.LogicalClientSize();
@@ -244,11 +257,11 @@ void THeadlessScript::Run(const std::string& Command, const std::string& Rest) {
   } else if (THeadlessReplay::IsCommand(Command)) {
     auto* Main = dynamic_cast<TCommonCustomForm*>(Form());
     if (!Main) throw Exception("The form does not exist");
-    FReplayCommands.Run(Command, Rest, *Main, Window(), FBackend);
+    FReplayCommands.Run(Command, Rest, *Main, Window(), FHost);
     if (Command == "recorded") FRecording = true;
   } else if (Command == "quit") {
     FFinished = true;
-    Application->Terminate();
+    FOnEnd();
   } else {
     throw Exception(Format("Unknown command: %s", {Command}));
   }

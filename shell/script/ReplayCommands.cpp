@@ -1,17 +1,16 @@
-#include "tools/headless/ReplayCommands.h"
+#include "shell/script/ReplayCommands.h"
 
 #include <charconv>
 #include <cmath>
 #include <sstream>
 #include <vector>
 
-#include "game/Version.h"
 #include "shell/controls/KeyNames.h"
 #include "shell/core/Exceptions.h"
 #include "shell/forms/Form.h"
 #include "shell/platform/Platform.h"
-#include "shell/platform/headless/HeadlessPlatform.h"
-#include "tools/headless/PropertyPath.h"
+#include "shell/script/ScriptHost.h"
+#include "shell/script/PropertyPath.h"
 
 namespace {
 std::vector<std::string> Words(const std::string& Text) {
@@ -74,13 +73,13 @@ bool THeadlessReplay::IsCommand(const std::string& Command) {
 }
 
 void THeadlessReplay::Run(const std::string& Command, const std::string& Rest, TCommonCustomForm& Form,
-                          TPlatformWindow& Window, THeadlessBackend& Backend) {
+                          TPlatformWindow& Window, TScriptHost& Host) {
   TPlatform& P = *TPlatform::Current();
   const std::vector<std::string> W = Words(Rest);
   if (Command == "recorded") {
     if (W.size() != 3) throw Exception("recorded takes PROGRAM VERSION FORM");
-    if (W[1] != KELVANE_VERSION)
-      throw Exception(Format("The recording was made by %s %s; this is version %s", {W[0], W[1], KELVANE_VERSION}));
+    if (W[1] != KELVANE_SCRIPT_VERSION)
+      throw Exception(Format("The recording was made by %s %s; this is version %s", {W[0], W[1], KELVANE_SCRIPT_VERSION}));
     if (!SameText(W[2], Form.ClassName()))
       throw Exception(Format("The recording was made with the form %s; this form is %s", {W[2], Form.ClassName()}));
     P.StartTicksByRequest();
@@ -90,7 +89,7 @@ void THeadlessReplay::Run(const std::string& Command, const std::string& Rest, T
     auto [Ptr, Ec] = std::from_chars(W[0].data(), W[0].data() + W[0].size(), Ms);
     if (Ec != std::errc() || Ptr != W[0].data() + W[0].size() || !std::isfinite(Ms) || Ms < 0)
       throw Exception(Format("ticks: invalid MS: %s", {W[0]}));
-    std::vector<std::pair<std::string, int>> Ticks;
+    std::vector<std::string> Ticks;
     for (size_t I = 1; I < W.size(); ++I) {
       std::string Name = W[I];
       int Count = 1;
@@ -101,12 +100,9 @@ void THeadlessReplay::Run(const std::string& Command, const std::string& Rest, T
           throw Exception(Format("ticks: invalid timer count: %s", {W[I]}));
         Name.resize(Star);
       }
-      Ticks.emplace_back(Name, Count);
+      Ticks.insert(Ticks.end(), static_cast<size_t>(Count), Name);
     }
-    P.StartTicksByRequest();
-    for (const auto& [Name, Count] : Ticks)
-      for (int K = 0; K < Count; ++K) P.RequestTick(Name);
-    Backend.Advance(Ms);
+    Host.Ticks(Ms, Ticks);
   } else if (Command == "keydown") {
     const uint16_t Key = KeyCode(Command, W);
     const char32_t Char = KeyChar(W);

@@ -20,11 +20,11 @@
 
 class TCommonCustomForm;
 class TPlatformWindow;
-class THeadlessBackend;
+class TScriptHost;
 
 class THeadlessReplay {
  public:
   static bool IsCommand(const std::string& Command);
   void Run(const std::string& Command, const std::string& Rest, TCommonCustomForm& Form, TPlatformWindow& Window,
-           THeadlessBackend& Backend);
+           TScriptHost& Host);
 };

@@ -1,13 +1,16 @@
 #pragma once
 // The command interpreter of kelvane-headless: one command per line, run between passes of
-// the event loop on the headless back end.
+// the event loop, on the headless back end (virtual time) or played in a real window (see
+// Player.h). Any program built on the framework runs its own main form under it.
 #include <functional>
 #include <iosfwd>
+#include <memory>
 #include <string>
 
 #include "scene3d/Math3D.h"
-#include "tools/headless/InputCommands.h"
-#include "tools/headless/ReplayCommands.h"
+#include "shell/script/InputCommands.h"
+#include "shell/script/ReplayCommands.h"
+#include "shell/script/ScriptHost.h"
 
 class THeadlessBackend;
 class TComponent;
@@ -19,6 +22,15 @@ class THeadlessScript {
   // "NAME:LINE: MESSAGE". The first error ends the script unless KeepGoing.
   THeadlessScript(std::istream& Input, std::string Name, std::ostream& Output, std::ostream& Errors,
                   THeadlessBackend& Backend, bool KeepGoing = false);
+  // The same on another host (a real window playing the script, see Player.h).
+  THeadlessScript(std::istream& Input, std::string Name, std::ostream& Output, std::ostream& Errors,
+                  std::unique_ptr<TScriptHost> Host, bool KeepGoing = false);
+
+  // What ends the script (its end, quit, or an error that ends it); by default the
+  // application terminates.
+  void SetOnEnd(std::function<void()> OnEnd) { FOnEnd = std::move(OnEnd); }
+  // Whether the script has run its "recorded" line: a recording's timers fire by its ticks.
+  bool Recording() const { return FRecording; }
 
   // Runs the next command; at the end of the input, on quit or after an error that ends the
   // script, terminates the application.
@@ -46,7 +58,9 @@ class THeadlessScript {
   // The line of the command read last, and of the advance that ran before it.
   int FLine = 0;
   int FAdvanceLine = 0;
-  THeadlessBackend& FBackend;
+  std::unique_ptr<TScriptHost> FHostOwned;
+  TScriptHost& FHost;
+  std::function<void()> FOnEnd;
   THeadlessInput FInputCommands;
   THeadlessReplay FReplayCommands;
   bool FAnyFailed = false;

@@ -1,4 +1,4 @@
-#include "tools/headless/InputCommands.h"
+#include "shell/script/InputCommands.h"
 
 #include <cmath>
 #include <functional>

@@ -1,4 +1,4 @@
-#include "tools/headless/PropertyPath.h"
+#include "shell/script/PropertyPath.h"
 
 #include <charconv>
 #include <cstdio>
