@@ -8,6 +8,7 @@
 #include "scene3d/context/Texture.h"
 #include "shell/canvas/Bitmap.h"
 #include "shell/canvas/Canvas.h"
+#include "shell/core/ScopeExit.h"
 
 namespace {
 // One flag per state, shared by every context of the process.
@@ -68,9 +69,7 @@ bool TContext3D::BeginScene() {
 
 void TContext3D::EndScene() {
   if (FBeginSceneCount <= 0) return;
-  struct TUnlock {
-    ~TUnlock() { TCanvas::Unlock(); }
-  } Unlock;
+  TScopeExit Unlock([] { TCanvas::Unlock(); });
   if (FBeginSceneCount > 1) {
     --FBeginSceneCount;
     return;

@@ -5,6 +5,7 @@
 #include <mutex>
 
 #include "shell/canvas/Bitmap.h"
+#include "shell/core/ScopeExit.h"
 
 namespace TypeInfos {
 const TTypeInfo& Corners() {
@@ -101,9 +102,7 @@ bool TCanvas::BeginScene(const TClipRects* ClipRects, uintptr_t) {
 void TCanvas::EndScene() {
   assert(FBeginSceneCount > 0 && "EndScene without a successful BeginScene");
   if (FBeginSceneCount <= 0) return;
-  struct TRelease {
-    ~TRelease() { TCanvas::Unlock(); }
-  } Release;
+  TScopeExit Release([] { Unlock(); });
   if (--FBeginSceneCount == 0) DoEndScene();
 }
 

@@ -199,3 +199,21 @@ class TCanvas {
   std::unique_ptr<TDeviceBrushKey> FLastBrush;
   uint64_t FDeviceBrushesMade = 0;
 };
+
+// A canvas scene for the length of a scope: opened by the constructor, closed on every way out
+// when it opened. Test it before drawing: `TCanvasScene Scene(C); if (!Scene) return;`.
+class [[nodiscard]] TCanvasScene {
+ public:
+  explicit TCanvasScene(TCanvas& Canvas, const TClipRects* ClipRects = nullptr)
+      : FCanvas(Canvas), FOpen(Canvas.BeginScene(ClipRects)) {}
+  ~TCanvasScene() {
+    if (FOpen) FCanvas.EndScene();
+  }
+  TCanvasScene(const TCanvasScene&) = delete;
+  TCanvasScene& operator=(const TCanvasScene&) = delete;
+  explicit operator bool() const { return FOpen; }
+
+ private:
+  TCanvas& FCanvas;
+  bool FOpen;
+};

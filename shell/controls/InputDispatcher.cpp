@@ -1,5 +1,6 @@
 #include "shell/controls/InputDispatcher.h"
 
+#include "shell/core/ScopeExit.h"
 #include <algorithm>
 #include <exception>
 
@@ -132,13 +133,8 @@ void TInputDispatcher::MouseDown(TMouseButton Button, TShiftState Shift, float X
   if (!C || !C->AbsoluteEnabled()) return;
   TPointF L = C->AbsoluteToLocal(FMousePos);
   FPressButton = Button;
-  try {
-    C->MouseDown(Button, Shift, L.X, L.Y);
-  } catch (...) {
-    FPressButton.reset();
-    throw;
-  }
-  FPressButton.reset();
+  TScopeExit EndPress([this] { FPressButton.reset(); });
+  C->MouseDown(Button, Shift, L.X, L.Y);
 }
 
 void TInputDispatcher::MouseMove(TShiftState Shift, float X, float Y) {

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <vector>
 
+#include "shell/core/ScopeExit.h"
 #include "shell/core/TreeObject.h"
 #include "shell/layout/ControlSize.h"
 
@@ -75,13 +76,6 @@ float MarginsHeight(IAlignableObject* C) {
   return M.Top + C->GetHeight() + M.Bottom;
 }
 
-// Clears the anchor-move flag however the placement ends.
-struct TAnchorMoveScope {
-  IAlignableObject* C;
-  explicit TAnchorMoveScope(IAlignableObject* AC) : C(AC) { C->SetAnchorMove(true); }
-  ~TAnchorMoveScope() { C->SetAnchorMove(false); }
-};
-
 void ArrangeControlToAnchors(IAlignableObject* C, TPointF S, TPointF InvScale, float W, float H) {
   TRectF M = MarginsOf(C);
   TAnchors Anchors = C->GetAnchors();
@@ -108,7 +102,8 @@ void ArrangeControlToAnchors(IAlignableObject* C, TPointF S, TPointF InvScale, f
   else if (!Top && Original.Y != 0)
     T = Rules.Y * H / Original.Y - C->GetHeight() / 2 - M.Top * S.Y;
 
-  TAnchorMoveScope Scope(C);
+  C->SetAnchorMove(true);
+  TScopeExit EndAnchorMove([C] { C->SetAnchorMove(false); });
   C->SetBounds(L + M.Left * S.X, T + M.Top * S.Y, (Wd - (M.Left + M.Right) * S.X) * InvScale.X,
                (Ht - (M.Top + M.Bottom) * S.Y) * InvScale.Y);
 }
@@ -340,15 +335,10 @@ void AlignObjects(TTreeObject* Parent, TBounds* Padding, float ParentWidth, floa
   TRectF R = Padding ? Padding->PaddingRect(Full) : Full;
 
   DisableAlign = true;
-  try {
-    for (A Align : kPassOrder)
-      for (IAlignableObject* C : CollectPass(Parent, Align))
-        ArrangeControl(C, Align, ParentWidth, ParentHeight, LastWidth, LastHeight, R);
-  } catch (...) {
-    DisableAlign = false;
-    throw;
-  }
+  TScopeExit EnableAlign([&DisableAlign] { DisableAlign = false; });
+  for (A Align : kPassOrder)
+    for (IAlignableObject* C : CollectPass(Parent, Align))
+      ArrangeControl(C, Align, ParentWidth, ParentHeight, LastWidth, LastHeight, R);
   LastWidth = ParentWidth;
   LastHeight = ParentHeight;
-  DisableAlign = false;
 }

@@ -11,6 +11,7 @@
 #include "shell/core/Messaging.h"
 #include "shell/core/Exceptions.h"
 #include "shell/core/PlatformServices.h"
+#include "shell/core/ScopeExit.h"
 #include "shell/forms/Form.h"
 #include "shell/platform/Fingerprint.h"
 #include "shell/platform/Recorder.h"
@@ -90,15 +91,12 @@ bool TPlatform::HandleMessage() {
     if (Application) Application->SetTerminated(true);
     return true;
   }
-  struct TDispatchGuard {
-    TPlatform& P;
-    ~TDispatchGuard() {
-      --P.FDispatching;
-      // A termination asked for during the dispatch ends the loop after it.
-      if (P.FIsPostQuitMessage) P.FQuitPosted = true;
-    }
-  } Guard{*this};
   ++FDispatching;
+  TScopeExit EndDispatch([this] {
+    --FDispatching;
+    // A termination asked for during the dispatch ends the loop after it.
+    if (FIsPostQuitMessage) FQuitPosted = true;
+  });
   if (Paint)
     DispatchPaint(*Paint);
   else if (Tick) {
@@ -196,15 +194,12 @@ void TPlatform::DispatchPaint(TPlatformWindow& Window) {
   if (Rects.empty()) return;
   std::vector<TRectF>& During = Window.InPaintUpdateRects();
   Window.SetPainting(true);
-  struct TPaintGuard {
-    TPlatformWindow& W;
-    ~TPaintGuard() {
-      W.SetPainting(false);
-      // What was invalidated during the second pass waits for the next paint message.
-      for (const TRectF& R : W.InPaintUpdateRects()) W.Invalidate(R);
-      W.InPaintUpdateRects().clear();
-    }
-  } Guard{Window};
+  TScopeExit EndPaint([&Window] {
+    Window.SetPainting(false);
+    // What was invalidated during the second pass waits for the next paint message.
+    for (const TRectF& R : Window.InPaintUpdateRects()) Window.Invalidate(R);
+    Window.InPaintUpdateRects().clear();
+  });
   Window.Form()->PaintRects(Rects);
   if (!During.empty()) {
     std::vector<TRectF> More;
@@ -257,12 +252,7 @@ void TPlatform::StopAllTimers() {
   std::vector<uintptr_t> Handles;
   for (const TWin32TimerInfo& R : FTimerData)
     if (R.TimerHandle != 0) Handles.push_back(R.TimerHandle);
-  for (size_t I = Handles.size(); I-- > 0;) {
-    try {
-      DestroyTimer(Handles[I]);
-    } catch (...) {
-    }
-  }
+  for (size_t I = Handles.size(); I-- > 0;) DestroyTimer(Handles[I]);
 }
 
 void TPlatform::CheckTimers() {

@@ -8,6 +8,7 @@
 #include "shell/core/Collection.h"
 #include "shell/core/Exceptions.h"
 #include "shell/core/MetaClass.h"
+#include "shell/core/ScopeExit.h"
 #include "shell/stream/GlobalComponents.h"
 #include "shell/stream/Resources.h"
 #include "shell/stream/detail/Encoding.h"
@@ -35,19 +36,6 @@ std::string MessageOf(const std::exception& E) {
   if (auto* Ex = dynamic_cast<const Exception*>(&E)) return Ex->Message();
   return E.what();
 }
-
-// Runs a cleanup on every way out of a scope.
-template <typename F>
-class TScopeExit {
- public:
-  explicit TScopeExit(F Fn) : FFn(std::move(Fn)) {}
-  ~TScopeExit() { FFn(); }
-  TScopeExit(const TScopeExit&) = delete;
-  TScopeExit& operator=(const TScopeExit&) = delete;
-
- private:
-  F FFn;
-};
 
 // The loaded list of the global loading context open on this thread, if any.
 thread_local std::vector<TComponent*>* GlobalLoaded = nullptr;
@@ -215,10 +203,6 @@ void TReader::EnterNesting() {
   }
 }
 
-#define KLV_NESTED_SCOPE()        \
-  EnterNesting();                 \
-  TScopeExit NestingExit([this] { LeaveNesting(); })
-
 void TReader::SkipSetBody() {
   for (;;) {
     uint8_t Len = ReadU8(*this);
@@ -236,7 +220,8 @@ void TReader::SkipValue() {
     case vaNil:
       return;
     case vaList: {
-      KLV_NESTED_SCOPE();
+      EnterNesting();
+      TScopeExit Leave([this] { LeaveNesting(); });
       while (!EndOfList()) SkipValue();
       ReadValue();
       return;
@@ -258,7 +243,8 @@ void TReader::SkipValue() {
     case vaWString: SkipBytes(2 * ReadLE(*this, 4)); return;
     case vaSet: SkipSetBody(); return;
     case vaCollection: {
-      KLV_NESTED_SCOPE();
+      EnterNesting();
+      TScopeExit Leave([this] { LeaveNesting(); });
       while (!EndOfList()) {
         TValueType V = NextValue();
         if (V == vaInt8 || V == vaInt16 || V == vaInt32) SkipValue();
@@ -472,7 +458,8 @@ const TMetaClass* TReader::FindComponentClass(const std::string& ClassName) cons
 }
 
 TComponent* TReader::ReadComponent() {
-  KLV_NESTED_SCOPE();
+  EnterNesting();
+  TScopeExit Leave([this] { LeaveNesting(); });
   TFilerFlags Flags;
   int ChildPos;
   ReadPrefix(Flags, ChildPos);
@@ -733,7 +720,8 @@ void TReader::ReadMethodValue(TPersistent* Instance, const TPropInfo& Prop) {
 }
 
 void TReader::ReadCollection(TCollection* Collection) {
-  KLV_NESTED_SCOPE();
+  EnterNesting();
+  TScopeExit Leave([this] { LeaveNesting(); });
   Collection->BeginUpdate();
   TScopeExit EndUpdate([&] { Collection->EndUpdate(); });
   if (!EndOfList()) Collection->Clear();
@@ -854,4 +842,3 @@ bool InitInheritedComponent(TComponent* Instance, const TMetaClass& RootAncestor
   }
   return Found;
 }
-#undef KLV_NESTED_SCOPE

@@ -5,6 +5,7 @@
 #include "shell/core/Collection.h"
 #include "shell/core/Exceptions.h"
 #include "shell/core/MetaClass.h"
+#include "shell/core/ScopeExit.h"
 #include "shell/stream/detail/Encoding.h"
 
 TWriter::TWriter(TStream& Stream, size_t BufSize) : FStream(Stream), FBuffer(BufSize ? BufSize : 1) {}
@@ -143,24 +144,20 @@ void TWriter::WriteComponent(TComponent* Component) {
     throw EWriteError("Component tree too deep for a form stream");
   }
   Component->IncludeState(csWriting);
-  try {
-    // The reader takes a first byte of $F0 or more for a prefix, not a class name's length.
-    if (Component->ClassName().size() >= FilerPrefixMask)
-      throw EWriteError(Format("Class name too long for a form stream: %s", {Component->ClassName()}));
-    WriteStr(Component->ClassName());
-    WriteStr(Component->Name());
-    FPropPath.clear();
-    WriteProperties(Component);
-    WriteListEnd();
-    Component->GetChildren([this](TComponent* Child) { WriteComponent(Child); }, FRoot);
-    WriteListEnd();
-  } catch (...) {
+  TScopeExit EndWriting([this, Component] {
     Component->ExcludeState(csWriting);
     --FNesting;
-    throw;
-  }
-  Component->ExcludeState(csWriting);
-  --FNesting;
+  });
+  // The reader takes a first byte of $F0 or more for a prefix, not a class name's length.
+  if (Component->ClassName().size() >= FilerPrefixMask)
+    throw EWriteError(Format("Class name too long for a form stream: %s", {Component->ClassName()}));
+  WriteStr(Component->ClassName());
+  WriteStr(Component->Name());
+  FPropPath.clear();
+  WriteProperties(Component);
+  WriteListEnd();
+  Component->GetChildren([this](TComponent* Child) { WriteComponent(Child); }, FRoot);
+  WriteListEnd();
 }
 
 void TWriter::WriteProperties(TPersistent* Instance) {

@@ -6,6 +6,7 @@
 #include <iterator>
 
 #include "shell/core/MetaClass.h"
+#include "shell/core/ScopeExit.h"
 #include "shell/stream/GlobalComponents.h"
 #include "shell/stream/ObjectText.h"
 #include "shell/stream/Reader.h"
@@ -76,14 +77,6 @@ TStyleDescription* FindDescription(TTreeObject* Tree) {
     if (TStyleDescription* D = FindDescription(Child)) return D;
   return nullptr;
 }
-
-// Restores a stream's position when the scope ends.
-struct TKeepPosition {
-  TStream& Stream;
-  int64_t Position;
-  explicit TKeepPosition(TStream& S) : Stream(S), Position(S.Position()) {}
-  ~TKeepPosition() { Stream.SetPosition(Position); }
-};
 }  // namespace
 
 void TStyleStreaming::SetDefaultContainerClass(const TMetaClass& Class) { GContainerClass = &Class; }
@@ -147,7 +140,7 @@ void TStyleStreaming::WriteIndexed(TStream& Stream, const std::vector<TStyleItem
 
 bool TStyleStreaming::TryLoadStyleDescription(TStream& Stream, std::unique_ptr<TStyleDescription>& Description) {
   Description.reset();
-  TKeepPosition Keep(Stream);
+  TScopeExit KeepPosition([&Stream, Start = Stream.Position()] { Stream.SetPosition(Start); });
   RegisterStyleClasses();
   try {
     const TFormat Kind = DetectFormat(Stream);

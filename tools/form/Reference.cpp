@@ -11,6 +11,7 @@
 #include "shell/core/Component.h"
 #include "shell/core/Exceptions.h"
 #include "shell/core/MetaClass.h"
+#include "shell/core/ScopeExit.h"
 
 namespace {
 std::string Join(const std::vector<std::string>& Names) {
@@ -151,12 +152,9 @@ void DescribeClass(std::ostream& Out, const std::string& Name) {
       Instance = nullptr;  // the registered defaults only
     }
   }
-  struct TFree {
-    TComponent* C;
-    ~TFree() {
-      if (C) C->Free();
-    }
-  } Free{Instance};
+  TScopeExit Free([Instance] {
+    if (Instance) Instance->Free();
+  });
   DescribeProperties(Out, *Class, Instance, "", 0);
 }
 

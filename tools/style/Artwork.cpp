@@ -163,20 +163,20 @@ std::unique_ptr<TBitmap> DrawStyleImage(const TStyleArt& Art, float Scale) {
   auto Bmp = std::make_unique<TBitmap>(ScaleArtLength(Art.Width, Scale), ScaleArtLength(Art.Height, Scale));
   Bmp->Clear(0);
   TCanvas& C = *Bmp->Canvas();
-  if (!C.BeginScene()) return Bmp;
-  for (int S = asNormal; S <= asFocused; ++S) {
-    DrawFace(C, ScaleArtRect(Art.Button[S], Scale), Art.ButtonFace[S], Scale);
-    DrawFace(C, ScaleArtRect(Art.HThumb[S], Scale), Art.ThumbFace[S], Scale);
-    DrawFace(C, ScaleArtRect(Art.VThumb[S], Scale), Art.ThumbFace[S], Scale);
+  if (TCanvasScene Scene(C); Scene) {
+    for (int S = asNormal; S <= asFocused; ++S) {
+      DrawFace(C, ScaleArtRect(Art.Button[S], Scale), Art.ButtonFace[S], Scale);
+      DrawFace(C, ScaleArtRect(Art.HThumb[S], Scale), Art.ThumbFace[S], Scale);
+      DrawFace(C, ScaleArtRect(Art.VThumb[S], Scale), Art.ThumbFace[S], Scale);
+    }
+    // The tracks: a groove across the middle of each, the rest transparent.
+    const TArtRect H = ScaleArtRect(Art.HTrack, Scale);
+    const int From = static_cast<int>(std::nearbyint(Art.TrackBar[0] * Scale));
+    const int To = static_cast<int>(std::nearbyint(Art.TrackBar[1] * Scale));
+    DrawFace(C, TArtRect{H.Left, H.Top + From, H.Right, H.Top + To}, Art.TrackFace, Scale);
+    const TArtRect V = ScaleArtRect(Art.VTrack, Scale);
+    DrawFace(C, TArtRect{V.Left + From, V.Top, V.Left + To, V.Bottom}, Art.TrackFace, Scale);
   }
-  // The tracks: a groove across the middle of each, the rest transparent.
-  const TArtRect H = ScaleArtRect(Art.HTrack, Scale);
-  const int From = static_cast<int>(std::nearbyint(Art.TrackBar[0] * Scale));
-  const int To = static_cast<int>(std::nearbyint(Art.TrackBar[1] * Scale));
-  DrawFace(C, TArtRect{H.Left, H.Top + From, H.Right, H.Top + To}, Art.TrackFace, Scale);
-  const TArtRect V = ScaleArtRect(Art.VTrack, Scale);
-  DrawFace(C, TArtRect{V.Left + From, V.Top, V.Left + To, V.Bottom}, Art.TrackFace, Scale);
-  C.EndScene();
   return Bmp;
 }
 
@@ -185,15 +185,15 @@ std::unique_ptr<TBitmap> DrawRingsImage(float Scale) {
   auto Bmp = std::make_unique<TBitmap>(Size, Size);
   Bmp->Clear(0);
   TCanvas& C = *Bmp->Canvas();
-  if (!C.BeginScene()) return Bmp;
-  const float Centre = Size / 2.0f, Radius = 11 * Scale, Dot = 3 * Scale;
-  for (int I = 0; I < 8; ++I) {
-    const double A = I * 3.14159265358979 / 4;
-    const float X = Centre + Radius * static_cast<float>(std::cos(A));
-    const float Y = Centre + Radius * static_cast<float>(std::sin(A));
-    TBrush B(TBrushKind::Solid, (static_cast<TAlphaColor>(0x30 + I * 0x1A) << 24));
-    C.FillRect(TRectF(X - Dot, Y - Dot, X + Dot, Y + Dot), Dot, Dot, AllCorners, 1, B);
+  if (TCanvasScene Scene(C); Scene) {
+    const float Centre = Size / 2.0f, Radius = 11 * Scale, Dot = 3 * Scale;
+    for (int I = 0; I < 8; ++I) {
+      const double A = I * 3.14159265358979 / 4;
+      const float X = Centre + Radius * static_cast<float>(std::cos(A));
+      const float Y = Centre + Radius * static_cast<float>(std::sin(A));
+      TBrush B(TBrushKind::Solid, (static_cast<TAlphaColor>(0x30 + I * 0x1A) << 24));
+      C.FillRect(TRectF(X - Dot, Y - Dot, X + Dot, Y + Dot), Dot, Dot, AllCorners, 1, B);
+    }
   }
-  C.EndScene();
   return Bmp;
 }

@@ -8,6 +8,7 @@
 
 #include "shell/app/Application.h"
 #include "shell/core/Exceptions.h"
+#include "shell/core/ScopeExit.h"
 
 namespace {
 std::string NumberText(double V) {
@@ -35,10 +36,7 @@ void THeadlessBackend::Wait(double Deadline) {
     return;
   }
   FInWait = true;
-  struct TWaitGuard {
-    bool& Flag;
-    ~TWaitGuard() { Flag = false; }
-  } Guard{FInWait};
+  TScopeExit EndWait([this] { FInWait = false; });
   if (FDriver) {
     FDriver();
     return;
