@@ -63,14 +63,14 @@ void BM_SdlIdleSecond(benchmark::State& State) {
     void OnIdle(TObject*, bool&) { ++*Count; }
   } Idle;
   Idle.Count = &Wakeups;
-  Application->SetOnIdle(TIdleEvent(&Idle, &TIdleCount::OnIdle));
+  Application->OnIdle = TIdleEvent(&Idle, &TIdleCount::OnIdle);
   for (auto _ : State) {
     double Start = CpuMs();
     auto End = std::chrono::steady_clock::now() + std::chrono::seconds(1);
     while (std::chrono::steady_clock::now() < End) Application->HandleMessage();
     Cpu += CpuMs() - Start;
   }
-  Application->SetOnIdle(nullptr);
+  Application->OnIdle = nullptr;
   auto Seconds = static_cast<double>(State.iterations());
   State.counters["cpu_ms_per_s"] = Cpu / Seconds;
   State.counters["idle_passes_per_s"] = static_cast<double>(Wakeups) / Seconds;

@@ -12,8 +12,10 @@
 #include "shell/canvas/Bitmap.h"
 #include "shell/canvas/Canvas.h"
 #include "shell/canvas/CanvasManager.h"
+#include "shell/controls/BackgroundStyle.h"
 #include "shell/controls/Control.h"
 #include "shell/core/Exceptions.h"
+#include "shell/core/ScopeExit.h"
 
 namespace {
 // Whole pixels, halves to the even neighbour.
@@ -68,9 +70,7 @@ class ELayerSurface : public EArgumentOutOfRangeException {
 };
 }  // namespace
 
-TCustomLayer3D::TStyleLookup TCustomLayer3D::GStyleLookup;
 
-void TCustomLayer3D::SetStyleLookupFunction(TStyleLookup Lookup) { GStyleLookup = std::move(Lookup); }
 
 // --- TAbstractLayer3D ---
 
@@ -204,7 +204,6 @@ TCustomBufferLayer3D::TCustomBufferLayer3D(TComponent* AOwner)
 TCustomBufferLayer3D::~TCustomBufferLayer3D() = default;
 
 void TCustomBufferLayer3D::ResizeLayer() {
-  if (!FTexture) return;  // still being constructed
   const float S = Viewport() ? Viewport()->GetViewportScale() : 1.0f;
   // Where the surface's pixels pass the bitmap limits (a high resolution, a large window scale)
   // or what the process's pixel budget can give, the buffer takes the largest scale that fits,
@@ -272,10 +271,12 @@ void TCustomBufferLayer3D::Render() {
 
 // --- TCustomLayer3D ---
 
-const TTypeInfo& LayerPaintEventTypeInfo() {
+namespace TypeInfos {
+const TTypeInfo& LayerPaintEvent() {
   static const TTypeInfo T = MakeNamedType("TOnPaintEvent", TTypeKind::Method);
   return T;
 }
+}  // namespace TypeInfos
 
 const TMetaClass& TCustomLayer3D::StaticClass() {
   return ClassRecord<TCustomLayer3D>("TCustomLayer3D", &TCustomBufferLayer3D::StaticClass(), [](auto& B) {
@@ -284,8 +285,7 @@ const TMetaClass& TCustomLayer3D::StaticClass() {
     B.Property("StyleLookup", &TCustomLayer3D::StyleLookup, &TCustomLayer3D::SetStyleLookup)
         .Stored([](const TCustomLayer3D& L) { return L.StyleLookup() != "backgroundstyle"; });
     B.Property("StyleBook", &TCustomLayer3D::StyleBook, &TCustomLayer3D::SetStyleBook);
-    B.Property("OnPaint", [](TCustomLayer3D& L) { return L.OnPaint; },
-               [](TCustomLayer3D& L, TLayerPaintEvent E) { L.OnPaint = E; }, &LayerPaintEventTypeInfo());
+    B.Event("OnPaint", &TCustomLayer3D::OnPaint, &TypeInfos::LayerPaintEvent());
   });
 }
 
@@ -297,7 +297,6 @@ TCustomLayer3D::TCustomLayer3D(TComponent* AOwner) : TCustomBufferLayer3D(AOwner
   FStyleLookup = "backgroundstyle";
   FNeedStyleLookup = true;
   SetWidth(8);
-  SetDepth(8);
   FFill = std::make_unique<TBrush>(TBrushKind::None, TAlphaColors::White);
   FFill->OnChanged = TNotifyEvent(this, &TCustomLayer3D::FillChanged);
 }
@@ -442,13 +441,13 @@ void TCustomLayer3D::SetVisible(bool Value) {
 
 void TCustomLayer3D::Invalidate() {
   FUpdateRects.clear();
-  AddUpdateRect(TRectF(0, 0, static_cast<float>(LayerWidth()), static_cast<float>(LayerHeight())));
+  AddUpdateRect(SurfaceRect());
 }
 
 void TCustomLayer3D::AddUpdateRect(const TRectF& R) {
   if (FDisableUpdating > 0 || IsDestroying()) return;
   const TRectF Whole(std::trunc(R.Left), std::trunc(R.Top), std::ceil(R.Right), std::ceil(R.Bottom));
-  const TRectF Surface(0, 0, static_cast<float>(LayerWidth()), static_cast<float>(LayerHeight()));
+  const TRectF Surface = SurfaceRect();
   if (!Whole.IntersectsWith(Surface)) return;
   FUpdateRects.push_back(Whole);
   Repaint();
@@ -494,7 +493,7 @@ void TCustomLayer3D::ApplyStyleLookup() {
   FNeedStyleLookup = false;
   const std::string ClassPart = ClassName().substr(1) + "style";
   const std::string ParentPart = ClassType().Parent() ? ClassType().Parent()->Name().substr(1) + "style" : "";
-  TControl* Found = GStyleLookup ? GStyleLookup(FStyleBook, {FStyleLookup, ClassPart, ParentPart}) : nullptr;
+  TControl* Found = LookupBackgroundStyle(nullptr, FStyleBook, {FStyleLookup, ClassPart, ParentPart});
   if (!Found) return;
   if (FResourceLink) {
     TControl* Old = FResourceLink;
@@ -502,11 +501,8 @@ void TCustomLayer3D::ApplyStyleLookup() {
     Old->Free();
   }
   Found->SetVisible(true);
-  Found->SetAlign(TAlignLayout::Contents);
   FResourceLink = Found;
-  InsertObject(0, Found);
-  Found->SetStored(false);
-  Found->SetLocked(true);
+  InsertBackgroundStyle(*this, *Found);
 }
 
 void TCustomLayer3D::BeforeRender() { DoUpdateBuffer(); }
@@ -556,15 +552,12 @@ void TCustomLayer3D::DoUpdateBuffer() {
   const bool Blank = !Bands && !HasBuffer() && !FTextureFilled;
   if (!Bands && !HasBuffer()) OwnBuffer();
   FDrawing = true;
-  struct TReset {
-    TCustomLayer3D& L;
-    ~TReset() {
-      L.FDrawing = false;
-      L.FPaintCanvas = nullptr;
-      L.FUpdateRects.clear();
-    }
-  } Reset{*this};
-  const TRectF Surface(0, 0, static_cast<float>(LayerWidth()), static_cast<float>(LayerHeight()));
+  TScopeExit EndDrawing([this] {
+    FDrawing = false;
+    FPaintCanvas = nullptr;
+    FUpdateRects.clear();
+  });
+  const TRectF Surface = SurfaceRect();
   if (Lost && FTextureFilled) FUpdateRects = {Surface};
   if (FUpdateRects.empty()) {
     PaintBands(*Ctx, {}, true);
@@ -611,17 +604,14 @@ void TCustomLayer3D::BufferMade() {
   // the texture, the bitmap starts with the same picture.
   if (!FTextureFilled) return;
   FDrawing = true;
-  struct TReset {
-    TCustomLayer3D& L;
-    ~TReset() {
-      L.FDrawing = false;
-      L.FPaintCanvas = nullptr;
-    }
-  } Reset{*this};
+  TScopeExit EndDrawing([this] {
+    FDrawing = false;
+    FPaintCanvas = nullptr;
+  });
   FPaintCanvas = OwnBuffer().Canvas();
   PrepareSurface();
   // A copy of the picture the frames painted, not a paint of their own: not counted.
-  PaintSurface(*FPaintCanvas, {TRectF(0, 0, static_cast<float>(LayerWidth()), static_cast<float>(LayerHeight()))}, true);
+  PaintSurface(*FPaintCanvas, {SurfaceRect()}, true);
 }
 
 void TCustomLayer3D::HandBufferToTexture(TContext3D& Ctx) {
@@ -711,12 +701,9 @@ bool TCustomLayer3D::PaintBands(TContext3D& Ctx, const std::vector<TRectF>& Area
 }
 
 bool TCustomLayer3D::PaintSurface(TCanvas& C, const std::vector<TRectF>& Areas, bool Blank) {
-  if (!C.BeginScene(&Areas)) return false;
-  struct TEnd {
-    TCanvas& C;
-    ~TEnd() { C.EndScene(); }
-  } End{C};
-  const TRectF Surface(0, 0, static_cast<float>(LayerWidth()), static_cast<float>(LayerHeight()));
+  TCanvasScene Scene(C, &Areas);
+  if (!Scene) return false;
+  const TRectF Surface = SurfaceRect();
   const bool NoFill = FFill->Kind() == TBrushKind::None ||
                       (FFill->Kind() == TBrushKind::Solid && (FFill->Color() >> 24) == 0);
   // The areas start clear (the scene clips to them, in whole pixels): a translucent fill or

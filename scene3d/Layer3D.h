@@ -42,6 +42,8 @@ class TAbstractLayer3D : public TControl3D {
   void SetHeight(float Value) override;
   int LayerWidth() const { return FLayerWidth; }
   int LayerHeight() const { return FLayerHeight; }
+  // The whole surface in logical pixels: (0, 0, LayerWidth, LayerHeight).
+  TRectF SurfaceRect() const { return TRectF(0, 0, static_cast<float>(FLayerWidth), static_cast<float>(FLayerHeight)); }
   // Always 0.
   void SetDepth(float Value) override;
   TBounds* Padding() const { return FPadding.get(); }
@@ -122,7 +124,9 @@ class TCustomBufferLayer3D : public TAbstractLayer3D {
 };
 
 using TLayerPaintEvent = TEvent<TObject*, TCanvas*, const TRectF&>;
-const TTypeInfo& LayerPaintEventTypeInfo();
+namespace TypeInfos {
+const TTypeInfo& LayerPaintEvent();
+}
 
 // The 2D controls placed on the layer have it as their root: they paint on its surface, mark
 // parts of it for repainting and are aligned inside it. The viewport hands them the mouse in
@@ -203,10 +207,6 @@ class TCustomLayer3D : public TCustomBufferLayer3D, public IRoot, public IAlignR
 
   void Loaded() override;
 
-  // How layers find their background: a copy of the first style object found under one of
-  // Names, in StyleBook or the application's style; installed by the styles.
-  using TStyleLookup = std::function<TControl*(TComponent* StyleBook, const std::vector<std::string>& Names)>;
-  static void SetStyleLookupFunction(TStyleLookup Lookup);
 
  protected:
   void BeforeRender() override;
@@ -221,6 +221,11 @@ class TCustomLayer3D : public TCustomBufferLayer3D, public IRoot, public IAlignR
 
  private:
   void FillChanged(TObject* Sender);
+  // Paints the marked parts of the surface before a frame. Where the surface lives: in the
+  // texture alone, painted band by band through a small bitmap, when the device can take
+  // pixels into a texture and nothing needs a whole bitmap (no OnPaint, which expects one call
+  // per paint; nobody asked for Buffer()); otherwise in the bitmap, which the device uploads.
+  // A texture that lost its pixels (new size, new device) is painted whole.
   void DoUpdateBuffer();
   // Applies the style lookup and lets the controls take their styles.
   void PrepareSurface();
@@ -242,8 +247,6 @@ class TCustomLayer3D : public TCustomBufferLayer3D, public IRoot, public IAlignR
 
   // The root of the form the layer's viewport is on, if any.
   IRoot* FormRoot();
-
-  static TStyleLookup GStyleLookup;
 
   std::unique_ptr<TBrush> FFill;
   bool FTransparency = false;

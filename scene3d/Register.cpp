@@ -8,10 +8,9 @@
 #include "scene3d/MaterialSource.h"
 #include "scene3d/Viewport3D.h"
 #include "shell/app/Register.h"
+#include "shell/controls/BackgroundStyle.h"
 #include "shell/controls/Register.h"
-#include "shell/forms/Form.h"
 #include "shell/styles/Register.h"
-#include "shell/styles/StyleBook.h"
 #include "shell/styles/StyleLookup.h"
 
 void RegisterScene3DClasses() {
@@ -25,12 +24,7 @@ void RegisterFrameworkClasses() {
   RegisterControlClasses();
   RegisterScene3DClasses();
   RegisterAppClasses();
-  // The styles, and the background lookups of the form and of layers, which live above them.
+  // The styles, and the backgrounds of forms and layers taken from them.
   InitializeStyles();
-  TCustomForm::SetStyleLookupFunction([](TCustomForm& Form, const std::string& Name) {
-    return LookupStyleCopy(&Form, StyleBookOf(&Form), {Name});
-  });
-  TCustomLayer3D::SetStyleLookupFunction([](TComponent* StyleBook, const std::vector<std::string>& Names) {
-    return LookupStyleCopy(nullptr, StyleBook, Names);
-  });
+  SetBackgroundStyleLookup(LookupStyleCopy);
 }

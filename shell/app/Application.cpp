@@ -204,7 +204,7 @@ void TApplication::Idle() {
 
 void TApplication::DoIdle(bool& Done) {
   Done = true;
-  if (FOnIdle) FOnIdle(this, Done);
+  if (OnIdle) OnIdle(this, Done);
   FIdleDone = Done;
   TMessageManager::DefaultManager().SendMessage(this, TIdleMessage());
   // There are no action lists to update, so a zero delay has nothing to do at once; the
@@ -264,8 +264,8 @@ void TApplication::HandleException(TObject* Sender) {
   } catch (const EAbort&) {
     // Dropped silently: it only unwinds.
   } catch (const Exception& E) {
-    if (FOnException)
-      FOnException(Sender, E);
+    if (OnException)
+      OnException(Sender, E);
     else
       ShowException(E);
   } catch (const std::exception& E) {

@@ -80,10 +80,8 @@ class TApplication : public TComponent, public IFormApplication {
   // The handle of the action-update timer on the timer service, 0 when none runs.
   uintptr_t ActionUpdateTimer() const { return FActionTimer; }
 
-  TIdleEvent OnIdle() const { return FOnIdle; }
-  void SetOnIdle(TIdleEvent Value) { FOnIdle = Value; }
-  TExceptionEvent OnException() const { return FOnException; }
-  void SetOnException(TExceptionEvent Value) { FOnException = Value; }
+  TIdleEvent OnIdle;
+  TExceptionEvent OnException;
 
  protected:
   virtual void DoIdle(bool& Done);
@@ -116,8 +114,6 @@ class TApplication : public TComponent, public IFormApplication {
   int32_t FActionTimerInterval = 0;
   bool FShowHint = true;
   bool FHintShortCuts = true;
-  TIdleEvent FOnIdle;
-  TExceptionEvent FOnException;
   std::vector<std::function<bool()>> FTerminateProcs;
   std::mutex FSyncLock;
   std::vector<std::function<void()>> FSyncQueue;

@@ -6,33 +6,20 @@
 #include "shell/core/Filer.h"
 
 namespace TypeInfos {
-namespace {
-const TTypeInfo& MethodType(const char* Name) {
-  // One record per event type, kept for the life of the process.
-  static std::vector<std::unique_ptr<TTypeInfo>> Types;
-  for (auto& T : Types)
-    if (T->Name == Name) return *T;
-  auto T = std::make_unique<TTypeInfo>();
-  T->Name = Name;
-  T->Kind = TTypeKind::Method;
-  Types.push_back(std::move(T));
-  return *Types.back();
-}
-}  // namespace
 const TTypeInfo& MouseEvent() {
-  static const TTypeInfo& T = MethodType("TMouseEvent");
+  static const TTypeInfo T = MakeNamedType("TMouseEvent", TTypeKind::Method);
   return T;
 }
 const TTypeInfo& MouseMoveEvent() {
-  static const TTypeInfo& T = MethodType("TMouseMoveEvent");
+  static const TTypeInfo T = MakeNamedType("TMouseMoveEvent", TTypeKind::Method);
   return T;
 }
 const TTypeInfo& MouseWheelEvent() {
-  static const TTypeInfo& T = MethodType("TMouseWheelEvent");
+  static const TTypeInfo T = MakeNamedType("TMouseWheelEvent", TTypeKind::Method);
   return T;
 }
 const TTypeInfo& KeyEvent() {
-  static const TTypeInfo& T = MethodType("TKeyEvent");
+  static const TTypeInfo T = MakeNamedType("TKeyEvent", TTypeKind::Method);
   return T;
 }
 }  // namespace TypeInfos
@@ -62,30 +49,20 @@ const TMetaClass& TControl::StaticClass() {
     B.Property("TabOrder", &TControl::TabOrder, &TControl::SetTabOrder).Default(-1);
     B.Property("TabStop", &TControl::TabStop, &TControl::SetTabStop).Default(true);
     B.Property("Visible", &TControl::Visible, &TControl::SetVisible).Default(true);
-    auto Notify = [&B](const char* Name, TNotifyEvent TControl::*Field) {
-      B.Property(
-          Name, [Field](const TControl& C) { return C.*Field; },
-          [Field](TControl& C, const TNotifyEvent& E) { C.*Field = E; });
-    };
-    Notify("OnClick", &TControl::OnClick);
-    Notify("OnDblClick", &TControl::OnDblClick);
-    Notify("OnEnter", &TControl::OnEnter);
-    Notify("OnExit", &TControl::OnExit);
-    Notify("OnMouseEnter", &TControl::OnMouseEnter);
-    Notify("OnMouseLeave", &TControl::OnMouseLeave);
-    Notify("OnResize", &TControl::OnResize);
-    Notify("OnResized", &TControl::OnResized);
-    auto Typed = [&B](const char* Name, auto Field, const TTypeInfo& Type) {
-      B.Property(
-          Name, [Field](const TControl& C) { return C.*Field; },
-          [Field](TControl& C, const auto& E) { C.*Field = E; }, &Type);
-    };
-    Typed("OnMouseDown", &TControl::OnMouseDown, TypeInfos::MouseEvent());
-    Typed("OnMouseUp", &TControl::OnMouseUp, TypeInfos::MouseEvent());
-    Typed("OnMouseMove", &TControl::OnMouseMove, TypeInfos::MouseMoveEvent());
-    Typed("OnMouseWheel", &TControl::OnMouseWheel, TypeInfos::MouseWheelEvent());
-    Typed("OnKeyDown", &TControl::OnKeyDown, TypeInfos::KeyEvent());
-    Typed("OnKeyUp", &TControl::OnKeyUp, TypeInfos::KeyEvent());
+    B.Event("OnClick", &TControl::OnClick);
+    B.Event("OnDblClick", &TControl::OnDblClick);
+    B.Event("OnEnter", &TControl::OnEnter);
+    B.Event("OnExit", &TControl::OnExit);
+    B.Event("OnMouseEnter", &TControl::OnMouseEnter);
+    B.Event("OnMouseLeave", &TControl::OnMouseLeave);
+    B.Event("OnResize", &TControl::OnResize);
+    B.Event("OnResized", &TControl::OnResized);
+    B.Event("OnMouseDown", &TControl::OnMouseDown, &TypeInfos::MouseEvent());
+    B.Event("OnMouseUp", &TControl::OnMouseUp, &TypeInfos::MouseEvent());
+    B.Event("OnMouseMove", &TControl::OnMouseMove, &TypeInfos::MouseMoveEvent());
+    B.Event("OnMouseWheel", &TControl::OnMouseWheel, &TypeInfos::MouseWheelEvent());
+    B.Event("OnKeyDown", &TControl::OnKeyDown, &TypeInfos::KeyEvent());
+    B.Event("OnKeyUp", &TControl::OnKeyUp, &TypeInfos::KeyEvent());
   });
 }
 

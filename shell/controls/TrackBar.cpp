@@ -397,12 +397,8 @@ const TMetaClass& TTrackBar::StaticClass() {
         .Default(TOrientation::Horizontal);
     B.Property("Tracking", &TTrackBar::Tracking, &TTrackBar::SetTracking).Default(true);
     B.Property("Value", &TTrackBar::Value, &TTrackBar::SetValue).Default(0.f);
-    B.Property(
-        "OnChange", [](const TTrackBar& T) { return T.OnChange; },
-        [](TTrackBar& T, const TNotifyEvent& E) { T.OnChange = E; });
-    B.Property(
-        "OnTracking", [](const TTrackBar& T) { return T.OnTracking; },
-        [](TTrackBar& T, const TNotifyEvent& E) { T.OnTracking = E; });
+    B.Event("OnChange", &TTrackBar::OnChange);
+    B.Event("OnTracking", &TTrackBar::OnTracking);
   });
 }
 

@@ -132,7 +132,8 @@ template <typename E>
 struct IsSet<TSet<E>> : std::true_type {};
 }  // namespace detail
 
-// Builds the class record of T: TClassBuilder<T>("TName", &TParent::StaticClass()).Property(...).
+// Fills the class record of T; ClassRecord hands one to a class's registration:
+//   ClassRecord<TName>("TName", &TParent::StaticClass(), [](auto& B) { B.Property(...); });
 template <typename T>
 class TClassBuilder {
  public:
@@ -203,6 +204,13 @@ class TClassBuilder {
     return *this;
   }
 
+  // A published event: a public field of the class, as every event is. Events of another type
+  // than TNotifyEvent pass their TTypeInfo.
+  template <typename E, typename C>
+  TClassBuilder& Event(const std::string& Name, E C::*Field, const TTypeInfo* Type = nullptr) {
+    return Property(Name, [Field](const T& O) { return O.*Field; }, [Field](T& O, const E& V) { O.*Field = V; }, Type);
+  }
+
   // The default of the last property: its value is not stored when equal to this.
   template <typename V>
   TClassBuilder& Default(V Value) {
@@ -242,7 +250,6 @@ class TClassBuilder {
   TMetaClass& FClass;
   TPropInfo* FLast = nullptr;
 };
-
 
 // The class record of T, built once on first use: Fill receives a TClassBuilder<T>.
 template <typename T, typename F>

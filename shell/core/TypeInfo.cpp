@@ -63,14 +63,8 @@ TTypeInfo MakeNamedType(const char* Name, TTypeKind Kind, std::vector<std::strin
 
 namespace TypeInfos {
 namespace {
-TTypeInfo Make(const char* Name, TTypeKind Kind) {
-  TTypeInfo T;
-  T.Name = Name;
-  T.Kind = Kind;
-  return T;
-}
 TTypeInfo MakeFloat(const char* Name, TFloatType F) {
-  TTypeInfo T = Make(Name, TTypeKind::Float);
+  TTypeInfo T = MakeNamedType(Name, TTypeKind::Float);
   T.FloatType = F;
   return T;
 }
@@ -78,26 +72,26 @@ TTypeInfo MakeFloat(const char* Name, TFloatType F) {
 
 const TTypeInfo& Boolean() {
   static const TTypeInfo T = [] {
-    TTypeInfo B = Make("Boolean", TTypeKind::Enumeration);
+    TTypeInfo B = MakeNamedType("Boolean", TTypeKind::Enumeration);
     B.Names = {"False", "True"};
     return B;
   }();
   return T;
 }
 const TTypeInfo& Integer() {
-  static const TTypeInfo T = Make("Integer", TTypeKind::Integer);
+  static const TTypeInfo T = MakeNamedType("Integer", TTypeKind::Integer);
   return T;
 }
 const TTypeInfo& Cardinal() {
   static const TTypeInfo T = [] {
-    TTypeInfo C = Make("Cardinal", TTypeKind::Integer);
+    TTypeInfo C = MakeNamedType("Cardinal", TTypeKind::Integer);
     C.Unsigned = true;
     return C;
   }();
   return T;
 }
 const TTypeInfo& Int64() {
-  static const TTypeInfo T = Make("Int64", TTypeKind::Int64);
+  static const TTypeInfo T = MakeNamedType("Int64", TTypeKind::Int64);
   return T;
 }
 const TTypeInfo& Single() {
@@ -113,16 +107,16 @@ const TTypeInfo& Extended() {
   return T;
 }
 const TTypeInfo& String() {
-  static const TTypeInfo T = Make("string", TTypeKind::String);
+  static const TTypeInfo T = MakeNamedType("string", TTypeKind::String);
   return T;
 }
 const TTypeInfo& NotifyEvent() {
-  static const TTypeInfo T = Make("TNotifyEvent", TTypeKind::Method);
+  static const TTypeInfo T = MakeNamedType("TNotifyEvent", TTypeKind::Method);
   return T;
 }
 const TTypeInfo& AlphaColor() {
   static const TTypeInfo T = [] {
-    TTypeInfo C = Make("TAlphaColor", TTypeKind::Integer);
+    TTypeInfo C = MakeNamedType("TAlphaColor", TTypeKind::Integer);
     C.Unsigned = true;
     C.IdentToInt = IdentToAlphaColor;
     C.IntToIdent = AlphaColorToIdent;

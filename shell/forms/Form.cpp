@@ -4,12 +4,16 @@
 #include <functional>
 
 #include "shell/canvas/CanvasManager.h"
+#include "shell/controls/BackgroundStyle.h"
 #include "shell/core/Exceptions.h"
 #include "shell/core/Filer.h"
 #include "shell/core/Messaging.h"
 #include "shell/core/PlatformServices.h"
+#include "shell/core/ScopeExit.h"
 #include "shell/forms/FormMessages.h"
 #include "shell/forms/Screen.h"
+#include "shell/styles/StyleBook.h"
+#include "shell/styles/StyleLookup.h"
 #include "shell/styles/StyleManager.h"
 #include "shell/stream/GlobalComponents.h"
 #include "shell/stream/Reader.h"
@@ -42,11 +46,11 @@ const TTypeInfo& FormStyle() {
   return T;
 }
 const TTypeInfo& CloseEvent() {
-  static const TTypeInfo T = MakeNamedType("TCloseEvent", TTypeKind::Method, {});
+  static const TTypeInfo T = MakeNamedType("TCloseEvent", TTypeKind::Method);
   return T;
 }
 const TTypeInfo& CloseQueryEvent() {
-  static const TTypeInfo T = MakeNamedType("TCloseQueryEvent", TTypeKind::Method, {});
+  static const TTypeInfo T = MakeNamedType("TCloseQueryEvent", TTypeKind::Method);
   return T;
 }
 const TTypeInfo& CanvasQuality() {
@@ -93,13 +97,13 @@ void TCommonCustomForm::InitCommon() {
   FPadding = std::make_unique<TBounds>();
   FPadding->OnChange = TNotifyEvent(this, &TCommonCustomForm::PaddingChanged);
   FInput.OnFormKeyDown = [this](uint16_t& Key, char32_t& KeyChar, TShiftState Shift) {
-    FOnKeyDown(this, Key, KeyChar, Shift);
+    OnKeyDown(this, Key, KeyChar, Shift);
   };
   FInput.OnFormKeyUp = [this](uint16_t& Key, char32_t& KeyChar, TShiftState Shift) {
-    FOnKeyUp(this, Key, KeyChar, Shift);
+    OnKeyUp(this, Key, KeyChar, Shift);
   };
   FInput.OnFormMouseWheel = [this](TShiftState Shift, int WheelDelta, bool& Handled) {
-    FOnMouseWheel(this, Shift, WheelDelta, Handled);
+    OnMouseWheel(this, Shift, WheelDelta, Handled);
   };
 }
 
@@ -237,7 +241,7 @@ void TCommonCustomForm::HandleNeeded() {
 void TCommonCustomForm::BeforeDestruction() {
   if (!IsDestroying()) {
     // OnDestroy sees the form still whole, with all its components.
-    if (FOnDestroy) FOnDestroy(this);
+    if (OnDestroy) OnDestroy(this);
   }
   TTreeObject::BeforeDestruction();
 }
@@ -249,11 +253,11 @@ void TCommonCustomForm::Loaded() {
 }
 
 void TCommonCustomForm::DoCreate() {
-  if (FOnCreate) FOnCreate(this);
+  if (OnCreate) OnCreate(this);
 }
 
 void TCommonCustomForm::Resize() {
-  if (FOnResize) FOnResize(this);
+  if (OnResize) OnResize(this);
 }
 
 void TCommonCustomForm::ResizeHandle() { Realign(); }
@@ -497,19 +501,16 @@ void TCommonCustomForm::PlaceForFirstShow() {
 void TCommonCustomForm::Show() {
   if (FFormState.Contains(TFormState::Showing)) return;
   FFormState.Include(TFormState::Showing);
-  struct TShowingGuard {
-    TFormStates& State;
-    ~TShowingGuard() {
-      State.Exclude(TFormState::WasNotShown);
-      State.Exclude(TFormState::Showing);
-    }
-  } Guard{FFormState};
+  TScopeExit EndShowing([this] {
+    FFormState.Exclude(TFormState::WasNotShown);
+    FFormState.Exclude(TFormState::Showing);
+  });
   HandleNeeded();
   if (FFormState.Contains(TFormState::WasNotShown)) PlaceForFirstShow();
   TMessageManager::DefaultManager().SendMessage(this, TFormBeforeShownMessage());
   FWinService->ShowWindow(this);
   FVisible = true;
-  if (FOnShow) FOnShow(this);
+  if (OnShow) OnShow(this);
   Activate();
 }
 
@@ -517,7 +518,7 @@ void TCommonCustomForm::Hide() {
   if (!FVisible) return;
   if (FHandle) FWinService->HideWindow(this);
   FVisible = false;
-  if (FOnHide) FOnHide(this);
+  if (OnHide) OnHide(this);
   Deactivate();
 }
 
@@ -527,24 +528,24 @@ void TCommonCustomForm::Activate() {
   if (Screen.ActiveForm() && Screen.ActiveForm() != this) Screen.ActiveForm()->Deactivate();
   FActive = true;
   Screen.SetActiveForm(this);
-  if (FOnActivate) FOnActivate(this);
+  if (OnActivate) OnActivate(this);
 }
 
 void TCommonCustomForm::Deactivate() {
   if (!FActive) return;
   FActive = false;
   if (TScreen::Current().ActiveForm() == this) TScreen::Current().SetActiveForm(nullptr);
-  if (FOnDeactivate) FOnDeactivate(this);
+  if (OnDeactivate) OnDeactivate(this);
 }
 
 bool TCommonCustomForm::CloseQuery() {
   bool CanClose = true;
-  if (FOnCloseQuery) FOnCloseQuery(this, CanClose);
+  if (OnCloseQuery) OnCloseQuery(this, CanClose);
   return CanClose;
 }
 
 void TCommonCustomForm::DoClose(TCloseAction& Action) {
-  if (FOnClose) FOnClose(this, Action);
+  if (OnClose) OnClose(this, Action);
 }
 
 void TCommonCustomForm::Close() {
@@ -552,10 +553,7 @@ void TCommonCustomForm::Close() {
   TCloseAction Action = caNone;
   {
     FFormState.Include(TFormState::Closing);
-    struct TClosingGuard {
-      TFormStates& State;
-      ~TClosingGuard() { State.Exclude(TFormState::Closing); }
-    } Guard{FFormState};
+    TScopeExit EndClosing([this] { FFormState.Exclude(TFormState::Closing); });
     if (!CloseQuery()) return;
     Action = caHide;
     DoClose(Action);
@@ -693,15 +691,6 @@ void TCustomForm::FillChanged(TObject*) {
   InvalidateRect(ClientRect());
 }
 
-namespace {
-TCustomForm::TStyleLookup& FormStyleLookup() {
-  static TCustomForm::TStyleLookup Lookup;
-  return Lookup;
-}
-}  // namespace
-
-void TCustomForm::SetStyleLookupFunction(TStyleLookup Lookup) { FormStyleLookup() = std::move(Lookup); }
-
 void TCustomForm::SetStyleLookup(const std::string& Value) {
   if (Value == FStyleLookup) return;
   FStyleLookup = Value;
@@ -718,19 +707,15 @@ void TCustomForm::NeedStyleLookup() {
 }
 
 void TCustomForm::ApplyStyleLookup() {
-  if (!FNeedStyleLookup || IsDestroying() || FStyleLookup.empty() || !FormStyleLookup()) return;
+  if (!FNeedStyleLookup || IsDestroying() || FStyleLookup.empty()) return;
   FNeedStyleLookup = false;
-  TControl* Copy = FormStyleLookup()(*this, FStyleLookup);
+  TControl* Copy = LookupBackgroundStyle(this, StyleBookOf(this), {FStyleLookup});
   if (!Copy) return;
   InsertComponent(Copy);
   Copy->SetVisible(FFill->Kind() == TBrushKind::None);
-  Copy->SetAlign(TAlignLayout::Contents);
   Copy->SetIsStyleResource(true);
-  Copy->SetLocked(true);
-  Copy->SetStored(false);
   FResourceLink = Copy;
-  // Beneath every control: the first child is painted first.
-  InsertObject(0, Copy);
+  InsertBackgroundStyle(*this, *Copy);
   Realign();
 }
 
@@ -789,17 +774,12 @@ void TCustomForm::PaintRects(const std::vector<TRectF>& Rects) {
     if (auto* C = dynamic_cast<TControl*>(Child); C && C->Visible() && Meets(C->ChildrenRect())) Children.push_back(C);
 
   FPainting = true;
-  struct TPaintingGuard {
-    bool& Flag;
-    ~TPaintingGuard() { Flag = false; }
-  } Guard{FPainting};
+  TScopeExit EndPainting([this] { FPainting = false; });
   // Styles are applied before the scene opens, so that what they change is laid out first.
   for (TControl* C : Children) C->PrepareForPaint();
-  if (!PrepareCanvas() || !FCanvas->BeginScene(&Clip)) return;
-  struct TSceneGuard {
-    TCanvas& Canvas;
-    ~TSceneGuard() { Canvas.EndScene(); }
-  } Scene{*FCanvas};
+  if (!PrepareCanvas()) return;
+  TCanvasScene Scene(*FCanvas, &Clip);
+  if (!Scene) return;
   PaintBackground();
   for (TControl* C : Children)
     if (C->Visible() && C->Parent() == this) C->PaintInternal();
@@ -838,17 +818,17 @@ const TMetaClass& TForm::StaticClass() {
     B.Property("WindowState", &TForm::WindowState, &TForm::SetWindowState, &TypeInfos::WindowState())
         .Default(wsNormal);
     B.Property("Padding", &TForm::Padding, &TForm::SetPadding);
-    B.Property("OnActivate", &TForm::OnActivate, &TForm::SetOnActivate);
-    B.Property("OnClose", &TForm::OnClose, &TForm::SetOnClose, &TypeInfos::CloseEvent());
-    B.Property("OnCloseQuery", &TForm::OnCloseQuery, &TForm::SetOnCloseQuery, &TypeInfos::CloseQueryEvent());
-    B.Property("OnCreate", &TForm::OnCreate, &TForm::SetOnCreate);
-    B.Property("OnDeactivate", &TForm::OnDeactivate, &TForm::SetOnDeactivate);
-    B.Property("OnDestroy", &TForm::OnDestroy, &TForm::SetOnDestroy);
-    B.Property("OnHide", &TForm::OnHide, &TForm::SetOnHide);
-    B.Property("OnKeyDown", &TForm::OnKeyDown, &TForm::SetOnKeyDown, &TypeInfos::KeyEvent());
-    B.Property("OnKeyUp", &TForm::OnKeyUp, &TForm::SetOnKeyUp, &TypeInfos::KeyEvent());
-    B.Property("OnMouseWheel", &TForm::OnMouseWheel, &TForm::SetOnMouseWheel, &TypeInfos::MouseWheelEvent());
-    B.Property("OnResize", &TForm::OnResize, &TForm::SetOnResize);
-    B.Property("OnShow", &TForm::OnShow, &TForm::SetOnShow);
+    B.Event("OnActivate", &TForm::OnActivate);
+    B.Event("OnClose", &TForm::OnClose, &TypeInfos::CloseEvent());
+    B.Event("OnCloseQuery", &TForm::OnCloseQuery, &TypeInfos::CloseQueryEvent());
+    B.Event("OnCreate", &TForm::OnCreate);
+    B.Event("OnDeactivate", &TForm::OnDeactivate);
+    B.Event("OnDestroy", &TForm::OnDestroy);
+    B.Event("OnHide", &TForm::OnHide);
+    B.Event("OnKeyDown", &TForm::OnKeyDown, &TypeInfos::KeyEvent());
+    B.Event("OnKeyUp", &TForm::OnKeyUp, &TypeInfos::KeyEvent());
+    B.Event("OnMouseWheel", &TForm::OnMouseWheel, &TypeInfos::MouseWheelEvent());
+    B.Event("OnResize", &TForm::OnResize);
+    B.Event("OnShow", &TForm::OnShow);
   });
 }

@@ -32,7 +32,7 @@ enum TBorderIcon { biSystemMenu, biMinimize, biMaximize, biHelp };
 using TBorderIcons = TSet<TBorderIcon>;
 enum TWindowState { wsNormal, wsMinimized, wsMaximized };
 enum class TFormStyle { Normal, Popup, StayOnTop };
-enum class TFormState { Recreating, Modal, Released, InDesigner, WasNotShown, Showing, UpdateBorder, ActivateWithoutFocus, Closing };
+enum class TFormState { Recreating, WasNotShown, Showing, Closing };
 using TFormStates = TSet<TFormState>;
 enum class TBoundChange { Location, Size };
 using TBoundChanges = TSet<TBoundChange>;
@@ -115,10 +115,8 @@ class TCommonCustomForm : public TTreeObject, public IRoot, public IAlignRoot {
   bool BorderStyling() const { return FBorderStyling; }
 
   TFormStates FormState() const { return FFormState; }
-  THandleState HandleState() const { return FHandleState; }
   TBoundChanges BoundChanges() const { return FBoundChanges; }
   const TRectF& DefaultWindowRect() const { return FDefaultWindowRect; }
-  const TSizeF& DefaultClientSize() const { return FDefaultClientSize; }
   int32_t DesignerMasterStyle() const { return FDesignerMasterStyle; }
   const std::string& DesignerDeviceName() const { return FDesignerDeviceName; }
 
@@ -180,32 +178,13 @@ class TCommonCustomForm : public TTreeObject, public IRoot, public IAlignRoot {
   // TScaleChangedMessage hears of it.
   virtual void HandleScaleChanged();
 
-  TNotifyEvent OnCreate() const { return FOnCreate; }
-  void SetOnCreate(TNotifyEvent Value) { FOnCreate = Value; }
-  TNotifyEvent OnDestroy() const { return FOnDestroy; }
-  void SetOnDestroy(TNotifyEvent Value) { FOnDestroy = Value; }
-  TNotifyEvent OnResize() const { return FOnResize; }
-  void SetOnResize(TNotifyEvent Value) { FOnResize = Value; }
-  TNotifyEvent OnShow() const { return FOnShow; }
-  void SetOnShow(TNotifyEvent Value) { FOnShow = Value; }
-  TNotifyEvent OnHide() const { return FOnHide; }
-  void SetOnHide(TNotifyEvent Value) { FOnHide = Value; }
-  TNotifyEvent OnActivate() const { return FOnActivate; }
-  void SetOnActivate(TNotifyEvent Value) { FOnActivate = Value; }
-  TNotifyEvent OnDeactivate() const { return FOnDeactivate; }
-  void SetOnDeactivate(TNotifyEvent Value) { FOnDeactivate = Value; }
-  TCloseEvent OnClose() const { return FOnClose; }
-  void SetOnClose(TCloseEvent Value) { FOnClose = Value; }
-  TCloseQueryEvent OnCloseQuery() const { return FOnCloseQuery; }
-  void SetOnCloseQuery(TCloseQueryEvent Value) { FOnCloseQuery = Value; }
+  TNotifyEvent OnCreate, OnDestroy, OnResize, OnShow, OnHide, OnActivate, OnDeactivate;
+  TCloseEvent OnClose;
+  TCloseQueryEvent OnCloseQuery;
   // The form's own keys (those its focused control leaves unconsumed) and wheel (before the
   // control under the mouse, which gets the wheel unless this sets Handled).
-  TKeyEvent OnKeyDown() const { return FOnKeyDown; }
-  void SetOnKeyDown(TKeyEvent Value) { FOnKeyDown = Value; }
-  TKeyEvent OnKeyUp() const { return FOnKeyUp; }
-  void SetOnKeyUp(TKeyEvent Value) { FOnKeyUp = Value; }
-  TMouseWheelEvent OnMouseWheel() const { return FOnMouseWheel; }
-  void SetOnMouseWheel(TMouseWheelEvent Value) { FOnMouseWheel = Value; }
+  TKeyEvent OnKeyDown, OnKeyUp;
+  TMouseWheelEvent OnMouseWheel;
 
   void DefineProperties(TFiler& Filer) override;
   void Loaded() override;
@@ -268,11 +247,6 @@ class TCommonCustomForm : public TTreeObject, public IRoot, public IAlignRoot {
   int32_t FDesignerMasterStyle = 0;
   std::string FDesignerDeviceName;
 
-  TNotifyEvent FOnCreate, FOnDestroy, FOnResize, FOnShow, FOnHide, FOnActivate, FOnDeactivate;
-  TCloseEvent FOnClose;
-  TCloseQueryEvent FOnCloseQuery;
-  TKeyEvent FOnKeyDown, FOnKeyUp;
-  TMouseWheelEvent FOnMouseWheel;
   int FModalResult = 0;
   // The client size the children were last laid out in (whole logical pixels).
   TSizeF FAlignedSize;
@@ -295,10 +269,6 @@ class TCustomForm : public TCommonCustomForm {
   TControl* ResourceLink() const { return FResourceLink; }
   // Lets go of the background style; the next paint looks it up again.
   void NeedStyleLookup();
-  // How forms find their background style: a copy (owned by nobody) of the style object named
-  // Name for Form, or none; installed by the styles at start-up. Without it forms have none.
-  using TStyleLookup = std::function<TControl*(TCustomForm& Form, const std::string& Name)>;
-  static void SetStyleLookupFunction(TStyleLookup Lookup);
   // The background: a brush of kind None and colour white unless set.
   TBrush* Fill() const { return FFill.get(); }
   void SetFill(TBrush* Value) { FFill->Assign(Value); }

@@ -220,7 +220,7 @@ TEST_F(ApplicationTest, TheActionUpdateTimerWakesTheLoopTenTimesASecond) {
     void OnIdle(TObject*, bool&) { ++*Count; }
   } Idle;
   Idle.Count = &IdlePasses;
-  Application->SetOnIdle(TIdleEvent(&Idle, &TIdle::OnIdle));
+  Application->OnIdle = TIdleEvent(&Idle, &TIdle::OnIdle);
   Application->CreateForm(Form1);
   std::vector<TTimerRecordInfo> Records;
   uintptr_t ActionTimer = 0;
@@ -372,7 +372,7 @@ TEST_F(ApplicationTest, OnExceptionReplacesTheErrorBox) {
       Message = E.Message();
     }
   } Handler;
-  Application->SetOnException(TExceptionEvent(&Handler, &THandler::Handle));
+  Application->OnException = TExceptionEvent(&Handler, &THandler::Handle);
   try {
     throw EListError("List index out of bounds (5)");
   } catch (...) {

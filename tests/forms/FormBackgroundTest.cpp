@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "shell/app/Services.h"
+#include "shell/controls/BackgroundStyle.h"
 #include "shell/controls/Button.h"
 #include "shell/controls/ImageList.h"
 #include "shell/controls/StyledControl.h"
@@ -70,13 +71,12 @@ class FormBackground : public ::testing::Test {
         "end\n";
     TBytesStream S(std::vector<uint8_t>(Text.begin(), Text.end()));
     TStyleManager::SetStyle(TStyleStreaming::LoadFromStream(S));
-    TCustomForm::SetStyleLookupFunction(
-        [](TCustomForm& F, const std::string& Name) { return LookupStyleCopy(&F, nullptr, {Name}); });
+    SetBackgroundStyleLookup(LookupStyleCopy);
     Form = NewForm<TForm>(nullptr, TCreateNew{});
   }
   void TearDown() override {
     Form->Free();
-    TCustomForm::SetStyleLookupFunction(nullptr);
+    SetBackgroundStyleLookup(nullptr);
     TStyleManager::UnInitialize();
     TPlatformServices::Current().RemovePlatformService(IDeviceBehavior::ServiceName());
     TPlatformServices::Current().RemovePlatformService(IWindowService::ServiceName());

@@ -207,7 +207,7 @@ TEST_F(FormTest, CreateNewMakesTheWindowAtOnceAndReadsNoDescription) {
   ASSERT_NE(F->Handle(), nullptr);
   EXPECT_EQ(F->Width(), 640);
   EXPECT_EQ(F->StyleLookup(), "backgroundstyle");
-  F->SetOnCreate(TNotifyEvent(F, &TLogForm::FormCreate));
+  F->OnCreate = TNotifyEvent(F, &TLogForm::FormCreate);
   F->SetClientWidth(300);  // building by code marks a bound change that construction then forgets
   EXPECT_TRUE(F->BoundChanges().Contains(TBoundChange::Size));
   Events.clear();
@@ -355,8 +355,8 @@ TEST_F(FormTest, ShowingNotesTheSteps) {
     void OnShow(TObject*) { Note("OnShow"); }
     void OnActivate(TObject*) { Note("OnActivate"); }
   } Watch;
-  F->SetOnShow(TNotifyEvent(&Watch, &TWatch::OnShow));
-  F->SetOnActivate(TNotifyEvent(&Watch, &TWatch::OnActivate));
+  F->OnShow = TNotifyEvent(&Watch, &TWatch::OnShow);
+  F->OnActivate = TNotifyEvent(&Watch, &TWatch::OnActivate);
   Events.clear();
   F->SetVisible(true);
   EXPECT_EQ(Events, (Log{"ShowWindow", "OnShow", "OnActivate"}));
@@ -385,8 +385,8 @@ TEST_F(FormTest, ClosingFollowsTheQueryAndTheAction) {
   TLogForm* Other = NewForm<TLogForm>(nullptr);
   App.Main = Main;
   for (TLogForm* F : {Main, Other}) {
-    F->SetOnCloseQuery(TCloseQueryEvent(&H, &THandlers::Query));
-    F->SetOnClose(TCloseEvent(&H, &THandlers::Close));
+    F->OnCloseQuery = TCloseQueryEvent(&H, &THandlers::Query);
+    F->OnClose = TCloseEvent(&H, &THandlers::Close);
     F->Show();
   }
   H.Allow = false;

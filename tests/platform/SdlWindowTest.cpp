@@ -158,7 +158,7 @@ TEST_F(SdlWindow, TheSystemsCloseRequestGoesToTheFormsClose) {
       Action = caHide;
     }
   } Watch;
-  Form->SetOnClose(TCloseEvent(&Watch, &TWatch::OnClose));
+  Form->OnClose = TCloseEvent(&Watch, &TWatch::OnClose);
   Form->Show();
   SDL_Event Close{};
   Close.type = SDL_WINDOWEVENT;

@@ -8,6 +8,7 @@
 #include "scene3d/Layer3D.h"
 #include "shell/canvas/Bitmap.h"
 #include "shell/canvas/Canvas.h"
+#include "shell/controls/BackgroundStyle.h"
 #include "shell/controls/StyledControl.h"
 #include "tests/scene3d/SceneTestSupport.h"
 
@@ -34,7 +35,7 @@ class Layer3DTest : public ::testing::Test {
   }
   void TearDown() override {
     Layer->Free();
-    TCustomLayer3D::SetStyleLookupFunction(nullptr);
+    SetBackgroundStyleLookup(nullptr);
     TStyledControl::SetStyleLookupProc(nullptr);
   }
   TSwatch* AddSwatch(TAlphaColor Color, const TRectF& Bounds) {
@@ -166,7 +167,7 @@ class LayerBackground : public Layer3DTest, public ::testing::WithParamInterface
 
 TEST_P(LayerBackground, ShowsTheStyleOnlyWithoutAFillOfItsOwn) {
   std::vector<std::string> Asked;
-  TCustomLayer3D::SetStyleLookupFunction([&Asked](TComponent*, const std::vector<std::string>& Names) -> TControl* {
+  SetBackgroundStyleLookup([&Asked](TComponent*, TComponent*, const std::vector<std::string>& Names) -> TControl* {
     Asked = Names;
     return new TSwatch(nullptr, Green);
   });
