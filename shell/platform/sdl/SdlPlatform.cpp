@@ -165,10 +165,12 @@ int PixelsOf(int Points, float Scale) {
 }
 }  // namespace
 
+TSdlBackend::TSdlBackend() = default;
+
 TSdlBackend::~TSdlBackend() {
   if (!FStarted) return;
-  if (FIcon) SDL_FreeSurface(static_cast<SDL_Surface*>(FIcon));
-  if (FAppWindow) SDL_DestroyWindow(static_cast<SDL_Window*>(FAppWindow));
+  if (FIcon) SDL_FreeSurface(FIcon);
+  if (FAppWindow) SDL_DestroyWindow(FAppWindow);
   SDL_Quit();
 }
 
@@ -205,8 +207,8 @@ void TSdlBackend::EnsureStarted() {
   // before the first form's window and after the last one.
   FAppWindow = SDL_CreateWindow("", 0, 0, 1, 1, SDL_WINDOW_HIDDEN);
   if (Driver == "x11") {
-    WatchDesktopResources(static_cast<SDL_Window*>(FAppWindow));
-    if (std::optional<double> Dpi = ReadXftDpi(static_cast<SDL_Window*>(FAppWindow))) FScale = static_cast<float>(*Dpi / 96);
+    WatchDesktopResources(FAppWindow);
+    if (std::optional<double> Dpi = ReadXftDpi(FAppWindow)) FScale = static_cast<float>(*Dpi / 96);
   }
   FStarted = true;
   // The process-wide platform is never destroyed; SDL still restores the display at exit.
@@ -233,8 +235,7 @@ void TSdlBackend::PostKeyDown(char32_t KeyChar) {
     });
 }
 
-void TSdlBackend::Translate(const void* E) {
-  const auto& Event = *static_cast<const SDL_Event*>(E);
+void TSdlBackend::Translate(const SDL_Event& Event) {
   TPlatform& P = *FPlatform;
   // The wake event only ends the wait; another thread may push it between a key and its
   // character.
@@ -263,7 +264,7 @@ void TSdlBackend::Translate(const void* E) {
       });
       return;
     case SDL_WINDOWEVENT:
-      TranslateWindowEvent(E);
+      TranslateWindowEvent(Event);
       return;
     case SDL_SYSWMEVENT:
       if (IsResourceChange(Event)) ResourcesChanged();
@@ -342,7 +343,7 @@ void TSdlBackend::Translate(const void* E) {
 
 void TSdlBackend::ResourcesChanged() {
   // Desktops set a new Xft.dpi when the user changes their scale; no entry means 96.
-  const std::optional<double> Dpi = ReadXftDpi(static_cast<SDL_Window*>(FAppWindow));
+  const std::optional<double> Dpi = ReadXftDpi(FAppWindow);
   const float Scale = Dpi ? static_cast<float>(*Dpi / 96) : 1.0f;
   if (Scale == FScale) return;
   FScale = Scale;
@@ -361,8 +362,8 @@ void TSdlBackend::PostCompositorScale(TPlatformWindow& Window) {
   });
 }
 
-void TSdlBackend::TranslateWindowEvent(const void* E) {
-  const SDL_WindowEvent& Event = static_cast<const SDL_Event*>(E)->window;
+void TSdlBackend::TranslateWindowEvent(const SDL_Event& E) {
+  const SDL_WindowEvent& Event = E.window;
   TPlatformWindow* W = FindWindow(Event.windowID);
   if (!W) return;
   TPlatform& P = *FPlatform;
@@ -420,7 +421,7 @@ void TSdlBackend::TranslateWindowEvent(const void* E) {
 void TSdlBackend::Poll() {
   EnsureStarted();
   SDL_Event Event;
-  while (SDL_PollEvent(&Event)) Translate(&Event);
+  while (SDL_PollEvent(&Event)) Translate(Event);
   // SDL queues a key's character together with the key; with the queue empty, a key still
   // waiting has none.
   if (FPendingKey.Waiting) PostKeyDown(0);
@@ -439,7 +440,7 @@ void TSdlBackend::Wait(double Deadline) {
     Got = SDL_WaitEventTimeout(&Event, Ms);
   }
   if (Got) {
-    Translate(&Event);
+    Translate(Event);
     Poll();
   }
 }
@@ -463,7 +464,7 @@ bool TSdlBackend::ShowErrorBox(const std::string& Text) {
 // ---------------------------------------------------------------------------------------------
 // Windows
 
-void* TSdlBackend::Icon() {
+SDL_Surface* TSdlBackend::Icon() {
   if (FIconLoaded) return FIcon;
   FIconLoaded = true;
   auto Data = FindResource("MAINICON", RT_RCDATA);
@@ -518,11 +519,11 @@ void TSdlBackend::CreateNativeWindow(TPlatformWindow& Window) {
   // SDL states the position it was given, or the centre of the screen; the system's default
   // place is the window manager's to choose.
   LeavePlacementToWindowManager(Win);
-  auto* N = new TNative;
+  TNative* N = (FNatives[&Window] = std::make_unique<TNative>()).get();
   N->Window = Win;
   N->ID = SDL_GetWindowID(Win);
   Window.Native = N;
-  if (void* I = Icon()) SDL_SetWindowIcon(Win, static_cast<SDL_Surface*>(I));
+  if (SDL_Surface* I = Icon()) SDL_SetWindowIcon(Win, I);
   Window.SetScale(FWayland ? CompositorScale(Win) : FScale);
   ReadBounds(Window);
 }
@@ -535,8 +536,8 @@ void TSdlBackend::DestroyNativeWindow(TPlatformWindow& Window) {
   if (N->Texture) SDL_DestroyTexture(N->Texture);
   if (N->Renderer) SDL_DestroyRenderer(N->Renderer);
   SDL_DestroyWindow(N->Window);
-  delete N;
   Window.Native = nullptr;
+  FNatives.erase(&Window);
 }
 
 void TSdlBackend::ShowNativeWindow(TPlatformWindow& Window) {
@@ -695,7 +696,7 @@ TWindowBuffer TSdlBackend::RenderedBuffer(TPlatformWindow& Window) {
   return B;
 }
 
-void* TSdlBackend::NativeWindow(const TPlatformWindow& Window) const {
+SDL_Window* TSdlBackend::NativeWindow(const TPlatformWindow& Window) const {
   TNative* N = NativeOf(Window);
   return N ? N->Window : nullptr;
 }

@@ -24,14 +24,20 @@
 // window under its caption, and the hidden window that keeps SDL's waits blocking is never
 // mapped (named like the form, it would only make two windows answer to one name).
 #include <cstdint>
+#include <map>
+#include <memory>
 #include <string>
 
 #include "shell/platform/Backend.h"
 #include "shell/platform/Platform.h"
 
+struct SDL_Surface;
+struct SDL_Window;
+union SDL_Event;
+
 class TSdlBackend : public TPlatformBackend {
  public:
-  TSdlBackend() = default;
+  TSdlBackend();
   ~TSdlBackend() override;
 
   double Now() override;
@@ -56,8 +62,8 @@ class TSdlBackend : public TPlatformBackend {
   // scale of its output and the screen is measured in points.
   float ScreenScale() override;
 
-  // The SDL_Window behind a platform window (an SDL_Window*), for tests.
-  void* NativeWindow(const TPlatformWindow& Window) const;
+  // The SDL window behind a platform window, for tests.
+  SDL_Window* NativeWindow(const TPlatformWindow& Window) const;
   // Whether the last buffer given for Window was the window surface itself.
   bool DrawsIntoWindowSurface(const TPlatformWindow& Window) const;
 
@@ -67,8 +73,8 @@ class TSdlBackend : public TPlatformBackend {
  private:
   // Starts SDL once; raises an Exception with SDL's message when it cannot.
   void EnsureStarted();
-  void Translate(const void* Event);
-  void TranslateWindowEvent(const void* Event);
+  void Translate(const SDL_Event& Event);
+  void TranslateWindowEvent(const SDL_Event& Event);
   // The desktop's resources changed: a new Xft.dpi rescales every window.
   void ResourcesChanged();
   // Posts the check of the compositor's scale for Window (Wayland).
@@ -84,17 +90,19 @@ class TSdlBackend : public TPlatformBackend {
   // The window's outer rectangle and frame as SDL reports them now.
   void ReadBounds(TPlatformWindow& Window);
   // The program's icon as an SDL surface, made once; none without a "MAINICON" resource.
-  void* Icon();
+  SDL_Surface* Icon();
 
   bool FStarted = false;
   uint32_t FWakeEvent = 0;
-  void* FAppWindow = nullptr;
+  SDL_Window* FAppWindow = nullptr;
   float FScale = 1;
   // The Wayland video driver: scales from the compositor, sizes in points, pixels through SDL's
   // GL renderer (no surface of the server's own).
   bool FWayland = false;
-  void* FIcon = nullptr;
+  SDL_Surface* FIcon = nullptr;
   bool FIconLoaded = false;
+  // The native windows, each reached from its platform window through TPlatformWindow::Native.
+  std::map<const TPlatformWindow*, std::unique_ptr<TNative>> FNatives;
   // A key-down waiting for its character.
   struct TPendingKey {
     uint32_t WindowID = 0;
