@@ -36,6 +36,7 @@
 #include "shell/controls/Button.h"
 #include "shell/controls/TrackBar.h"
 #include "shell/core/Exceptions.h"
+#include "shell/core/HandlerTrace.h"
 #include "shell/core/LiveCount.h"
 #include "shell/platform/Platform.h"
 #include "shell/platform/headless/HeadlessPlatform.h"
@@ -545,9 +546,9 @@ THeadlessBackend& SetUp() {
   THeadlessBackend& Backend = InstallHeadlessPlatform(Options);
   TContextManager::SetDeviceChoice(TDeviceChoice::Null);
   RegisterGameClasses();
-  TForm1::HandlerTrace = [](const char* Handler) {
+  SetHandlerTrace([](const char* Handler) {
     if (Current) Current->HandlerStarts(Handler);
-  };
+  });
   Forms.push_back({"the game's form", {}});
   std::vector<std::string> Paths;
   for (const auto& Entry : std::filesystem::directory_iterator(KELVANE_EXAMPLES_DIR))
