@@ -10,7 +10,6 @@
 #include "shell/platform/Platform.h"
 #include "shell/stream/detail/Encoding.h"
 
-namespace {
 std::vector<std::string> Words(const std::string& Text) {
   std::istringstream In(Text);
   std::vector<std::string> Out;
@@ -18,6 +17,7 @@ std::vector<std::string> Words(const std::string& Text) {
   return Out;
 }
 
+namespace {
 bool Lower(const std::string& A, const char* B) { return SameText(A, B); }
 
 float Number(const std::string& Command, const std::vector<std::string>& W, size_t I, const char* Name) {

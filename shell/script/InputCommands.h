@@ -5,11 +5,15 @@
 // of the form; like a real mouse, a command at another point than the mouse's last one first
 // moves the mouse there.
 #include <string>
+#include <vector>
 
 #include "shell/controls/InputTypes.h"
 #include "shell/core/Geometry2D.h"
 
 class TPlatformWindow;
+
+// The words of a command's arguments, split at white space.
+std::vector<std::string> Words(const std::string& Text);
 
 class THeadlessInput {
  public:

@@ -9,17 +9,11 @@
 #include "shell/core/Exceptions.h"
 #include "shell/forms/Form.h"
 #include "shell/platform/Platform.h"
+#include "shell/script/InputCommands.h"
 #include "shell/script/ScriptHost.h"
 #include "shell/script/PropertyPath.h"
 
 namespace {
-std::vector<std::string> Words(const std::string& Text) {
-  std::istringstream In(Text);
-  std::vector<std::string> Out;
-  for (std::string W; In >> W;) Out.push_back(W);
-  return Out;
-}
-
 // The modifier words after the fixed arguments.
 TShiftState Modifiers(const std::string& Command, const std::vector<std::string>& W, size_t From) {
   TShiftState Shift;
