@@ -55,6 +55,52 @@ fuzz_prepare() {
     esac
   )
   options=(-max_len="$max_len" -timeout=60 -rss_limit_mb=1536 -malloc_limit_mb=192)
-  [[ -f $fuzz_root/fuzz/$1.dict ]] && options+=(-dict="$fuzz_root/fuzz/$1.dict")
+  dict=$fuzz_root/fuzz/$1.dict
+  [[ -f $dict ]] || dict=
   export LSAN_OPTIONS=suppressions=$fuzz_root/tests/lsan.supp
 }
+
+# CI's runs of a target (fuzz/check, fuzz/soak) go through a staging folder, so that the process
+# is the same on every machine and from every clone: where its allocations land depends on its
+# environment, the paths it holds and the fonts fontconfig finds, and through the maps ordered by
+# address so do the code paths it runs (the coverage that steers a fixed seed's exploration), and
+# with the fonts, the width of every text. The folder has a fixed path, taken by one run at a
+# time; the process gets a fixed environment, paths relative to the folder (target, seeds, kept,
+# found, examples) and the two faces of fonts-dejavu-core that the forms use as its only fonts.
+# fuzz_stage makes it for the prepared target as $stage (found/ is $work/); fuzz_exec
+# [VAR=VALUE...] -- ARG... runs the target there with address randomisation off; fuzz_unstage
+# removes it.
+fuzz_stage() {
+  stage=/tmp/kelvane-fuzz-stage
+  exec {stage_lock}> /tmp/kelvane-fuzz-stage.lock
+  flock "$stage_lock"
+  rm -rf "$stage"
+  mkdir "$stage"
+  ln -s "$fuzz_out/fuzz/$binary" "$stage/target"
+  ln -s "$work/seeds" "$stage/seeds"
+  ln -s "$fuzz_root/fuzz/$corpus" "$stage/kept"
+  ln -s "$work" "$stage/found"
+  ln -s "$fuzz_root/resources/examples" "$stage/examples"
+  cp "$fuzz_root/tests/lsan.supp" "$stage/lsan.supp"
+  staged_options=("${options[@]}")
+  if [[ -n $dict ]]; then cp "$dict" "$stage/dict"; staged_options+=(-dict=dict); fi
+  mkdir "$stage/fonts" "$stage/fontcache"
+  local face
+  for face in DejaVuSans.ttf DejaVuSans-Bold.ttf; do
+    cp "/usr/share/fonts/truetype/dejavu/$face" "$stage/fonts/"
+  done
+  cat > "$stage/fonts.conf" <<CONF
+<?xml version="1.0"?>
+<fontconfig><dir>$stage/fonts</dir><cachedir>$stage/fontcache</cachedir></fontconfig>
+CONF
+}
+
+fuzz_exec() {
+  local vars=()
+  while [[ $1 != -- ]]; do vars+=("$1"); shift; done
+  shift
+  (cd "$stage" && env -i HOME="$stage" FONTCONFIG_FILE="$stage/fonts.conf" LSAN_OPTIONS=suppressions=lsan.supp \
+    KELVANE_EXAMPLES=examples "${vars[@]}" "$(command -v setarch)" "$(uname -m)" -R ./target "${staged_options[@]}" "$@")
+}
+
+fuzz_unstage() { rm -rf "$stage"; flock -u "$stage_lock"; }
