@@ -54,40 +54,40 @@ struct Input : ::testing::Test {
 };
 
 TEST_F(Input, PressAndReleaseOnTheButtonClicksOnce) {
-  Root->Input.MouseDown(mbLeft, {ssLeft}, BX, BY);
+  Root->Input().MouseDown(mbLeft, {ssLeft}, BX, BY);
   EXPECT_TRUE(Button->IsPressed());
   EXPECT_EQ(Root->GetCaptured(), Button);
   EXPECT_EQ(Root->GetFocused(), Button);
   EXPECT_EQ(Rec.Clicks, 0);
-  Root->Input.MouseUp(mbLeft, {}, BX, BY);
+  Root->Input().MouseUp(mbLeft, {}, BX, BY);
   EXPECT_EQ(Rec.Clicks, 1);
   EXPECT_FALSE(Button->IsPressed());
   EXPECT_EQ(Root->GetCaptured(), nullptr);
 }
 
 TEST_F(Input, ReleaseOutsideDoesNotClickUnlessTheMouseComesBack) {
-  Root->Input.MouseDown(mbLeft, {ssLeft}, BX, BY);
-  Root->Input.MouseMove({ssLeft}, 300, 100);
+  Root->Input().MouseDown(mbLeft, {ssLeft}, BX, BY);
+  Root->Input().MouseMove({ssLeft}, 300, 100);
   EXPECT_FALSE(Button->IsPressed());
-  Root->Input.MouseUp(mbLeft, {}, 300, 100);
+  Root->Input().MouseUp(mbLeft, {}, 300, 100);
   EXPECT_EQ(Rec.Clicks, 0);
 
-  Root->Input.MouseDown(mbLeft, {ssLeft}, BX, BY);
-  Root->Input.MouseMove({ssLeft}, 300, 100);
-  Root->Input.MouseMove({ssLeft}, BX + 10, BY);
+  Root->Input().MouseDown(mbLeft, {ssLeft}, BX, BY);
+  Root->Input().MouseMove({ssLeft}, 300, 100);
+  Root->Input().MouseMove({ssLeft}, BX + 10, BY);
   EXPECT_TRUE(Button->IsPressed());
-  Root->Input.MouseUp(mbLeft, {}, BX + 10, BY);
+  Root->Input().MouseUp(mbLeft, {}, BX + 10, BY);
   EXPECT_EQ(Rec.Clicks, 1);
 }
 
 TEST_F(Input, DoubleClickClicksAtFirstReleaseAndSecondPressOnly) {
-  Root->Input.MouseDown(mbLeft, {ssLeft}, BX, BY);
-  Root->Input.MouseUp(mbLeft, {}, BX, BY);
+  Root->Input().MouseDown(mbLeft, {ssLeft}, BX, BY);
+  Root->Input().MouseUp(mbLeft, {}, BX, BY);
   EXPECT_EQ(Rec.Clicks, 1);
-  Root->Input.MouseDown(mbLeft, {ssLeft, ssDouble}, BX, BY);
+  Root->Input().MouseDown(mbLeft, {ssLeft, ssDouble}, BX, BY);
   EXPECT_EQ(Rec.Clicks, 2);
   EXPECT_EQ(Rec.DblClicks, 1);
-  Root->Input.MouseUp(mbLeft, {}, BX, BY);
+  Root->Input().MouseUp(mbLeft, {}, BX, BY);
   EXPECT_EQ(Rec.Clicks, 2);
   // The next single press and release clicks again.
   Root->Click(BX, BY);
@@ -95,8 +95,8 @@ TEST_F(Input, DoubleClickClicksAtFirstReleaseAndSecondPressOnly) {
 }
 
 TEST_F(Input, RightButtonDoesNotClick) {
-  Root->Input.MouseDown(mbRight, {ssRight}, BX, BY);
-  Root->Input.MouseUp(mbRight, {}, BX, BY);
+  Root->Input().MouseDown(mbRight, {ssRight}, BX, BY);
+  Root->Input().MouseUp(mbRight, {}, BX, BY);
   EXPECT_EQ(Rec.Clicks, 0);
   EXPECT_FALSE(Button->IsPressed());
 }
@@ -114,7 +114,7 @@ TEST_F(Input, EnterAndSpaceClickTheFocusedButtonOncePerKeyDown) {
   EXPECT_EQ(Rec.Clicks, 4);
   uint16_t Key = vkReturn;
   char32_t Char = U'\r';
-  Root->Input.KeyDown(Key, Char, {});
+  Root->Input().KeyDown(Key, Char, {});
   EXPECT_EQ(Key, 0);
   EXPECT_EQ(Char, 0u);
 }
@@ -134,8 +134,8 @@ TEST_F(Input, PressOnThePanelChangesNothing) {
 
 TEST_F(Input, PressesFocusTheSliderAndTheButton) {
   EXPECT_EQ(Root->GetFocused(), nullptr);
-  Root->Input.MouseDown(mbLeft, {ssLeft}, 300, 450);
-  Root->Input.MouseUp(mbLeft, {}, 300, 450);
+  Root->Input().MouseDown(mbLeft, {ssLeft}, 300, 450);
+  Root->Input().MouseUp(mbLeft, {}, 300, 450);
   EXPECT_EQ(Root->GetFocused(), Track);
   EXPECT_TRUE(Track->IsFocused());
   Root->Click(BX, BY);
@@ -161,13 +161,13 @@ TEST_F(Input, TabWalksTheTabOrderAndShiftTabGoesBack) {
   EXPECT_EQ(Root->GetFocused(), Button);
   uint16_t Key = vkTab;
   char32_t Char = U'\t';
-  Root->Input.KeyDown(Key, Char, {});
+  Root->Input().KeyDown(Key, Char, {});
   EXPECT_EQ(Key, 0);
 }
 
 TEST_F(Input, TabOrderFollowsTabOrderNotChildOrder) {
   Track->SetTabOrder(5);
-  EXPECT_EQ(Root->Input.TabList(), (std::vector<TControl*>{Button, Track}));
+  EXPECT_EQ(Root->Input().TabList(), (std::vector<TControl*>{Button, Track}));
 }
 
 TEST_F(Input, DialogKeysReachDefaultAndCancelButtons) {
@@ -190,7 +190,7 @@ TEST_F(Input, DialogKeysReachDefaultAndCancelButtons) {
 
 TEST_F(Input, FormKeyHandlerGetsUnconsumedKeys) {
   std::vector<uint16_t> Seen;
-  Root->Input.OnFormKeyDown = [&](uint16_t& Key, char32_t&, TShiftState) { Seen.push_back(Key); };
+  Root->Input().OnFormKeyDown = [&](uint16_t& Key, char32_t&, TShiftState) { Seen.push_back(Key); };
   Root->Key('A', U'a');
   Track->SetFocus();
   Root->Key(vkLeft);
@@ -205,13 +205,13 @@ TEST_F(Input, ControlUnderTheMouseIsTheTopmostHitTestOne) {
   auto* Child = new TControl(Root.get());
   Child->SetParent(Over);
   Child->SetBounds(5, 5, 10, 10);
-  EXPECT_EQ(Root->Input.ObjectAtPoint(TPointF(20, 20)), Child);
-  EXPECT_EQ(Root->Input.ObjectAtPoint(TPointF(40, 40)), Over);
-  EXPECT_EQ(Root->Input.ObjectAtPoint(TPointF(100, 100)), Viewport);
+  EXPECT_EQ(Root->Input().ObjectAtPoint(TPointF(20, 20)), Child);
+  EXPECT_EQ(Root->Input().ObjectAtPoint(TPointF(40, 40)), Over);
+  EXPECT_EQ(Root->Input().ObjectAtPoint(TPointF(100, 100)), Viewport);
   Child->SetHitTest(false);
-  EXPECT_EQ(Root->Input.ObjectAtPoint(TPointF(20, 20)), Over);
+  EXPECT_EQ(Root->Input().ObjectAtPoint(TPointF(20, 20)), Over);
   Over->SetVisible(false);
-  EXPECT_EQ(Root->Input.ObjectAtPoint(TPointF(20, 20)), Viewport);
+  EXPECT_EQ(Root->Input().ObjectAtPoint(TPointF(20, 20)), Viewport);
   // Local coordinates reach the control.
   Over->SetVisible(true);
   std::vector<TPointF> Downs;
@@ -221,19 +221,19 @@ TEST_F(Input, ControlUnderTheMouseIsTheTopmostHitTestOne) {
   } Spy;
   Spy.Out = &Downs;
   Over->OnMouseDown = TMouseEvent(&Spy, &TSpy::Down);
-  Root->Input.MouseDown(mbLeft, {ssLeft}, 40, 45);
+  Root->Input().MouseDown(mbLeft, {ssLeft}, 40, 45);
   ASSERT_EQ(Downs.size(), 1u);
   EXPECT_EQ(Downs[0], TPointF(30, 35));
 }
 
 TEST_F(Input, MoveTracksEnterAndLeave) {
-  Root->Input.MouseMove({}, BX, BY);
+  Root->Input().MouseMove({}, BX, BY);
   EXPECT_EQ(Root->GetHovered(), Button);
   EXPECT_TRUE(Button->IsMouseOver());
-  Root->Input.MouseMove({}, 300, 100);
+  Root->Input().MouseMove({}, 300, 100);
   EXPECT_EQ(Root->GetHovered(), Viewport);
   EXPECT_FALSE(Button->IsMouseOver());
-  Root->Input.MouseLeave();
+  Root->Input().MouseLeave();
   EXPECT_EQ(Root->GetHovered(), nullptr);
 }
 
@@ -250,31 +250,31 @@ TEST_F(Input, WheelBubblesUpUntilHandled) {
   W.Out = &Seen;
   Button->OnMouseWheel = TMouseWheelEvent(&W, &TWheel::Wheel);
   Panel->OnMouseWheel = TMouseWheelEvent(&W, &TWheel::Wheel);
-  Root->Input.MouseMove({}, BX, BY);
+  Root->Input().MouseMove({}, BX, BY);
   bool Handled = false;
-  Root->Input.MouseWheel({}, 120, Handled);
+  Root->Input().MouseWheel({}, 120, Handled);
   EXPECT_EQ(Seen, (std::vector<TObject*>{Button, Panel}));
   EXPECT_FALSE(Handled);
   W.Handle = true;
   Seen.clear();
-  Root->Input.MouseWheel({}, 120, Handled);
+  Root->Input().MouseWheel({}, 120, Handled);
   EXPECT_EQ(Seen, (std::vector<TObject*>{Button}));
   EXPECT_TRUE(Handled);
   // The form's own handler comes first.
   Seen.clear();
-  Root->Input.OnFormMouseWheel = [](TShiftState, int, bool& H) { H = true; };
-  Root->Input.MouseWheel({}, 120, Handled);
+  Root->Input().OnFormMouseWheel = [](TShiftState, int, bool& H) { H = true; };
+  Root->Input().MouseWheel({}, 120, Handled);
   EXPECT_TRUE(Seen.empty());
 }
 
 TEST_F(Input, RepeatClickClicksWhileHeld) {
   Button->SetRepeatClick(true);
-  Root->Input.MouseDown(mbLeft, {ssLeft}, BX, BY);
+  Root->Input().MouseDown(mbLeft, {ssLeft}, BX, BY);
   Timers.Advance(500);
   EXPECT_EQ(Rec.Clicks, 0);
   Timers.Advance(300);
   EXPECT_EQ(Rec.Clicks, 3);
-  Root->Input.MouseUp(mbLeft, {}, BX, BY);
+  Root->Input().MouseUp(mbLeft, {}, BX, BY);
   EXPECT_EQ(Rec.Clicks, 4);  // the release over the button
   EXPECT_EQ(Timers.Count(), 0u);
   Timers.Advance(1000);
@@ -302,12 +302,12 @@ TEST_F(Input, ModalResultGoesToTheForm) {
 }
 
 TEST_F(Input, FreedOrDisabledControlsLoseFocusAndCapture) {
-  Root->Input.MouseDown(mbLeft, {ssLeft}, BX, BY);
+  Root->Input().MouseDown(mbLeft, {ssLeft}, BX, BY);
   ASSERT_EQ(Root->GetCaptured(), Button);
   Panel->Free();
   EXPECT_EQ(Root->GetCaptured(), nullptr);
   EXPECT_EQ(Root->GetFocused(), nullptr);
-  Root->Input.MouseUp(mbLeft, {}, BX, BY);  // lands on the viewport, harmlessly
+  Root->Input().MouseUp(mbLeft, {}, BX, BY);  // lands on the viewport, harmlessly
 }
 
 TEST_F(Input, HandlerThatRemovesTheButtonEndsTheRelease) {
@@ -331,27 +331,27 @@ TEST_F(Input, AnotherButtonLeavesTheLeftPressAlone) {
     SCOPED_TRACE(Other == mbRight ? "right" : "middle");
     const TShiftState Both{ssLeft, ButtonFlag(Other)};
     Rec.Clicks = 0;
-    Root->Input.MouseDown(mbLeft, {ssLeft}, BX, BY);
-    Root->Input.MouseDown(Other, Both, BX, BY);
-    Root->Input.MouseUp(Other, {ssLeft}, BX, BY);
+    Root->Input().MouseDown(mbLeft, {ssLeft}, BX, BY);
+    Root->Input().MouseDown(Other, Both, BX, BY);
+    Root->Input().MouseUp(Other, {ssLeft}, BX, BY);
     EXPECT_EQ(Rec.Clicks, 0) << "the other button's release clicks nothing";
     EXPECT_TRUE(Button->IsPressed());
     EXPECT_TRUE(Button->Pressed());
     EXPECT_EQ(Root->GetCaptured(), Button);
-    Root->Input.MouseUp(mbLeft, {}, BX, BY);
+    Root->Input().MouseUp(mbLeft, {}, BX, BY);
     EXPECT_EQ(Rec.Clicks, 1) << "the left release clicks";
     EXPECT_FALSE(Button->IsPressed());
     EXPECT_EQ(Root->GetCaptured(), nullptr);
 
     // The other button first: it takes the capture, the left press and release click, and
     // the capture lasts until the other button's release.
-    Root->Input.MouseDown(Other, {ButtonFlag(Other)}, BX, BY);
-    Root->Input.MouseDown(mbLeft, Both, BX, BY);
-    Root->Input.MouseUp(mbLeft, {ButtonFlag(Other)}, BX, BY);
+    Root->Input().MouseDown(Other, {ButtonFlag(Other)}, BX, BY);
+    Root->Input().MouseDown(mbLeft, Both, BX, BY);
+    Root->Input().MouseUp(mbLeft, {ButtonFlag(Other)}, BX, BY);
     EXPECT_EQ(Rec.Clicks, 2);
     EXPECT_FALSE(Button->IsPressed());
     EXPECT_EQ(Root->GetCaptured(), Button);
-    Root->Input.MouseUp(Other, {}, BX, BY);
+    Root->Input().MouseUp(Other, {}, BX, BY);
     EXPECT_EQ(Rec.Clicks, 2);
     EXPECT_EQ(Root->GetCaptured(), nullptr);
   }
@@ -365,34 +365,34 @@ TEST_F(Input, SliderPagingEndsWithItsPress) {
     const char* Name;
     std::function<void()> End;
   } Cases[] = {
-      {"left release over the view", [&] { Root->Input.MouseUp(mbLeft, {}, 300, 100); }},
+      {"left release over the view", [&] { Root->Input().MouseUp(mbLeft, {}, 300, 100); }},
       {"right press and release, then the left release over the view",
        [&] {
-         Root->Input.MouseDown(mbRight, {ssLeft, ssRight}, TX, TY);
-         Root->Input.MouseUp(mbRight, {ssLeft}, TX, TY);
+         Root->Input().MouseDown(mbRight, {ssLeft, ssRight}, TX, TY);
+         Root->Input().MouseUp(mbRight, {ssLeft}, TX, TY);
          EXPECT_TRUE(Track->Paging()) << "the left button still holds it";
          EXPECT_EQ(Root->GetCaptured(), Track);
-         Root->Input.MouseMove({ssLeft}, 300, 100);
-         Root->Input.MouseUp(mbLeft, {}, 300, 100);
+         Root->Input().MouseMove({ssLeft}, 300, 100);
+         Root->Input().MouseUp(mbLeft, {}, 300, 100);
        }},
       {"a right press on the button takes the capture",
        [&] {
-         Root->Input.MouseMove({ssLeft}, BX, BY);
-         Root->Input.MouseDown(mbRight, {ssLeft, ssRight}, BX, BY);
+         Root->Input().MouseMove({ssLeft}, BX, BY);
+         Root->Input().MouseDown(mbRight, {ssLeft, ssRight}, BX, BY);
          EXPECT_FALSE(Track->Paging());
          EXPECT_EQ(Root->GetCaptured(), Button);
-         Root->Input.MouseUp(mbRight, {ssLeft}, BX, BY);
-         Root->Input.MouseUp(mbLeft, {}, BX, BY);
+         Root->Input().MouseUp(mbRight, {ssLeft}, BX, BY);
+         Root->Input().MouseUp(mbLeft, {}, BX, BY);
          EXPECT_EQ(Rec.Clicks, 0);
        }},
       {"the left release went to another window: the next press starts afresh",
-       [&] { Root->Input.MouseDown(mbLeft, {ssLeft}, 300, 100); }},
+       [&] { Root->Input().MouseDown(mbLeft, {ssLeft}, 300, 100); }},
       {"the slider leaves the form", [&] { Track->SetParent(nullptr); }},
   };
   for (const TCase& C : Cases) {
     SCOPED_TRACE(C.Name);
     Track->SetValue(0);
-    Root->Input.MouseDown(mbLeft, {ssLeft}, TX, TY);
+    Root->Input().MouseDown(mbLeft, {ssLeft}, TX, TY);
     Timers.Advance(10);
     ASSERT_TRUE(Track->Paging());
     ASSERT_EQ(Root->GetCaptured(), Track);
@@ -401,8 +401,8 @@ TEST_F(Input, SliderPagingEndsWithItsPress) {
     EXPECT_NE(Root->GetCaptured(), Track);
     EXPECT_EQ(Timers.Count(), 0u);
     const float Value = Track->Value();
-    Root->Input.MouseUp(mbLeft, {}, 300, 100);
-    Root->Input.MouseMove({}, TX, TY);
+    Root->Input().MouseUp(mbLeft, {}, 300, 100);
+    Root->Input().MouseMove({}, TX, TY);
     Timers.Advance(1000);
     EXPECT_FLOAT_EQ(Track->Value(), Value);
   }
@@ -438,16 +438,16 @@ TEST_F(Input, AHandlerThatRaisesStillEndsThePress) {
     Button->OnClick = C.Click ? TNotifyEvent(&Raiser, &TRaiser::Click) : TNotifyEvent();
     Button->OnMouseDown = C.Down ? TMouseEvent(&Raiser, &TRaiser::Mouse) : TMouseEvent();
     Button->OnMouseUp = C.Up ? TMouseEvent(&Raiser, &TRaiser::Mouse) : TMouseEvent();
-    const std::string AtPress = Message([&] { Root->Input.MouseDown(mbLeft, {ssLeft}, BX, BY); });
-    const std::string AtRelease = Message([&] { Root->Input.MouseUp(mbLeft, {}, BX, BY); });
+    const std::string AtPress = Message([&] { Root->Input().MouseDown(mbLeft, {ssLeft}, BX, BY); });
+    const std::string AtRelease = Message([&] { Root->Input().MouseUp(mbLeft, {}, BX, BY); });
     EXPECT_EQ(C.Down ? AtPress : AtRelease, C.Raised);
     EXPECT_FALSE(Button->IsPressed());
     EXPECT_FALSE(Button->Pressing());
     EXPECT_FALSE(Button->Pressed());
     EXPECT_EQ(Root->GetCaptured(), nullptr);
-    Root->Input.MouseMove({}, 500, 460);
+    Root->Input().MouseMove({}, 500, 460);
     EXPECT_EQ(Root->GetHovered(), Track);
-    Root->Input.MouseMove({}, 300, 100);
+    Root->Input().MouseMove({}, 300, 100);
   }
 }
 
@@ -479,12 +479,12 @@ TEST_F(Input, AltAndTheAcceleratorKeyClickTheButton) {
   EXPECT_EQ(Rec.Clicks, 1);
   // Also while the button or another control has the focus; the character goes with the key.
   std::vector<char32_t> Chars;
-  Root->Input.OnFormKeyDown = [&](uint16_t&, char32_t& Char, TShiftState) { Chars.push_back(Char); };
+  Root->Input().OnFormKeyDown = [&](uint16_t&, char32_t& Char, TShiftState) { Chars.push_back(Char); };
   for (TControl* F : std::vector<TControl*>{Button, Track}) {
     F->SetFocus();
     uint16_t Key = 'S';
     char32_t Char = U's';
-    Root->Input.KeyDown(Key, Char, {ssAlt});
+    Root->Input().KeyDown(Key, Char, {ssAlt});
     EXPECT_EQ(Key, 0);
     EXPECT_EQ(Char, 0u);
   }
@@ -511,28 +511,28 @@ TEST_F(Input, DisabledControlsAreHitButInert) {
   for (TControl* Disabled : std::vector<TControl*>{Button, Panel}) {
     SCOPED_TRACE(Disabled == Button ? "disabled button" : "disabled panel");
     Disabled->SetEnabled(false);
-    EXPECT_EQ(Root->Input.ObjectAtPoint(TPointF(BX, BY)), Button);
-    Root->Input.MouseDown(mbLeft, {ssLeft}, BX, BY);
+    EXPECT_EQ(Root->Input().ObjectAtPoint(TPointF(BX, BY)), Button);
+    Root->Input().MouseDown(mbLeft, {ssLeft}, BX, BY);
     EXPECT_FALSE(Button->IsPressed());
     EXPECT_FALSE(Button->Pressing());
     EXPECT_EQ(Root->GetCaptured(), nullptr);
     EXPECT_EQ(Root->GetFocused(), nullptr);
     EXPECT_EQ(Timers.Count(), 0u) << "no repeat timer";
     Timers.Advance(1000);
-    Root->Input.MouseUp(mbLeft, {}, BX, BY);
-    Root->Input.MouseDown(mbLeft, {ssLeft, ssDouble}, BX, BY);
-    Root->Input.MouseUp(mbLeft, {}, BX, BY);
+    Root->Input().MouseUp(mbLeft, {}, BX, BY);
+    Root->Input().MouseDown(mbLeft, {ssLeft, ssDouble}, BX, BY);
+    Root->Input().MouseUp(mbLeft, {}, BX, BY);
     EXPECT_EQ(Rec.Clicks, 0);
     EXPECT_EQ(Rec.DblClicks, 0);
     EXPECT_EQ(PanelDowns.Downs, 0) << "the press does not fall through to the panel";
-    Root->Input.MouseMove({}, BX, BY);
+    Root->Input().MouseMove({}, BX, BY);
     EXPECT_FALSE(Button->IsMouseOver());
     // Tab skips it.
     Root->Key(vkTab);
     EXPECT_NE(Root->GetFocused(), Button);
     Root->Key(vkTab);
     EXPECT_NE(Root->GetFocused(), Button);
-    Root->Input.SetFocused(nullptr);
+    Root->Input().SetFocused(nullptr);
     Disabled->SetEnabled(true);
   }
   Root->Click(BX, BY);
@@ -541,13 +541,13 @@ TEST_F(Input, DisabledControlsAreHitButInert) {
 
 TEST_F(Input, AButtonDisabledWhileHeldStopsRepeatingAndLetsGoOnRelease) {
   Button->SetRepeatClick(true);
-  Root->Input.MouseDown(mbLeft, {ssLeft}, BX, BY);
+  Root->Input().MouseDown(mbLeft, {ssLeft}, BX, BY);
   Timers.Advance(650);
   EXPECT_EQ(Rec.Clicks, 1);
   Button->SetEnabled(false);
   Timers.Advance(1000);
   EXPECT_EQ(Rec.Clicks, 1);
-  Root->Input.MouseUp(mbLeft, {}, BX, BY);
+  Root->Input().MouseUp(mbLeft, {}, BX, BY);
   EXPECT_EQ(Rec.Clicks, 1);
   EXPECT_FALSE(Button->IsPressed());
   EXPECT_EQ(Root->GetCaptured(), nullptr);

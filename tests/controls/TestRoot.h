@@ -7,17 +7,16 @@
 #include <vector>
 
 #include "shell/app/Services.h"
-#include "shell/controls/InputDispatcher.h"
+#include "shell/controls/InputRoot.h"
 #include "shell/controls/StyledControl.h"
 #include "shell/controls/TrackBar.h"
 #include "shell/core/PlatformServices.h"
 
 // Plays the form: the top of the tree, client size, layout and input.
-class TTestRoot : public TTreeObject, public IRoot, public IAlignRoot {
+class TTestRoot : public TTreeObject, public TInputRoot, public IAlignRoot {
  public:
-  explicit TTestRoot(float W = 634, float H = 480) : TTreeObject(nullptr), Input(this), FClient(W, H) {}
+  explicit TTestRoot(float W = 634, float H = 480) : TTreeObject(nullptr), TInputRoot(this), FClient(W, H) {}
 
-  TInputDispatcher Input;
   TBounds RootPadding;
   std::vector<TRectF> Updates;
   int ModalResult = 0;
@@ -32,16 +31,6 @@ class TTestRoot : public TTreeObject, public IRoot, public IAlignRoot {
   TCanvas* GetCanvas() override { return nullptr; }
   float GetSceneScale() override { return 1; }
   void AddUpdateRect(const TRectF& R) override { Updates.push_back(R); }
-  TControl* GetFocused() override { return Input.Focused(); }
-  void SetFocused(TControl* Value) override { Input.SetFocused(Value); }
-  TControl* GetCaptured() override { return Input.Captured(); }
-  void SetCaptured(TControl* Value) override { Input.SetCaptured(Value); }
-  bool ReleaseEndsCapture(TMouseButton Button, TShiftState Shift) override {
-    return Input.ReleaseEndsCapture(Button, Shift);
-  }
-  TControl* GetHovered() override { return Input.Hovered(); }
-  TPointF GetMousePos() override { return Input.MousePos(); }
-  void ControlRemoved(TControl* Control) override { Input.ControlRemoved(Control); }
   void SetModalResult(int Value) override { ModalResult = Value; }
 
   // IAlignRoot
@@ -53,12 +42,10 @@ class TTestRoot : public TTreeObject, public IRoot, public IAlignRoot {
 
   // Mouse helpers in client coordinates.
   void Click(float X, float Y, TShiftState Shift = {}) {
-    Input.MouseDown(mbLeft, Shift + TShiftState{ssLeft}, X, Y);
-    Input.MouseUp(mbLeft, Shift, X, Y);
+    FInput.MouseDown(mbLeft, Shift + TShiftState{ssLeft}, X, Y);
+    FInput.MouseUp(mbLeft, Shift, X, Y);
   }
-  void Key(uint16_t Key, char32_t Char = 0, TShiftState Shift = {}) {
-    Input.KeyDown(Key, Char, Shift);
-  }
+  void Key(uint16_t Key, char32_t Char = 0, TShiftState Shift = {}) { FInput.KeyDown(Key, Char, Shift); }
 
  private:
   TSizeF FClient;

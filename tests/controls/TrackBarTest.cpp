@@ -265,7 +265,7 @@ TEST_F(Slider, StyledThumbIsPlacedWithItsMargins) {
 TEST_F(Slider, PagingStepsWithTheTimer) {
   PlaceAsInGame(true);
   // Right of the thumb, at 90 degrees: position 5 + 544 * 270 / 360 = 413 in the track.
-  Root->Input.MouseDown(mbLeft, {ssLeft}, 80 + 413, 445);
+  Root->Input().MouseDown(mbLeft, {ssLeft}, 80 + 413, 445);
   EXPECT_TRUE(Track->Paging());
   EXPECT_EQ(Root->GetCaptured(), Track);
   EXPECT_EQ(Root->GetFocused(), Track);
@@ -284,35 +284,35 @@ TEST_F(Slider, PagingStepsWithTheTimer) {
   Timers.Advance(20 * 40);
   EXPECT_FLOAT_EQ(Track->Value(), 90);
   EXPECT_EQ(Rec.Changes.size(), 18u);
-  Root->Input.MouseUp(mbLeft, {}, 80 + 413, 445);
+  Root->Input().MouseUp(mbLeft, {}, 80 + 413, 445);
   EXPECT_FALSE(Track->Paging());
   EXPECT_EQ(Timers.Count(), 0u);
 }
 
 TEST_F(Slider, PagingWaitsWhileTheMouseIsOutsideOrBehind) {
   PlaceAsInGame(true);
-  Root->Input.MouseDown(mbLeft, {ssLeft}, 80 + 413, 445);
-  Root->Input.MouseMove({ssLeft}, 80 + 413, 470);  // below the track
+  Root->Input().MouseDown(mbLeft, {ssLeft}, 80 + 413, 445);
+  Root->Input().MouseMove({ssLeft}, 80 + 413, 470);  // below the track
   Timers.Advance(10 + 500 + 100);
   EXPECT_TRUE(Rec.Changes.empty());
-  Root->Input.MouseMove({ssLeft}, 80 + 100, 445);  // left of the value: wrong side
+  Root->Input().MouseMove({ssLeft}, 80 + 100, 445);  // left of the value: wrong side
   Timers.Advance(100);
   EXPECT_TRUE(Rec.Changes.empty());
-  Root->Input.MouseMove({ssLeft}, 80 + 413, 445);
+  Root->Input().MouseMove({ssLeft}, 80 + 413, 445);
   Timers.Advance(20);
   EXPECT_EQ(Rec.Changes, std::vector<float>{5});
 }
 
 TEST_F(Slider, ShiftOrTrackingOffJumpsAtOnce) {
   PlaceAsInGame(true);
-  Root->Input.MouseDown(mbLeft, {ssLeft, ssShift}, 80 + 413, 445);
+  Root->Input().MouseDown(mbLeft, {ssLeft, ssShift}, 80 + 413, 445);
   Timers.Advance(10);
   EXPECT_EQ(Rec.Changes, std::vector<float>{90});
   EXPECT_FALSE(Track->Paging());
-  Root->Input.MouseUp(mbLeft, {}, 80 + 413, 445);
+  Root->Input().MouseUp(mbLeft, {}, 80 + 413, 445);
 
   Track->SetTracking(false);
-  Root->Input.MouseDown(mbLeft, {ssLeft}, 80 + 100, 445);
+  Root->Input().MouseDown(mbLeft, {ssLeft}, 80 + 100, 445);
   Timers.Advance(10);
   ASSERT_EQ(Rec.Changes.size(), 2u);
   EXPECT_NEAR(Rec.Changes[1], -180 + 360 * 95.0 / 544, 1e-3);
@@ -321,7 +321,7 @@ TEST_F(Slider, ShiftOrTrackingOffJumpsAtOnce) {
 TEST_F(Slider, PressAtTheCurrentValueStartsNothing) {
   PlaceAsInGame(false);
   Track->SetStyleThumbSize(8);
-  Root->Input.MouseDown(mbLeft, {ssLeft}, 80 + 277, 445);
+  Root->Input().MouseDown(mbLeft, {ssLeft}, 80 + 277, 445);
   EXPECT_FALSE(Track->Paging());
   EXPECT_EQ(Root->GetCaptured(), nullptr);
   EXPECT_EQ(Timers.Count(), 0u);
@@ -350,21 +350,21 @@ TEST_F(Slider, DraggingTheThumbFollowsTheMouseAndClamps) {
   PlaceAsInGame(true);
   TThumb* Thumb = Track->Thumb();
   // Press the thumb 3 units right of its left edge (thumb at 270..284 in the track).
-  Root->Input.MouseDown(mbLeft, {ssLeft}, 80 + 273, 445);
+  Root->Input().MouseDown(mbLeft, {ssLeft}, 80 + 273, 445);
   EXPECT_TRUE(Thumb->IsPressed());
   EXPECT_EQ(Root->GetCaptured(), Thumb);
   EXPECT_EQ(Root->GetFocused(), Track);
   EXPECT_FALSE(Track->Paging());
   // 36 units right: the thumb's centre goes to 313; with the thumb control's own width 14 the
   // travel is 554 - 14, so the value is -180 + 360 * (313 - 7) / 540 = 24.
-  Root->Input.MouseMove({ssLeft}, 80 + 309, 445);
+  Root->Input().MouseMove({ssLeft}, 80 + 309, 445);
   ASSERT_EQ(Rec.Changes.size(), 1u);
   EXPECT_NEAR(Track->Value(), 24, 1e-4);
-  Root->Input.MouseMove({ssLeft}, 2000, 445);
+  Root->Input().MouseMove({ssLeft}, 2000, 445);
   EXPECT_FLOAT_EQ(Track->Value(), 180);
-  Root->Input.MouseMove({ssLeft}, -2000, 445);
+  Root->Input().MouseMove({ssLeft}, -2000, 445);
   EXPECT_FLOAT_EQ(Track->Value(), -180);
-  Root->Input.MouseUp(mbLeft, {}, -2000, 445);
+  Root->Input().MouseUp(mbLeft, {}, -2000, 445);
   EXPECT_FALSE(Thumb->IsPressed());
   EXPECT_EQ(Root->GetCaptured(), nullptr);
 }
@@ -372,11 +372,11 @@ TEST_F(Slider, DraggingTheThumbFollowsTheMouseAndClamps) {
 TEST_F(Slider, DraggingWithoutTrackingFiresOnceOnRelease) {
   PlaceAsInGame(true);
   Track->SetTracking(false);
-  Root->Input.MouseDown(mbLeft, {ssLeft}, 80 + 273, 445);
-  Root->Input.MouseMove({ssLeft}, 80 + 309, 445);
-  Root->Input.MouseMove({ssLeft}, 80 + 400, 445);
+  Root->Input().MouseDown(mbLeft, {ssLeft}, 80 + 273, 445);
+  Root->Input().MouseMove({ssLeft}, 80 + 309, 445);
+  Root->Input().MouseMove({ssLeft}, 80 + 400, 445);
   EXPECT_TRUE(Rec.Changes.empty());
-  Root->Input.MouseUp(mbLeft, {}, 80 + 400, 445);
+  Root->Input().MouseUp(mbLeft, {}, 80 + 400, 445);
   ASSERT_EQ(Rec.Changes.size(), 1u);
   EXPECT_NEAR(Rec.Changes[0], -180 + 360 * (404 - 7) / 540.0, 1e-4);
   EXPECT_TRUE(Track->ValueRange()->Tracking());
@@ -388,8 +388,8 @@ TEST_F(Slider, HandlerExceptionDuringDragReleasesTheThumb) {
     void Change(TObject*) { throw EInvalidOperation("handler failed"); }
   } Thrower;
   Track->OnChange = TNotifyEvent(&Thrower, &TThrower::Change);
-  Root->Input.MouseDown(mbLeft, {ssLeft}, 80 + 273, 445);
-  EXPECT_THROW(Root->Input.MouseMove({ssLeft}, 80 + 309, 445), EInvalidOperation);
+  Root->Input().MouseDown(mbLeft, {ssLeft}, 80 + 273, 445);
+  EXPECT_THROW(Root->Input().MouseMove({ssLeft}, 80 + 309, 445), EInvalidOperation);
   EXPECT_FALSE(Track->Thumb()->IsPressed());
 }
 
@@ -406,7 +406,7 @@ TEST_F(Slider, KeysMoveTheFocusedSlider) {
                  Case{vkLeft, -180}, Case{vkEnd, 180}, Case{vkRight, 180}}) {
     uint16_t Key = C.Key;
     char32_t Char = 0;
-    Root->Input.KeyDown(Key, Char, {});
+    Root->Input().KeyDown(Key, Char, {});
     EXPECT_FLOAT_EQ(Track->Value(), C.Want) << C.Key;
     EXPECT_EQ(Key, 0);
   }
@@ -416,7 +416,7 @@ TEST_F(Slider, KeysMoveTheFocusedSlider) {
   EXPECT_FLOAT_EQ(Track->Value(), 170);
   uint16_t Other = 'A';
   char32_t Char = 'a';
-  Root->Input.KeyDown(Other, Char, {});
+  Root->Input().KeyDown(Other, Char, {});
   EXPECT_EQ(Other, 'A');
 }
 

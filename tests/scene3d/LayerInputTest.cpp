@@ -13,31 +13,10 @@
 #include "scene3d/Viewport3D.h"
 #include "scene3d/context/ContextManager.h"
 #include "shell/canvas/Bitmap.h"
-#include "shell/controls/InputDispatcher.h"
+#include "tests/controls/TestRoot.h"
 #include "tests/scene3d/SceneTestSupport.h"
 
 namespace {
-
-// The top of the tree as a form is: its input dispatcher keeps focus, capture and hover.
-class TInputRoot : public TTreeObject, public IRoot {
- public:
-  using TTreeObject::TTreeObject;
-  TInputDispatcher Input{this};
-  TTreeObject* GetRootObject() override { return this; }
-  TCanvas* GetCanvas() override { return nullptr; }
-  float GetSceneScale() override { return 1; }
-  void AddUpdateRect(const TRectF&) override {}
-  TControl* GetFocused() override { return Input.Focused(); }
-  void SetFocused(TControl* Value) override { Input.SetFocused(Value); }
-  TControl* GetCaptured() override { return Input.Captured(); }
-  void SetCaptured(TControl* Value) override { Input.SetCaptured(Value); }
-  bool ReleaseEndsCapture(TMouseButton Button, TShiftState Shift) override {
-    return Input.ReleaseEndsCapture(Button, Shift);
-  }
-  TControl* GetHovered() override { return Input.Hovered(); }
-  TPointF GetMousePos() override { return Input.MousePos(); }
-  void ControlRemoved(TControl* Control) override { Input.ControlRemoved(Control); }
-};
 
 // A focusable control that captures the mouse and notes what reaches it, with the points in
 // its own coordinates rounded to whole pixels.
@@ -88,7 +67,7 @@ class TProbe : public TSwatch {
 class LayerInputTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    Root = new TInputRoot(nullptr);
+    Root = new TTestRoot();
     View = new TViewport3D(Root);
     View->SetParent(Root);
     View->SetBounds(0, 0, 400, 300);
@@ -118,15 +97,15 @@ class LayerInputTest : public ::testing::Test {
     const TPoint3D Pixel = View->ProjectToFrame(L->LocalToAbsolute3D(Local));
     return {Pixel.X, Pixel.Y};
   }
-  void Down(const TPointF& P) { Root->Input.MouseDown(mbLeft, {}, P.X, P.Y); }
-  void Move(const TPointF& P) { Root->Input.MouseMove(TShiftState{ssLeft}, P.X, P.Y); }
-  void Up(const TPointF& P) { Root->Input.MouseUp(mbLeft, {}, P.X, P.Y); }
+  void Down(const TPointF& P) { Root->Input().MouseDown(mbLeft, {}, P.X, P.Y); }
+  void Move(const TPointF& P) { Root->Input().MouseMove(TShiftState{ssLeft}, P.X, P.Y); }
+  void Up(const TPointF& P) { Root->Input().MouseUp(mbLeft, {}, P.X, P.Y); }
   void Click(const TPointF& P) {
     Down(P);
     Up(P);
   }
 
-  TInputRoot* Root = nullptr;
+  TTestRoot* Root = nullptr;
   TViewport3D* View = nullptr;
 };
 
@@ -234,7 +213,7 @@ TEST_F(LayerInputTest, HoverFollowsTheControlsOnLayersAndEndsWhenTheMouseLeavesT
   TLayer3D* L = AddLayer(View);
   TProbe* A = AddProbe(L, "A", TRectF(0, 0, 100, 100));
   TProbe* B = AddProbe(L, "B", TRectF(100, 0, 200, 100));
-  auto Hover = [&](const TPointF& P) { Root->Input.MouseMove({}, P.X, P.Y); };
+  auto Hover = [&](const TPointF& P) { Root->Input().MouseMove({}, P.X, P.Y); };
   Hover(Seen(L, TPointF(50, 50)));
   EXPECT_EQ(L->GetHovered(), A);
   Hover(Seen(L, TPointF(150, 50)));
@@ -245,7 +224,7 @@ TEST_F(LayerInputTest, HoverFollowsTheControlsOnLayersAndEndsWhenTheMouseLeavesT
   EXPECT_EQ(L->GetHovered(), nullptr);
   EXPECT_EQ(B->Last(), "leave");
   Hover(Seen(L, TPointF(150, 50)));
-  Root->Input.MouseLeave();
+  Root->Input().MouseLeave();
   EXPECT_EQ(L->GetHovered(), nullptr);
   EXPECT_EQ(B->Last(), "leave");
 }
@@ -255,9 +234,9 @@ TEST_F(LayerInputTest, TheWheelGoesToTheControlUnderTheMouse) {
   TProbe* A = AddProbe(L, "A", TRectF(0, 0, 100, 100));
   TProbe* B = AddProbe(L, "B", TRectF(100, 0, 200, 100));
   const TPointF OverB = Seen(L, TPointF(150, 50));
-  Root->Input.MouseMove({}, OverB.X, OverB.Y);
+  Root->Input().MouseMove({}, OverB.X, OverB.Y);
   bool Handled = false;
-  Root->Input.MouseWheel({}, -120, Handled);
+  Root->Input().MouseWheel({}, -120, Handled);
   EXPECT_TRUE(Handled);
   EXPECT_EQ(B->Last(), "wheel -120");
   EXPECT_EQ(A->Log.size(), 0u);
@@ -272,19 +251,19 @@ TEST_F(LayerInputTest, KeysAndTabReachTheControlsOfShownLayers) {
   TProbe* B = AddProbe(L, "B", TRectF(100, 0, 200, 100));
   auto Names = [this] {
     std::string S;
-    for (TControl* C : Root->Input.TabList()) S += C->Name() + " ";
+    for (TControl* C : Root->Input().TabList()) S += C->Name() + " ";
     return S;
   };
   // The view comes before the plain control among the root's children.
   EXPECT_EQ(Names(), "A B Plain ");
-  Root->Input.SelectNext(true);
+  Root->Input().SelectNext(true);
   EXPECT_EQ(Root->GetFocused(), A);
   uint16_t Key = vkTab;
   char32_t Char = 9;
-  Root->Input.KeyDown(Key, Char, {});
+  Root->Input().KeyDown(Key, Char, {});
   EXPECT_EQ(Root->GetFocused(), B);
   Key = 65, Char = U'a';
-  Root->Input.KeyDown(Key, Char, {});
+  Root->Input().KeyDown(Key, Char, {});
   EXPECT_EQ(B->Last(), "key 65");
   L->SetVisible(false);
   EXPECT_EQ(Names(), "Plain ");

@@ -9,30 +9,24 @@
 
 #include "shell/canvas/Bitmap.h"
 #include "shell/canvas/Canvas.h"
-#include "shell/controls/InputDispatcher.h"
 #include "shell/controls/StyledControl.h"
 #include "shell/core/DeviceBehavior.h"
 #include "shell/core/PlatformServices.h"
 #include "shell/styles/Register.h"
 #include "shell/styles/StyleLookup.h"
 #include "shell/styles/StyleManager.h"
+#include "tests/controls/TestRoot.h"
 
-// Plays the form: client area, layout, input, and paints into Surface at its scale.
-class TPaintRoot : public TTreeObject, public IRoot, public IAlignRoot {
+// Plays the form as TTestRoot does, and paints into Surface at its scale.
+class TPaintRoot : public TTestRoot {
  public:
-  explicit TPaintRoot(float W = 634, float H = 480, float Scale = 1) : TTreeObject(nullptr), Input(this), FClient(W, H) {
+  explicit TPaintRoot(float W = 634, float H = 480, float Scale = 1) : TTestRoot(W, H) {
     Surface.SetSize(static_cast<int>(std::ceil(W * Scale)), static_cast<int>(std::ceil(H * Scale)));
     Surface.SetBitmapScale(Scale);
   }
 
-  TInputDispatcher Input;
   TBitmap Surface;
-  TBounds RootPadding;
 
-  void SetClientSize(float W, float H) {
-    FClient = TSizeF(W, H);
-    Realign();
-  }
   // Takes pending styles, then paints every visible child on a cleared white surface.
   void Paint() {
     for (TTreeObject* Child : ChildList())
@@ -50,37 +44,14 @@ class TPaintRoot : public TTreeObject, public IRoot, public IAlignRoot {
   TAlphaColor Pixel(float X, float Y) {
     return Surface.Pixel(static_cast<int>(X * Surface.BitmapScale()), static_cast<int>(Y * Surface.BitmapScale()));
   }
-  void MouseMove(float X, float Y) { Input.MouseMove({}, X, Y); }
-  void MouseDown(float X, float Y) { Input.MouseDown(mbLeft, TShiftState{ssLeft}, X, Y); }
-  void MouseUp(float X, float Y) { Input.MouseUp(mbLeft, {}, X, Y); }
+  void MouseMove(float X, float Y) { FInput.MouseMove({}, X, Y); }
+  void MouseDown(float X, float Y) { FInput.MouseDown(mbLeft, TShiftState{ssLeft}, X, Y); }
+  void MouseUp(float X, float Y) { FInput.MouseUp(mbLeft, {}, X, Y); }
 
-  // IRoot
-  TTreeObject* GetRootObject() override { return this; }
   TCanvas* GetCanvas() override { return FPainting ? Surface.Canvas() : nullptr; }
   float GetSceneScale() override { return Surface.BitmapScale(); }
-  void AddUpdateRect(const TRectF&) override {}
-  TControl* GetFocused() override { return Input.Focused(); }
-  void SetFocused(TControl* Value) override { Input.SetFocused(Value); }
-  TControl* GetCaptured() override { return Input.Captured(); }
-  void SetCaptured(TControl* Value) override { Input.SetCaptured(Value); }
-  bool ReleaseEndsCapture(TMouseButton Button, TShiftState Shift) override {
-    return Input.ReleaseEndsCapture(Button, Shift);
-  }
-  TControl* GetHovered() override { return Input.Hovered(); }
-  TPointF GetMousePos() override { return Input.MousePos(); }
-  void ControlRemoved(TControl* Control) override { Input.ControlRemoved(Control); }
-
-  // IAlignRoot
-  void Realign() override {
-    AlignObjects(this, &RootPadding, FClient.Width, FClient.Height, FLastWidth, FLastHeight, FDisableAlign);
-  }
-  void ChildrenAlignChanged() override {}
-  TSizeF GetAlignParentSize() const override { return FClient; }
 
  private:
-  TSizeF FClient;
-  float FLastWidth = 0, FLastHeight = 0;
-  bool FDisableAlign = false;
   bool FPainting = false;
 };
 

@@ -318,11 +318,11 @@ TEST_F(GamePanel, TheButtonsLooksFollowItsStates) {
   Expect(TButtonStyleState::Pressed, "pressed");
   // Dragged out while pressed: the captured button still counts as under the mouse, but it
   // is no longer pressed.
-  Root->Input.MouseMove(TShiftState{ssLeft}, 300, 200);
+  Root->Input().MouseMove(TShiftState{ssLeft}, 300, 200);
   EXPECT_FALSE(Button->IsPressed());
   EXPECT_TRUE(Button->IsMouseOver());
   Expect(TButtonStyleState::Hot, "dragged out");
-  Root->Input.MouseMove(TShiftState{ssLeft}, 40, 460);
+  Root->Input().MouseMove(TShiftState{ssLeft}, 40, 460);
   Expect(TButtonStyleState::Pressed, "back in");
   Root->MouseUp(40, 460);
   Expect(TButtonStyleState::Hot, "released over it");
@@ -409,7 +409,7 @@ TEST_F(GamePanel, AReusedButtonCopyShowsTheNewButtonsStates) {
     EXPECT_EQ(Text->State(), C.Expected);
     Root->MouseUp(400, 100);
     Root->MouseMove(400, 100);
-    Root->Input.SetFocused(nullptr);
+    Root->Input().SetFocused(nullptr);
     Other->Free();
   }
 }
