@@ -112,6 +112,12 @@ void TRecorder::Line(const std::string& Text) {
   }
 }
 
+void TRecorder::InputLine(const std::string& Text) {
+  FlushTicks(false);
+  Line(Text);
+  FChecked = false;
+}
+
 void TRecorder::FlushTicks(bool Always) {
   // The platform's clock: the wall clock in a window, the virtual one headless.
   const double Now = TPlatform::Current() ? TPlatform::Current()->Backend().Now() : FLast;
@@ -170,87 +176,68 @@ bool TRecorder::Records(const TPlatformWindow& Window) const { return FBegun && 
 
 void TRecorder::MouseMove(TPlatformWindow& Window, TShiftState Shift, float X, float Y) {
   if (!Records(Window)) return;
-  FlushTicks(false);
   FMouseX = X;
   FMouseY = Y;
-  Line("mousemove " + Point(Window, X, Y) + Modifiers(Shift));
-  FChecked = false;
+  InputLine("mousemove " + Point(Window, X, Y) + Modifiers(Shift));
 }
 
 void TRecorder::MouseDown(TPlatformWindow& Window, TMouseButton Button, TShiftState Shift, float X, float Y) {
   if (!Records(Window)) return;
-  FlushTicks(false);
   FMouseX = X;
   FMouseY = Y;
-  Line("mousedown " + Point(Window, X, Y) + " " + ButtonName(Button) + Modifiers(Shift) +
-       (Shift.Contains(ssDouble) ? " double" : ""));
-  FChecked = false;
+  InputLine("mousedown " + Point(Window, X, Y) + " " + ButtonName(Button) + Modifiers(Shift) +
+            (Shift.Contains(ssDouble) ? " double" : ""));
 }
 
 void TRecorder::MouseUp(TPlatformWindow& Window, TMouseButton Button, TShiftState Shift, float X, float Y) {
   if (!Records(Window)) return;
-  FlushTicks(false);
   FMouseX = X;
   FMouseY = Y;
-  Line("mouseup " + Point(Window, X, Y) + " " + ButtonName(Button) + Modifiers(Shift));
-  FChecked = false;
+  InputLine("mouseup " + Point(Window, X, Y) + " " + ButtonName(Button) + Modifiers(Shift));
 }
 
 void TRecorder::MouseWheel(TPlatformWindow& Window, TShiftState Shift, int WheelDelta) {
   if (!Records(Window)) return;
-  FlushTicks(false);
-  Line("wheel " + Point(Window, FMouseX, FMouseY) + " " + std::to_string(WheelDelta) + Modifiers(Shift));
-  FChecked = false;
+  InputLine("wheel " + Point(Window, FMouseX, FMouseY) + " " + std::to_string(WheelDelta) + Modifiers(Shift));
 }
 
 void TRecorder::MouseLeave(TPlatformWindow& Window) {
   if (!Records(Window)) return;
-  FlushTicks(false);
-  Line("mouseleave");
-  FChecked = false;
+  InputLine("mouseleave");
 }
 
 void TRecorder::KeyDown(TPlatformWindow& Window, uint16_t Key, char32_t KeyChar, TShiftState Shift) {
   if (!Records(Window)) return;
-  FlushTicks(false);
   char Char[16] = "-";
   if (KeyChar) std::snprintf(Char, sizeof Char, "U+%04X", static_cast<unsigned>(KeyChar));
-  Line("keydown " + KeyName(Key) + " " + Char + Modifiers(Shift));
-  FChecked = false;
+  InputLine("keydown " + KeyName(Key) + " " + Char + Modifiers(Shift));
 }
 
 void TRecorder::KeyUp(TPlatformWindow& Window, uint16_t Key, TShiftState Shift) {
   if (!Records(Window)) return;
-  FlushTicks(false);
-  Line("keyup " + KeyName(Key) + Modifiers(Shift));
-  FChecked = false;
+  InputLine("keyup " + KeyName(Key) + Modifiers(Shift));
 }
 
 void TRecorder::Activated(TPlatformWindow& Window, bool Active) {
   if (!Records(Window)) return;
-  FlushTicks(false);
-  Line(Active ? "activate" : "deactivate");
-  FChecked = false;
+  InputLine(Active ? "activate" : "deactivate");
 }
 
 void TRecorder::SizeChanged(TPlatformWindow& Window) {
   if (!Records(Window) || (Window.ClientWidth() == FWidth && Window.ClientHeight() == FHeight)) return;
-  FlushTicks(false);
   FWidth = Window.ClientWidth();
   FHeight = Window.ClientHeight();
-  Line("resize " + FormatSingleText(LogicalSide(FWidth, FScale)) + " " + FormatSingleText(LogicalSide(FHeight, FScale)));
-  FChecked = false;
+  InputLine("resize " + FormatSingleText(LogicalSide(FWidth, FScale)) + " " +
+            FormatSingleText(LogicalSide(FHeight, FScale)));
 }
 
 void TRecorder::ScaleChanged(TPlatformWindow& Window) {
   if (!Records(Window) || Window.Scale() == FScale) return;
-  FlushTicks(false);
   FScale = Window.Scale();
-  Line("scale " + FormatSingleText(FScale));
+  InputLine("scale " + FormatSingleText(FScale));
   // The physical size that follows from the scale is the replay's too.
   FWidth = Window.ClientWidth();
   FHeight = Window.ClientHeight();
-  FChecked = false;
 }
 
 void TRecorder::Tick(const std::string& Name) {

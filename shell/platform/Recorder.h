@@ -58,6 +58,8 @@ class TRecorder {
 
  private:
   void Line(const std::string& Text);
+  // An input's line: the ticks before it, then the line; the checks no longer stand.
+  void InputLine(const std::string& Text);
   // Writes the ticks gathered since the last line.
   void FlushTicks(bool Always);
   void Checks(TPlatform& Platform);

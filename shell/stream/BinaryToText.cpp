@@ -84,6 +84,8 @@ class TBinaryToText {
   void Leave() { --FDepth; }
 
   static std::string Indent(int N) { return std::string(static_cast<size_t>(N) * 2, ' '); }
+  // A line break, then the indent of a line at depth N.
+  static std::string NewLine(int N) { return '\n' + Indent(N); }
 
   // Quoted text of a byte string: printable ASCII and whole UTF-8 sequences inside quotes,
   // every other byte as #n.
@@ -252,10 +254,7 @@ class TBinaryToText {
         if (B.empty()) return Mark + "{}";
         std::string Out = Mark + "{";
         for (size_t I = 0; I < B.size(); ++I) {
-          if (I % 32 == 0) {
-            Out += '\n';
-            Out += Indent(Level + 1);
-          }
+          if (I % 32 == 0) Out += NewLine(Level + 1);
           Out += Hex(static_cast<uint8_t>(B[I]), 2);
         }
         return Out + "}";
@@ -274,8 +273,7 @@ class TBinaryToText {
         Enter();
         std::string Out = Mark + "(";
         while (Peek() != vaNull) {
-          Out += '\n';
-          Out += Indent(Level + 1);
+          Out += NewLine(Level + 1);
           Out += Value(Level + 1);
         }
         Byte();
@@ -286,8 +284,7 @@ class TBinaryToText {
         Enter();
         std::string Out = Mark + "<";
         while (Peek() != vaNull) {
-          Out += '\n';
-          Out += Indent(Level + 1);
+          Out += NewLine(Level + 1);
           Out += "item";
           auto Next = static_cast<TValueType>(Peek());
           if (Next == vaInt8 || Next == vaInt16 || Next == vaInt32) {
@@ -300,8 +297,7 @@ class TBinaryToText {
             Out += Property(Level + 2);
           }
           Byte();
-          Out += '\n';
-          Out += Indent(Level + 1);
+          Out += NewLine(Level + 1);
           Out += "end";
         }
         Byte();

@@ -14,17 +14,6 @@ TAlphaColor RuleAtRow(const TGradient& G, int Y, int H, float Opacity = 1) {
   return TGradient::InterpolateStops(G.DeviceStops(Opacity), (Y + 0.5f) / static_cast<float>(H));
 }
 
-void SetPoints(TGradient& G, std::initializer_list<TGradientStop> Stops) {
-  G.Points()->BeginUpdate();
-  G.Points()->Clear();
-  for (const TGradientStop& S : Stops) {
-    TGradientPoint* P = G.Points()->AddPoint();
-    P->SetColor(S.Color);
-    P->SetOffset(S.Offset);
-  }
-  G.Points()->EndUpdate();
-}
-
 // Fills the whole target with Brush in one scene.
 void FillAll(TTarget& T, const TBrush& Brush, float Opacity = 1) {
   ASSERT_TRUE(T.Canvas->BeginScene());

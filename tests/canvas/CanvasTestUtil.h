@@ -1,12 +1,13 @@
 #pragma once
-// Helpers shared by the canvas tests: a bitmap with its canvas, pixel channels, and a check of
-// whether another thread could take the canvas lock right now.
+// Helpers shared by the canvas tests: a bitmap with its canvas, pixel channels, a gradient's
+// stops set at once, and a check of whether another thread could take the canvas lock right now.
 #include <cstdlib>
 #include <memory>
 #include <thread>
 
 #include "shell/canvas/Bitmap.h"
 #include "shell/canvas/CanvasManager.h"
+#include "shell/canvas/Gradient.h"
 
 namespace canvastest {
 
@@ -21,6 +22,18 @@ inline int ChannelDistance(TAlphaColor X, TAlphaColor Y) {
   for (int Shift = 0; Shift < 32; Shift += 8)
     D = std::max(D, std::abs(static_cast<int>((X >> Shift) & 0xFF) - static_cast<int>((Y >> Shift) & 0xFF)));
   return D;
+}
+
+// Replaces G's stops by Stops, with one change notification.
+inline void SetPoints(TGradient& G, std::initializer_list<TGradientStop> Stops) {
+  G.Points()->BeginUpdate();
+  G.Points()->Clear();
+  for (const TGradientStop& S : Stops) {
+    TGradientPoint* P = G.Points()->AddPoint();
+    P->SetColor(S.Color);
+    P->SetOffset(S.Offset);
+  }
+  G.Points()->EndUpdate();
 }
 
 // The lock is free when a thread other than this one can take it.

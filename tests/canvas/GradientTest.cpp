@@ -1,24 +1,16 @@
 #include <gtest/gtest.h>
 
 #include "shell/canvas/Gradient.h"
+#include "tests/canvas/CanvasTestUtil.h"
 
 namespace {
+
+using canvastest::SetPoints;
 
 struct TCounter : TObject {
   int Count = 0;
   void Hit(TObject*) { ++Count; }
 };
-
-void SetPoints(TGradient& G, std::initializer_list<TGradientStop> Stops) {
-  G.Points()->BeginUpdate();
-  G.Points()->Clear();
-  for (const TGradientStop& S : Stops) {
-    TGradientPoint* P = G.Points()->AddPoint();
-    P->SetColor(S.Color);
-    P->SetOffset(S.Offset);
-  }
-  G.Points()->EndUpdate();
-}
 
 TEST(Gradient, DefaultsAreBlackToWhiteTopToBottom) {
   TGradient G;

@@ -12,6 +12,7 @@
 #include "scene3d/context/Texture.h"
 #include "shell/canvas/Bitmap.h"
 #include "shell/canvas/Canvas.h"
+#include "tests/canvas/CanvasTestUtil.h"
 
 namespace {
 // Records what reaches the device.
@@ -38,16 +39,6 @@ class RenderStateTest : public ::testing::Test {
   void TearDown() override { TContext3D::ResetContextStates(); }
 };
 
-// Whether the canvas lock can be taken by another thread, i.e. nobody holds it now.
-bool LockIsFree() {
-  bool Free = false;
-  std::thread T([&] {
-    Free = TCanvas::TryLock();
-    if (Free) TCanvas::Unlock();
-  });
-  T.join();
-  return Free;
-}
 }  // namespace
 
 TEST_F(RenderStateTest, EachGroupKeepsExactlyOneStateCurrent) {
@@ -104,12 +95,12 @@ TEST(NullContextTest, DrawsNothingAndItsSceneFailsWithoutHoldingTheLock) {
   EXPECT_EQ(C.DeviceName(), "TNullContext");
   EXPECT_FALSE(C.BeginScene());
   EXPECT_EQ(C.BeginSceneCount(), 0);
-  EXPECT_TRUE(LockIsFree());
+  EXPECT_TRUE(canvastest::LockFreeForOtherThreads());
   // A stray EndScene after the failure must not release a lock the scene never held.
   C.EndScene();
   TCanvas::Lock();
   C.EndScene();
-  EXPECT_FALSE(LockIsFree());
+  EXPECT_FALSE(canvastest::LockFreeForOtherThreads());
   TCanvas::Unlock();
 
   TBitmap Bitmap(40, 30);
