@@ -14,6 +14,7 @@
 #include "shell/platform/Platform.h"
 #include "shell/platform/headless/HeadlessPlatform.h"
 #include "shell/stream/ObjectText.h"
+#include "tests/forms/NoStreamForm.h"
 #include "shell/stream/Resources.h"
 
 namespace {
@@ -65,16 +66,6 @@ class TFailingForm : public TStartForm {
 };
 const TMetaClass& TFailingForm::StaticClass() {
   return ClassRecord<TFailingForm>("TFailingForm", &TStartForm::StaticClass(), [](auto& B) { B.Creatable(); });
-}
-
-// A form class that has no stored description.
-class TNoStreamForm : public TForm {
-  KLV_CLASS(TNoStreamForm)
- public:
-  explicit TNoStreamForm(TComponent* AOwner) : TForm(AOwner) {}
-};
-const TMetaClass& TNoStreamForm::StaticClass() {
-  return ClassRecord<TNoStreamForm>("TNoStreamForm", &TForm::StaticClass(), [](auto& B) { B.Creatable(); });
 }
 
 std::vector<uint8_t> StartFormStream() {

@@ -16,6 +16,7 @@
 #include "shell/stream/GlobalComponents.h"
 #include "shell/stream/ObjectText.h"
 #include "shell/stream/Resources.h"
+#include "tests/forms/NoStreamForm.h"
 
 namespace {
 
@@ -112,15 +113,6 @@ const TMetaClass& TLogForm::StaticClass() {
     B.Method("FormKeyUp", &TLogForm::FormKeyUp, &TypeInfos::KeyEvent());
     B.Method("FormMouseWheel", &TLogForm::FormMouseWheel, &TypeInfos::MouseWheelEvent());
   });
-}
-
-class TNoStreamForm : public TForm {
-  KLV_CLASS(TNoStreamForm)
- public:
-  explicit TNoStreamForm(TComponent* AOwner) : TForm(AOwner) {}
-};
-const TMetaClass& TNoStreamForm::StaticClass() {
-  return ClassRecord<TNoStreamForm>("TNoStreamForm", &TForm::StaticClass(), [](auto& B) { B.Creatable(); });
 }
 
 class FormTest : public ::testing::Test {
