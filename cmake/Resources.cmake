@@ -1,12 +1,14 @@
-# Built-in resources: text forms compiled to binary form streams, and raw files, embedded
-# into an object library that the programs link; each resource registers itself before main.
+# The tree's resources for the tools, tests and benchmarks, which link the framework's static
+# libraries: text forms compiled to binary form streams, and raw files, embedded into an object
+# library that they link; each resource registers itself before main. (The game and the shared
+# library embed theirs with kelvane_add_resources, cmake/KelvaneResources.cmake.)
 #
-#   kelvane_add_resources(<target> [FORMS file.txt...] [FILES NAME=TYPE=path...] [DEPENDS ...])
+#   kelvane_resource_library(<target> [FORMS file.txt...] [FILES NAME=TYPE=path...] [DEPENDS ...])
 #
 # A form is named after its root object's class (upper case). The build fails when a form
 # does not compile; the compiler names the file and line. The compiled forms are also left
 # in ${CMAKE_BINARY_DIR}/<target>/<stem>.bin (tests and fuzzing seed from them).
-function(kelvane_add_resources target)
+function(kelvane_resource_library target)
   cmake_parse_arguments(ARG "" "" "FORMS;FILES;DEPENDS" ${ARGN})
   set(out_dir ${CMAKE_BINARY_DIR}/${target})
   file(MAKE_DIRECTORY ${out_dir})
@@ -59,4 +61,4 @@ foreach(path IN LISTS kelvane_resource_others)
 endforeach()
 # The styles are built from their sources in resources/styles.
 include(${PROJECT_SOURCE_DIR}/resources/styles/Styles.cmake)
-kelvane_add_resources(kelvane_resources FORMS ${kelvane_resource_forms} FILES ${kelvane_resource_files})
+kelvane_resource_library(kelvane_resources FORMS ${kelvane_resource_forms} FILES ${kelvane_resource_files})

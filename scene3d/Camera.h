@@ -1,8 +1,9 @@
 #pragma once
 // TCamera: a point of view into the scene; draws nothing.
+#include "shell/core/Export.h"
 #include "scene3d/Control3D.h"
 
-class TCamera : public TControl3D {
+class KELVANE_API TCamera : public TControl3D {
   KLV_CLASS(TCamera)
  public:
   explicit TCamera(TComponent* AOwner);

@@ -4,6 +4,7 @@
 // and the steps by which it is drawn through a context.
 #include <vector>
 
+#include "shell/core/Export.h"
 #include "scene3d/Math3D.h"
 #include "scene3d/Position3D.h"
 #include "scene3d/context/Context3D.h"
@@ -15,7 +16,7 @@ class TLight;
 class TMaterial;
 
 // What a 3D object sees of the viewport that draws it.
-class IViewport3D {
+class KELVANE_API IViewport3D {
  public:
   virtual ~IViewport3D() = default;
   virtual TContext3D* GetContext() const = 0;
@@ -33,9 +34,9 @@ class IViewport3D {
 };
 
 enum class TProjection { Camera, Screen };
-const TTypeInfo& ProjectionTypeInfo();
+KELVANE_API const TTypeInfo& ProjectionTypeInfo();
 
-class TControl3D : public TTreeObject {
+class KELVANE_API TControl3D : public TTreeObject {
   KLV_CLASS(TControl3D)
  public:
   explicit TControl3D(TComponent* AOwner);

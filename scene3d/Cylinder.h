@@ -1,14 +1,15 @@
 #pragma once
 // Solids built from a mesh: TShape3D (a material source), TCustomMesh (owned mesh data drawn
 // fitted to the object's box) and TCylinder (a unit cylinder about the Y axis).
+#include "shell/core/Export.h"
 #include "scene3d/Control3D.h"
 #include "scene3d/MaterialSource.h"
 #include "scene3d/MeshData.h"
 
 enum class TMeshWrapMode { Original, Fit, Stretch, Resize };
-const TTypeInfo& MeshWrapModeTypeInfo();
+KELVANE_API const TTypeInfo& MeshWrapModeTypeInfo();
 
-class TShape3D : public TControl3D {
+class KELVANE_API TShape3D : public TControl3D {
   KLV_CLASS(TShape3D)
  public:
   explicit TShape3D(TComponent* AOwner);
@@ -30,7 +31,7 @@ class TShape3D : public TControl3D {
   TMeshWrapMode FWrapMode = TMeshWrapMode::Stretch;
 };
 
-class TCustomMesh : public TShape3D {
+class KELVANE_API TCustomMesh : public TShape3D {
   KLV_CLASS(TCustomMesh)
  public:
   explicit TCustomMesh(TComponent* AOwner);
@@ -45,7 +46,7 @@ class TCustomMesh : public TShape3D {
   TMeshData FData;
 };
 
-class TCylinder : public TCustomMesh {
+class KELVANE_API TCylinder : public TCustomMesh {
   KLV_CLASS(TCylinder)
  public:
   explicit TCylinder(TComponent* AOwner);

@@ -1,8 +1,9 @@
 #pragma once
 // TDummy: a 3D object that draws nothing; a joint for its children.
+#include "shell/core/Export.h"
 #include "scene3d/Control3D.h"
 
-class TDummy : public TControl3D {
+class KELVANE_API TDummy : public TControl3D {
   KLV_CLASS(TDummy)
  public:
   explicit TDummy(TComponent* AOwner);

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "shell/core/Export.h"
 #include "scene3d/Control3D.h"
 #include "shell/canvas/Brush.h"
 #include "shell/canvas/PixelBudget.h"
@@ -23,7 +24,7 @@ class TContext3D;
 class TControl;
 class TTexture;
 
-class TAbstractLayer3D : public TControl3D {
+class KELVANE_API TAbstractLayer3D : public TControl3D {
   KLV_CLASS(TAbstractLayer3D)
  public:
   explicit TAbstractLayer3D(TComponent* AOwner);
@@ -80,7 +81,7 @@ class TAbstractLayer3D : public TControl3D {
 // surface in bands as it is painted, and no bitmap of the whole surface exists until one is
 // asked for (Buffer); other devices, and every layer once its bitmap was asked for, paint into
 // the bitmap and upload it whole.
-class TCustomBufferLayer3D : public TAbstractLayer3D {
+class KELVANE_API TCustomBufferLayer3D : public TAbstractLayer3D {
   KLV_CLASS(TCustomBufferLayer3D)
  public:
   explicit TCustomBufferLayer3D(TComponent* AOwner);
@@ -125,14 +126,14 @@ class TCustomBufferLayer3D : public TAbstractLayer3D {
 
 using TLayerPaintEvent = TEvent<TObject*, TCanvas*, const TRectF&>;
 namespace TypeInfos {
-const TTypeInfo& LayerPaintEvent();
+KELVANE_API const TTypeInfo& LayerPaintEvent();
 }
 
 // The 2D controls placed on the layer have it as their root: they paint on its surface, mark
 // parts of it for repainting and are aligned inside it. The viewport hands them the mouse in
 // surface coordinates through the layer's input dispatcher, which keeps their capture and
 // hover; their focus is the form's, so that keys and Tab reach them as any control.
-class TCustomLayer3D : public TCustomBufferLayer3D, public IRoot, public IAlignRoot {
+class KELVANE_API TCustomLayer3D : public TCustomBufferLayer3D, public IRoot, public IAlignRoot {
   KLV_CLASS(TCustomLayer3D)
  public:
   explicit TCustomLayer3D(TComponent* AOwner);
@@ -272,7 +273,7 @@ class TCustomLayer3D : public TCustomBufferLayer3D, public IRoot, public IAlignR
   float FLastWidth = 0, FLastHeight = 0;
 };
 
-class TLayer3D : public TCustomLayer3D {
+class KELVANE_API TLayer3D : public TCustomLayer3D {
   KLV_CLASS(TLayer3D)
  public:
   explicit TLayer3D(TComponent* AOwner) : TCustomLayer3D(AOwner) {}

@@ -3,11 +3,12 @@
 // read the lights, and the game's materials are unlit.
 #include <cmath>
 
+#include "shell/core/Export.h"
 #include "scene3d/Control3D.h"
 
-const TTypeInfo& LightTypeTypeInfo();
+KELVANE_API const TTypeInfo& LightTypeTypeInfo();
 
-class TLight : public TControl3D {
+class KELVANE_API TLight : public TControl3D {
   KLV_CLASS(TLight)
  public:
   explicit TLight(TComponent* AOwner);

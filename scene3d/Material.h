@@ -3,6 +3,7 @@
 // and sets their variables when the context applies it.
 #include <string>
 
+#include "shell/core/Export.h"
 #include "shell/core/AlphaColor.h"
 #include "shell/core/Object.h"
 
@@ -12,7 +13,7 @@ class TTexture;
 
 enum class TMaterialProperty { ModelViewProjection, ModelView, ModelViewInverseTranspose };
 
-class TMaterial : public TObject {
+class KELVANE_API TMaterial : public TObject {
  public:
   TMaterial() = default;
   ~TMaterial() override = default;
@@ -40,13 +41,13 @@ class TMaterial : public TObject {
 };
 
 // A material with a vertex and a pixel program and a model-view-projection variable.
-class TCustomMaterial : public TMaterial {
+class KELVANE_API TCustomMaterial : public TMaterial {
  protected:
   std::string DoGetMaterialProperty(TMaterialProperty Property) const override;
 };
 
 // Flat, unlit colour: every covered pixel gets Color × opacity.
-class TColorMaterial : public TCustomMaterial {
+class KELVANE_API TColorMaterial : public TCustomMaterial {
  public:
   TColorMaterial();
   // Gives up its place among the programs' users.
@@ -65,7 +66,7 @@ class TColorMaterial : public TCustomMaterial {
 };
 
 // A texture sampled at the vertices' first texture coordinate, times opacity.
-class TTextureMaterial : public TCustomMaterial {
+class KELVANE_API TTextureMaterial : public TCustomMaterial {
  public:
   TTextureMaterial();
   ~TTextureMaterial() override;

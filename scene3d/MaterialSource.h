@@ -4,12 +4,13 @@
 #include <memory>
 #include <vector>
 
+#include "shell/core/Export.h"
 #include "scene3d/Material.h"
 #include "shell/core/Component.h"
 
 class TControl3D;
 
-class TMaterialSource : public TComponent {
+class KELVANE_API TMaterialSource : public TComponent {
   KLV_CLASS(TMaterialSource)
  public:
   explicit TMaterialSource(TComponent* AOwner);
@@ -34,7 +35,7 @@ class TMaterialSource : public TComponent {
   std::vector<TControl3D*> FNotifiers;
 };
 
-class TColorMaterialSource : public TMaterialSource {
+class KELVANE_API TColorMaterialSource : public TMaterialSource {
   KLV_CLASS(TColorMaterialSource)
  public:
   explicit TColorMaterialSource(TComponent* AOwner);

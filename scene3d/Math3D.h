@@ -4,9 +4,10 @@
 // +X right, +Y down and +Z away from an unturned camera. Every sum of products is formed in
 // long double and rounded to single once, so results do not depend on the compiler's choice
 // of intermediate precision.
+#include "shell/core/Export.h"
 
 // A point or a direction.
-struct TPoint3D {
+struct KELVANE_API TPoint3D {
   float X = 0, Y = 0, Z = 0;
 
   constexpr TPoint3D() = default;
@@ -28,7 +29,7 @@ struct TPoint3D {
 };
 
 // A homogeneous point (W = 1) or direction (W = 0).
-struct TVector3D {
+struct KELVANE_API TVector3D {
   float X = 0, Y = 0, Z = 0, W = 1;
 
   constexpr TVector3D() = default;
@@ -42,7 +43,7 @@ struct TVector3D {
 
 // A 4 × 4 matrix, row-major in the order m11, m12, m13, m14, m21, ..., m44. Translation lives
 // in m41, m42, m43. A default-constructed matrix is all zero; use Identity() for "no change".
-struct TMatrix3D {
+struct KELVANE_API TMatrix3D {
   float m11 = 0, m12 = 0, m13 = 0, m14 = 0;
   float m21 = 0, m22 = 0, m23 = 0, m24 = 0;
   float m31 = 0, m32 = 0, m33 = 0, m34 = 0;
@@ -78,12 +79,12 @@ struct TMatrix3D {
 };
 
 // The point with an implied w of 1, without division by the resulting w.
-TPoint3D operator*(const TPoint3D& P, const TMatrix3D& M);
+KELVANE_API TPoint3D operator*(const TPoint3D& P, const TMatrix3D& M);
 // All four components, w included.
-TVector3D operator*(const TVector3D& V, const TMatrix3D& M);
+KELVANE_API TVector3D operator*(const TVector3D& V, const TMatrix3D& M);
 
 // A rotation as a unit quaternion; Identity is ImagPart (0, 0, 0), RealPart 1.
-struct TQuaternion3D {
+struct KELVANE_API TQuaternion3D {
   TPoint3D ImagPart;
   float RealPart = 1;
 
@@ -102,8 +103,8 @@ struct TQuaternion3D {
 constexpr long double cPIdiv180 = 0.017453292519943295769L;
 
 // Degrees × π/180 formed at extended precision, rounded to single.
-float DegToRad(float Degrees);
+KELVANE_API float DegToRad(float Degrees);
 // Angle wrapped into [0, 360) with k = 1/360 rounded to single: r = a − Int(a·k)·360, plus 360
 // when negative. Because k lies slightly above 1/360, angles beyond about ±3e10 may come out
 // of range; the scene's angles never get near that.
-float WrapAngle(float Angle);
+KELVANE_API float WrapAngle(float Angle);

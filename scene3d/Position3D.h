@@ -1,10 +1,11 @@
 #pragma once
 // TPosition3D: a change-notifying triple X, Y, Z owned by a scene object (its position,
 // rotation angles, scale or rotation centre).
+#include "shell/core/Export.h"
 #include "scene3d/Math3D.h"
 #include "shell/core/Persistent.h"
 
-class TPosition3D : public TPersistent {
+class KELVANE_API TPosition3D : public TPersistent {
   KLV_CLASS(TPosition3D)
  public:
   explicit TPosition3D(const TPoint3D& ADefaultValue = TPoint3D());

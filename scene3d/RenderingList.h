@@ -1,6 +1,7 @@
 #pragma once
 // The drawing order of 3D siblings: grouped by material (none first), translucent last, and
 // farther from the camera first.
+#include "shell/core/Export.h"
 #include <vector>
 
 class TControl3D;

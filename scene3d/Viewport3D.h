@@ -7,6 +7,7 @@
 #include <memory>
 #include <vector>
 
+#include "shell/core/Export.h"
 #include "scene3d/Control3D.h"
 #include "scene3d/ViewportInput.h"
 #include "scene3d/context/Context3D.h"
@@ -19,9 +20,9 @@ class TDummy;
 class TLight;
 class TTexture;
 
-const TTypeInfo& MultisampleTypeInfo();
+KELVANE_API const TTypeInfo& MultisampleTypeInfo();
 
-class TViewport3D : public TControl, public IViewport3D {
+class KELVANE_API TViewport3D : public TControl, public IViewport3D {
   KLV_CLASS(TViewport3D)
  public:
   explicit TViewport3D(TComponent* AOwner);

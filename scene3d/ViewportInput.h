@@ -8,13 +8,14 @@
 #include <optional>
 #include <vector>
 
+#include "shell/core/Export.h"
 #include "shell/controls/InputTypes.h"
 #include "shell/core/Geometry2D.h"
 
 class TCustomLayer3D;
 class TViewport3D;
 
-class TViewportInput {
+class KELVANE_API TViewportInput {
  public:
   explicit TViewportInput(TViewport3D& AViewport) : FViewport(AViewport) {}
 

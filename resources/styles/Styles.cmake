@@ -1,8 +1,10 @@
 # The built-in styles. For each, kelvane-style-build (kelvane-style without the built-in styles) draws the artwork (PNG files at the scales 1.0,
 # 1.5 and 2.0), then packs the style source with it into the indexed style format and checks
 # the result; the build fails when a source does not pack. The packed files become the raw-data
-# resources WIN10STYLE, WIN8STYLE and WIN7STYLE (appended to kelvane_resource_files).
+# resources WIN10STYLE, WIN8STYLE and WIN7STYLE (appended to kelvane_resource_files, and as
+# NAME FILE pairs to kelvane_style_resources for the shared library).
 set(kelvane_styles_out ${CMAKE_BINARY_DIR}/kelvane_styles)
+set(kelvane_style_resources)
 file(MAKE_DIRECTORY ${kelvane_styles_out})
 foreach(style win10 win8 win7)
   string(TOUPPER ${style} upper)
@@ -30,4 +32,5 @@ foreach(style win10 win8 win7)
     COMMENT "Packing the ${style} style"
     VERBATIM)
   list(APPEND kelvane_resource_files "${upper}STYLE=RCDATA=${packed}")
+  list(APPEND kelvane_style_resources ${upper}STYLE ${packed})
 endforeach()

@@ -5,10 +5,11 @@
 #include <cstdint>
 #include <vector>
 
+#include "shell/core/Export.h"
 #include "scene3d/Math3D.h"
 
 // One vertex as meshes store it: position, normal, first texture coordinate, binormal, tangent.
-struct TMeshVertex {
+struct KELVANE_API TMeshVertex {
   TPoint3D Position;
   TPoint3D Normal;
   float U = 0, V = 0;
@@ -16,7 +17,7 @@ struct TMeshVertex {
   TPoint3D Tangent;
 };
 
-class TVertexBuffer {
+class KELVANE_API TVertexBuffer {
  public:
   int Length() const { return static_cast<int>(FVertices.size()); }
   // Keeps the old contents up to the smaller length.
@@ -30,7 +31,7 @@ class TVertexBuffer {
   std::vector<TMeshVertex> FVertices;
 };
 
-class TIndexBuffer {
+class KELVANE_API TIndexBuffer {
  public:
   int Length() const { return static_cast<int>(FIndices.size()); }
   void SetLength(int Value) { FIndices.resize(static_cast<size_t>(Value < 0 ? 0 : Value)); }

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "shell/core/Export.h"
 #include "scene3d/Math3D.h"
 #include "scene3d/context/Buffers.h"
 #include "shell/core/AlphaColor.h"
@@ -23,7 +24,7 @@ class TColorMaterial;
 class TContextShader;
 
 // The process's 3D device could not be made although the device choice had found it usable.
-class ECannotCreateD3DDevice : public Exception {
+class KELVANE_API ECannotCreateD3DDevice : public Exception {
  public:
   using Exception::Exception;
   const char* ClassName() const noexcept override { return "ECannotCreateD3DDevice"; }
@@ -47,7 +48,7 @@ using TClearTargets = TSet<TClearTarget>;
 enum class TLightType { Directional, Point, Spot };
 
 // One light as the context sees it in a frame.
-struct TLightDescription {
+struct KELVANE_API TLightDescription {
   bool Enabled = true;
   TAlphaColor Color = 0xFFFFFFFF;
   TLightType LightType = TLightType::Directional;
@@ -58,7 +59,7 @@ struct TLightDescription {
 };
 
 // A value for a shader variable.
-struct TShaderValue {
+struct KELVANE_API TShaderValue {
   enum class TKind { Matrix, Vectors, Texture } Kind = TKind::Vectors;
   TMatrix3D Matrix;
   std::vector<TVector3D> Vectors;
@@ -66,7 +67,7 @@ struct TShaderValue {
 };
 
 // A rectangle of target pixels, rows counted from the top; Right and Bottom are exclusive.
-struct TTargetRect {
+struct KELVANE_API TTargetRect {
   int Left = 0, Top = 0, Right = 0, Bottom = 0;
 
   int Width() const { return Right - Left; }
@@ -79,7 +80,7 @@ struct TTargetRect {
   static TTargetRect Intersect(const TTargetRect& A, const TTargetRect& B);
 };
 
-class TContext3D {
+class KELVANE_API TContext3D {
  public:
   virtual ~TContext3D();
   TContext3D(const TContext3D&) = delete;

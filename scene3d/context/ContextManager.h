@@ -6,20 +6,21 @@
 #include <string>
 #include <vector>
 
+#include "shell/core/Export.h"
 #include "scene3d/context/Context3D.h"
 #include "scene3d/context/GLDevice.h"
 
 class TTexture;
 
 // Use an OpenGL device at all; false leaves only the null context.
-extern bool GlobalUseGPU;
+extern KELVANE_API bool GlobalUseGPU;
 // Skip hardware devices and use the software renderer.
-extern bool GlobalUseSoftwareDevice;
+extern KELVANE_API bool GlobalUseSoftwareDevice;
 
 // A forced choice (the headless tool's --device option), or Auto for the order above.
 enum class TDeviceChoice { Auto, GPU, Software, Null };
 
-class TContextManager {
+class KELVANE_API TContextManager {
  public:
   // A context of the chosen class drawing into Texture. The first call chooses (and, for the
   // GL class, makes) the device. A forced GPU or software device that cannot be made raises

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "shell/core/Export.h"
 #include "shell/app/Services.h"
 #include "shell/core/Component.h"
 #include "shell/core/Exceptions.h"
@@ -19,7 +20,7 @@
 using TIdleEvent = TEvent<TObject*, bool&>;
 using TExceptionEvent = TEvent<TObject*, const Exception&>;
 
-class TApplication : public TComponent, public IFormApplication {
+class KELVANE_API TApplication : public TComponent, public IFormApplication {
   KLV_CLASS(TApplication)
  public:
   explicit TApplication(TComponent* AOwner);
@@ -120,4 +121,4 @@ class TApplication : public TComponent, public IFormApplication {
 };
 
 // The application object; created with the platform object before the main block runs.
-extern TApplication* Application;
+extern KELVANE_API TApplication* Application;

@@ -1,6 +1,7 @@
 #pragma once
 // Notifications that the application sends through the default message manager while it
 // starts up and runs its loop; the sender is the application.
+#include "shell/core/Export.h"
 #include "shell/core/Messaging.h"
 
 class TCommonCustomForm;
@@ -9,14 +10,14 @@ class TCommonCustomForm;
 class TFormsCreatedMessage : public TMessageBase {};
 
 // The application has a new main form (none when it was freed).
-class TMainFormChangedMessage : public TMessageBase {
+class KELVANE_API TMainFormChangedMessage : public TMessageBase {
  public:
   explicit TMainFormChangedMessage(TCommonCustomForm* AForm) : Form(AForm) {}
   TCommonCustomForm* Form;
 };
 
 // The main form, or its caption, changed: the application's title follows.
-class TMainCaptionChangedMessage : public TMessageBase {
+class KELVANE_API TMainCaptionChangedMessage : public TMessageBase {
  public:
   explicit TMainCaptionChangedMessage(TCommonCustomForm* AForm) : Form(AForm) {}
   TCommonCustomForm* Form;

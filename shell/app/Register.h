@@ -1,4 +1,5 @@
 #pragma once
 // Registers the application layer's creatable classes (TTimer) with the class table, so that
 // stored forms can create them by name.
-void RegisterAppClasses();
+#include "shell/core/Export.h"
+KELVANE_API void RegisterAppClasses();

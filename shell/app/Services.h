@@ -6,6 +6,7 @@
 #include <functional>
 #include <string>
 
+#include "shell/core/Export.h"
 #include "shell/core/Geometry2D.h"
 #include "shell/core/Object.h"
 
@@ -16,7 +17,7 @@ class TWindowHandle;
 using TTimerProc = TEvent<>;
 
 // The main thread's event loop and the end of the program.
-class IApplicationService {
+class KELVANE_API IApplicationService {
  public:
   static const char* ServiceName() { return "IApplicationService"; }
   virtual ~IApplicationService() = default;
@@ -37,7 +38,7 @@ class IApplicationService {
 };
 
 // Periodic timers delivered as messages of the event loop.
-class ITimerService {
+class KELVANE_API ITimerService {
  public:
   static const char* ServiceName() { return "ITimerService"; }
   virtual ~ITimerService() = default;
@@ -50,7 +51,7 @@ class ITimerService {
 };
 
 // Native windows for forms. Rectangles and sizes are in logical pixels.
-class IWindowService {
+class KELVANE_API IWindowService {
  public:
   static const char* ServiceName() { return "IWindowService"; }
   virtual ~IWindowService() = default;
@@ -80,7 +81,7 @@ enum class TScreenOrientation { Portrait, Landscape, InvertedPortrait, InvertedL
 using TScreenOrientations = TSet<TScreenOrientation>;
 
 // The screen: its size and work area in logical pixels, and the orientations allowed.
-class IScreenService {
+class KELVANE_API IScreenService {
  public:
   static const char* ServiceName() { return "IScreenService"; }
   virtual ~IScreenService() = default;
@@ -91,7 +92,7 @@ class IScreenService {
 };
 
 // Message boxes of the platform.
-class IDialogService {
+class KELVANE_API IDialogService {
  public:
   static const char* ServiceName() { return "IDialogService"; }
   virtual ~IDialogService() = default;

@@ -3,13 +3,14 @@
 // timer of the platform's timer service.
 #include <cstdint>
 
+#include "shell/core/Export.h"
 #include "shell/app/Services.h"
 #include "shell/core/TreeObject.h"
 
 // The handle of a timer that has no platform timer.
 constexpr uintptr_t cIdNoTimer = static_cast<uintptr_t>(-1);
 
-class TTimer : public TTreeObject {
+class KELVANE_API TTimer : public TTreeObject {
   KLV_CLASS(TTimer)
  public:
   // Raises EUnsupportedPlatformService when the platform has no timer service. Never starts a

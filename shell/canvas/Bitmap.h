@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "shell/core/Export.h"
 #include "shell/core/AlphaColor.h"
 #include "shell/core/Exceptions.h"
 #include "shell/core/Geometry2D.h"
@@ -17,17 +18,17 @@
 struct _cairo_surface;
 class TCanvas;
 
-class EBitmapLoadingFailed : public Exception {
+class KELVANE_API EBitmapLoadingFailed : public Exception {
  public:
   using Exception::Exception;
   const char* ClassName() const noexcept override { return "EBitmapLoadingFailed"; }
 };
-class EBitmapSavingFailed : public Exception {
+class KELVANE_API EBitmapSavingFailed : public Exception {
  public:
   using Exception::Exception;
   const char* ClassName() const noexcept override { return "EBitmapSavingFailed"; }
 };
-class EBitmapSizeTooBig : public Exception {
+class KELVANE_API EBitmapSizeTooBig : public Exception {
  public:
   using Exception::Exception;
   const char* ClassName() const noexcept override { return "EBitmapSizeTooBig"; }
@@ -36,7 +37,7 @@ class EBitmapSizeTooBig : public Exception {
 enum class TMapAccess { Read, Write, ReadWrite };
 
 // A mapped view of a bitmap's pixels, valid until Unmap.
-struct TBitmapData {
+struct KELVANE_API TBitmapData {
   uint8_t* Data = nullptr;
   int Pitch = 0;  // bytes from one row to the next
   int Width = 0;
@@ -50,7 +51,7 @@ struct TBitmapData {
   void SetPixel(int X, int Y, TAlphaColor Color) const;
 };
 
-class TBitmap : public TPersistent {
+class KELVANE_API TBitmap : public TPersistent {
   KLV_CLASS(TBitmap)
  public:
   TBitmap();

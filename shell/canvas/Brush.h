@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "shell/core/Export.h"
 #include "shell/canvas/Gradient.h"
 #include "shell/core/AlphaColor.h"
 #include "shell/core/Persistent.h"
@@ -19,15 +20,15 @@ enum class TStrokeJoin { Miter, Round, Bevel };
 enum class TStrokeDash { Solid, Dash, Dot, DashDot, DashDotDot, Custom };
 
 namespace TypeInfos {
-const TTypeInfo& BrushKind();
-const TTypeInfo& WrapMode();
-const TTypeInfo& StrokeCap();
-const TTypeInfo& StrokeJoin();
-const TTypeInfo& StrokeDash();
+KELVANE_API const TTypeInfo& BrushKind();
+KELVANE_API const TTypeInfo& WrapMode();
+KELVANE_API const TTypeInfo& StrokeCap();
+KELVANE_API const TTypeInfo& StrokeJoin();
+KELVANE_API const TTypeInfo& StrokeDash();
 }  // namespace TypeInfos
 
 // The image of a bitmap fill and how it covers the rectangle.
-class TBrushBitmap : public TPersistent {
+class KELVANE_API TBrushBitmap : public TPersistent {
   KLV_CLASS(TBrushBitmap)
  public:
   TBrushBitmap();
@@ -52,7 +53,7 @@ class TBrushBitmap : public TPersistent {
 class TBrush;
 
 // The name of a brush in the active style that replaces this one when drawn.
-class TBrushResource : public TPersistent {
+class KELVANE_API TBrushResource : public TPersistent {
   KLV_CLASS(TBrushResource)
  public:
   using TLookup = std::function<TBrush*(const std::string& Name)>;
@@ -72,7 +73,7 @@ class TBrushResource : public TPersistent {
   std::string FStyleLookup;
 };
 
-class TBrush : public TPersistent {
+class KELVANE_API TBrush : public TPersistent {
   KLV_CLASS(TBrush)
  public:
   // Starts with Kind = ADefaultKind and Color = ADefaultColor; values equal to these are not
@@ -125,7 +126,7 @@ class TBrush : public TPersistent {
 };
 
 // A brush for outlines: thickness, line ends, corners and dash pattern.
-class TStrokeBrush : public TBrush {
+class KELVANE_API TStrokeBrush : public TBrush {
   KLV_CLASS(TStrokeBrush)
  public:
   TStrokeBrush(TBrushKind ADefaultKind, TAlphaColor ADefaultColor);

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "shell/core/Export.h"
 #include "shell/canvas/Brush.h"
 #include "shell/canvas/Font.h"
 #include "shell/core/Geometry2D.h"
@@ -28,16 +29,16 @@ using TCanvasStyles = TSet<TCanvasStyle>;
 using TClipRects = std::vector<TRectF>;
 
 namespace TypeInfos {
-const TTypeInfo& Corners();
-const TTypeInfo& CornerType();
-const TTypeInfo& TextAlign();
+KELVANE_API const TTypeInfo& Corners();
+KELVANE_API const TTypeInfo& CornerType();
+KELVANE_API const TTypeInfo& TextAlign();
 }  // namespace TypeInfos
 
 // A window's pixels, owned by the window back end: 32-bit premultiplied ARGB in native byte
 // order (Cairo's ARGB32), Stride bytes per row (a multiple of 4), at Scale pixels per logical
 // unit. Present is called at the end of each outermost scene with the device-pixel rectangles
 // that the scene could change (its clip rectangles, or the whole buffer).
-struct TWindowBuffer {
+struct KELVANE_API TWindowBuffer {
   uint8_t* Data = nullptr;
   int Width = 0;
   int Height = 0;
@@ -46,7 +47,7 @@ struct TWindowBuffer {
   std::function<void(const std::vector<TRectF>& DeviceRects)> Present;
 };
 
-class TCanvas {
+class KELVANE_API TCanvas {
  public:
   virtual ~TCanvas();
   TCanvas(const TCanvas&) = delete;

@@ -5,24 +5,25 @@
 #include <memory>
 #include <string>
 
+#include "shell/core/Export.h"
 #include "shell/canvas/Canvas.h"
 #include "shell/core/Exceptions.h"
 
-class ECanvasManagerException : public Exception {
+class KELVANE_API ECanvasManagerException : public Exception {
  public:
   using Exception::Exception;
   const char* ClassName() const noexcept override { return "ECanvasManagerException"; }
 };
 
 // A canvas implementation: its name, what it supports and how it makes canvases.
-struct TCanvasClass {
+struct KELVANE_API TCanvasClass {
   std::string Name;
   TCanvasStyles Style;
   std::function<std::unique_ptr<TCanvas>(TBitmap&, TCanvasQuality)> CreateFromBitmap;
   std::function<std::unique_ptr<TCanvas>(const TWindowBuffer&, TCanvasQuality)> CreateFromWindow;
 };
 
-class TCanvasManager {
+class KELVANE_API TCanvasManager {
  public:
   // Adds a class; AClass must outlive its registration. Default marks it as preferred;
   // Printer as able to print.

@@ -2,6 +2,7 @@
 // TFont: the family, size and style of the text a canvas draws.
 #include <string>
 
+#include "shell/core/Export.h"
 #include "shell/core/Persistent.h"
 #include "shell/core/TypeInfo.h"
 
@@ -9,10 +10,10 @@ enum TFontStyle { fsBold, fsItalic, fsUnderline, fsStrikeOut };
 using TFontStyles = TSet<TFontStyle>;
 
 namespace TypeInfos {
-const TTypeInfo& FontStyles();
+KELVANE_API const TTypeInfo& FontStyles();
 }
 
-class TFont : public TPersistent {
+class KELVANE_API TFont : public TPersistent {
   KLV_CLASS(TFont)
  public:
   static constexpr const char* DefaultFamily = "Segoe UI";

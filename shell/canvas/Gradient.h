@@ -4,6 +4,7 @@
 #include <memory>
 #include <vector>
 
+#include "shell/core/Export.h"
 #include "shell/core/AlphaColor.h"
 #include "shell/core/Collection.h"
 #include "shell/core/Geometry2D.h"
@@ -13,13 +14,13 @@
 enum class TGradientStyle { Linear, Radial };
 
 namespace TypeInfos {
-const TTypeInfo& GradientStyle();
+KELVANE_API const TTypeInfo& GradientStyle();
 }
 
 class TGradient;
 
 // One colour stop: a colour at an offset along the gradient line.
-class TGradientPoint : public TCollectionItem {
+class KELVANE_API TGradientPoint : public TCollectionItem {
   KLV_CLASS(TGradientPoint)
  public:
   TAlphaColor Color() const { return FColor; }
@@ -34,7 +35,7 @@ class TGradientPoint : public TCollectionItem {
 };
 
 // The stops of a gradient, in collection order; every change is reported to the gradient.
-class TGradientPoints : public TCollection {
+class KELVANE_API TGradientPoints : public TCollection {
   KLV_CLASS(TGradientPoints)
  public:
   explicit TGradientPoints(TGradient* AGradient);
@@ -49,13 +50,13 @@ class TGradientPoints : public TCollection {
 };
 
 // A stop as a device receives it: colour (already with the opacity applied) and offset.
-struct TGradientStop {
+struct KELVANE_API TGradientStop {
   TAlphaColor Color;
   float Offset;
   bool operator==(const TGradientStop&) const = default;
 };
 
-class TGradient : public TPersistent {
+class KELVANE_API TGradient : public TPersistent {
   KLV_CLASS(TGradient)
  public:
   // Two points, black at 0 and white at 1; Linear; from the top-left to the bottom-left corner.

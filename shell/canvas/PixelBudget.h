@@ -5,16 +5,17 @@
 #include <cstdint>
 #include <string>
 
+#include "shell/core/Export.h"
 #include "shell/core/Exceptions.h"
 
 // A new share of pixels that would pass the total.
-class EPixelBudget : public Exception {
+class KELVANE_API EPixelBudget : public Exception {
  public:
   using Exception::Exception;
   const char* ClassName() const noexcept override { return "EPixelBudget"; }
 };
 
-class TPixelBudget {
+class KELVANE_API TPixelBudget {
  public:
   // The total in bytes: a quarter of the machine's physical memory, and never less than Floor
   // (the game at four times the scale holds about 300 MB of pixels).
@@ -33,7 +34,7 @@ class TPixelBudget {
 };
 
 // An object's share of the budget, given back when it changes or the object goes.
-class TPixelCharge {
+class KELVANE_API TPixelCharge {
  public:
   TPixelCharge() = default;
   ~TPixelCharge() { Clear(); }

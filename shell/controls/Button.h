@@ -2,13 +2,14 @@
 // TCustomButton and TButton: a push button with Text that clicks on a release over it, on a
 // double click, on Enter or Space while focused, and (TButton) as the form's default or
 // cancel button.
+#include "shell/core/Export.h"
 #include "shell/controls/ControlTimer.h"
 #include "shell/controls/PresentedControl.h"
 #include "shell/core/AlphaColor.h"
 
 class TImageList;
 
-class TCustomButton : public TPresentedTextControl {
+class KELVANE_API TCustomButton : public TPresentedTextControl {
   KLV_CLASS(TCustomButton)
  public:
   explicit TCustomButton(TComponent* AOwner);
@@ -87,7 +88,7 @@ class TCustomButton : public TPresentedTextControl {
   TControl* FIconTintObject = nullptr;
 };
 
-class TButton : public TCustomButton {
+class KELVANE_API TButton : public TCustomButton {
   KLV_CLASS(TButton)
  public:
   explicit TButton(TComponent* AOwner);

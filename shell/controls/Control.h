@@ -5,6 +5,7 @@
 #include <memory>
 #include <string>
 
+#include "shell/core/Export.h"
 #include "shell/controls/InputTypes.h"
 #include "shell/controls/Root.h"
 #include "shell/core/Position.h"
@@ -15,13 +16,13 @@
 
 namespace TypeInfos {
 // The event types of mouse and keyboard handlers, for published event properties.
-const TTypeInfo& MouseEvent();
-const TTypeInfo& MouseMoveEvent();
-const TTypeInfo& MouseWheelEvent();
-const TTypeInfo& KeyEvent();
+KELVANE_API const TTypeInfo& MouseEvent();
+KELVANE_API const TTypeInfo& MouseMoveEvent();
+KELVANE_API const TTypeInfo& MouseWheelEvent();
+KELVANE_API const TTypeInfo& KeyEvent();
 }  // namespace TypeInfos
 
-class TControl : public TTreeObject, public IAlignRoot, public IAlignableObject {
+class KELVANE_API TControl : public TTreeObject, public IAlignRoot, public IAlignableObject {
   KLV_CLASS(TControl)
  public:
   explicit TControl(TComponent* AOwner);

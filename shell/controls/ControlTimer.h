@@ -3,9 +3,10 @@
 // button's repeat timer), on the "ITimerService" of the platform service registry.
 #include <cstdint>
 
+#include "shell/core/Export.h"
 #include "shell/app/Services.h"
 
-class TControlTimer {
+class KELVANE_API TControlTimer {
  public:
   TControlTimer() = default;
   ~TControlTimer() { Stop(); }

@@ -6,11 +6,12 @@
 #include <memory>
 #include <vector>
 
+#include "shell/core/Export.h"
 #include "shell/canvas/Bitmap.h"
 #include "shell/core/Collection.h"
 #include "shell/core/Component.h"
 
-class TImageListItem : public TCollectionItem {
+class KELVANE_API TImageListItem : public TCollectionItem {
   KLV_CLASS(TImageListItem)
  public:
   TImageListItem();
@@ -29,7 +30,7 @@ class TImageListItem : public TCollectionItem {
   std::unique_ptr<TBitmap> FBitmap;
 };
 
-class TImageListItems : public TCollection {
+class KELVANE_API TImageListItems : public TCollection {
   KLV_CLASS(TImageListItems)
  public:
   TImageListItems();
@@ -43,7 +44,7 @@ class TImageListItems : public TCollection {
   void Update(TCollectionItem*) override { OnChanged(this); }
 };
 
-class TImageList : public TComponent {
+class KELVANE_API TImageList : public TComponent {
   KLV_CLASS(TImageList)
  public:
   explicit TImageList(TComponent* AOwner);

@@ -7,9 +7,10 @@
 #include <optional>
 #include <vector>
 
+#include "shell/core/Export.h"
 #include "shell/controls/Control.h"
 
-class TInputDispatcher {
+class KELVANE_API TInputDispatcher {
  public:
   // Root is the object whose children are the top-level controls (the form).
   explicit TInputDispatcher(TTreeObject* ARoot) : FRoot(ARoot) {}

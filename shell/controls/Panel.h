@@ -1,8 +1,9 @@
 #pragma once
 // TPanel: a styled container with no behaviour of its own.
+#include "shell/core/Export.h"
 #include "shell/controls/PresentedControl.h"
 
-class TPanel : public TPresentedControl {
+class KELVANE_API TPanel : public TPresentedControl {
   KLV_CLASS(TPanel)
  public:
   explicit TPanel(TComponent* AOwner);

@@ -3,15 +3,16 @@
 // presentation); TPresentedTextControl adds the Text that its style shows.
 #include <string>
 
+#include "shell/core/Export.h"
 #include "shell/controls/StyledControl.h"
 
-class TPresentedControl : public TStyledControl {
+class KELVANE_API TPresentedControl : public TStyledControl {
   KLV_CLASS(TPresentedControl)
  public:
   explicit TPresentedControl(TComponent* AOwner);
 };
 
-class TPresentedTextControl : public TPresentedControl {
+class KELVANE_API TPresentedTextControl : public TPresentedControl {
   KLV_CLASS(TPresentedTextControl)
  public:
   explicit TPresentedTextControl(TComponent* AOwner);

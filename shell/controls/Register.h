@@ -1,4 +1,5 @@
 #pragma once
 // Registers the creatable control classes with the class table, so that form streams can
 // create them by name.
-void RegisterControlClasses();
+#include "shell/core/Export.h"
+KELVANE_API void RegisterControlClasses();

@@ -2,6 +2,7 @@
 // IRoot: what a control reaches through the top of its tree (the form): the canvas being
 // painted, invalidation in the root's coordinates, the scene scale, and the focused, captured
 // and hovered controls.
+#include "shell/core/Export.h"
 #include "shell/controls/InputTypes.h"
 #include "shell/core/Geometry2D.h"
 
@@ -9,7 +10,7 @@ class TCanvas;
 class TControl;
 class TTreeObject;
 
-class IRoot {
+class KELVANE_API IRoot {
  public:
   virtual ~IRoot() = default;
   // The object at the top of the tree (the form).

@@ -1,6 +1,7 @@
 #pragma once
 // TStyleCache: style copies that controls let go of, kept detached for the next control that
 // asks for the same style name from the same style, so that it need not be read or cloned again.
+#include "shell/core/Export.h"
 #include <map>
 #include <string>
 #include <utility>
@@ -8,7 +9,7 @@
 
 class TControl;
 
-class TStyleCache {
+class KELVANE_API TStyleCache {
  public:
   // The cache of the main thread; empty until a control hands it a copy.
   static TStyleCache& Current();

@@ -3,12 +3,13 @@
 // under its lower-cased name; below each child that is not a styled control, its children
 // under their own names and under the parent's name, a dot and their own name; and so on down.
 // A later entry with the same key replaces an earlier one.
+#include "shell/core/Export.h"
 #include <string>
 #include <unordered_map>
 
 class TTreeObject;
 
-class TStyleDictionary {
+class KELVANE_API TStyleDictionary {
  public:
   // Enters the children of Root (Root itself is not entered).
   void Build(const TTreeObject& Root);

@@ -8,6 +8,7 @@
 #include <string>
 #include <variant>
 
+#include "shell/core/Export.h"
 #include "shell/controls/Control.h"
 
 enum class TStyleState { Unapplied, Freeing, Applying, Error, Applied };
@@ -17,7 +18,7 @@ enum class TStyleState { Unapplied, Freeing, Applying, Error, Applied };
 // as std::string.
 using TStyleDataValue = std::variant<int64_t, long double, std::string>;
 
-class TStyledControl : public TControl {
+class KELVANE_API TStyledControl : public TControl {
   KLV_CLASS(TStyledControl)
  public:
   // Returns a fresh style copy for the control (owned by the control), or null.

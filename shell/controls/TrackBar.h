@@ -3,6 +3,7 @@
 // movable part that the track finds in its style.
 #include <memory>
 
+#include "shell/core/Export.h"
 #include "shell/controls/ControlTimer.h"
 #include "shell/controls/PresentedControl.h"
 #include "shell/controls/ValueRange.h"
@@ -11,13 +12,13 @@
 enum class TOrientation { Horizontal, Vertical };
 
 namespace TypeInfos {
-const TTypeInfo& Orientation();
+KELVANE_API const TTypeInfo& Orientation();
 }
 
 class TCustomTrack;
 
 // The track's range: its notifications move the thumb and fire OnTracking and OnChange.
-class TValueRangeTrack : public TCustomValueRange {
+class KELVANE_API TValueRangeTrack : public TCustomValueRange {
   KLV_CLASS(TValueRangeTrack)
  public:
   explicit TValueRangeTrack(TCustomTrack* ATrack);
@@ -33,7 +34,7 @@ class TValueRangeTrack : public TCustomValueRange {
 };
 
 // The thumb of a track: dragging it sets the track's value.
-class TThumb : public TStyledControl {
+class KELVANE_API TThumb : public TStyledControl {
   KLV_CLASS(TThumb)
  public:
   explicit TThumb(TComponent* AOwner);
@@ -65,7 +66,7 @@ class TThumb : public TStyledControl {
   TPointF FDownOffset;
 };
 
-class TCustomTrack : public TPresentedControl {
+class KELVANE_API TCustomTrack : public TPresentedControl {
   KLV_CLASS(TCustomTrack)
  public:
   explicit TCustomTrack(TComponent* AOwner);
@@ -163,7 +164,7 @@ class TCustomTrack : public TPresentedControl {
   TControlTimer FTimer;
 };
 
-class TTrackBar : public TCustomTrack {
+class KELVANE_API TTrackBar : public TCustomTrack {
   KLV_CLASS(TTrackBar)
  public:
   explicit TTrackBar(TComponent* AOwner);

@@ -1,5 +1,6 @@
 #pragma once
 // TAlphaColor: 32-bit ARGB, and the table of named colours ("claBlack", "claYellow", ...).
+#include "shell/core/Export.h"
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -15,19 +16,19 @@ constexpr TAlphaColor Yellow = 0xFFFFFF00;
 constexpr TAlphaColor Blue = 0xFF0000FF;
 }  // namespace TAlphaColors
 
-struct TNamedAlphaColor {
+struct KELVANE_API TNamedAlphaColor {
   const char* Name;
   TAlphaColor Value;
 };
 
 // C with its alpha byte scaled by Opacity when Opacity is below 1 (Trunc(Opacity × alpha));
 // otherwise C unchanged. Red, green and blue always stay.
-TAlphaColor MakeColor(TAlphaColor C, float Opacity);
+KELVANE_API TAlphaColor MakeColor(TAlphaColor C, float Opacity);
 
 // The 148 named colours in table order.
-const std::vector<TNamedAlphaColor>& AlphaColorNames();
+KELVANE_API const std::vector<TNamedAlphaColor>& AlphaColorNames();
 
 // Reads an identifier as a colour: "x"/"#" plus hex digits, a table name (any case), or a
 // table name missing its "a" ("clYellow").
-bool IdentToAlphaColor(const std::string& Ident, int64_t& Color);
-bool AlphaColorToIdent(int64_t Color, std::string& Ident);
+KELVANE_API bool IdentToAlphaColor(const std::string& Ident, int64_t& Color);
+KELVANE_API bool AlphaColorToIdent(int64_t Color, std::string& Ident);

@@ -5,11 +5,12 @@
 #include <memory>
 #include <vector>
 
+#include "shell/core/Export.h"
 #include "shell/core/Persistent.h"
 
 class TCollection;
 
-class TCollectionItem : public TPersistent {
+class KELVANE_API TCollectionItem : public TPersistent {
   KLV_CLASS(TCollectionItem)
  public:
   TCollectionItem() = default;
@@ -27,7 +28,7 @@ class TCollectionItem : public TPersistent {
   int FID = 0;
 };
 
-class TCollection : public TPersistent {
+class KELVANE_API TCollection : public TPersistent {
   KLV_CLASS(TCollection)
  public:
   using TItemFactory = std::function<TCollectionItem*()>;

@@ -6,6 +6,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "shell/core/Export.h"
 #include "shell/core/Persistent.h"
 
 class IComponentReader;
@@ -21,7 +22,7 @@ using TComponentStyle = TSet<TComponentStyleFlag>;
 
 enum TOperation { opInsert, opRemove };
 
-class TComponent : public TPersistent {
+class KELVANE_API TComponent : public TPersistent {
   KLV_CLASS(TComponent)
  public:
   explicit TComponent(TComponent* AOwner);
@@ -119,7 +120,7 @@ class TComponent : public TPersistent {
 };
 
 // Frees a component through TComponent::Free; for owning smart pointers.
-struct TComponentDeleter {
+struct KELVANE_API TComponentDeleter {
   void operator()(TComponent* C) const {
     if (C) C->Free();
   }

@@ -1,6 +1,7 @@
 #pragma once
 // What the running system is: its platform and version, and the device-behaviour service that
 // names the platform a control runs on (styles are chosen by it).
+#include "shell/core/Export.h"
 #include <string>
 
 class TComponent;
@@ -8,7 +9,7 @@ class TComponent;
 enum class TOSPlatform { Windows, MacOS, iOS, Android, Linux };
 
 // The operating system's version as the system reports it.
-struct TOSVersion {
+struct KELVANE_API TOSVersion {
   TOSPlatform Platform = TOSPlatform::Linux;
   int Major = 0;
   int Minor = 0;
@@ -25,7 +26,7 @@ void ParseOSRelease(const std::string& Release, int& Major, int& Minor);
 
 // The platform service that names the operating system platform for a control (Context may be
 // none).
-class IDeviceBehavior {
+class KELVANE_API IDeviceBehavior {
  public:
   static const char* ServiceName() { return "IDeviceBehavior"; }
   virtual ~IDeviceBehavior() = default;
@@ -33,7 +34,7 @@ class IDeviceBehavior {
 };
 
 // The device behaviour of the system the program runs on: every control is on its platform.
-class TSystemDeviceBehavior : public IDeviceBehavior {
+class KELVANE_API TSystemDeviceBehavior : public IDeviceBehavior {
  public:
   TOSPlatform GetOSPlatform(TComponent*) override { return TOSVersion::Current().Platform; }
 };

@@ -1,13 +1,14 @@
 #pragma once
 // The exception family of the framework: every failure carries the exact message text.
+#include "shell/core/Export.h"
 #include <exception>
 #include <initializer_list>
 #include <string>
 
 // Replaces each %s or %d in Fmt by the next argument, in order; "%%" gives "%".
-std::string Format(const std::string& Fmt, std::initializer_list<std::string> Args);
+KELVANE_API std::string Format(const std::string& Fmt, std::initializer_list<std::string> Args);
 
-class Exception : public std::exception {
+class KELVANE_API Exception : public std::exception {
  public:
   explicit Exception(std::string Msg) : FMessage(std::move(Msg)) {}
   const std::string& Message() const noexcept { return FMessage; }
@@ -45,4 +46,4 @@ KLV_EXCEPTION(EUnsupportedPlatformService, Exception)
 
 // A stored property that could not be read: "Error reading Label.Path: Message", Label being the
 // component's name, or its class name when it has none.
-EReadError PropertyReadError(const std::string& Label, const std::string& Path, const std::string& Message);
+KELVANE_API EReadError PropertyReadError(const std::string& Label, const std::string& Path, const std::string& Message);

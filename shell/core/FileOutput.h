@@ -1,6 +1,7 @@
 #pragma once
 // Writing a program's results where nothing may be lost without a word: every write and the
 // close are checked, and a failure carries the path and the system's message.
+#include "shell/core/Export.h"
 #include <cstddef>
 #include <string>
 

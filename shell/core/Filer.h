@@ -2,13 +2,14 @@
 // What a persistent object sees of a reader or writer when it declares the properties it
 // stores itself (stored but not published): a filer to declare them on, and the value faces
 // through which their read and write procedures work.
+#include "shell/core/Export.h"
 #include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
 
 // Reads one value of the stream in the notation the caller expects.
-class IValueReader {
+class KELVANE_API IValueReader {
  public:
   virtual ~IValueReader() = default;
   virtual int64_t ReadInteger() = 0;
@@ -21,7 +22,7 @@ class IValueReader {
 };
 
 // Writes one value of the stream.
-class IValueWriter {
+class KELVANE_API IValueWriter {
  public:
   virtual ~IValueWriter() = default;
   virtual void WriteInteger(int64_t Value) = 0;
@@ -36,13 +37,13 @@ class TComponent;
 
 // What a component's ReadState hook sees of the reader: the reading of the component's own
 // data (its properties, then its children).
-class IComponentReader {
+class KELVANE_API IComponentReader {
  public:
   virtual ~IComponentReader() = default;
   virtual void ReadData(TComponent* Instance) = 0;
 };
 
-class TFiler {
+class KELVANE_API TFiler {
  public:
   using TReaderProc = std::function<void(IValueReader&)>;
   using TWriterProc = std::function<void(IValueWriter&)>;

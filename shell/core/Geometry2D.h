@@ -1,9 +1,10 @@
 #pragma once
 // Plain 2D value types in logical pixels (singles), shared by the canvas, layout and controls.
+#include "shell/core/Export.h"
 #include <algorithm>
 #include <cmath>
 
-struct TPointF {
+struct KELVANE_API TPointF {
   float X = 0, Y = 0;
   constexpr TPointF() = default;
   constexpr TPointF(float AX, float AY) : X(AX), Y(AY) {}
@@ -12,14 +13,14 @@ struct TPointF {
   constexpr bool operator==(const TPointF&) const = default;
 };
 
-struct TSizeF {
+struct KELVANE_API TSizeF {
   float Width = 0, Height = 0;
   constexpr TSizeF() = default;
   constexpr TSizeF(float W, float H) : Width(W), Height(H) {}
   constexpr bool operator==(const TSizeF&) const = default;
 };
 
-struct TRectF {
+struct KELVANE_API TRectF {
   float Left = 0, Top = 0, Right = 0, Bottom = 0;
   constexpr TRectF() = default;
   constexpr TRectF(float L, float T, float R, float B) : Left(L), Top(T), Right(R), Bottom(B) {}
@@ -49,7 +50,7 @@ struct TRectF {
 };
 
 // 2D affine transform in row-vector form: (x, y, 1) × M.
-struct TMatrix {
+struct KELVANE_API TMatrix {
   float m11 = 1, m12 = 0, m13 = 0;
   float m21 = 0, m22 = 1, m23 = 0;
   float m31 = 0, m32 = 0, m33 = 1;

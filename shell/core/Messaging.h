@@ -2,6 +2,7 @@
 // TMessageManager: process-wide notifications. A listener subscribes to one message class and
 // is called with the sender and the message each time a message of exactly that class is sent,
 // in the order of subscription. Used on the main thread only.
+#include "shell/core/Export.h"
 #include <cstdint>
 #include <functional>
 #include <map>
@@ -11,14 +12,14 @@
 class TObject;
 
 // The base of every message class.
-class TMessageBase {
+class KELVANE_API TMessageBase {
  public:
   virtual ~TMessageBase() = default;
 };
 
 using TMessageListener = std::function<void(TObject* Sender, const TMessageBase& Message)>;
 
-class TMessageManager {
+class KELVANE_API TMessageManager {
  public:
   // The manager that the shell sends its notifications through.
   static TMessageManager& DefaultManager();

@@ -10,6 +10,7 @@
 #include <type_traits>
 #include <vector>
 
+#include "shell/core/Export.h"
 #include "shell/core/Object.h"
 #include "shell/core/TypeInfo.h"
 
@@ -18,7 +19,7 @@ class TPersistent;
 
 // One published property with type-erased access. Only the accessors of the property's kind
 // are set; a property without a setter is read-only.
-struct TPropInfo {
+struct KELVANE_API TPropInfo {
   std::string Name;
   const TTypeInfo* Type = nullptr;
 
@@ -44,20 +45,20 @@ struct TPropInfo {
 };
 
 // A published field of a form class: set when a component of that name is named.
-struct TFieldInfo {
+struct KELVANE_API TFieldInfo {
   std::string Name;
   const TMetaClass* Class = nullptr;
   std::function<void(TObject* Root, TComponent* Value)> Set;
 };
 
 // A published method of a form class, bound to events by name.
-struct TMethodInfo {
+struct KELVANE_API TMethodInfo {
   std::string Name;
   TMethod::TCode Code = nullptr;
   const TTypeInfo* Signature = nullptr;
 };
 
-class TMetaClass {
+class KELVANE_API TMetaClass {
  public:
   using TFactory = std::function<TComponent*(TComponent* Owner)>;
 
@@ -101,8 +102,8 @@ class TMetaClass {
 };
 
 // The process-wide list of classes that streams may create by name.
-void RegisterClass(const TMetaClass& Class);
-const TMetaClass* GetClass(const std::string& Name);
+KELVANE_API void RegisterClass(const TMetaClass& Class);
+KELVANE_API const TMetaClass* GetClass(const std::string& Name);
 
 // Raised when a class property is given an object of the wrong class.
 [[noreturn]] void RaiseInvalidCast(TObject* Value, const TMetaClass& Expected);

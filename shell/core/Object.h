@@ -1,6 +1,7 @@
 #pragma once
 // TObject, the root of every class that the class table knows, and the small value types
 // shared by the whole framework: sets of enumeration values and comparable method pointers.
+#include "shell/core/Export.h"
 #include <bit>
 #include <cstdint>
 #include <string>
@@ -9,7 +10,7 @@
 class TMetaClass;
 
 // Root of the class hierarchy; gives every object its class record.
-class TObject {
+class KELVANE_API TObject {
  public:
   virtual ~TObject() = default;
   virtual const TMetaClass& ClassType() const;
@@ -61,7 +62,7 @@ class TSet {
 
 // An untyped method pointer: code and object. Events convert to and from it, so that the
 // class table can bind any event to a published method by name.
-struct TMethod {
+struct KELVANE_API TMethod {
   using TCode = void (TObject::*)();
   TCode Code = nullptr;
   TObject* Data = nullptr;

@@ -2,12 +2,13 @@
 // TPersistent: an object that can be assigned from another and stored in a form stream.
 #include <string>
 
+#include "shell/core/Export.h"
 #include "shell/core/MetaClass.h"
 #include "shell/core/Object.h"
 
 class TFiler;
 
-class TPersistent : public TObject {
+class KELVANE_API TPersistent : public TObject {
   KLV_CLASS(TPersistent)
  public:
   // Copies Source into this object; raises EConvertError when the classes do not match.

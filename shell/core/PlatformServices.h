@@ -7,9 +7,10 @@
 #include <string>
 #include <string_view>
 
+#include "shell/core/Export.h"
 #include "shell/core/Exceptions.h"
 
-class TPlatformServices {
+class KELVANE_API TPlatformServices {
  public:
   static TPlatformServices& Current();
 

@@ -3,6 +3,7 @@
 // notation the headless tool reads and prints: floats as the shortest text that reads back to
 // the same value, colours as #AARRGGBB, Booleans and enumerations by name, sets as [A, B],
 // strings in double quotes. Recordings write their checks in it, so it is one function.
+#include "shell/core/Export.h"
 #include <optional>
 #include <string>
 
@@ -12,4 +13,4 @@ struct TPropInfo;
 // The value of Prop on Instance; none for object and event properties.
 std::optional<std::string> FormatPlainProperty(TObject* Instance, const TPropInfo& Prop);
 // The shortest decimal text that reads back to the same single.
-std::string FormatSingleText(float Value);
+KELVANE_API std::string FormatSingleText(float Value);

@@ -3,9 +3,10 @@
 #include <string>
 #include <vector>
 
+#include "shell/core/Export.h"
 #include "shell/core/Component.h"
 
-class TTreeObject : public TComponent {
+class KELVANE_API TTreeObject : public TComponent {
   KLV_CLASS(TTreeObject)
  public:
   explicit TTreeObject(TComponent* AOwner);

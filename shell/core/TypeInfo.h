@@ -1,6 +1,7 @@
 #pragma once
 // Descriptions of property types: the kind that decides how a stream value is read, and for
 // enumerations, sets, colours and events the extra facts the reader and writer need.
+#include "shell/core/Export.h"
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -14,7 +15,7 @@ enum class TFloatType { Single, Double, Extended };
 using TIdentToInt = bool (*)(const std::string& Ident, int64_t& Value);
 using TIntToIdent = bool (*)(int64_t Value, std::string& Ident);
 
-struct TTypeInfo {
+struct KELVANE_API TTypeInfo {
   std::string Name;
   TTypeKind Kind = TTypeKind::Integer;
   TFloatType FloatType = TFloatType::Single;
@@ -37,23 +38,23 @@ TTypeInfo MakeNamedType(const char* Name, TTypeKind Kind, std::vector<std::strin
 
 // The types every part of the framework shares.
 namespace TypeInfos {
-const TTypeInfo& Boolean();
-const TTypeInfo& Integer();
-const TTypeInfo& Cardinal();
-const TTypeInfo& Int64();
-const TTypeInfo& Single();
-const TTypeInfo& Double();
-const TTypeInfo& Extended();
-const TTypeInfo& String();
-const TTypeInfo& NotifyEvent();
-const TTypeInfo& AlphaColor();
+KELVANE_API const TTypeInfo& Boolean();
+KELVANE_API const TTypeInfo& Integer();
+KELVANE_API const TTypeInfo& Cardinal();
+KELVANE_API const TTypeInfo& Int64();
+KELVANE_API const TTypeInfo& Single();
+KELVANE_API const TTypeInfo& Double();
+KELVANE_API const TTypeInfo& Extended();
+KELVANE_API const TTypeInfo& String();
+KELVANE_API const TTypeInfo& NotifyEvent();
+KELVANE_API const TTypeInfo& AlphaColor();
 }  // namespace TypeInfos
 
 // The message for Value refused by a property of type Type: "Invalid property value", and for an
 // enumeration or a set the value and what the type accepts ("Invalid property value: Maximized
 // (expected wsNormal, wsMinimized, wsMaximized)"); for a colour, the value and its forms.
-std::string InvalidValueMessage(const TTypeInfo& Type, const std::string& Value);
+KELVANE_API std::string InvalidValueMessage(const TTypeInfo& Type, const std::string& Value);
 
-bool SameText(const std::string& A, const std::string& B);
-std::string UpperCase(const std::string& S);
-bool IsValidIdent(const std::string& Ident, bool AllowDots = false);
+KELVANE_API bool SameText(const std::string& A, const std::string& B);
+KELVANE_API std::string UpperCase(const std::string& S);
+KELVANE_API bool IsValidIdent(const std::string& Ident, bool AllowDots = false);

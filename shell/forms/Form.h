@@ -13,6 +13,7 @@
 #include <utility>
 #include <vector>
 
+#include "shell/core/Export.h"
 #include "shell/app/Services.h"
 #include "shell/canvas/Brush.h"
 #include "shell/canvas/Canvas.h"
@@ -46,20 +47,20 @@ using TCloseQueryEvent = TEvent<TObject*, bool&>;
 struct TCreateNew {};
 
 namespace TypeInfos {
-const TTypeInfo& FormPosition();
-const TTypeInfo& FormBorderStyle();
-const TTypeInfo& BorderIcons();
-const TTypeInfo& WindowState();
-const TTypeInfo& FormStyle();
-const TTypeInfo& CloseEvent();
-const TTypeInfo& CloseQueryEvent();
-const TTypeInfo& CanvasQuality();
+KELVANE_API const TTypeInfo& FormPosition();
+KELVANE_API const TTypeInfo& FormBorderStyle();
+KELVANE_API const TTypeInfo& BorderIcons();
+KELVANE_API const TTypeInfo& WindowState();
+KELVANE_API const TTypeInfo& FormStyle();
+KELVANE_API const TTypeInfo& CloseEvent();
+KELVANE_API const TTypeInfo& CloseQueryEvent();
+KELVANE_API const TTypeInfo& CanvasQuality();
 }  // namespace TypeInfos
 
 // The root of a tree of controls: it lays its children out in its client area, takes their
 // invalidations to its window and keeps their focus, capture and hover through its input
 // dispatcher.
-class TCommonCustomForm : public TTreeObject, public IRoot, public IAlignRoot {
+class KELVANE_API TCommonCustomForm : public TTreeObject, public IRoot, public IAlignRoot {
   KLV_CLASS(TCommonCustomForm)
  public:
   // Looks up the window service; the window and the stored description follow in
@@ -253,7 +254,7 @@ class TCommonCustomForm : public TTreeObject, public IRoot, public IAlignRoot {
 };
 
 // A form that paints: its window's canvas, its background (Fill) and its controls.
-class TCustomForm : public TCommonCustomForm {
+class KELVANE_API TCustomForm : public TCommonCustomForm {
   KLV_CLASS(TCustomForm)
  public:
   explicit TCustomForm(TComponent* AOwner);
@@ -314,7 +315,7 @@ class TCustomForm : public TCommonCustomForm {
 };
 
 // The form class that applications derive from; publishes the form's properties and events.
-class TForm : public TCustomForm {
+class KELVANE_API TForm : public TCustomForm {
   KLV_CLASS(TForm)
  public:
   explicit TForm(TComponent* AOwner) : TCustomForm(AOwner) {}

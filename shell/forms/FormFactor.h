@@ -1,13 +1,14 @@
 #pragma once
 // TFormFactor: the design-time device record of a form (size, orientations, devices), and the
 // application's form factor, whose orientations go to the screen service.
+#include "shell/core/Export.h"
 #include "shell/app/Services.h"
 #include "shell/core/Persistent.h"
 
 enum class TDeviceKind { Desktop, iPhone, iPad };
 using TDeviceKinds = TSet<TDeviceKind>;
 
-class TFormFactor : public TPersistent {
+class KELVANE_API TFormFactor : public TPersistent {
   KLV_CLASS(TFormFactor)
  public:
   TFormFactor() = default;
@@ -31,7 +32,7 @@ class TFormFactor : public TPersistent {
 };
 
 // The application's form factor: its orientations are passed on to the screen service.
-class TApplicationFormFactor : public TFormFactor {
+class KELVANE_API TApplicationFormFactor : public TFormFactor {
   KLV_CLASS(TApplicationFormFactor)
  public:
   TApplicationFormFactor();
@@ -39,6 +40,6 @@ class TApplicationFormFactor : public TFormFactor {
 };
 
 namespace TypeInfos {
-const TTypeInfo& ScreenOrientations();
-const TTypeInfo& DeviceKinds();
+KELVANE_API const TTypeInfo& ScreenOrientations();
+KELVANE_API const TTypeInfo& DeviceKinds();
 }  // namespace TypeInfos

@@ -1,6 +1,7 @@
 #pragma once
 // TScreen: the process-wide list of forms and the active form, and the link through which
 // forms reach the application object, which sits above them.
+#include "shell/core/Export.h"
 #include <cstddef>
 #include <vector>
 
@@ -8,7 +9,7 @@ class TCommonCustomForm;
 
 // What forms need of the application: its main form (for placement and closing) and the end
 // of the program. The application object registers itself with the screen.
-class IFormApplication {
+class KELVANE_API IFormApplication {
  public:
   virtual ~IFormApplication() = default;
   virtual TCommonCustomForm* GetMainForm() const = 0;
@@ -16,7 +17,7 @@ class IFormApplication {
   virtual bool Terminate() = 0;
 };
 
-class TScreen {
+class KELVANE_API TScreen {
  public:
   static TScreen& Current();
 

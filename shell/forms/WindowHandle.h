@@ -2,9 +2,10 @@
 // TWindowHandle: what a form holds of its native window. Each platform back end derives its
 // own window object from it; the form passes it back to the window service, and takes from it
 // the pixels that its canvas draws on.
+#include "shell/core/Export.h"
 #include "shell/canvas/Canvas.h"
 
-class TWindowHandle {
+class KELVANE_API TWindowHandle {
  public:
   virtual ~TWindowHandle() = default;
   // The client area's pixels at the window's current size and scale, valid until the next

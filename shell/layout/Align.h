@@ -1,6 +1,7 @@
 #pragma once
 // The alignment layout: how a parent places its children by their Align, Anchors and Margins
 // within its own Padding (AlignObjects), and the two interfaces through which it reaches them.
+#include "shell/core/Export.h"
 #include "shell/core/Geometry2D.h"
 #include "shell/core/Object.h"
 #include "shell/core/TypeInfo.h"
@@ -23,15 +24,15 @@ inline constexpr TAnchors AnchorAllSides{akLeft, akTop, akRight, akBottom};
 inline constexpr TAnchors DefaultAnchors{akLeft, akTop};
 
 // The anchors that go with each alignment; setting Align sets Anchors to them.
-TAnchors AnchorAlign(TAlignLayout Align);
+KELVANE_API TAnchors AnchorAlign(TAlignLayout Align);
 
 namespace TypeInfos {
-const TTypeInfo& AlignLayout();
-const TTypeInfo& Anchors();
+KELVANE_API const TTypeInfo& AlignLayout();
+KELVANE_API const TTypeInfo& Anchors();
 }  // namespace TypeInfos
 
 // A parent whose children take part in alignment.
-class IAlignRoot {
+class KELVANE_API IAlignRoot {
  public:
   virtual ~IAlignRoot() = default;
   virtual void Realign() = 0;
@@ -41,7 +42,7 @@ class IAlignRoot {
 };
 
 // A child that alignment can place.
-class IAlignableObject {
+class KELVANE_API IAlignableObject {
  public:
   virtual ~IAlignableObject() = default;
   virtual TAlignLayout GetAlign() const = 0;
@@ -77,4 +78,4 @@ void AlignObjects(TTreeObject* Parent, TBounds* Padding, float ParentWidth, floa
 bool ChildrenNeedAlign(const TTreeObject& Parent);
 
 // Round to the nearest integer, halves to the even neighbour.
-float RoundHalfEven(float Value);
+KELVANE_API float RoundHalfEven(float Value);

@@ -2,16 +2,17 @@
 // The process-wide list of global components (forms register themselves here), against which
 // root names are made unique and global references are resolved, and the global name-space
 // lock that a load holds for its whole duration.
+#include "shell/core/Export.h"
 #include <string>
 #include <vector>
 
 class TComponent;
 
-void RegisterGlobalComponent(TComponent* Component);
-void UnregisterGlobalComponent(TComponent* Component);
+KELVANE_API void RegisterGlobalComponent(TComponent* Component);
+KELVANE_API void UnregisterGlobalComponent(TComponent* Component);
 // The global component of that name, compared without regard to case; none when absent.
-TComponent* FindGlobalComponent(const std::string& Name);
-std::vector<TComponent*> GlobalComponents();
+KELVANE_API TComponent* FindGlobalComponent(const std::string& Name);
+KELVANE_API std::vector<TComponent*> GlobalComponents();
 
 // Name made unique among global components other than Self: "%s_%d" with 1, 2, ... when the
 // name is taken. An empty name stays empty.
@@ -22,7 +23,7 @@ void BeginGlobalNameSpaceWrite();
 void EndGlobalNameSpaceWrite();
 
 // Holds the global name-space lock for a scope.
-class TGlobalNameSpaceLock {
+class KELVANE_API TGlobalNameSpaceLock {
  public:
   TGlobalNameSpaceLock() { BeginGlobalNameSpaceWrite(); }
   ~TGlobalNameSpaceLock() { EndGlobalNameSpaceWrite(); }

@@ -5,11 +5,12 @@
 #include <string>
 #include <vector>
 
+#include "shell/core/Export.h"
 #include "shell/core/Exceptions.h"
 
 // A text form that does not parse; the message names the line ("<what> on line <n>"), which
 // the tools also take apart to print "FILE:LINE: <what>".
-class EParserError : public EConvertError {
+class KELVANE_API EParserError : public EConvertError {
  public:
   using EConvertError::EConvertError;
   EParserError(const std::string& AWhat, int ALine)
@@ -21,6 +22,6 @@ class EParserError : public EConvertError {
 
 // Binary stream to text. Raises EReadError ("Invalid stream format", "Stream read error",
 // "Invalid property value") for a stream that cannot be converted.
-std::string ObjectBinaryToText(const std::vector<uint8_t>& Binary);
+KELVANE_API std::string ObjectBinaryToText(const std::vector<uint8_t>& Binary);
 // Text to binary stream. Raises EParserError "<what> on line <n>".
-std::vector<uint8_t> ObjectTextToBinary(const std::string& Text);
+KELVANE_API std::vector<uint8_t> ObjectTextToBinary(const std::string& Text);

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "shell/core/Export.h"
 #include "shell/core/Component.h"
 #include "shell/core/Filer.h"
 #include "shell/stream/StreamFormat.h"
@@ -19,7 +20,7 @@ struct TPropInfo;
 // A reference to a component by name, resolved once the whole root has been read.
 struct TReferenceFixup;
 
-class TReader : public TFiler, public IValueReader, public IComponentReader {
+class KELVANE_API TReader : public TFiler, public IValueReader, public IComponentReader {
  public:
   // Called with the message of a failed property record (already in the "Error reading"
   // format); setting Handled goes on with the next record instead of raising.
@@ -133,7 +134,7 @@ bool InitInheritedComponent(TComponent* Instance, const TMetaClass& RootAncestor
 // is open: its components get their Loaded as soon as it has been read, rather than joining the
 // other load's list. Objects read while a form is being loaded (style copies for its controls)
 // are complete when they are handed over.
-class TSeparateLoading {
+class KELVANE_API TSeparateLoading {
  public:
   TSeparateLoading();
   ~TSeparateLoading();

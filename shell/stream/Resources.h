@@ -2,6 +2,7 @@
 // The resource table: blocks of bytes built into the program (form streams, styles, the icon),
 // found by name and type without regard to case. Built-in resources register themselves before
 // main; tools and tests may add or replace one at run time.
+#include "shell/core/Export.h"
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -13,12 +14,12 @@
 inline const std::string RT_RCDATA = "RCDATA";
 
 // A built-in resource; Data must live as long as the program (static storage).
-void RegisterResource(const std::string& Name, const std::string& Type, const uint8_t* Data, size_t Size);
+KELVANE_API void RegisterResource(const std::string& Name, const std::string& Type, const uint8_t* Data, size_t Size);
 // Adds a resource or replaces one of that name and type, keeping a copy of Data.
-void SetResource(const std::string& Name, const std::string& Type, std::vector<uint8_t> Data);
+KELVANE_API void SetResource(const std::string& Name, const std::string& Type, std::vector<uint8_t> Data);
 // Removes a resource added with SetResource; a built-in one of that name shows again.
-bool RemoveResource(const std::string& Name, const std::string& Type);
+KELVANE_API bool RemoveResource(const std::string& Name, const std::string& Type);
 // The bytes of a resource, valid until the resource is next set or removed.
-std::optional<std::span<const uint8_t>> FindResource(const std::string& Name, const std::string& Type);
+KELVANE_API std::optional<std::span<const uint8_t>> FindResource(const std::string& Name, const std::string& Type);
 // Every resource's name and type, for tools.
-std::vector<std::pair<std::string, std::string>> ResourceNames();
+KELVANE_API std::vector<std::pair<std::string, std::string>> ResourceNames();

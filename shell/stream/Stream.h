@@ -1,12 +1,13 @@
 #pragma once
 // Byte streams for the filer: a growable stream that owns its bytes and a read-only stream over
 // a buffer that someone else keeps (a resource). Reads never go outside the bytes that exist.
+#include "shell/core/Export.h"
 #include <cstddef>
 #include <cstdint>
 #include <vector>
 
 // A positioned sequence of bytes.
-class TStream {
+class KELVANE_API TStream {
  public:
   enum TSeekOrigin { soBeginning, soCurrent, soEnd };
 
@@ -27,7 +28,7 @@ class TStream {
 };
 
 // Reads a buffer that outlives the stream; writing is refused.
-class TBufferStream : public TStream {
+class KELVANE_API TBufferStream : public TStream {
  public:
   TBufferStream(const void* Data, size_t Size) : FData(static_cast<const uint8_t*>(Data)), FSize(Size) {}
   size_t Read(void* Buffer, size_t Count) override;
@@ -42,7 +43,7 @@ class TBufferStream : public TStream {
 };
 
 // Owns its bytes; grows on writes past the end.
-class TBytesStream : public TStream {
+class KELVANE_API TBytesStream : public TStream {
  public:
   TBytesStream() = default;
   explicit TBytesStream(std::vector<uint8_t> Bytes) : FBytes(std::move(Bytes)) {}

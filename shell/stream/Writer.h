@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "shell/core/Export.h"
 #include "shell/core/Component.h"
 #include "shell/core/Filer.h"
 #include "shell/stream/Stream.h"
@@ -14,7 +15,7 @@
 
 struct TPropInfo;
 
-class TWriter : public TFiler, public IValueWriter {
+class KELVANE_API TWriter : public TFiler, public IValueWriter {
  public:
   explicit TWriter(TStream& Stream, size_t BufSize = 4096);
   // Writes out what is still buffered.

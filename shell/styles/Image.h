@@ -4,17 +4,18 @@
 #include <memory>
 #include <vector>
 
+#include "shell/core/Export.h"
 #include "shell/canvas/Bitmap.h"
 #include "shell/controls/Control.h"
 #include "shell/core/Collection.h"
 #include "shell/styles/StyleImage.h"
 
 namespace TypeInfos {
-const TTypeInfo& ImageWrapMode();
+KELVANE_API const TTypeInfo& ImageWrapMode();
 }
 
 // One variant of a multi-resolution bitmap: the bitmap for one scale, stored as PNG data.
-class TFixedBitmapItem : public TCollectionItem {
+class KELVANE_API TFixedBitmapItem : public TCollectionItem {
   KLV_CLASS(TFixedBitmapItem)
  public:
   TFixedBitmapItem();
@@ -44,7 +45,7 @@ class TFixedBitmapItem : public TCollectionItem {
 };
 
 // The variants of a bitmap by scale.
-class TFixedMultiResBitmap : public TCollection {
+class KELVANE_API TFixedMultiResBitmap : public TCollection {
   KLV_CLASS(TFixedMultiResBitmap)
  public:
   TFixedMultiResBitmap();
@@ -55,7 +56,7 @@ class TFixedMultiResBitmap : public TCollection {
   TFixedBitmapItem* ItemByScale(float Scale) const;
 };
 
-class TImage : public TControl {
+class KELVANE_API TImage : public TControl {
   KLV_CLASS(TImage)
  public:
   explicit TImage(TComponent* AOwner);

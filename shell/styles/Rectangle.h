@@ -3,11 +3,12 @@
 // panel and the form background are drawn with.
 #include <memory>
 
+#include "shell/core/Export.h"
 #include "shell/canvas/Brush.h"
 #include "shell/canvas/Canvas.h"
 #include "shell/controls/Control.h"
 
-class TShape : public TControl {
+class KELVANE_API TShape : public TControl {
   KLV_CLASS(TShape)
  public:
   explicit TShape(TComponent* AOwner);
@@ -32,7 +33,7 @@ class TShape : public TControl {
   std::unique_ptr<TStrokeBrush> FStroke;
 };
 
-class TRectangle : public TShape {
+class KELVANE_API TRectangle : public TShape {
   KLV_CLASS(TRectangle)
  public:
   explicit TRectangle(TComponent* AOwner) : TShape(AOwner) {}

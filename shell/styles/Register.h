@@ -8,5 +8,6 @@
 // as the class of loaded styles, the platform style resources ("win7style", "win8style",
 // "win10style" with WindowsStyleSelection for Windows; "win10style" for Linux) and the style
 // lookup of styled controls. Runs once; later calls do nothing.
-void RegisterStyleClasses();
-void InitializeStyles();
+#include "shell/core/Export.h"
+KELVANE_API void RegisterStyleClasses();
+KELVANE_API void InitializeStyles();

@@ -7,12 +7,13 @@
 #include <string>
 #include <vector>
 
+#include "shell/core/Export.h"
 #include "shell/controls/Control.h"
 #include "shell/controls/StyleDictionary.h"
 
 class TStyleDescription;
 
-class TStyleContainer : public TControl {
+class KELVANE_API TStyleContainer : public TControl {
   KLV_CLASS(TStyleContainer)
  public:
   explicit TStyleContainer(TComponent* AOwner);
@@ -46,6 +47,6 @@ class TStyleContainer : public TControl {
 };
 
 // The object under Name in any style tree: the container's dictionary, or one built over Tree.
-TTreeObject* FindStyleObject(TTreeObject& Tree, const std::string& Name);
+KELVANE_API TTreeObject* FindStyleObject(TTreeObject& Tree, const std::string& Name);
 // Points every style image object of Copy's tree at Source for its artwork.
 void SetStyleSourceOfCopy(TTreeObject& Copy, TComponent* Source);

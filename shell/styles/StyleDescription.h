@@ -2,9 +2,10 @@
 // TStyleDescription: the first item of a style file: who made the style, for which platform.
 #include <string>
 
+#include "shell/core/Export.h"
 #include "shell/core/TreeObject.h"
 
-class TStyleDescription : public TTreeObject {
+class KELVANE_API TStyleDescription : public TTreeObject {
   KLV_CLASS(TStyleDescription)
  public:
   explicit TStyleDescription(TComponent* AOwner) : TTreeObject(AOwner) {}

@@ -4,6 +4,7 @@
 // image variant and link for a scene scale.
 #include <vector>
 
+#include "shell/core/Export.h"
 #include "shell/core/Geometry2D.h"
 
 class TCanvas;
@@ -13,7 +14,7 @@ enum class TCapWrapMode { Stretch, Tile };
 // How an image without cap insets is fitted to its target.
 enum class TImageWrapMode { Original, Fit, Stretch, Tile, Center, Place };
 
-struct TImagePart {
+struct KELVANE_API TImagePart {
   TRectF Source;  // image pixels
   TRectF Target;  // logical units
   bool operator==(const TImagePart&) const = default;

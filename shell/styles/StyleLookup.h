@@ -3,6 +3,7 @@
 // then the active style, then (for an explicit StyleLookup) the global pool of style
 // resources; what is found is handed out as a copy whose TagString is the lower-cased name it
 // was found under.
+#include "shell/core/Export.h"
 #include <string>
 #include <vector>
 
@@ -13,17 +14,17 @@ class TStyledControl;
 class TTreeObject;
 
 // The style book of a root object (a form): its published StyleBook, when that is a TStyleBook.
-TStyleBook* StyleBookOf(TTreeObject* RootObject);
+KELVANE_API TStyleBook* StyleBookOf(TTreeObject* RootObject);
 
 // The copy of Control's style, owned by Control, or none. With a StyleLookup: that name in the
 // style book, in the active style, in the global pool; otherwise, or when that found nothing,
 // the default name and then the parent-class name in the style book, then the two in the active
 // style.
-TControl* LookupStyleObject(TStyledControl& Control);
+KELVANE_API TControl* LookupStyleObject(TStyledControl& Control);
 
 // The style Control's copies come from when no style book decides: the active style of its
 // form (none outside a form or when the platform style does not exist).
-const TTreeObject* StyleSourceOf(TStyledControl& Control);
+KELVANE_API const TTreeObject* StyleSourceOf(TStyledControl& Control);
 
 // Makes styled controls find their styles with LookupStyleObject, and keep let-go copies per
 // StyleSourceOf.
@@ -32,4 +33,4 @@ void InstallStyleLookup();
 // The copy (owned by nobody) of the first object found under one of Names, searched in order
 // in StyleBook's style (a TStyleBook, or none), then in the active style of Context. Raises
 // what the active style raises.
-TControl* LookupStyleCopy(TComponent* Context, TComponent* StyleBook, const std::vector<std::string>& Names);
+KELVANE_API TControl* LookupStyleCopy(TComponent* Context, TComponent* StyleBook, const std::vector<std::string>& Names);

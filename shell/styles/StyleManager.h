@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "shell/core/Export.h"
 #include "shell/core/DeviceBehavior.h"
 #include "shell/core/Messaging.h"
 
@@ -18,7 +19,7 @@ class TBeforeStyleChangingMessage : public TMessageBase {};
 class TStyleChangedMessage : public TMessageBase {};
 
 // Every styled control in Tree lets go of its style, to take it anew at the next paint.
-void ReleaseStyles(TTreeObject& Tree);
+KELVANE_API void ReleaseStyles(TTreeObject& Tree);
 
 // Gives the name of the platform style resource to use.
 using TStyleSelectionProc = std::function<std::string()>;
@@ -27,7 +28,7 @@ using TStyleSelectionProc = std::function<std::string()>;
 // "win8style"; Vista and 7 (6.0, 6.1) and earlier "win7style".
 std::string WindowsStyleSelection(int Major, int Minor);
 
-class TStyleManager {
+class KELVANE_API TStyleManager {
  public:
   static void RegisterPlatformStyleResource(TOSPlatform Platform, const std::string& ResourceName);
   static void RegisterPlatformStyleSelection(TOSPlatform Platform, TStyleSelectionProc Proc);

@@ -6,6 +6,7 @@
 #include <memory>
 #include <string>
 
+#include "shell/core/Export.h"
 #include "shell/controls/Control.h"
 #include "shell/core/AlphaColor.h"
 #include "shell/core/Collection.h"
@@ -17,11 +18,11 @@ class TCanvas;
 class TImage;
 
 namespace TypeInfos {
-const TTypeInfo& CapWrapMode();
+KELVANE_API const TTypeInfo& CapWrapMode();
 }
 
 // A rectangle of the artwork for one scale: SourceRect and CapInsets in image pixels.
-class TBitmapLink : public TCollectionItem {
+class KELVANE_API TBitmapLink : public TCollectionItem {
   KLV_CLASS(TBitmapLink)
  public:
   TBitmapLink();
@@ -44,7 +45,7 @@ class TBitmapLink : public TCollectionItem {
   std::unique_ptr<TBounds> FCapInsets;
 };
 
-class TBitmapLinks : public TCollection {
+class KELVANE_API TBitmapLinks : public TCollection {
   KLV_CLASS(TBitmapLinks)
  public:
   TBitmapLinks();
@@ -63,7 +64,7 @@ class TBitmapLinks : public TCollection {
 
 // The base of the style image objects: where the artwork is (SourceLookup) and how a rectangle
 // of it is fitted to the object.
-class TCustomStyleObject : public TControl {
+class KELVANE_API TCustomStyleObject : public TControl {
   KLV_CLASS(TCustomStyleObject)
  public:
   explicit TCustomStyleObject(TComponent* AOwner);
@@ -118,7 +119,7 @@ class TCustomStyleObject : public TControl {
   TComponent* FStyleSource = nullptr;
 };
 
-class TStyleObject : public TCustomStyleObject {
+class KELVANE_API TStyleObject : public TCustomStyleObject {
   KLV_CLASS(TStyleObject)
  public:
   explicit TStyleObject(TComponent* AOwner);
@@ -135,7 +136,7 @@ class TStyleObject : public TCustomStyleObject {
 // A style image with two looks: the active one while the state named by ActiveTrigger holds on
 // the styled control ("IsMouseOver", "IsPressed", "IsFocused", "Pressed"), the source one
 // otherwise.
-class TActiveStyleObject : public TCustomStyleObject {
+class KELVANE_API TActiveStyleObject : public TCustomStyleObject {
   KLV_CLASS(TActiveStyleObject)
  public:
   explicit TActiveStyleObject(TComponent* AOwner);
@@ -172,7 +173,7 @@ bool ChooseButtonStyleState(const TControl& AInstance, TButtonStyleState& State)
 // Whether a trigger names one of the states the conditions above look at.
 bool IsButtonStyleTrigger(const std::string& Trigger);
 
-class TButtonStyleObject : public TCustomStyleObject {
+class KELVANE_API TButtonStyleObject : public TCustomStyleObject {
   KLV_CLASS(TButtonStyleObject)
  public:
   explicit TButtonStyleObject(TComponent* AOwner);

@@ -9,6 +9,7 @@
 #include <utility>
 #include <vector>
 
+#include "shell/core/Export.h"
 #include "shell/core/Exceptions.h"
 
 class TMetaClass;
@@ -16,19 +17,19 @@ class TStream;
 class TStyleContainer;
 class TStyleDescription;
 
-class EStyleException : public Exception {
+class KELVANE_API EStyleException : public Exception {
  public:
   using Exception::Exception;
   const char* ClassName() const noexcept override { return "EStyleException"; }
 };
 
 // One item of an indexed style file.
-struct TStyleItem {
+struct KELVANE_API TStyleItem {
   std::string Name;
   std::vector<uint8_t> Data;
 };
 
-class TStyleStreaming {
+class KELVANE_API TStyleStreaming {
  public:
   static constexpr const char* IndexedSignature = "KLV_STYLE 2.5";
   static constexpr const char* BinarySignature = "KLV_STYLE 2.0";

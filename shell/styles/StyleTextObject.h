@@ -1,10 +1,11 @@
 #pragma once
 // The style objects that show a control's text: TCustomStyleTextObject (with an optional
 // shadow) and TButtonStyleTextObject, whose colour follows the button's visual state.
+#include "shell/core/Export.h"
 #include "shell/styles/StyleObject.h"
 #include "shell/styles/Text.h"
 
-class TCustomStyleTextObject : public TText {
+class KELVANE_API TCustomStyleTextObject : public TText {
   KLV_CLASS(TCustomStyleTextObject)
  public:
   explicit TCustomStyleTextObject(TComponent* AOwner) : TText(AOwner) {}
@@ -23,7 +24,7 @@ class TCustomStyleTextObject : public TText {
   TAlphaColor FShadowColor = 0x80000000;
 };
 
-class TButtonStyleTextObject : public TCustomStyleTextObject {
+class KELVANE_API TButtonStyleTextObject : public TCustomStyleTextObject {
   KLV_CLASS(TButtonStyleTextObject)
  public:
   explicit TButtonStyleTextObject(TComponent* AOwner) : TCustomStyleTextObject(AOwner) {}

@@ -4,12 +4,13 @@
 #include <memory>
 #include <string>
 
+#include "shell/core/Export.h"
 #include "shell/canvas/Canvas.h"
 #include "shell/canvas/Font.h"
 #include "shell/controls/Control.h"
 
 // How a text is drawn: font, colour, alignment in its rectangle, wrapping.
-class TTextSettings : public TPersistent {
+class KELVANE_API TTextSettings : public TPersistent {
   KLV_CLASS(TTextSettings)
  public:
   TTextSettings();
@@ -41,7 +42,7 @@ class TTextSettings : public TPersistent {
   bool FWordWrap = false;
 };
 
-class TText : public TControl {
+class KELVANE_API TText : public TControl {
   KLV_CLASS(TText)
  public:
   explicit TText(TComponent* AOwner);
