@@ -43,13 +43,18 @@ endforeach()
 # context, only what the 3D objects' headers name.
 install(TARGETS kelvane_shared EXPORT KelvaneTargets
         LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR} COMPONENT runtime NAMELINK_COMPONENT development)
-foreach(dir shell/core shell/stream shell/canvas shell/layout shell/forms shell/app shell/controls shell/styles scene3d)
+set(KELVANE_PUBLIC_HEADER_DIRS shell/core shell/stream shell/canvas shell/layout shell/forms shell/app shell/controls
+    shell/styles scene3d)
+set(KELVANE_PUBLIC_CONTEXT_HEADERS)
+foreach(header Buffers Context3D ContextManager GLDevice)
+  list(APPEND KELVANE_PUBLIC_CONTEXT_HEADERS ${PROJECT_SOURCE_DIR}/scene3d/context/${header}.h)
+endforeach()
+foreach(dir IN LISTS KELVANE_PUBLIC_HEADER_DIRS)
   install(DIRECTORY ${PROJECT_SOURCE_DIR}/${dir}/ DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/kelvane/${dir}
           COMPONENT development FILES_MATCHING PATTERN "*.h" PATTERN "detail" EXCLUDE PATTERN "context" EXCLUDE)
 endforeach()
-install(FILES ${PROJECT_SOURCE_DIR}/scene3d/context/Buffers.h ${PROJECT_SOURCE_DIR}/scene3d/context/Context3D.h
-              ${PROJECT_SOURCE_DIR}/scene3d/context/ContextManager.h ${PROJECT_SOURCE_DIR}/scene3d/context/GLDevice.h
-        DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/kelvane/scene3d/context COMPONENT development)
+install(FILES ${KELVANE_PUBLIC_CONTEXT_HEADERS} DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/kelvane/scene3d/context
+        COMPONENT development)
 # The tools: they link the framework's static libraries, for they use the headless back end,
 # the recorder and the frame fingerprints, which the shared library keeps to itself.
 install(TARGETS kelvane-rc EXPORT KelvaneTargets RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT development)

@@ -9,11 +9,11 @@ class KELVANE_API TCamera : public TControl3D {
   explicit TCamera(TComponent* AOwner);
 
   float AngleOfView() const { return FAngleOfView; }
-  // A different value is stored, clamped into [1, 179], and the camera's matrix rebuilt.
+  /// A different value is stored, clamped into [1, 179], and the camera's matrix rebuilt.
   void SetAngleOfView(float Value);
   TControl3D* Target() const { return FTarget; }
   void SetTarget(TControl3D* Value);
-  // The view matrix: looking along the camera's own +Z axis, its −Y axis up, or at Target.
+  /// The view matrix: looking along the camera's own +Z axis, its −Y axis up, or at Target.
   TMatrix3D GetCameraMatrix();
 
   void Notification(TComponent* AComponent, TOperation Operation) override;

@@ -15,7 +15,7 @@ class TControl3D;
 class TLight;
 class TMaterial;
 
-// What a 3D object sees of the viewport that draws it.
+/// What a 3D object sees of the viewport that draws it.
 class KELVANE_API IViewport3D {
  public:
   virtual ~IViewport3D() = default;
@@ -29,7 +29,7 @@ class KELVANE_API IViewport3D {
   virtual TLight* GetLight(int Index) const = 0;
   virtual void AddLight(TLight* Light) = 0;
   virtual void RemoveLight(TLight* Light) = 0;
-  // Marks the viewport's area for repainting; nothing is drawn at once.
+  /// Marks the viewport's area for repainting; nothing is drawn at once.
   virtual void NeedRender() = 0;
 };
 
@@ -72,12 +72,12 @@ class KELVANE_API TControl3D : public TTreeObject {
   bool HitTest() const { return FHitTest; }
   void SetHitTest(bool Value) { FHitTest = Value; }
   bool ShowContextMenu() const { return FShowContextMenu; }
-  // A locked object is not changed by designers; objects the scene makes for itself are.
+  /// A locked object is not changed by designers; objects the scene makes for itself are.
   bool Locked() const { return FLocked; }
   void SetLocked(bool Value) { FLocked = Value; }
 
   const TQuaternion3D& Quaternion() const { return FQuaternion; }
-  // Stores the quaternion directly, as a stored "Quanternion" does: no event, no rebuild.
+  /// Stores the quaternion directly, as a stored "Quanternion" does: no event, no rebuild.
   void SetQuaternion(const TQuaternion3D& Q) { FQuaternion = Q; }
   const TPoint3D& SavedRotationAngle() const { return FSavedRotationAngle; }
   const TMatrix3D& LocalMatrix() const { return FLocalMatrix; }
@@ -96,12 +96,12 @@ class KELVANE_API TControl3D : public TTreeObject {
   virtual float GetAbsoluteOpacity();
   bool NeedsAbsoluteRecalc() const { return FRecalcAbsolute; }
 
-  // Marks the cached absolute matrices (opacities) of this object and its 3D subtree stale.
+  /// Marks the cached absolute matrices (opacities) of this object and its 3D subtree stale.
   virtual void RecalcAbsolute();
   virtual void RecalcOpacity();
-  // Asks the viewport to draw a new frame, unless invisible, detached, dying or updating.
+  /// Asks the viewport to draw a new frame, unless invisible, detached, dying or updating.
   void Repaint();
-  // Sorts the object's own 3D children into drawing order.
+  /// Sorts the object's own 3D children into drawing order.
   void RebuildRenderingList();
   const std::vector<TControl3D*>& RenderingList() const { return FRenderingList; }
 
@@ -112,13 +112,13 @@ class KELVANE_API TControl3D : public TTreeObject {
   virtual void BeginUpdate();
   virtual void EndUpdate();
 
-  // Draws the object and its visible children through the viewport's context.
+  /// Draws the object and its visible children through the viewport's context.
   void RenderInternal();
   virtual TMaterial* GetMaterialForSorting() const { return nullptr; }
 
   void Loaded() override;
   void DefineProperties(TFiler& Filer) override;
-  // The text a stored "Quanternion" holds: "(X,Y,Z,W)", 15 significant digits.
+  /// The text a stored "Quanternion" holds: "(X,Y,Z,W)", 15 significant digits.
   std::string QuaternionText() const;
   void ReadQuaternionText(const std::string& Text);
 
@@ -135,7 +135,7 @@ class KELVANE_API TControl3D : public TTreeObject {
   virtual void RenderHelper();
   virtual void RenderChildren();
   virtual void Resize3D() {}
-  // Rebuilds the local matrix from scale, rotation and position.
+  /// Rebuilds the local matrix from scale, rotation and position.
   virtual void MatrixChanged();
   virtual void RotationChanged();
   virtual void RotateXChanged();

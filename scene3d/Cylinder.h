@@ -15,7 +15,7 @@ class KELVANE_API TShape3D : public TControl3D {
   explicit TShape3D(TComponent* AOwner);
 
   TMaterialSource* MaterialSource() const { return FMaterialSource; }
-  // Moves the shape's change and free notifications to the new source; requests no repaint.
+  /// Moves the shape's change and free notifications to the new source; requests no repaint.
   void SetMaterialSource(TMaterialSource* Value);
   TMeshWrapMode WrapMode() const { return FWrapMode; }
   void SetWrapMode(TMeshWrapMode Value);
@@ -36,7 +36,7 @@ class KELVANE_API TCustomMesh : public TShape3D {
  public:
   explicit TCustomMesh(TComponent* AOwner);
   TMeshData& Data() { return FData; }
-  // Fits the mesh's bounding box to Width × Height × Depth about the object's origin.
+  /// Fits the mesh's bounding box to Width × Height × Depth about the object's origin.
   TMatrix3D GetMeshMatrix();
 
  protected:
@@ -54,23 +54,23 @@ class KELVANE_API TCylinder : public TCustomMesh {
   int SubdivisionsAxes() const { return FSubdivisionsAxes; }
   int SubdivisionsCap() const { return FSubdivisionsCap; }
   int SubdivisionsHeight() const { return FSubdivisionsHeight; }
-  // Each clamps (axes to at least 3, cap and height to at least 1) and rebuilds the mesh. A
-  // count whose mesh would hold more than MaxMeshVertices vertices is refused with
-  // EArgumentOutOfRangeException before anything is allocated, and the old mesh stays.
+  /// Each clamps (axes to at least 3, cap and height to at least 1) and rebuilds the mesh. A
+  /// count whose mesh would hold more than MaxMeshVertices vertices is refused with
+  /// EArgumentOutOfRangeException before anything is allocated, and the old mesh stays.
   void SetSubdivisionsAxes(int Value);
   void SetSubdivisionsCap(int Value);
   void SetSubdivisionsHeight(int Value);
 
-  // The largest mesh a cylinder builds: 1,048,576 vertices of 56 bytes (and fewer than six
-  // indices per vertex), about 84 MB in all, far beyond any shape worth drawing.
+  /// The largest mesh a cylinder builds: 1,048,576 vertices of 56 bytes (and fewer than six
+  /// indices per vertex), about 84 MB in all, far beyond any shape worth drawing.
   static constexpr int64_t MaxMeshVertices = 1 << 20;
-  // Vertices and indices of the mesh of those (clamped) counts, computed without overflow for
-  // any int; a count too large for the limit gives a vertex count above MaxMeshVertices.
+  /// Vertices and indices of the mesh of those (clamped) counts, computed without overflow for
+  /// any int; a count too large for the limit gives a vertex count above MaxMeshVertices.
   static int64_t MeshVertexCount(int Axes, int Cap, int Height);
   static int64_t MeshIndexCount(int Axes, int Cap, int Height);
 
-  // Fills Data with a unit cylinder (Y from −0.5 to 0.5, diameter 1) of those counts; raises
-  // as the setters do when the mesh would be too large.
+  /// Fills Data with a unit cylinder (Y from −0.5 to 0.5, diameter 1) of those counts; raises
+  /// as the setters do when the mesh would be too large.
   static void RebuildMesh(TMeshData& Data, int Axes, int Cap, int Height);
 
  private:

@@ -14,16 +14,16 @@ class KELVANE_API TLight : public TControl3D {
   explicit TLight(TComponent* AOwner);
 
   bool Enabled() const { return FEnabled; }
-  // A different value asks the viewport for a new frame.
+  /// A different value asks the viewport for a new frame.
   void SetEnabled(bool Value);
   TAlphaColor Color() const { return FColor; }
-  // Stored only; the next frame that is drawn for other reasons uses it.
+  /// Stored only; the next frame that is drawn for other reasons uses it.
   void SetColor(TAlphaColor Value) { FColor = Value; }
   TLightType LightType() const { return FLightType; }
-  // Point sets cut-off 180 and exponent 0; Spot sets 60 and 4.
+  /// Point sets cut-off 180 and exponent 0; Spot sets 60 and 4.
   void SetLightType(TLightType Value);
   float SpotCutOff() const { return FSpotCutOff; }
-  // A NaN counts as the current value, as in every float setter: it is no angle.
+  /// A NaN counts as the current value, as in every float setter: it is no angle.
   void SetSpotCutOff(float Value) {
     if (!std::isnan(Value)) FSpotCutOff = Value;
   }
@@ -32,7 +32,7 @@ class KELVANE_API TLight : public TControl3D {
     if (!std::isnan(Value)) FSpotExponent = Value;
   }
 
-  // The record that carries the light into the context for one frame.
+  /// The record that carries the light into the context for one frame.
   TLightDescription GetLightDescription();
   void SetNewViewport(IViewport3D* AViewport) override;
 

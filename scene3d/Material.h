@@ -21,10 +21,10 @@ class KELVANE_API TMaterial : public TObject {
   TMaterial& operator=(const TMaterial&) = delete;
 
   bool Modified() const { return FModified; }
-  // Applies the programs and variables; the context sets the matrices the material names.
+  /// Applies the programs and variables; the context sets the matrices the material names.
   void Apply(TContext3D& Context);
   void Reset(TContext3D& Context) { DoReset(Context); }
-  // The shader variable that receives a context matrix, or "" when none.
+  /// The shader variable that receives a context matrix, or "" when none.
   std::string GetMaterialProperty(TMaterialProperty Property) const { return DoGetMaterialProperty(Property); }
 
   TNotifyEvent OnChange;
@@ -32,7 +32,7 @@ class KELVANE_API TMaterial : public TObject {
  protected:
   virtual void DoApply(TContext3D&) {}
   virtual void DoReset(TContext3D&) {}
-  // Marks the material modified and tells its listener.
+  /// Marks the material modified and tells its listener.
   void DoChange();
   virtual std::string DoGetMaterialProperty(TMaterialProperty) const { return ""; }
 
@@ -40,20 +40,20 @@ class KELVANE_API TMaterial : public TObject {
   bool FModified = false;
 };
 
-// A material with a vertex and a pixel program and a model-view-projection variable.
+/// A material with a vertex and a pixel program and a model-view-projection variable.
 class KELVANE_API TCustomMaterial : public TMaterial {
  protected:
   std::string DoGetMaterialProperty(TMaterialProperty Property) const override;
 };
 
-// Flat, unlit colour: every covered pixel gets Color × opacity.
+/// Flat, unlit colour: every covered pixel gets Color × opacity.
 class KELVANE_API TColorMaterial : public TCustomMaterial {
  public:
   TColorMaterial();
-  // Gives up its place among the programs' users.
+  /// Gives up its place among the programs' users.
   ~TColorMaterial() override;
   TAlphaColor Color() const { return FColor; }
-  // A different colour is stored, marks the material modified and fires OnChange.
+  /// A different colour is stored, marks the material modified and fires OnChange.
   void SetColor(TAlphaColor Value);
 
  protected:
@@ -65,7 +65,7 @@ class KELVANE_API TColorMaterial : public TCustomMaterial {
   TContextShader* FPixelShader;
 };
 
-// A texture sampled at the vertices' first texture coordinate, times opacity.
+/// A texture sampled at the vertices' first texture coordinate, times opacity.
 class KELVANE_API TTextureMaterial : public TCustomMaterial {
  public:
   TTextureMaterial();

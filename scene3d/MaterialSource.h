@@ -17,15 +17,15 @@ class KELVANE_API TMaterialSource : public TComponent {
   ~TMaterialSource() override;
 
   TMaterial* Material() const { return FMaterial.get(); }
-  // The source's material, or none when Source is none.
+  /// The source's material, or none when Source is none.
   static TMaterial* ValidMaterial(const TMaterialSource* Source) { return Source ? Source->Material() : nullptr; }
 
-  // Shapes that repaint when the material changes.
+  /// Shapes that repaint when the material changes.
   void AddChangeNotifier(TControl3D* Shape);
   void RemoveChangeNotifier(TControl3D* Shape);
 
  protected:
-  // Made once by the constructor of each concrete class.
+  /// Made once by the constructor of each concrete class.
   void SetMaterial(std::unique_ptr<TMaterial> Material);
 
  private:

@@ -5,7 +5,7 @@
 
 struct KELVANE_API TBoundingBox {
   TPoint3D Min, Max;
-  // A maximum below its minimum on any axis.
+  /// A maximum below its minimum on any axis.
   bool IsEmpty() const { return Max.X < Min.X || Max.Y < Min.Y || Max.Z < Min.Z; }
 };
 
@@ -15,9 +15,9 @@ class KELVANE_API TMeshData {
   const TVertexBuffer& VertexBuffer() const { return FVertices; }
   TIndexBuffer& IndexBuffer() { return FIndices; }
   const TIndexBuffer& IndexBuffer() const { return FIndices; }
-  // Computed from the vertex positions on first request after a change.
+  /// Computed from the vertex positions on first request after a change.
   const TBoundingBox& BoundingBox();
-  // Call after the vertices changed, so that the box is computed again.
+  /// Call after the vertices changed, so that the box is computed again.
   void BoundingBoxNeedsUpdate() { FBoxValid = false; }
 
  private:

@@ -13,19 +13,19 @@ class KELVANE_API TPosition3D : public TPersistent {
   float X() const { return FX; }
   float Y() const { return FY; }
   float Z() const { return FZ; }
-  // Each setter ignores a value equal to the current one (NaN on either side counts as
-  // equal) and then fires the component's own event, or OnChange when it has none.
+  /// Each setter ignores a value equal to the current one (NaN on either side counts as
+  /// equal) and then fires the component's own event, or OnChange when it has none.
   void SetX(float Value);
   void SetY(float Value);
   void SetZ(float Value);
   TPoint3D Point() const { return {FX, FY, FZ}; }
-  // Stores all three without comparison and fires OnChange.
+  /// Stores all three without comparison and fires OnChange.
   void SetPoint(const TPoint3D& Value);
   TVector3D Vector() const { return {FX, FY, FZ, 1}; }
-  // Stores all three and fires nothing.
+  /// Stores all three and fires nothing.
   void SetPoint3DNoChange(const TPoint3D& Value);
   const TPoint3D& DefaultValue() const { return FDefaultValue; }
-  // For owners whose default differs from the origin (a camera's position).
+  /// For owners whose default differs from the origin (a camera's position).
   void SetDefaultValue(const TPoint3D& Value) { FDefaultValue = Value; }
 
   void Assign(TPersistent* Source) override;
@@ -41,7 +41,7 @@ class KELVANE_API TPosition3D : public TPersistent {
   TPoint3D FDefaultValue;
 };
 
-// Splits Text at ",", "(" and ")", drops the first token and converts up to Count of the rest
-// with the invariant format ("." as separator) into Values; stops at the first token that is
-// not a number. Returns how many were converted.
+/// Splits Text at ",", "(" and ")", drops the first token and converts up to Count of the rest
+/// with the invariant format ("." as separator) into Values; stops at the first token that is
+/// not a number. Returns how many were converted.
 int ParseFloatTuple(const std::string& Text, float* Values, int Count);

@@ -8,10 +8,10 @@ class TControl3D;
 
 class TRenderingCompare {
  public:
-  // Negative: L before R; positive: L after R; 0: no preference.
+  /// Negative: L before R; positive: L after R; 0: no preference.
   static int Compare(TControl3D* L, TControl3D* R);
 };
 
-// Sorts List with TRenderingCompare by the classic (unstable) quicksort, as the drawing order
-// requires: items that compare equal are swapped exactly as the partition steps say.
+/// Sorts List with TRenderingCompare by the classic (unstable) quicksort, as the drawing order
+/// requires: items that compare equal are swapped exactly as the partition steps say.
 void SortRenderingList(std::vector<TControl3D*>& List);

@@ -24,33 +24,33 @@ class KELVANE_API TViewportInput {
     // In surface coordinates: logical pixels of the layer from its top left.
     TPointF Point;
   };
-  // The nearest layer with controls under P (the view's local logical coordinates), if any.
+  /// The nearest layer with controls under P (the view's local logical coordinates), if any.
   THit LayerAt(const TPointF& P) const;
-  // Where the ray under P meets the plane of Layer, inside its surface or not; none when the
-  // plane is seen edge-on, lies behind the viewer, or shows its back and is not two-sided.
+  /// Where the ray under P meets the plane of Layer, inside its surface or not; none when the
+  /// plane is seen edge-on, lies behind the viewer, or shows its back and is not two-sided.
   std::optional<TPointF> SurfacePoint(TCustomLayer3D& Layer, const TPointF& P) const;
 
-  // The view's mouse events, in its local logical coordinates.
+  /// The view's mouse events, in its local logical coordinates.
   void MouseDown(TMouseButton Button, TShiftState Shift, float X, float Y);
   void MouseMove(TShiftState Shift, float X, float Y);
-  // The form's click step came first: the layer's control gets its MouseClick, then MouseUp.
+  /// The form's click step came first: the layer's control gets its MouseClick, then MouseUp.
   void MouseClick() { FClickPending = true; }
   void MouseUp(TMouseButton Button, TShiftState Shift, float X, float Y);
   void MouseWheel(TShiftState Shift, int WheelDelta, bool& Handled);
-  // The mouse left the view: no control on a layer is under it.
+  /// The mouse left the view: no control on a layer is under it.
   void MouseLeave();
-  // The view lost the form's capture to another control: a layer's capture ends too.
+  /// The view lost the form's capture to another control: a layer's capture ends too.
   void CaptureLost();
 
-  // The layers of the scene in tree order; with Shown, those drawn (they and the objects above
-  // them visible) that hold controls.
+  /// The layers of the scene in tree order; with Shown, those drawn (they and the objects above
+  /// them visible) that hold controls.
   std::vector<TCustomLayer3D*> Layers(bool Shown = true) const;
 
  private:
-  // The layer whose dispatcher holds a capture, if any.
+  /// The layer whose dispatcher holds a capture, if any.
   TCustomLayer3D* CapturingLayer() const;
-  // Where the ray under P meets the layer's plane, as a distance along the ray (0 at the near
-  // plane) and a point of the layer's quad (0..Width, 0..Height).
+  /// Where the ray under P meets the layer's plane, as a distance along the ray (0 at the near
+  /// plane) and a point of the layer's quad (0..Width, 0..Height).
   struct TPlaneHit {
     long double Distance;
     long double X, Y;

@@ -141,9 +141,14 @@ bool AddEntry(std::vector<TEntry>& Entries, TEntry E, const std::string& Path) {
   return true;
 }
 
-// A text form starts with its root object's keyword; anything else is not one.
+// A text form starts with its root object's keyword, after blanks and // comments; anything
+// else is not one.
 bool IsTextForm(const std::string& Data) {
   size_t I = Data.find_first_not_of(" \t\r\n");
+  while (I != std::string::npos && Data.compare(I, 2, "//") == 0) {
+    I = Data.find('\n', I);
+    if (I != std::string::npos) I = Data.find_first_not_of(" \t\r\n", I);
+  }
   if (I == std::string::npos) return false;
   for (const char* Keyword : {"object", "inherited", "inline"}) {
     const std::string K = Keyword;

@@ -8,7 +8,7 @@
 #include "shell/core/Export.h"
 #include "scene3d/Math3D.h"
 
-// One vertex as meshes store it: position, normal, first texture coordinate, binormal, tangent.
+/// One vertex as meshes store it: position, normal, first texture coordinate, binormal, tangent.
 struct KELVANE_API TMeshVertex {
   TPoint3D Position;
   TPoint3D Normal;
@@ -20,9 +20,9 @@ struct KELVANE_API TMeshVertex {
 class KELVANE_API TVertexBuffer {
  public:
   int Length() const { return static_cast<int>(FVertices.size()); }
-  // Keeps the old contents up to the smaller length.
+  /// Keeps the old contents up to the smaller length.
   void SetLength(int Value) { FVertices.resize(static_cast<size_t>(Value < 0 ? 0 : Value)); }
-  // Raises EArgumentOutOfRangeException "Argument out of range" outside the buffer.
+  /// Raises EArgumentOutOfRangeException "Argument out of range" outside the buffer.
   TMeshVertex& Vertex(int Index);
   const TMeshVertex& Vertex(int Index) const;
   const TMeshVertex* Data() const { return FVertices.data(); }
@@ -35,7 +35,7 @@ class KELVANE_API TIndexBuffer {
  public:
   int Length() const { return static_cast<int>(FIndices.size()); }
   void SetLength(int Value) { FIndices.resize(static_cast<size_t>(Value < 0 ? 0 : Value)); }
-  // Raises EArgumentOutOfRangeException "Argument out of range" outside the buffer.
+  /// Raises EArgumentOutOfRangeException "Argument out of range" outside the buffer.
   uint32_t& Index(int Position);
   uint32_t Index(int Position) const;
   const uint32_t* Data() const { return FIndices.data(); }

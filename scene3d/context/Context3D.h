@@ -23,7 +23,7 @@ class TMaterial;
 class TColorMaterial;
 class TContextShader;
 
-// The process's 3D device could not be made although the device choice had found it usable.
+/// The process's 3D device could not be made although the device choice had found it usable.
 class KELVANE_API ECannotCreateD3DDevice : public Exception {
  public:
   using Exception::Exception;
@@ -47,7 +47,7 @@ using TClearTargets = TSet<TClearTarget>;
 
 enum class TLightType { Directional, Point, Spot };
 
-// One light as the context sees it in a frame.
+/// One light as the context sees it in a frame.
 struct KELVANE_API TLightDescription {
   bool Enabled = true;
   TAlphaColor Color = 0xFFFFFFFF;
@@ -58,7 +58,7 @@ struct KELVANE_API TLightDescription {
   TPoint3D Direction;
 };
 
-// A value for a shader variable.
+/// A value for a shader variable.
 struct KELVANE_API TShaderValue {
   enum class TKind { Matrix, Vectors, Texture } Kind = TKind::Vectors;
   TMatrix3D Matrix;
@@ -66,7 +66,7 @@ struct KELVANE_API TShaderValue {
   TTexture* Texture = nullptr;
 };
 
-// A rectangle of target pixels, rows counted from the top; Right and Bottom are exclusive.
+/// A rectangle of target pixels, rows counted from the top; Right and Bottom are exclusive.
 struct KELVANE_API TTargetRect {
   int Left = 0, Top = 0, Right = 0, Bottom = 0;
 
@@ -74,9 +74,9 @@ struct KELVANE_API TTargetRect {
   int Height() const { return Bottom - Top; }
   bool IsEmpty() const { return Right <= Left || Bottom <= Top; }
   bool operator==(const TTargetRect&) const = default;
-  // The smallest rectangle holding both; an empty one adds nothing.
+  /// The smallest rectangle holding both; an empty one adds nothing.
   static TTargetRect Union(const TTargetRect& A, const TTargetRect& B);
-  // Empty (all zero) when they do not overlap.
+  /// Empty (all zero) when they do not overlap.
   static TTargetRect Intersect(const TTargetRect& A, const TTargetRect& B);
 };
 
@@ -93,7 +93,7 @@ class KELVANE_API TContext3D {
   bool DepthStencil() const { return FDepthStencil; }
   TTexture* Texture() const { return FTexture; }
 
-  // Scene bracket: takes the process-wide canvas lock; nests; a failed begin releases it.
+  /// Scene bracket: takes the process-wide canvas lock; nests; a failed begin releases it.
   bool BeginScene();
   void EndScene();
   int BeginSceneCount() const { return FBeginSceneCount; }
@@ -107,69 +107,69 @@ class KELVANE_API TContext3D {
   void SetCameraMatrix(const TMatrix3D& M);
   float CurrentAngleOfView() const { return FAngleOfView; }
   void SetCameraAngleOfView(float Degrees);
-  // The projection of the current angle of view, rebuilt at most once per scene.
+  /// The projection of the current angle of view, rebuilt at most once per scene.
   const TMatrix3D& GetProjectionMatrix();
   const TMatrix3D& GetInvProjectionMatrix();
-  // World × camera × projection of the object being drawn.
+  /// World × camera × projection of the object being drawn.
   TMatrix3D CurrentModelViewProjectionMatrix();
   float CurrentOpacity() const { return FCurrentOpacity; }
 
-  // Makes State current in its group; a request for the current state does nothing.
+  /// Makes State current in its group; a request for the current state does nothing.
   void SetContextState(TContextState State);
-  // The process-wide flags, shared by every context.
+  /// The process-wide flags, shared by every context.
   static bool IsStateCurrent(TContextState State);
   static void ResetContextStates();
 
-  // Draws an indexed triangle list with Material, or with the default material when none.
+  /// Draws an indexed triangle list with Material, or with the default material when none.
   void DrawTriangles(const TVertexBuffer& Vertices, const TIndexBuffer& Indices, TMaterial* Material, float Opacity);
 
-  // Binds the two programs; nothing happens when either is missing.
+  /// Binds the two programs; nothing happens when either is missing.
   void SetShaders(TContextShader* VertexShader, TContextShader* PixelShader);
   void SetShaderVariable(const std::string& Name, const TMatrix3D& Value);
   void SetShaderVariable(const std::string& Name, const std::vector<TVector3D>& Value);
   void SetShaderVariable(const std::string& Name, TAlphaColor Value);
   void SetShaderVariable(const std::string& Name, TTexture* Value);
 
-  // Copies the finished image, top row first, into Bitmap's pixels.
+  /// Copies the finished image, top row first, into Bitmap's pixels.
   void CopyToBitmap(TBitmap& Bitmap);
-  // Copies only Rect of the image into the same pixels of Bitmap; the rest of it is kept.
+  /// Copies only Rect of the image into the same pixels of Bitmap; the rest of it is kept.
   void CopyToBitmap(TBitmap& Bitmap, const TTargetRect& Rect);
 
-  // A scene sends its clears and draws to the device when it ends, limited to the pixels that
-  // can differ from the scene before (TFrameRecord::Damage); the rest of the target keeps the
-  // last scene's pixels, which are those a whole repaint would give. Off, every scene repaints
-  // the whole target (the clears and draws reach the device the same way).
+  /// A scene sends its clears and draws to the device when it ends, limited to the pixels that
+  /// can differ from the scene before (TFrameRecord::Damage); the rest of the target keeps the
+  /// last scene's pixels, which are those a whole repaint would give. Off, every scene repaints
+  /// the whole target (the clears and draws reach the device the same way).
   bool RepaintDamageOnly() const { return FRepaintDamageOnly; }
   void SetRepaintDamageOnly(bool Value) { FRepaintDamageOnly = Value; }
-  // The part of the target the last scene repainted (and resolved): empty when nothing could
-  // differ, the whole target after a first scene.
+  /// The part of the target the last scene repainted (and resolved): empty when nothing could
+  /// differ, the whole target after a first scene.
   const TTargetRect& LastRepaint() const { return FLastRepaint; }
-  // The part of the target where the last scene can differ from the one before (the whole
-  // target after a first scene), whether or not only it was repainted.
+  /// The part of the target where the last scene can differ from the one before (the whole
+  /// target after a first scene), whether or not only it was repainted.
   const TTargetRect& LastDamage() const { return FLastDamage; }
-  // The next scene repaints the whole target: what it holds is not known to be the last
-  // scene's (a scene cut short by an error).
+  /// The next scene repaints the whole target: what it holds is not known to be the last
+  /// scene's (a scene cut short by an error).
   void ForgetLastFrame() { FLastFrameKept = false; }
-  // Whether the device keeps a texture's pixels itself, so that an image can reach it piece by
-  // piece (UpdateTexture) instead of from a bitmap of the whole image kept beside it.
+  /// Whether the device keeps a texture's pixels itself, so that an image can reach it piece by
+  /// piece (UpdateTexture) instead of from a bitmap of the whole image kept beside it.
   virtual bool HoldsTexturePixels() const { return false; }
-  // Writes Width × Height pixels into Texture's first level at (X, Y), now: Data holds their
-  // rows top first, Pitch bytes apart, B, G, R, A premultiplied. The device object is made
-  // when the texture has none that is current (its other pixels are then undefined); the
-  // other levels are made again before the texture is next drawn with. False, doing nothing,
-  // when the device does not hold texture pixels or the rectangle is not inside the texture.
+  /// Writes Width × Height pixels into Texture's first level at (X, Y), now: Data holds their
+  /// rows top first, Pitch bytes apart, B, G, R, A premultiplied. The device object is made
+  /// when the texture has none that is current (its other pixels are then undefined); the
+  /// other levels are made again before the texture is next drawn with. False, doing nothing,
+  /// when the device does not hold texture pixels or the rectangle is not inside the texture.
   bool UpdateTexture(TTexture& Texture, int X, int Y, int Width, int Height, const uint8_t* Data, int Pitch);
 
   std::vector<TLightDescription>& Lights() { return FLights; }
   TColorMaterial& DefaultMaterial();
 
-  // The class's device name and renderer description, for diagnostics.
+  /// The class's device name and renderer description, for diagnostics.
   virtual std::string DeviceName() const = 0;
 
  protected:
   TContext3D(TTexture* Texture, int Width, int Height, float Scale, TMultisample Multisample, bool DepthStencil);
-  // A back end that renders into a smaller target than its texture's size says so here, before
-  // the first scene: the frame, the projection's aspect and the readback take this size.
+  /// A back end that renders into a smaller target than its texture's size says so here, before
+  /// the first scene: the frame, the projection's aspect and the readback take this size.
   void SetTargetSize(int AWidth, int AHeight) {
     FWidth = AWidth;
     FHeight = AHeight;
@@ -182,21 +182,21 @@ class KELVANE_API TContext3D {
   virtual void DoSetShaders(TContextShader* VertexShader, TContextShader* PixelShader) = 0;
   virtual void DoSetShaderVariable(const std::string& Name, const TShaderValue& Value) = 0;
   virtual void DoDrawTriangles(const TVertexBuffer& Vertices, const TIndexBuffer& Indices) = 0;
-  // Rect lies inside the target and is not empty.
+  /// Rect lies inside the target and is not empty.
   virtual void DoCopyToBitmap(TBitmap& Bitmap, const TTargetRect& Rect) = 0;
-  // The scene's clears and draws are about to reach the device; Repaint (inside the target,
-  // maybe empty, maybe whole) is the part they must change: the resolve at DoEndScene covers
-  // it, and a back end may keep them from any other pixel.
+  /// The scene's clears and draws are about to reach the device; Repaint (inside the target,
+  /// maybe empty, maybe whole) is the part they must change: the resolve at DoEndScene covers
+  /// it, and a back end may keep them from any other pixel.
   virtual void DoBeginRepaint(const TTargetRect& /*Repaint*/) {}
-  // The rectangle lies inside the texture and is not empty.
+  /// The rectangle lies inside the texture and is not empty.
   virtual void DoUpdateTexture(TTexture&, int /*X*/, int /*Y*/, int /*Width*/, int /*Height*/,
                                const uint8_t* /*Data*/, int /*Pitch*/) {}
 
  private:
-  // Whether the material's programs place vertices with the model-view-projection.
+  /// Whether the material's programs place vertices with the model-view-projection.
   bool ApplyMaterial(TMaterial& Material);
   void SendVariable(const std::string& Name, const TShaderValue& Value);
-  // Gives the recorded scene to the device, limited to its damage.
+  /// Gives the recorded scene to the device, limited to its damage.
   void FinishScene();
 
   TTexture* FTexture;
@@ -214,7 +214,7 @@ class KELVANE_API TContext3D {
   float FCurrentOpacity = 1;
   std::vector<TLightDescription> FLights;
   std::unique_ptr<TColorMaterial> FDefaultMaterial;
-  // The scene being recorded (while inside one) and the last one sent.
+  /// The scene being recorded (while inside one) and the last one sent.
   std::unique_ptr<TFrameRecord> FRecord, FLastFrame;
   bool FLastFrameKept = false;
   bool FRepaintDamageOnly = true;

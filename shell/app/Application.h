@@ -26,46 +26,46 @@ class KELVANE_API TApplication : public TComponent, public IFormApplication {
   explicit TApplication(TComponent* AOwner);
   ~TApplication() override;
 
-  // Runs the initialisation procedure registered with SetInitProc, if any.
+  /// Runs the initialisation procedure registered with SetInitProc, if any.
   void Initialize();
   static void SetInitProc(std::function<void()> Proc);
 
-  // Registers a form to be created by Run; after the registered forms have been created, it
-  // creates at once. SetReference receives the instance before the stored description is read
-  // and OnCreate runs, and none again if the construction fails.
+  /// Registers a form to be created by Run; after the registered forms have been created, it
+  /// creates at once. SetReference receives the instance before the stored description is read
+  /// and OnCreate runs, and none again if the construction fails.
   void CreateForm(const TMetaClass& InstanceClass, std::function<void(TComponent*)> SetReference);
   template <typename T>
   void CreateForm(T*& Reference) {
     CreateForm(T::StaticClass(), [&Reference](TComponent* Instance) { Reference = static_cast<T*>(Instance); });
   }
-  // Creates the registered forms (once), chooses and shows the main form.
+  /// Creates the registered forms (once), chooses and shows the main form.
   void RealCreateForms();
 
-  // Runs the program until it terminates; an exception during start-up ends it and passes on.
+  /// Runs the program until it terminates; an exception during start-up ends it and passes on.
   void Run();
-  // Processes one message; runs the idle step when there was none.
+  /// Processes one message; runs the idle step when there was none.
   void HandleMessage();
   void Idle();
-  // Asks the platform to end the loop; whether the platform is terminating.
+  /// Asks the platform to end the loop; whether the platform is terminating.
   bool Terminate() override;
-  // Reports the exception being handled (see the rules in the .cpp).
+  /// Reports the exception being handled (see the rules in the .cpp).
   void HandleException(TObject* Sender);
-  // Shows E's message in the platform's error box (on standard error when no box can be shown).
+  /// Shows E's message in the platform's error box (on standard error when no box can be shown).
   void ShowException(const Exception& E);
-  // The exception being handled ended start-up: its message goes to standard error, and to the
-  // error box as well when one can be shown.
+  /// The exception being handled ended start-up: its message goes to standard error, and to the
+  /// error box as well when one can be shown.
   void ReportStartupException();
-  // The procedures consulted by Terminate; all must agree.
+  /// The procedures consulted by Terminate; all must agree.
   void AddTerminateProc(std::function<bool()> Proc) { FTerminateProcs.push_back(std::move(Proc)); }
 
-  // Queues Proc for the main thread; safe from any thread. The idle step runs queued calls.
+  /// Queues Proc for the main thread; safe from any thread. The idle step runs queued calls.
   void Queue(std::function<void()> Proc);
-  // Runs the queued calls; whether any ran.
+  /// Runs the queued calls; whether any ran.
   bool CheckSynchronize();
 
   TCommonCustomForm* MainForm() const { return FMainForm; }
-  // Makes Value (a form the application owns, or none) the main form: the form whose closing
-  // ends the program. A tool that replaces its form does so; the form is not shown by this.
+  /// Makes Value (a form the application owns, or none) the main form: the form whose closing
+  /// ends the program. A tool that replaces its form does so; the form is not shown by this.
   void SetMainForm(TCommonCustomForm* Value);
   TCommonCustomForm* GetMainForm() const override { return FMainForm; }
   bool Terminated() const { return FTerminated; }
@@ -78,7 +78,7 @@ class KELVANE_API TApplication : public TComponent, public IFormApplication {
   void SetShowHint(bool Value) { FShowHint = Value; }
   bool HintShortCuts() const { return FHintShortCuts; }
   void SetHintShortCuts(bool Value) { FHintShortCuts = Value; }
-  // The handle of the action-update timer on the timer service, 0 when none runs.
+  /// The handle of the action-update timer on the timer service, 0 when none runs.
   uintptr_t ActionUpdateTimer() const { return FActionTimer; }
 
   TIdleEvent OnIdle;
@@ -86,7 +86,7 @@ class KELVANE_API TApplication : public TComponent, public IFormApplication {
 
  protected:
   virtual void DoIdle(bool& Done);
-  // A freed form is no longer the main form nor a created form.
+  /// A freed form is no longer the main form nor a created form.
   void Notification(TComponent* AComponent, TOperation Operation) override;
 
  private:
@@ -100,7 +100,7 @@ class KELVANE_API TApplication : public TComponent, public IFormApplication {
   void UpdateActionTimer();
   void StopActionTimer();
   void ActionUpdateTick();
-  // The exit procedure: frees the forms and everything else the application owns.
+  /// The exit procedure: frees the forms and everything else the application owns.
   void DoneApplication();
 
   TCommonCustomForm* FMainForm = nullptr;
@@ -120,5 +120,5 @@ class KELVANE_API TApplication : public TComponent, public IFormApplication {
   std::vector<std::function<void()>> FSyncQueue;
 };
 
-// The application object; created with the platform object before the main block runs.
+/// The application object; created with the platform object before the main block runs.
 extern KELVANE_API TApplication* Application;

@@ -6,22 +6,22 @@
 
 class TCommonCustomForm;
 
-// The registered forms have been created and the main form shown.
+/// The registered forms have been created and the main form shown.
 class TFormsCreatedMessage : public TMessageBase {};
 
-// The application has a new main form (none when it was freed).
+/// The application has a new main form (none when it was freed).
 class KELVANE_API TMainFormChangedMessage : public TMessageBase {
  public:
   explicit TMainFormChangedMessage(TCommonCustomForm* AForm) : Form(AForm) {}
   TCommonCustomForm* Form;
 };
 
-// The main form, or its caption, changed: the application's title follows.
+/// The main form, or its caption, changed: the application's title follows.
 class KELVANE_API TMainCaptionChangedMessage : public TMessageBase {
  public:
   explicit TMainCaptionChangedMessage(TCommonCustomForm* AForm) : Form(AForm) {}
   TCommonCustomForm* Form;
 };
 
-// The loop found no message and ran an idle pass.
+/// The loop found no message and ran an idle pass.
 class TIdleMessage : public TMessageBase {};

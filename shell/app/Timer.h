@@ -7,14 +7,14 @@
 #include "shell/app/Services.h"
 #include "shell/core/TreeObject.h"
 
-// The handle of a timer that has no platform timer.
+/// The handle of a timer that has no platform timer.
 constexpr uintptr_t cIdNoTimer = static_cast<uintptr_t>(-1);
 
 class KELVANE_API TTimer : public TTreeObject {
   KLV_CLASS(TTimer)
  public:
-  // Raises EUnsupportedPlatformService when the platform has no timer service. Never starts a
-  // platform timer.
+  /// Raises EUnsupportedPlatformService when the platform has no timer service. Never starts a
+  /// platform timer.
   explicit TTimer(TComponent* AOwner);
   ~TTimer() override;
 
@@ -25,7 +25,7 @@ class KELVANE_API TTimer : public TTreeObject {
   TNotifyEvent OnTimer() const { return FOnTimer; }
   virtual void SetOnTimer(TNotifyEvent Value);
 
-  // What the timer service calls on each tick.
+  /// What the timer service calls on each tick.
   void Timer();
   uintptr_t TimerHandle() const { return FTimerHandle; }
 
@@ -34,7 +34,7 @@ class KELVANE_API TTimer : public TTreeObject {
  protected:
   void BeforeDestruction() override;
   virtual void DoOnTimer();
-  // The one place where a platform timer is started.
+  /// The one place where a platform timer is started.
   virtual void UpdateTimer();
   virtual void KillTimer();
 

@@ -27,7 +27,7 @@ KELVANE_API const TTypeInfo& StrokeJoin();
 KELVANE_API const TTypeInfo& StrokeDash();
 }  // namespace TypeInfos
 
-// The image of a bitmap fill and how it covers the rectangle.
+/// The image of a bitmap fill and how it covers the rectangle.
 class KELVANE_API TBrushBitmap : public TPersistent {
   KLV_CLASS(TBrushBitmap)
  public:
@@ -35,7 +35,7 @@ class KELVANE_API TBrushBitmap : public TPersistent {
   ~TBrushBitmap() override;
 
   TBitmap* Bitmap() const { return FBitmap.get(); }
-  // Copies the pixels of Value.
+  /// Copies the pixels of Value.
   void SetBitmap(TBitmap* Value);
   TWrapMode WrapMode() const { return FWrapMode; }
   void SetWrapMode(TWrapMode Value);
@@ -52,7 +52,7 @@ class KELVANE_API TBrushBitmap : public TPersistent {
 
 class TBrush;
 
-// The name of a brush in the active style that replaces this one when drawn.
+/// The name of a brush in the active style that replaces this one when drawn.
 class KELVANE_API TBrushResource : public TPersistent {
   KLV_CLASS(TBrushResource)
  public:
@@ -60,11 +60,11 @@ class KELVANE_API TBrushResource : public TPersistent {
 
   const std::string& StyleLookup() const { return FStyleLookup; }
   void SetStyleLookup(const std::string& Value);
-  // The brush of the style under StyleLookup, or none.
+  /// The brush of the style under StyleLookup, or none.
   TBrush* Brush() const;
   void Assign(TPersistent* Source) override;
 
-  // The styles install how names are looked up; without it no resource brush is found.
+  /// The styles install how names are looked up; without it no resource brush is found.
   static void SetLookup(TLookup Lookup);
 
   TNotifyEvent OnChanged;
@@ -76,8 +76,8 @@ class KELVANE_API TBrushResource : public TPersistent {
 class KELVANE_API TBrush : public TPersistent {
   KLV_CLASS(TBrush)
  public:
-  // Starts with Kind = ADefaultKind and Color = ADefaultColor; values equal to these are not
-  // stored.
+  /// Starts with Kind = ADefaultKind and Color = ADefaultColor; values equal to these are not
+  /// stored.
   TBrush(TBrushKind ADefaultKind, TAlphaColor ADefaultColor);
   ~TBrush() override;
   TBrush(const TBrush&) = delete;
@@ -86,8 +86,8 @@ class KELVANE_API TBrush : public TPersistent {
   TBrushKind Kind() const { return FKind; }
   void SetKind(TBrushKind Value);
   TAlphaColor Color() const { return FColor; }
-  // On a gradient brush this sets the gradient's first point instead (the gradient reports
-  // the change, the brush's own event does not fire).
+  /// On a gradient brush this sets the gradient's first point instead (the gradient reports
+  /// the change, the brush's own event does not fire).
   void SetColor(TAlphaColor Value);
   TGradient* Gradient() const { return FGradient.get(); }
   void SetGradient(TGradient* Value);
@@ -100,14 +100,14 @@ class KELVANE_API TBrush : public TPersistent {
   void SetDefaultKind(TBrushKind Value) { FDefaultKind = Value; }
   void SetDefaultColor(TAlphaColor Value) { FDefaultColor = Value; }
 
-  // Copies kind, colour, gradient, bitmap and resource; one change event.
+  /// Copies kind, colour, gradient, bitmap and resource; one change event.
   void Assign(TPersistent* Source) override;
 
   TNotifyEvent OnChanged;
 
  protected:
   void Changed();
-  // Copies what a descendant adds; returns whether anything differed.
+  /// Copies what a descendant adds; returns whether anything differed.
   virtual bool AssignExtra(const TBrush&) { return false; }
 
  private:
@@ -125,7 +125,7 @@ class KELVANE_API TBrush : public TPersistent {
   bool FChangedWhileAssigning = false;
 };
 
-// A brush for outlines: thickness, line ends, corners and dash pattern.
+/// A brush for outlines: thickness, line ends, corners and dash pattern.
 class KELVANE_API TStrokeBrush : public TBrush {
   KLV_CLASS(TStrokeBrush)
  public:
@@ -138,9 +138,9 @@ class KELVANE_API TStrokeBrush : public TBrush {
   TStrokeJoin Join() const { return FJoin; }
   void SetJoin(TStrokeJoin Value);
   TStrokeDash Dash() const { return FDash; }
-  // A named pattern; Custom keeps the array given by SetCustomDash.
+  /// A named pattern; Custom keeps the array given by SetCustomDash.
   void SetDash(TStrokeDash Value);
-  // Dash and gap lengths in multiples of the thickness, and the offset into them.
+  /// Dash and gap lengths in multiples of the thickness, and the offset into them.
   const std::vector<float>& DashArray() const { return FDashArray; }
   float DashOffset() const { return FDashOffset; }
   void SetCustomDash(const std::vector<float>& Dash, float Offset);

@@ -4,8 +4,8 @@
 #include "shell/core/Export.h"
 #include "shell/canvas/CanvasManager.h"
 
-// "TCanvasCairo": supports clip rectangles.
+/// "TCanvasCairo": supports clip rectangles.
 const TCanvasClass& CairoCanvasClass();
 
-// Whether fontconfig, which the text back end (Pango) takes its fonts from, finds any font.
+/// Whether fontconfig, which the text back end (Pango) takes its fonts from, finds any font.
 KELVANE_API bool CairoFontsAvailable();

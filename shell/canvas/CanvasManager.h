@@ -15,7 +15,7 @@ class KELVANE_API ECanvasManagerException : public Exception {
   const char* ClassName() const noexcept override { return "ECanvasManagerException"; }
 };
 
-// A canvas implementation: its name, what it supports and how it makes canvases.
+/// A canvas implementation: its name, what it supports and how it makes canvases.
 struct KELVANE_API TCanvasClass {
   std::string Name;
   TCanvasStyles Style;
@@ -25,22 +25,22 @@ struct KELVANE_API TCanvasClass {
 
 class KELVANE_API TCanvasManager {
  public:
-  // Adds a class; AClass must outlive its registration. Default marks it as preferred;
-  // Printer as able to print.
+  /// Adds a class; AClass must outlive its registration. Default marks it as preferred;
+  /// Printer as able to print.
   static void RegisterCanvas(const TCanvasClass& AClass, bool ADefault, bool APrinter);
-  // The class in use: the first registered one marked default, else the first registered.
-  // Raises ECanvasManagerException "No TCanvas implementation found" when there is none.
+  /// The class in use: the first registered one marked default, else the first registered.
+  /// Raises ECanvasManagerException "No TCanvas implementation found" when there is none.
   static const TCanvasClass& DefaultCanvas();
-  // The first class registered as a printer, or none.
+  /// The first class registered as a printer, or none.
   static const TCanvasClass* DefaultPrinter();
   static std::unique_ptr<TCanvas> CreateFromBitmap(TBitmap& ABitmap,
                                                    TCanvasQuality AQuality = TCanvasQuality::SystemDefault);
   static std::unique_ptr<TCanvas> CreateFromWindow(const TWindowBuffer& ABuffer,
                                                    TCanvasQuality AQuality = TCanvasQuality::SystemDefault);
 
-  // Forgets every class; the next use registers the platform's classes again.
+  /// Forgets every class; the next use registers the platform's classes again.
   static void UnInitialize();
-  // What registers the platform's classes on first use: by default the Cairo canvas, as
-  // default and printer. Tests replace it (nullptr: nothing is registered).
+  /// What registers the platform's classes on first use: by default the Cairo canvas, as
+  /// default and printer. Tests replace it (nullptr: nothing is registered).
   static void SetPlatformRegistration(std::function<void()> Register);
 };

@@ -23,7 +23,7 @@ class KELVANE_API TFont : public TPersistent {
 
   const std::string& Family() const { return FFamily; }
   void SetFamily(const std::string& Value);
-  // Height of the em box in logical units.
+  /// Height of the em box in logical units.
   float Size() const { return FSize; }
   void SetSize(float Value);
   TFontStyles Style() const { return FStyle; }

@@ -19,7 +19,7 @@ KELVANE_API const TTypeInfo& GradientStyle();
 
 class TGradient;
 
-// One colour stop: a colour at an offset along the gradient line.
+/// One colour stop: a colour at an offset along the gradient line.
 class KELVANE_API TGradientPoint : public TCollectionItem {
   KLV_CLASS(TGradientPoint)
  public:
@@ -34,7 +34,7 @@ class KELVANE_API TGradientPoint : public TCollectionItem {
   float FOffset = 0;
 };
 
-// The stops of a gradient, in collection order; every change is reported to the gradient.
+/// The stops of a gradient, in collection order; every change is reported to the gradient.
 class KELVANE_API TGradientPoints : public TCollection {
   KLV_CLASS(TGradientPoints)
  public:
@@ -49,7 +49,7 @@ class KELVANE_API TGradientPoints : public TCollection {
   TGradient* FGradient;
 };
 
-// A stop as a device receives it: colour (already with the opacity applied) and offset.
+/// A stop as a device receives it: colour (already with the opacity applied) and offset.
 struct KELVANE_API TGradientStop {
   TAlphaColor Color;
   float Offset;
@@ -59,7 +59,7 @@ struct KELVANE_API TGradientStop {
 class KELVANE_API TGradient : public TPersistent {
   KLV_CLASS(TGradient)
  public:
-  // Two points, black at 0 and white at 1; Linear; from the top-left to the bottom-left corner.
+  /// Two points, black at 0 and white at 1; Linear; from the top-left to the bottom-left corner.
   TGradient();
   ~TGradient() override;
   TGradient(const TGradient&) = delete;
@@ -73,29 +73,29 @@ class KELVANE_API TGradient : public TPersistent {
   void SetStartPosition(TPosition* Value);
   TPosition* StopPosition() const { return FStopPosition.get(); }
   void SetStopPosition(TPosition* Value);
-  // Placement of a radial gradient over the unit square of the filled rectangle.
+  /// Placement of a radial gradient over the unit square of the filled rectangle.
   const TMatrix& RadialTransform() const { return FRadialTransform; }
   void SetRadialTransform(const TMatrix& Value);
 
-  // The colour of the first / second point; setting does nothing when that point is missing
-  // or already has the colour.
+  /// The colour of the first / second point; setting does nothing when that point is missing
+  /// or already has the colour.
   TAlphaColor Color() const;
   void SetColor(TAlphaColor Value);
   TAlphaColor Color1() const;
   void SetColor1(TAlphaColor Value);
-  // Replaces every point's colour by MakeColor(colour, Opacity) when Opacity is below 1.
+  /// Replaces every point's colour by MakeColor(colour, Opacity) when Opacity is below 1.
   void ApplyOpacity(float Opacity);
 
-  // Same points (colours and offsets in order), style, positions and transform.
+  /// Same points (colours and offsets in order), style, positions and transform.
   bool Equal(const TGradient& Other) const;
   void Assign(TPersistent* Source) override;
 
-  // The device's stops at Opacity: each point with MakeColor(colour, Opacity) in collection
-  // order, plus the first colour at 0 and the last at 1 where the points stop short of the
-  // ends. Empty when there are fewer than two points (the fill is then transparent).
+  /// The device's stops at Opacity: each point with MakeColor(colour, Opacity) in collection
+  /// order, plus the first colour at 0 and the last at 1 where the points stop short of the
+  /// ends. Empty when there are fewer than two points (the fill is then transparent).
   std::vector<TGradientStop> DeviceStops(float Opacity) const;
-  // The colour at Offset of a stop list, each channel interpolated linearly in the stored
-  // (not premultiplied) values and clamped beyond the ends: the rule a device must follow.
+  /// The colour at Offset of a stop list, each channel interpolated linearly in the stored
+  /// (not premultiplied) values and clamped beyond the ends: the rule a device must follow.
   static TAlphaColor InterpolateStops(const std::vector<TGradientStop>& Stops, float Offset);
 
   TNotifyEvent OnChanged;

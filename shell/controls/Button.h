@@ -15,7 +15,7 @@ class KELVANE_API TCustomButton : public TPresentedTextControl {
   explicit TCustomButton(TComponent* AOwner);
 
   bool IsPressed() const { return FIsPressed; }
-  // Only a StaysPressed button can be set pressed from code.
+  /// Only a StaysPressed button can be set pressed from code.
   void SetIsPressed(bool Value);
   void ToggleStaysPressed();
   bool StaysPressed() const { return FStaysPressed; }
@@ -26,18 +26,18 @@ class KELVANE_API TCustomButton : public TPresentedTextControl {
   void SetModalResult(int Value) { FModalResult = Value; }
   bool Pressing() const { return FPressing; }
 
-  // The button's image: the bitmap ImageIndex of Images, shown by the style's glyph.
+  /// The button's image: the bitmap ImageIndex of Images, shown by the style's glyph.
   TImageList* Images() const { return FImages; }
   void SetImages(TImageList* Value);
   int ImageIndex() const { return FImageIndex; }
   void SetImageIndex(int Value);
-  // Colours given to the style's "background" and "icon" objects where they can be tinted
-  // (they publish TintColor); Null leaves them as drawn.
+  /// Colours given to the style's "background" and "icon" objects where they can be tinted
+  /// (they publish TintColor); Null leaves them as drawn.
   TAlphaColor TintColor() const { return FTintColor; }
   void SetTintColor(TAlphaColor Value);
   TAlphaColor IconTintColor() const { return FIconTintColor; }
   void SetIconTintColor(TAlphaColor Value);
-  // The style objects that show the image and take the tints, while a style is applied.
+  /// The style objects that show the image and take the tints, while a style is applied.
   TControl* GlyphObject() const { return FGlyphObject; }
   TControl* TintObject() const { return FTintObject; }
   TControl* IconTintObject() const { return FIconTintObject; }
@@ -51,14 +51,14 @@ class KELVANE_API TCustomButton : public TPresentedTextControl {
   void MouseUp(TMouseButton Button, TShiftState Shift, float X, float Y) override;
   void DoCaptureLost() override;
   void KeyDown(uint16_t& Key, char32_t& KeyChar, TShiftState Shift) override;
-  // Alt with the accelerator key of Text ("&Start": Alt+S) clicks the button.
+  /// Alt with the accelerator key of Text ("&Start": Alt+S) clicks the button.
   void DialogKey(uint16_t& Key, TShiftState Shift) override;
-  // "IsPressed" is the button's IsPressed.
+  /// "IsPressed" is the button's IsPressed.
   bool GetTriggerState(const std::string& Name, bool& Value) const override;
 
  protected:
   TSizeF GetDefaultSize() const override { return {80, 22}; }
-  // Text without its accelerator marker.
+  /// Text without its accelerator marker.
   std::string DisplayedText() const override;
   void BeforeDestruction() override;
   void ApplyStyle() override;
@@ -68,7 +68,7 @@ class KELVANE_API TCustomButton : public TPresentedTextControl {
   void UpdateGlyph();
   void UpdateTints();
   void SetPressedState(bool Value);
-  // The left button's press is over: the repeat stops and the button comes up.
+  /// The left button's press is over: the repeat stops and the button comes up.
   void EndPressing();
   void RepeatDelayTimer();
   void RepeatTimer();

@@ -13,11 +13,11 @@ class KELVANE_API TControlTimer {
   TControlTimer(const TControlTimer&) = delete;
   TControlTimer& operator=(const TControlTimer&) = delete;
 
-  // Starts (or restarts) the timer: the first tick comes after Interval milliseconds.
+  /// Starts (or restarts) the timer: the first tick comes after Interval milliseconds.
   void Start(int32_t Interval, TTimerProc Proc);
   void Stop();
-  // Keeps running with a new interval; the next tick comes a whole new interval from now.
-  // A handler may call it (or Stop) from inside its own tick.
+  /// Keeps running with a new interval; the next tick comes a whole new interval from now.
+  /// A handler may call it (or Stop) from inside its own tick.
   void SetInterval(int32_t Interval);
   bool Enabled() const { return FHandle != 0; }
   int32_t Interval() const { return FInterval; }

@@ -18,9 +18,9 @@ class KELVANE_API TImageListItem : public TCollectionItem {
   ~TImageListItem() override;
 
   TBitmap* Bitmap() const { return FBitmap.get(); }
-  // Copies the pixels of Value.
+  /// Copies the pixels of Value.
   void SetBitmap(TBitmap* Value);
-  // Raises EBitmapLoadingFailed when Data is no readable PNG.
+  /// Raises EBitmapLoadingFailed when Data is no readable PNG.
   void LoadFromPNG(const std::vector<uint8_t>& Data);
 
   void Assign(TPersistent* Source) override;
@@ -53,11 +53,11 @@ class KELVANE_API TImageList : public TComponent {
   TImageListItems* Bitmaps() const { return FBitmaps.get(); }
   void SetBitmaps(TImageListItems* Value) { FBitmaps->Assign(Value); }
   int Count() const { return FBitmaps->Count(); }
-  // The bitmap at Index; none when Index is out of range or the bitmap is empty.
+  /// The bitmap at Index; none when Index is out of range or the bitmap is empty.
   TBitmap* Bitmap(int Index) const;
 
-  // Changed runs whenever a bitmap is added, removed or changed, until the listener (any
-  // object, as a key) is removed. The controls that show the list's images listen.
+  /// Changed runs whenever a bitmap is added, removed or changed, until the listener (any
+  /// object, as a key) is removed. The controls that show the list's images listen.
   void AddChangeListener(const void* Listener, std::function<void()> Changed);
   void RemoveChangeListener(const void* Listener);
 

@@ -12,18 +12,18 @@ using TShiftState = TSet<TShiftStateFlag>;
 inline TShiftStateFlag ButtonFlag(TMouseButton Button) {
   return Button == mbLeft ? ssLeft : Button == mbRight ? ssRight : ssMiddle;
 }
-// Whether a mouse button other than Except is held in Shift.
+/// Whether a mouse button other than Except is held in Shift.
 inline bool OtherButtonHeld(TShiftState Shift, TMouseButton Except) {
   Shift.Exclude(ButtonFlag(Except));
   return !(Shift * TShiftState{ssLeft, ssRight, ssMiddle}).Empty();
 }
-// Whether the release of Button (Shift: the state after it) ends a press of the left button:
-// it is the left button's, or no button is held any more.
+/// Whether the release of Button (Shift: the state after it) ends a press of the left button:
+/// it is the left button's, or no button is held any more.
 inline bool ReleaseEndsPress(TMouseButton Button, TShiftState Shift) {
   return Button == mbLeft || !OtherButtonHeld(Shift, Button);
 }
 
-// Virtual key codes (the values of the Windows key codes, which the platform layer maps to).
+/// Virtual key codes (the values of the Windows key codes, which the platform layer maps to).
 constexpr uint16_t vkBack = 8;
 constexpr uint16_t vkTab = 9;
 constexpr uint16_t vkReturn = 13;

@@ -7,7 +7,7 @@ class KELVANE_API TPanel : public TPresentedControl {
   KLV_CLASS(TPanel)
  public:
   explicit TPanel(TComponent* AOwner);
-  // A panel keeps no tab order: a stored one is read and ignored.
+  /// A panel keeps no tab order: a stored one is read and ignored.
   int TabOrder() const override { return -1; }
   void SetTabOrder(int) override {}
 

@@ -19,13 +19,13 @@ class KELVANE_API TPresentedTextControl : public TPresentedControl {
 
   const std::string& Text() const { return FText; }
   void SetText(const std::string& Value);
-  // The style object that shows Text (the style's "text"), or none.
+  /// The style object that shows Text (the style's "text"), or none.
   TControl* TextObject() const { return FTextObject; }
 
  protected:
-  // The text the style's text object shows.
+  /// The text the style's text object shows.
   virtual std::string DisplayedText() const { return FText; }
-  // The style's text object shows the new text.
+  /// The style's text object shows the new text.
   virtual void TextChanged();
   void ApplyStyle() override;
   void FreeStyle() override;

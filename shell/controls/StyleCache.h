@@ -11,18 +11,18 @@ class TControl;
 
 class KELVANE_API TStyleCache {
  public:
-  // The cache of the main thread; empty until a control hands it a copy.
+  /// The cache of the main thread; empty until a control hands it a copy.
   static TStyleCache& Current();
 
   ~TStyleCache();
 
-  // Takes out a copy kept under Name (ignoring case) that came from Source, or none. A copy
-  // made from another style is never handed out, even under the same name.
+  /// Takes out a copy kept under Name (ignoring case) that came from Source, or none. A copy
+  /// made from another style is never handed out, even under the same name.
   TControl* Take(const void* Source, const std::string& Name);
-  // Keeps Copy, which has no owner and no parent, under Source and Name; a copy without a name,
-  // or beyond the few kept per name, is freed.
+  /// Keeps Copy, which has no owner and no parent, under Source and Name; a copy without a name,
+  /// or beyond the few kept per name, is freed.
   void Put(const void* Source, const std::string& Name, TControl* Copy);
-  // Frees every kept copy: they belong to a style that is no longer the active one.
+  /// Frees every kept copy: they belong to a style that is no longer the active one.
   void Clear();
   size_t Count() const;
 

@@ -11,15 +11,15 @@ class TTreeObject;
 
 class KELVANE_API TStyleDictionary {
  public:
-  // Enters the children of Root (Root itself is not entered).
+  /// Enters the children of Root (Root itself is not entered).
   void Build(const TTreeObject& Root);
   void Clear() { FItems.clear(); }
-  // The object entered under Name, compared without regard to case; none when absent.
+  /// The object entered under Name, compared without regard to case; none when absent.
   TTreeObject* Find(const std::string& Name) const;
   size_t Count() const { return FItems.size(); }
 
  private:
-  // Nested: Parent is below the root, so its children are also entered as "parent.child".
+  /// Nested: Parent is below the root, so its children are also entered as "parent.child".
   void AddChildren(const TTreeObject& Parent, bool Nested);
 
   std::unordered_map<std::string, TTreeObject*> FItems;

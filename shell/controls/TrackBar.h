@@ -17,7 +17,7 @@ KELVANE_API const TTypeInfo& Orientation();
 
 class TCustomTrack;
 
-// The track's range: its notifications move the thumb and fire OnTracking and OnChange.
+/// The track's range: its notifications move the thumb and fire OnTracking and OnChange.
 class KELVANE_API TValueRangeTrack : public TCustomValueRange {
   KLV_CLASS(TValueRangeTrack)
  public:
@@ -33,7 +33,7 @@ class KELVANE_API TValueRangeTrack : public TCustomValueRange {
   bool FValueChanged = false;
 };
 
-// The thumb of a track: dragging it sets the track's value.
+/// The thumb of a track: dragging it sets the track's value.
 class KELVANE_API TThumb : public TStyledControl {
   KLV_CLASS(TThumb)
  public:
@@ -47,18 +47,18 @@ class KELVANE_API TThumb : public TStyledControl {
   void MouseDown(TMouseButton Button, TShiftState Shift, float X, float Y) override;
   void MouseMove(TShiftState Shift, float X, float Y) override;
   void MouseUp(TMouseButton Button, TShiftState Shift, float X, float Y) override;
-  // The drag ends where it is, as a release would, without a value from the mouse.
+  /// The drag ends where it is, as a release would, without a value from the mouse.
   void DoCaptureLost() override;
   void ResetState() override;
   void Click() override;
   void DblClick() override;
-  // "IsPressed" is the thumb's pressed state.
+  /// "IsPressed" is the thumb's pressed state.
   bool GetTriggerState(const std::string& Name, bool& Value) const override;
 
  private:
-  // The track's value for the mouse at local (X, Y).
+  /// The track's value for the mouse at local (X, Y).
   double ValueAt(float X, float Y) const;
-  // The drag is over: a range held back from tracking catches up (one OnChange).
+  /// The drag is over: a range held back from tracking catches up (one OnChange).
   void EndDrag();
 
   TCustomTrack* FTrack = nullptr;
@@ -82,7 +82,7 @@ class KELVANE_API TCustomTrack : public TPresentedControl {
   void SetValue(float V) { FValueRange->SetValue(V); }
   void SetFrequency(float V) { FValueRange->SetFrequency(V); }
   void SetViewportSize(float V) { FValueRange->SetViewportSize(V); }
-  // The path of every user change: nothing when V is the current value.
+  /// The path of every user change: nothing when V is the current value.
   void SetNewValue(double V);
   TCustomValueRange* ValueRange() const { return FValueRange.get(); }
 
@@ -90,22 +90,22 @@ class KELVANE_API TCustomTrack : public TPresentedControl {
   virtual void SetOrientation(TOrientation Value);
   bool Tracking() const { return FTracking; }
   void SetTracking(bool Value) { FTracking = Value; }
-  // 0: the increment follows from the range.
+  /// 0: the increment follows from the range.
   float SmallChange() const { return FSmallChange; }
   void SetSmallChange(float Value) { FSmallChange = Value; }
 
-  // The thumb size that the style gives (0 without a style).
+  /// The thumb size that the style gives (0 without a style).
   float StyleThumbSize() const { return FThumbSize; }
   void SetStyleThumbSize(float Value);
   float MinThumbSize() const { return FMinThumbSize; }
   bool IgnoreViewportSize() const { return FIgnoreViewportSize; }
   virtual float GetThumbSize();
-  // Centre of the thumb for the current value along the track.
+  /// Centre of the thumb for the current value along the track.
   float ValueToPos();
-  // Value for a position along a track of length L with a thumb of size Z.
+  /// Value for a position along a track of length L with a thumb of size Z.
   double PosToValue(float Position, float Z, float L);
   virtual TRectF GetThumbRect();
-  // Step of paging and the increment used by it.
+  /// Step of paging and the increment used by it.
   double GetIncrement() const;
 
   TThumb* Thumb() const { return FThumb; }
@@ -117,7 +117,7 @@ class KELVANE_API TCustomTrack : public TPresentedControl {
 
   void MouseDown(TMouseButton Button, TShiftState Shift, float X, float Y) override;
   void MouseUp(TMouseButton Button, TShiftState Shift, float X, float Y) override;
-  // Paging lasts as long as the capture its press took.
+  /// Paging lasts as long as the capture its press took.
   void DoCaptureLost() override;
   void KeyDown(uint16_t& Key, char32_t& KeyChar, TShiftState Shift) override;
   void Loaded() override;
@@ -143,7 +143,7 @@ class KELVANE_API TCustomTrack : public TPresentedControl {
  private:
   void PagingTick();
   void DoSmallChange(double Target, int Direction);
-  // Position along the track of a local point.
+  /// Position along the track of a local point.
   float AlongTrack(const TPointF& P) const { return FOrientation == TOrientation::Horizontal ? P.X : P.Y; }
   float TrackLength() const { return FOrientation == TOrientation::Horizontal ? Width() : Height(); }
 
@@ -169,9 +169,9 @@ class KELVANE_API TTrackBar : public TCustomTrack {
  public:
   explicit TTrackBar(TComponent* AOwner);
 
-  // The slider's size at creation: 100 wide; on a desktop 19 high from Windows 8 on (and on
-  // Linux, which takes that style) and 20 before; 20 without device information (Device
-  // none) and on other devices.
+  /// The slider's size at creation: 100 wide; on a desktop 19 high from Windows 8 on (and on
+  /// Linux, which takes that style) and 20 before; 20 without device information (Device
+  /// none) and on other devices.
   static TSizeF DefaultSizeFor(const TOSPlatform* Device, int Major, int Minor);
 
  protected:

@@ -5,7 +5,7 @@
 #include "shell/core/Export.h"
 #include "shell/core/Component.h"
 
-// Double equality within a relative tolerance of 1e-12 of the smaller magnitude.
+/// Double equality within a relative tolerance of 1e-12 of the smaller magnitude.
 KELVANE_API bool SameValue(double A, double B);
 
 struct KELVANE_API TValueRangeValues {
@@ -28,21 +28,21 @@ class KELVANE_API TCustomValueRange : public TPersistent {
   void SetValue(double V);
   void SetViewportSize(double V);
   void SetFrequency(double V);
-  // Value as a fraction of the range (0 to 1).
+  /// Value as a fraction of the range (0 to 1).
   double RelativeValue() const { return FRelativeValue; }
   double LastValue() const { return FLastValue; }
   const TValueRangeValues& New() const { return FNew; }
 
-  // Off: notifications of changes to Value are held back; on again: one notification for the
-  // whole difference since it was switched off.
+  /// Off: notifications of changes to Value are held back; on again: one notification for the
+  /// whole difference since it was switched off.
   bool Tracking() const { return FTracking; }
   void SetTracking(bool Value);
 
   void BeginUpdate() { ++FUpdateCount; }
   void EndUpdate();
-  // Whether a change waits for the updates to end or the owner to finish loading.
+  /// Whether a change waits for the updates to end or the owner to finish loading.
   bool Changing() const { return FChanging; }
-  // Normalises the new values into the current ones now, with notifications.
+  /// Normalises the new values into the current ones now, with notifications.
   void ApplyChanges();
 
   TComponent* Owner() const { return FOwner; }
@@ -50,11 +50,11 @@ class KELVANE_API TCustomValueRange : public TPersistent {
  protected:
   bool Initialized() const { return FInitialized; }
   const TValueRangeValues& Current() const { return FCurrent; }
-  // Before the current values change (only when initialised and tracking).
+  /// Before the current values change (only when initialised and tracking).
   virtual void DoBeforeChange() {}
-  // After the current values changed (when initialised).
+  /// After the current values changed (when initialised).
   virtual void DoChanged() {}
-  // After DoChanged, when tracking.
+  /// After DoChanged, when tracking.
   virtual void DoAfterChange() {}
 
  private:

@@ -21,14 +21,14 @@ struct KELVANE_API TNamedAlphaColor {
   TAlphaColor Value;
 };
 
-// C with its alpha byte scaled by Opacity when Opacity is below 1 (Trunc(Opacity × alpha));
-// otherwise C unchanged. Red, green and blue always stay.
+/// C with its alpha byte scaled by Opacity when Opacity is below 1 (Trunc(Opacity × alpha));
+/// otherwise C unchanged. Red, green and blue always stay.
 KELVANE_API TAlphaColor MakeColor(TAlphaColor C, float Opacity);
 
-// The 148 named colours in table order.
+/// The 148 named colours in table order.
 KELVANE_API const std::vector<TNamedAlphaColor>& AlphaColorNames();
 
-// Reads an identifier as a colour: "x"/"#" plus hex digits, a table name (any case), or a
-// table name missing its "a" ("clYellow").
+/// Reads an identifier as a colour: "x"/"#" plus hex digits, a table name (any case), or a
+/// table name missing its "a" ("clYellow").
 KELVANE_API bool IdentToAlphaColor(const std::string& Ident, int64_t& Color);
 KELVANE_API bool AlphaColorToIdent(int64_t Color, std::string& Ident);

@@ -5,5 +5,5 @@
 
 class TMetaClass;
 
-// Every registered class, by name.
+/// Every registered class, by name.
 KELVANE_API std::vector<const TMetaClass*> RegisteredClasses();

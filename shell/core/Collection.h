@@ -19,7 +19,7 @@ class KELVANE_API TCollectionItem : public TPersistent {
   int ID() const { return FID; }
 
  protected:
-  // Tells the collection that this item (or all items) changed.
+  /// Tells the collection that this item (or all items) changed.
   void Changed(bool AllItems);
 
  private:
@@ -45,11 +45,11 @@ class KELVANE_API TCollection : public TPersistent {
   void BeginUpdate() { ++FUpdateCount; }
   void EndUpdate();
   int UpdateCount() const { return FUpdateCount; }
-  // Same-class collections copy item by item.
+  /// Same-class collections copy item by item.
   void Assign(TPersistent* Source) override;
 
  protected:
-  // Called after every change outside an update bracket; Item is none when all changed.
+  /// Called after every change outside an update bracket; Item is none when all changed.
   virtual void Update(TCollectionItem*) {}
 
  private:

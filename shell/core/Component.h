@@ -30,7 +30,7 @@ class KELVANE_API TComponent : public TPersistent {
   TComponent(const TComponent&) = delete;
   TComponent& operator=(const TComponent&) = delete;
 
-  // Frees the component: the teardown that needs the whole object runs first, then delete.
+  /// Frees the component: the teardown that needs the whole object runs first, then delete.
   void Free();
 
   TComponent* Owner() const { return FOwner; }
@@ -58,28 +58,28 @@ class KELVANE_API TComponent : public TPersistent {
   uint32_t DesignInfo() const { return FDesignInfo; }
   void SetDesignInfo(uint32_t Value) { FDesignInfo = Value; }
 
-  // Asks for a Notification(this-going, opRemove) when AComponent is freed, and the reverse.
-  // It is how a component hears that one it refers to goes: an owner hears of its own
-  // components' insertion and removal, but does not relay that to each of them.
+  /// Asks for a Notification(this-going, opRemove) when AComponent is freed, and the reverse.
+  /// It is how a component hears that one it refers to goes: an owner hears of its own
+  /// components' insertion and removal, but does not relay that to each of them.
   void FreeNotification(TComponent* AComponent);
   void RemoveFreeNotification(TComponent* AComponent);
   virtual void Notification(TComponent* AComponent, TOperation Operation);
 
-  // Called once after a stored description has been read; ends the loading state.
+  /// Called once after a stored description has been read; ends the loading state.
   virtual void Loaded();
-  // Reads the component's own data from a stream; a class that needs to prepare for its data,
-  // or to finish after it, overrides it and calls the inherited one.
+  /// Reads the component's own data from a stream; a class that needs to prepare for its data,
+  /// or to finish after it, overrides it and calls the inherited one.
   virtual void ReadState(IComponentReader& Reader);
 
-  // The stream's view of the component tree.
+  /// The stream's view of the component tree.
   virtual void SetParentComponent(TComponent*) {}
   virtual TComponent* GetParentComponent() const { return nullptr; }
   virtual bool HasParent() const { return false; }
   virtual TComponent* GetChildOwner() { return nullptr; }
   virtual TComponent* GetChildParent() { return this; }
   virtual void SetChildOrder(TComponent*, int) {}
-  // Calls Proc for each component that a stream stores nested in this one. For the root of a
-  // stream (Root == this) those are its owned components that have no parent.
+  /// Calls Proc for each component that a stream stores nested in this one. For the root of a
+  /// stream (Root == this) those are its owned components that have no parent.
   virtual void GetChildren(const std::function<void(TComponent*)>& Proc, TComponent* Root);
 
   void DefineProperties(TFiler& Filer) override;
@@ -88,12 +88,12 @@ class KELVANE_API TComponent : public TPersistent {
   virtual void ValidateRename(TComponent* AComponent, const std::string& CurName, const std::string& NewName);
 
  protected:
-  // The teardown of a component while it is still whole: derived classes extend it and call
-  // the inherited one last.
+  /// The teardown of a component while it is still whole: derived classes extend it and call
+  /// the inherited one last.
   virtual void BeforeDestruction();
   virtual void Destroying();
   virtual void ChangeName(const std::string& NewName) { FName = NewName; }
-  // Points the owner's published field of this name at the component (or clears it).
+  /// Points the owner's published field of this name at the component (or clears it).
   void SetReference(bool Enable);
 
  private:
@@ -106,8 +106,8 @@ class KELVANE_API TComponent : public TPersistent {
 
   TComponent* FOwner = nullptr;
   std::vector<TComponent*> FComponents;
-  // The named ones among FComponents by upper-case name, so that naming and finding a
-  // component cost the same however many the owner has.
+  /// The named ones among FComponents by upper-case name, so that naming and finding a
+  /// component cost the same however many the owner has.
   std::unordered_map<std::string, TComponent*> FNames;
   bool FSharedNames = false;  // two of FComponents have had the same name
   std::vector<TComponent*> FFreeNotifies;
@@ -119,7 +119,7 @@ class KELVANE_API TComponent : public TPersistent {
   bool FTornDown = false;
 };
 
-// Frees a component through TComponent::Free; for owning smart pointers.
+/// Frees a component through TComponent::Free; for owning smart pointers.
 struct KELVANE_API TComponentDeleter {
   void operator()(TComponent* C) const {
     if (C) C->Free();

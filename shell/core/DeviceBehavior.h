@@ -8,24 +8,24 @@ class TComponent;
 
 enum class TOSPlatform { Windows, MacOS, iOS, Android, Linux };
 
-// The operating system's version as the system reports it.
+/// The operating system's version as the system reports it.
 struct KELVANE_API TOSVersion {
   TOSPlatform Platform = TOSPlatform::Linux;
   int Major = 0;
   int Minor = 0;
 
-  // The system the program runs on.
+  /// The system the program runs on.
   static TOSVersion Current();
-  // Whether the version is at least AMajor.AMinor.
+  /// Whether the version is at least AMajor.AMinor.
   bool Check(int AMajor, int AMinor = 0) const { return Major > AMajor || (Major == AMajor && Minor >= AMinor); }
 };
 
-// Reads "major.minor" from the start of a release text ("6.1.0-18-amd64" gives 6 and 1);
-// missing numbers are 0.
+/// Reads "major.minor" from the start of a release text ("6.1.0-18-amd64" gives 6 and 1);
+/// missing numbers are 0.
 void ParseOSRelease(const std::string& Release, int& Major, int& Minor);
 
-// The platform service that names the operating system platform for a control (Context may be
-// none).
+/// The platform service that names the operating system platform for a control (Context may be
+/// none).
 class KELVANE_API IDeviceBehavior {
  public:
   static const char* ServiceName() { return "IDeviceBehavior"; }
@@ -33,7 +33,7 @@ class KELVANE_API IDeviceBehavior {
   virtual TOSPlatform GetOSPlatform(TComponent* Context) = 0;
 };
 
-// The device behaviour of the system the program runs on: every control is on its platform.
+/// The device behaviour of the system the program runs on: every control is on its platform.
 class KELVANE_API TSystemDeviceBehavior : public IDeviceBehavior {
  public:
   TOSPlatform GetOSPlatform(TComponent*) override { return TOSVersion::Current().Platform; }

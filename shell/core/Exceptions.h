@@ -5,7 +5,7 @@
 #include <initializer_list>
 #include <string>
 
-// Replaces each %s or %d in Fmt by the next argument, in order; "%%" gives "%".
+/// Replaces each %s or %d in Fmt by the next argument, in order; "%%" gives "%".
 KELVANE_API std::string Format(const std::string& Fmt, std::initializer_list<std::string> Args);
 
 class KELVANE_API Exception : public std::exception {
@@ -44,6 +44,6 @@ KLV_EXCEPTION(EUnsupportedPlatformService, Exception)
 
 #undef KLV_EXCEPTION
 
-// A stored property that could not be read: "Error reading Label.Path: Message", Label being the
-// component's name, or its class name when it has none.
+/// A stored property that could not be read: "Error reading Label.Path: Message", Label being the
+/// component's name, or its class name when it has none.
 KELVANE_API EReadError PropertyReadError(const std::string& Label, const std::string& Path, const std::string& Message);

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-// Reads one value of the stream in the notation the caller expects.
+/// Reads one value of the stream in the notation the caller expects.
 class KELVANE_API IValueReader {
  public:
   virtual ~IValueReader() = default;
@@ -17,11 +17,11 @@ class KELVANE_API IValueReader {
   virtual long double ReadFloat() = 0;
   virtual std::string ReadString() = 0;
   virtual std::string ReadIdent() = 0;
-  // Binary data (images, blobs) stored as one block.
+  /// Binary data (images, blobs) stored as one block.
   virtual std::vector<uint8_t> ReadBinary() = 0;
 };
 
-// Writes one value of the stream.
+/// Writes one value of the stream.
 class KELVANE_API IValueWriter {
  public:
   virtual ~IValueWriter() = default;
@@ -35,8 +35,8 @@ class KELVANE_API IValueWriter {
 
 class TComponent;
 
-// What a component's ReadState hook sees of the reader: the reading of the component's own
-// data (its properties, then its children).
+/// What a component's ReadState hook sees of the reader: the reading of the component's own
+/// data (its properties, then its children).
 class KELVANE_API IComponentReader {
  public:
   virtual ~IComponentReader() = default;
@@ -49,7 +49,7 @@ class KELVANE_API TFiler {
   using TWriterProc = std::function<void(IValueWriter&)>;
 
   virtual ~TFiler() = default;
-  // Declares a property Name: ReadData reads its value; WriteData writes it when HasData.
+  /// Declares a property Name: ReadData reads its value; WriteData writes it when HasData.
   virtual void DefineProperty(const std::string& Name, TReaderProc ReadData, TWriterProc WriteData,
                               bool HasData) = 0;
 };

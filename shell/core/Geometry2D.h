@@ -36,7 +36,7 @@ struct KELVANE_API TRectF {
     return Left < O.Right && O.Left < Right && Top < O.Bottom && O.Top < Bottom;
   }
   constexpr TRectF Offset(float DX, float DY) const { return {Left + DX, Top + DY, Right + DX, Bottom + DY}; }
-  // The smallest rectangle holding both; an empty side does not count.
+  /// The smallest rectangle holding both; an empty side does not count.
   static constexpr TRectF Union(const TRectF& A, const TRectF& B) {
     if (A.IsEmpty()) return B;
     if (B.IsEmpty()) return A;
@@ -49,7 +49,7 @@ struct KELVANE_API TRectF {
   constexpr bool operator==(const TRectF&) const = default;
 };
 
-// 2D affine transform in row-vector form: (x, y, 1) × M.
+/// 2D affine transform in row-vector form: (x, y, 1) × M.
 struct KELVANE_API TMatrix {
   float m11 = 1, m12 = 0, m13 = 0;
   float m21 = 0, m22 = 1, m23 = 0;

@@ -11,7 +11,7 @@
 
 class TObject;
 
-// The base of every message class.
+/// The base of every message class.
 class KELVANE_API TMessageBase {
  public:
   virtual ~TMessageBase() = default;
@@ -21,24 +21,24 @@ using TMessageListener = std::function<void(TObject* Sender, const TMessageBase&
 
 class KELVANE_API TMessageManager {
  public:
-  // The manager that the shell sends its notifications through.
+  /// The manager that the shell sends its notifications through.
   static TMessageManager& DefaultManager();
 
-  // Returns the subscription's identifier (never 0).
+  /// Returns the subscription's identifier (never 0).
   template <typename M>
   int64_t SubscribeToMessage(TMessageListener Listener) {
     return Subscribe(typeid(M), std::move(Listener));
   }
-  // Ends a subscription; an unknown identifier is ignored. Safe from inside a listener.
+  /// Ends a subscription; an unknown identifier is ignored. Safe from inside a listener.
   template <typename M>
   void Unsubscribe(int64_t Id) {
     Unsubscribe(typeid(M), Id);
   }
-  // Calls the listeners of Message's own class. A listener that subscribes while the message
-  // is being sent is not called for it; one that is unsubscribed meanwhile is not called any
-  // more.
+  /// Calls the listeners of Message's own class. A listener that subscribes while the message
+  /// is being sent is not called for it; one that is unsubscribed meanwhile is not called any
+  /// more.
   void SendMessage(TObject* Sender, const TMessageBase& Message);
-  // How many listeners a message class has.
+  /// How many listeners a message class has.
   template <typename M>
   size_t ListenerCount() const {
     auto It = FListeners.find(typeid(M));

@@ -17,8 +17,8 @@
 class TComponent;
 class TPersistent;
 
-// One published property with type-erased access. Only the accessors of the property's kind
-// are set; a property without a setter is read-only.
+/// One published property with type-erased access. Only the accessors of the property's kind
+/// are set; a property without a setter is read-only.
 struct KELVANE_API TPropInfo {
   std::string Name;
   const TTypeInfo* Type = nullptr;
@@ -40,18 +40,18 @@ struct KELVANE_API TPropInfo {
 
   TTypeKind Kind() const { return Type->Kind; }
   bool Writable() const { return SetOrd || SetFloat || SetStr || SetObj || SetMethod; }
-  // Whether the writer stores the property's current value on Instance.
+  /// Whether the writer stores the property's current value on Instance.
   bool ShouldStore(TObject* Instance) const;
 };
 
-// A published field of a form class: set when a component of that name is named.
+/// A published field of a form class: set when a component of that name is named.
 struct KELVANE_API TFieldInfo {
   std::string Name;
   const TMetaClass* Class = nullptr;
   std::function<void(TObject* Root, TComponent* Value)> Set;
 };
 
-// A published method of a form class, bound to events by name.
+/// A published method of a form class, bound to events by name.
 struct KELVANE_API TMethodInfo {
   std::string Name;
   TMethod::TCode Code = nullptr;
@@ -69,16 +69,16 @@ class KELVANE_API TMetaClass {
   const std::string& Name() const { return FName; }
   const TMetaClass* Parent() const { return FParent; }
   bool InheritsFrom(const TMetaClass& Other) const;
-  // Whether instances are components that a stream can create.
+  /// Whether instances are components that a stream can create.
   bool CanCreate() const { return static_cast<bool>(FFactory); }
   TComponent* Create(TComponent* Owner) const;
 
-  // Lookups ignore case and search this class, then its ancestors.
+  /// Lookups ignore case and search this class, then its ancestors.
   const TPropInfo* FindProperty(const std::string& Name) const;
   const TFieldInfo* FindField(const std::string& Name) const;
   const TMethodInfo* FindMethod(const std::string& Name) const;
   const TMethodInfo* FindMethodByCode(TMethod::TCode Code) const;
-  // Every published property, the most basic class's first.
+  /// Every published property, the most basic class's first.
   std::vector<const TPropInfo*> AllProperties() const;
   std::vector<const TFieldInfo*> AllFields() const;
   // Every published method, the most basic class's first.
@@ -86,7 +86,7 @@ class KELVANE_API TMetaClass {
 
   const std::vector<TPropInfo>& OwnProperties() const { return FProps; }
 
-  // Building, used only by TClassBuilder.
+  /// Building, used only by TClassBuilder.
   TPropInfo& AddProperty(TPropInfo P);
   void AddField(TFieldInfo F) { FFields.push_back(std::move(F)); }
   void AddMethod(TMethodInfo M) { FMethods.push_back(std::move(M)); }
@@ -101,11 +101,11 @@ class KELVANE_API TMetaClass {
   std::vector<TMethodInfo> FMethods;
 };
 
-// The process-wide list of classes that streams may create by name.
+/// The process-wide list of classes that streams may create by name.
 KELVANE_API void RegisterClass(const TMetaClass& Class);
 KELVANE_API const TMetaClass* GetClass(const std::string& Name);
 
-// Raised when a class property is given an object of the wrong class.
+/// Raised when a class property is given an object of the wrong class.
 [[noreturn]] void RaiseInvalidCast(TObject* Value, const TMetaClass& Expected);
 
 namespace detail {
@@ -133,22 +133,22 @@ template <typename E>
 struct IsSet<TSet<E>> : std::true_type {};
 }  // namespace detail
 
-// Fills the class record of T; ClassRecord hands one to a class's registration:
-//   ClassRecord<TName>("TName", &TParent::StaticClass(), [](auto& B) { B.Property(...); });
+/// Fills the class record of T; ClassRecord hands one to a class's registration:
+///   ClassRecord<TName>("TName", &TParent::StaticClass(), [](auto& B) { B.Property(...); });
 template <typename T>
 class TClassBuilder {
  public:
   explicit TClassBuilder(TMetaClass& Class) : FClass(Class) {}
 
-  // A component class that streams can create.
+  /// A component class that streams can create.
   TClassBuilder& Creatable() {
     if constexpr (std::is_constructible_v<T, TComponent*>)
       FClass.SetFactory([](TComponent* Owner) -> TComponent* { return new T(Owner); });
     return *this;
   }
 
-  // A published property. The value type of the getter decides the kind; enumerations, sets,
-  // colours and non-default events pass their TTypeInfo. Setter may be nullptr (read-only).
+  /// A published property. The value type of the getter decides the kind; enumerations, sets,
+  /// colours and non-default events pass their TTypeInfo. Setter may be nullptr (read-only).
   template <typename G, typename S>
   TClassBuilder& Property(const std::string& Name, G Getter, S Setter, const TTypeInfo* Type = nullptr) {
     using V = std::decay_t<std::invoke_result_t<G, T&>>;
@@ -205,14 +205,14 @@ class TClassBuilder {
     return *this;
   }
 
-  // A published event: a public field of the class, as every event is. Events of another type
-  // than TNotifyEvent pass their TTypeInfo.
+  /// A published event: a public field of the class, as every event is. Events of another type
+  /// than TNotifyEvent pass their TTypeInfo.
   template <typename E, typename C>
   TClassBuilder& Event(const std::string& Name, E C::*Field, const TTypeInfo* Type = nullptr) {
     return Property(Name, [Field](const T& O) { return O.*Field; }, [Field](T& O, const E& V) { O.*Field = V; }, Type);
   }
 
-  // The default of the last property: its value is not stored when equal to this.
+  /// The default of the last property: its value is not stored when equal to this.
   template <typename V>
   TClassBuilder& Default(V Value) {
     if constexpr (std::is_floating_point_v<V>) FLast->FloatDefault = static_cast<long double>(Value);
@@ -221,14 +221,14 @@ class TClassBuilder {
     return *this;
   }
 
-  // The stored predicate of the last property.
+  /// The stored predicate of the last property.
   template <typename P>
   TClassBuilder& Stored(P Predicate) {
     FLast->IsStored = [Predicate](TObject* O) { return std::invoke(Predicate, *static_cast<T*>(O)); };
     return *this;
   }
 
-  // A published field of a form class.
+  /// A published field of a form class.
   template <typename C>
   TClassBuilder& Field(const std::string& Name, C* T::*Member) {
     FClass.AddField(TFieldInfo{Name, &C::StaticClass(),
@@ -238,7 +238,7 @@ class TClassBuilder {
     return *this;
   }
 
-  // A published method of a form class.
+  /// A published method of a form class.
   template <typename... A>
   TClassBuilder& Method(const std::string& Name, void (T::*Code)(A...),
                         const TTypeInfo* Signature = &TypeInfos::NotifyEvent()) {
@@ -252,7 +252,7 @@ class TClassBuilder {
   TPropInfo* FLast = nullptr;
 };
 
-// The class record of T, built once on first use: Fill receives a TClassBuilder<T>.
+/// The class record of T, built once on first use: Fill receives a TClassBuilder<T>.
 template <typename T, typename F>
 const TMetaClass& ClassRecord(const char* Name, const TMetaClass* Parent, F Fill) {
   static TMetaClass Class(Name, Parent);

@@ -9,7 +9,7 @@
 
 class TMetaClass;
 
-// Root of the class hierarchy; gives every object its class record.
+/// Root of the class hierarchy; gives every object its class record.
 class KELVANE_API TObject {
  public:
   virtual ~TObject() = default;
@@ -27,7 +27,7 @@ class KELVANE_API TObject {
     return StaticClass();                              \
   }
 
-// A set of enumeration values with ordinals 0 to 31, held as bits.
+/// A set of enumeration values with ordinals 0 to 31, held as bits.
 template <typename E>
 class TSet {
  public:
@@ -60,8 +60,8 @@ class TSet {
   uint32_t FBits = 0;
 };
 
-// An untyped method pointer: code and object. Events convert to and from it, so that the
-// class table can bind any event to a published method by name.
+/// An untyped method pointer: code and object. Events convert to and from it, so that the
+/// class table can bind any event to a published method by name.
 struct KELVANE_API TMethod {
   using TCode = void (TObject::*)();
   TCode Code = nullptr;
@@ -70,7 +70,7 @@ struct KELVANE_API TMethod {
   bool operator==(const TMethod& Other) const { return Code == Other.Code && Data == Other.Data; }
 };
 
-// A typed, comparable method pointer: two events are equal when both code and object are.
+/// A typed, comparable method pointer: two events are equal when both code and object are.
 template <typename... Args>
 class TEvent {
  public:

@@ -11,9 +11,9 @@ class TFiler;
 class KELVANE_API TPersistent : public TObject {
   KLV_CLASS(TPersistent)
  public:
-  // Copies Source into this object; raises EConvertError when the classes do not match.
+  /// Copies Source into this object; raises EConvertError when the classes do not match.
   virtual void Assign(TPersistent* Source);
-  // Declares the stored properties that are not published.
+  /// Declares the stored properties that are not published.
   virtual void DefineProperties(TFiler& Filer);
   virtual TPersistent* GetOwner() { return nullptr; }
   virtual std::string GetNamePath() const { return ClassName(); }

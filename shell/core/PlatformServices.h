@@ -14,18 +14,18 @@ class KELVANE_API TPlatformServices {
  public:
   static TPlatformServices& Current();
 
-  // Registers Service under the interface name (for example "ITimerService").
+  /// Registers Service under the interface name (for example "ITimerService").
   void AddPlatformService(const std::string& InterfaceName, void* Service);
   void RemovePlatformService(const std::string& InterfaceName);
-  // Looked up without building a string: the loop asks on every message.
+  /// Looked up without building a string: the loop asks on every message.
   void* FindService(std::string_view InterfaceName) const;
 
-  // The service behind interface I (I::ServiceName() gives its name), or nullptr.
+  /// The service behind interface I (I::ServiceName() gives its name), or nullptr.
   template <typename I>
   I* Find() const {
     return static_cast<I*>(FindService(I::ServiceName()));
   }
-  // The service behind I; raises EUnsupportedPlatformService when there is none.
+  /// The service behind I; raises EUnsupportedPlatformService when there is none.
   template <typename I>
   I& Get() const {
     if (I* S = Find<I>()) return *S;

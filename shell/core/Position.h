@@ -12,7 +12,7 @@ class KELVANE_API TPosition : public TPersistent {
 
   float X() const { return FX; }
   float Y() const { return FY; }
-  // Writing the current value does nothing; a real change fires OnChange once.
+  /// Writing the current value does nothing; a real change fires OnChange once.
   void SetX(float Value);
   void SetY(float Value);
   TPointF Point() const { return {FX, FY}; }
@@ -21,7 +21,7 @@ class KELVANE_API TPosition : public TPersistent {
   void SetDefaultValue(const TPointF& Value) { FDefaultValue = Value; }
   bool Empty() const { return FX == 0 && FY == 0; }
 
-  // Copies another TPosition's point (not its default).
+  /// Copies another TPosition's point (not its default).
   void Assign(TPersistent* Source) override;
 
   TNotifyEvent OnChange;

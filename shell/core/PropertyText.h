@@ -10,7 +10,7 @@
 class TObject;
 struct TPropInfo;
 
-// The value of Prop on Instance; none for object and event properties.
+/// The value of Prop on Instance; none for object and event properties.
 std::optional<std::string> FormatPlainProperty(TObject* Instance, const TPropInfo& Prop);
-// The shortest decimal text that reads back to the same single.
+/// The shortest decimal text that reads back to the same single.
 KELVANE_API std::string FormatSingleText(float Value);

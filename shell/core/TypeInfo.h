@@ -11,7 +11,7 @@ class TMetaClass;
 enum class TTypeKind { Integer, Char, Enumeration, Float, String, Set, Class, Method, Int64, WChar };
 enum class TFloatType { Single, Double, Extended };
 
-// Converts between an integer property's value and an identifier (colours use it).
+/// Converts between an integer property's value and an identifier (colours use it).
 using TIdentToInt = bool (*)(const std::string& Ident, int64_t& Value);
 using TIntToIdent = bool (*)(int64_t Value, std::string& Ident);
 
@@ -20,20 +20,20 @@ struct KELVANE_API TTypeInfo {
   TTypeKind Kind = TTypeKind::Integer;
   TFloatType FloatType = TFloatType::Single;
   bool Unsigned = false;
-  // Enumerations: the value names by ordinal. Sets: the element names by ordinal.
+  /// Enumerations: the value names by ordinal. Sets: the element names by ordinal.
   std::vector<std::string> Names;
   TIdentToInt IdentToInt = nullptr;
   TIntToIdent IntToIdent = nullptr;
-  // Class kind: the base class of the values, looked up when first needed.
+  /// Class kind: the base class of the values, looked up when first needed.
   const TMetaClass& (*ClassTypeOf)() = nullptr;
   const TMetaClass* ClassType() const { return ClassTypeOf ? &ClassTypeOf() : nullptr; }
 
-  // The ordinal of Name among Names, compared without regard to case; -1 when absent.
+  /// The ordinal of Name among Names, compared without regard to case; -1 when absent.
   int IndexOfName(const std::string& Ident) const;
 };
 
-// The type of an enumeration or a set: its name, kind and value (or element) names by ordinal;
-// or of an event (kind Method, no names).
+/// The type of an enumeration or a set: its name, kind and value (or element) names by ordinal;
+/// or of an event (kind Method, no names).
 TTypeInfo MakeNamedType(const char* Name, TTypeKind Kind, std::vector<std::string> Names = {});
 
 // The types every part of the framework shares.
@@ -50,9 +50,9 @@ KELVANE_API const TTypeInfo& NotifyEvent();
 KELVANE_API const TTypeInfo& AlphaColor();
 }  // namespace TypeInfos
 
-// The message for Value refused by a property of type Type: "Invalid property value", and for an
-// enumeration or a set the value and what the type accepts ("Invalid property value: Maximized
-// (expected wsNormal, wsMinimized, wsMaximized)"); for a colour, the value and its forms.
+/// The message for Value refused by a property of type Type: "Invalid property value", and for an
+/// enumeration or a set the value and what the type accepts ("Invalid property value: Maximized
+/// (expected wsNormal, wsMinimized, wsMaximized)"); for a colour, the value and its forms.
 KELVANE_API std::string InvalidValueMessage(const TTypeInfo& Type, const std::string& Value);
 
 KELVANE_API bool SameText(const std::string& A, const std::string& B);

@@ -43,7 +43,7 @@ enum TCloseAction { caNone, caHide, caFree, caMinimize };
 using TCloseEvent = TEvent<TObject*, TCloseAction&>;
 using TCloseQueryEvent = TEvent<TObject*, bool&>;
 
-// Selects the form constructor that reads no stored description.
+/// Selects the form constructor that reads no stored description.
 struct TCreateNew {};
 
 namespace TypeInfos {
@@ -57,21 +57,21 @@ KELVANE_API const TTypeInfo& CloseQueryEvent();
 KELVANE_API const TTypeInfo& CanvasQuality();
 }  // namespace TypeInfos
 
-// The root of a tree of controls: it lays its children out in its client area, takes their
-// invalidations to its window and keeps their focus, capture and hover through its input
-// dispatcher.
+/// The root of a tree of controls: it lays its children out in its client area, takes their
+/// invalidations to its window and keeps their focus, capture and hover through its input
+/// dispatcher.
 class KELVANE_API TCommonCustomForm : public TTreeObject, public IRoot, public IAlignRoot {
   KLV_CLASS(TCommonCustomForm)
  public:
-  // Looks up the window service; the window and the stored description follow in
-  // AfterConstruction.
+  /// Looks up the window service; the window and the stored description follow in
+  /// AfterConstruction.
   explicit TCommonCustomForm(TComponent* AOwner);
-  // A form without a stored description: the window exists when the constructor returns.
+  /// A form without a stored description: the window exists when the constructor returns.
   TCommonCustomForm(TComponent* AOwner, TCreateNew);
   ~TCommonCustomForm() override;
 
-  // Finishes construction: for the loading constructor the preload properties, the window and
-  // the stored description; then the first realign, OnCreate and OnResize. Runs once.
+  /// Finishes construction: for the loading constructor the preload properties, the window and
+  /// the stored description; then the first realign, OnCreate and OnResize. Runs once.
   virtual void AfterConstruction();
 
   TWindowHandle* Handle() const { return FHandle; }
@@ -87,13 +87,13 @@ class KELVANE_API TCommonCustomForm : public TTreeObject, public IRoot, public I
   void SetHeight(int32_t Value) { SetBounds(FLeft, FTop, FWidth, Value); }
   virtual void SetBounds(int32_t ALeft, int32_t ATop, int32_t AWidth, int32_t AHeight);
 
-  // The client size in logical pixels, rounded to whole pixels.
+  /// The client size in logical pixels, rounded to whole pixels.
   int32_t ClientWidth() const;
   void SetClientWidth(int32_t Value);
   int32_t ClientHeight() const;
   void SetClientHeight(int32_t Value);
-  // The client area in logical pixels as the window has it (physical size / scale, not
-  // rounded); empty without a window.
+  /// The client area in logical pixels as the window has it (physical size / scale, not
+  /// rounded); empty without a window.
   TRectF ClientRect() const;
 
   const std::string& Caption() const { return FCaption; }
@@ -124,8 +124,8 @@ class KELVANE_API TCommonCustomForm : public TTreeObject, public IRoot, public I
   void Show();
   void Hide();
   void Close();
-  // Frees the form once the loop takes the next message, so that a handler of the form can
-  // ask for it; at once when there is no loop.
+  /// Frees the form once the loop takes the next message, so that a handler of the form can
+  /// ask for it; at once when there is no loop.
   void Release();
   virtual bool CloseQuery();
   void Activate();
@@ -136,12 +136,12 @@ class KELVANE_API TCommonCustomForm : public TTreeObject, public IRoot, public I
   void SetPadding(TBounds* Value) { FPadding->Assign(Value); }
   TInputDispatcher& Input() { return FInput; }
 
-  // IAlignRoot: lays out the children in the client area, rounded to whole pixels.
+  /// IAlignRoot: lays out the children in the client area, rounded to whole pixels.
   void Realign() override;
   void ChildrenAlignChanged() override {}
   TSizeF GetAlignParentSize() const override;
 
-  // IRoot
+  /// IRoot
   TTreeObject* GetRootObject() override { return this; }
   TCanvas* GetCanvas() override { return nullptr; }
   float GetSceneScale() override;
@@ -157,33 +157,33 @@ class KELVANE_API TCommonCustomForm : public TTreeObject, public IRoot, public I
   TControl* GetHovered() override { return FInput.Hovered(); }
   TPointF GetMousePos() override { return FInput.MousePos(); }
   void ControlRemoved(TControl* Control) override { FInput.ControlRemoved(Control); }
-  // A clicked button's ModalResult lands here.
+  /// A clicked button's ModalResult lands here.
   void SetModalResult(int Value) override { FModalResult = Value; }
   int ModalResult() const { return FModalResult; }
 
-  // Marks R (logical client coordinates) for the next paint.
+  /// Marks R (logical client coordinates) for the next paint.
   void InvalidateRect(const TRectF& R);
-  // Paints the given rectangles of the client area; the platform calls it for a paint
-  // message. The base form has nothing of its own to draw.
+  /// Paints the given rectangles of the client area; the platform calls it for a paint
+  /// message. The base form has nothing of its own to draw.
   virtual void PaintRects(const std::vector<TRectF>& Rects);
-  // Lets every control that asked for a frame (RequestFrame) draw it and mark what changed;
-  // the platform calls it before a paint takes the marked parts of the window.
+  /// Lets every control that asked for a frame (RequestFrame) draw it and mark what changed;
+  /// the platform calls it before a paint takes the marked parts of the window.
   void PrepareFrames();
 
-  // The window procedure's side of the form, called by the platform:
-  // the window was moved or resized (or minimised, maximised, restored): the form's bounds
-  // follow the window, its WindowState the window's placement, and a new size lays the
-  // children out again;
+  /// The window procedure's side of the form, called by the platform:
+  /// the window was moved or resized (or minimised, maximised, restored): the form's bounds
+  /// follow the window, its WindowState the window's placement, and a new size lays the
+  /// children out again;
   void HandleWindowPosChanged(TWindowState State);
-  // the window's scale changed: the form's resources are made anew and every listener of
-  // TScaleChangedMessage hears of it.
+  /// the window's scale changed: the form's resources are made anew and every listener of
+  /// TScaleChangedMessage hears of it.
   virtual void HandleScaleChanged();
 
   TNotifyEvent OnCreate, OnDestroy, OnResize, OnShow, OnHide, OnActivate, OnDeactivate;
   TCloseEvent OnClose;
   TCloseQueryEvent OnCloseQuery;
-  // The form's own keys (those its focused control leaves unconsumed) and wheel (before the
-  // control under the mouse, which gets the wheel unless this sets Handled).
+  /// The form's own keys (those its focused control leaves unconsumed) and wheel (before the
+  /// control under the mouse, which gets the wheel unless this sets Handled).
   TKeyEvent OnKeyDown, OnKeyUp;
   TMouseWheelEvent OnMouseWheel;
 
@@ -192,15 +192,15 @@ class KELVANE_API TCommonCustomForm : public TTreeObject, public IRoot, public I
 
  protected:
   void BeforeDestruction() override;
-  // Names of the root properties that must be known before the window exists.
+  /// Names of the root properties that must be known before the window exists.
   virtual void AddPreloadPropertyNames(std::vector<std::string>& Names);
-  // Applies the defaults of the preload properties, then the stored values found (by name:
-  // an identifier of an enumeration property, or "True"/"False").
+  /// Applies the defaults of the preload properties, then the stored values found (by name:
+  /// an identifier of an enumeration property, or "True"/"False").
   virtual void SetPreloadProperties(const std::map<std::string, std::string>& Values);
   virtual void InitializeNewForm();
   virtual void CreateHandle();
   virtual void DestroyHandle();
-  // The client size changed: the children are laid out anew.
+  /// The client size changed: the children are laid out anew.
   virtual void ResizeHandle();
   virtual void DoCreate();
   virtual void DoClose(TCloseAction& Action);
@@ -209,11 +209,11 @@ class KELVANE_API TCommonCustomForm : public TTreeObject, public IRoot, public I
   IWindowService* FWinService = nullptr;
 
  private:
-  // The first step of both constructors: the window service, the state and the sub-objects.
+  /// The first step of both constructors: the window service, the state and the sub-objects.
   void InitCommon();
   void PreloadProperties();
   void LoadStoredDescription();
-  // The form's bounds follow its window; the position only once the form has been shown.
+  /// The form's bounds follow its window; the position only once the form has been shown.
   void UpdateBoundsFromWindow();
   void PlaceForFirstShow();
   void StoreBounds(int32_t ALeft, int32_t ATop, int32_t AWidth, int32_t AHeight);
@@ -224,7 +224,7 @@ class KELVANE_API TCommonCustomForm : public TTreeObject, public IRoot, public I
   bool FConstructed = false;
   std::unique_ptr<TBounds> FPadding;
   TInputDispatcher FInput{this};
-  // The size the children were last laid out in, and the client size they were designed for.
+  /// The size the children were last laid out in, and the client size they were designed for.
   float FLastWidth = 0, FLastHeight = 0;
   bool FDisableAlign = false;
   TSizeF FOriginalContainerSize;
@@ -249,11 +249,11 @@ class KELVANE_API TCommonCustomForm : public TTreeObject, public IRoot, public I
   std::string FDesignerDeviceName;
 
   int FModalResult = 0;
-  // The client size the children were last laid out in (whole logical pixels).
+  /// The client size the children were last laid out in (whole logical pixels).
   TSizeF FAlignedSize;
 };
 
-// A form that paints: its window's canvas, its background (Fill) and its controls.
+/// A form that paints: its window's canvas, its background (Fill) and its controls.
 class KELVANE_API TCustomForm : public TCommonCustomForm {
   KLV_CLASS(TCustomForm)
  public:
@@ -262,30 +262,30 @@ class KELVANE_API TCustomForm : public TCommonCustomForm {
   ~TCustomForm() override;
 
   const std::string& StyleLookup() const { return FStyleLookup; }
-  // A new name takes effect at the next paint.
+  /// A new name takes effect at the next paint.
   void SetStyleLookup(const std::string& Value);
-  // The copy of the background style (StyleLookup): the form's first child, laid over the
-  // whole client area beneath the controls, shown while Fill is of kind None; none until the
-  // first paint looks it up, or when no style has it.
+  /// The copy of the background style (StyleLookup): the form's first child, laid over the
+  /// whole client area beneath the controls, shown while Fill is of kind None; none until the
+  /// first paint looks it up, or when no style has it.
   TControl* ResourceLink() const { return FResourceLink; }
-  // Lets go of the background style; the next paint looks it up again.
+  /// Lets go of the background style; the next paint looks it up again.
   void NeedStyleLookup();
-  // The background: a brush of kind None and colour white unless set.
+  /// The background: a brush of kind None and colour white unless set.
   TBrush* Fill() const { return FFill.get(); }
   void SetFill(TBrush* Value) { FFill->Assign(Value); }
   TCanvasQuality Quality() const { return FQuality; }
   void SetQuality(TCanvasQuality Value);
 
-  // The canvas over the window's pixels: made at the first paint, kept while the window
-  // keeps its scale.
+  /// The canvas over the window's pixels: made at the first paint, kept while the window
+  /// keeps its scale.
   TCanvas* Canvas() const { return FCanvas.get(); }
   bool Painting() const { return FPainting; }
 
-  // The canvas while a paint is in progress, else none.
+  /// The canvas while a paint is in progress, else none.
   TCanvas* GetCanvas() override { return FPainting ? FCanvas.get() : nullptr; }
-  // Paints the rectangles (logical client coordinates) in one scene on the canvas: the
-  // background, then every visible child that meets them, in child order; the end of the
-  // scene presents exactly those rectangles. Does nothing while a paint is in progress.
+  /// Paints the rectangles (logical client coordinates) in one scene on the canvas: the
+  /// background, then every visible child that meets them, in child order; the end of the
+  /// scene presents exactly those rectangles. Does nothing while a paint is in progress.
   void PaintRects(const std::vector<TRectF>& Rects) override;
   void HandleScaleChanged() override;
 
@@ -293,15 +293,15 @@ class KELVANE_API TCustomForm : public TCommonCustomForm {
   void AddPreloadPropertyNames(std::vector<std::string>& Names) override;
   void SetPreloadProperties(const std::map<std::string, std::string>& Values) override;
   void InitializeNewForm() override;
-  // Fills the clip area with the background.
+  /// Fills the clip area with the background.
   virtual void PaintBackground();
-  // Takes the background style if it is pending.
+  /// Takes the background style if it is pending.
   void ApplyStyleLookup();
 
  private:
   void FillChanged(TObject*);
   void ListenToStyleChanges();
-  // Makes the canvas if needed and points it at the window's current pixels.
+  /// Makes the canvas if needed and points it at the window's current pixels.
   bool PrepareCanvas();
 
   std::string FStyleLookup;
@@ -314,7 +314,7 @@ class KELVANE_API TCustomForm : public TCommonCustomForm {
   int64_t FStyleChangedId = 0;
 };
 
-// The form class that applications derive from; publishes the form's properties and events.
+/// The form class that applications derive from; publishes the form's properties and events.
 class KELVANE_API TForm : public TCustomForm {
   KLV_CLASS(TForm)
  public:
@@ -322,8 +322,8 @@ class KELVANE_API TForm : public TCustomForm {
   TForm(TComponent* AOwner, TCreateNew) : TCustomForm(AOwner, TCreateNew{}) {}
 };
 
-// Creates a form of class T completely (constructor, then AfterConstruction); a form whose
-// construction fails is freed and the exception passes on.
+/// Creates a form of class T completely (constructor, then AfterConstruction); a form whose
+/// construction fails is freed and the exception passes on.
 template <typename T, typename... A>
 T* NewForm(A&&... Args) {
   T* Form = new T(std::forward<A>(Args)...);

@@ -31,7 +31,7 @@ class KELVANE_API TFormFactor : public TPersistent {
   TDeviceKinds FDevices;
 };
 
-// The application's form factor: its orientations are passed on to the screen service.
+/// The application's form factor: its orientations are passed on to the screen service.
 class KELVANE_API TApplicationFormFactor : public TFormFactor {
   KLV_CLASS(TApplicationFormFactor)
  public:

@@ -7,13 +7,13 @@
 
 class TCommonCustomForm;
 
-// What forms need of the application: its main form (for placement and closing) and the end
-// of the program. The application object registers itself with the screen.
+/// What forms need of the application: its main form (for placement and closing) and the end
+/// of the program. The application object registers itself with the screen.
 class KELVANE_API IFormApplication {
  public:
   virtual ~IFormApplication() = default;
   virtual TCommonCustomForm* GetMainForm() const = 0;
-  // Asks the program to end; whether it is ending.
+  /// Asks the program to end; whether it is ending.
   virtual bool Terminate() = 0;
 };
 

@@ -8,7 +8,7 @@
 class KELVANE_API TWindowHandle {
  public:
   virtual ~TWindowHandle() = default;
-  // The client area's pixels at the window's current size and scale, valid until the next
-  // change of either; a buffer without data when the window cannot be drawn on.
+  /// The client area's pixels at the window's current size and scale, valid until the next
+  /// change of either; a buffer without data when the window cannot be drawn on.
   virtual TWindowBuffer Buffer() { return {}; }
 };

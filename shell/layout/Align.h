@@ -17,13 +17,13 @@ enum class TAlignLayout {
 enum TAnchorKind { akLeft, akTop, akRight, akBottom };
 using TAnchors = TSet<TAnchorKind>;
 
-// A fixed size that a control's style imposes on it.
+/// A fixed size that a control's style imposes on it.
 enum class TAdjustType { None, FixedSize, FixedWidth, FixedHeight };
 
 inline constexpr TAnchors AnchorAllSides{akLeft, akTop, akRight, akBottom};
 inline constexpr TAnchors DefaultAnchors{akLeft, akTop};
 
-// The anchors that go with each alignment; setting Align sets Anchors to them.
+/// The anchors that go with each alignment; setting Align sets Anchors to them.
 KELVANE_API TAnchors AnchorAlign(TAlignLayout Align);
 
 namespace TypeInfos {
@@ -31,17 +31,17 @@ KELVANE_API const TTypeInfo& AlignLayout();
 KELVANE_API const TTypeInfo& Anchors();
 }  // namespace TypeInfos
 
-// A parent whose children take part in alignment.
+/// A parent whose children take part in alignment.
 class KELVANE_API IAlignRoot {
  public:
   virtual ~IAlignRoot() = default;
   virtual void Realign() = 0;
   virtual void ChildrenAlignChanged() = 0;
-  // The size the children are laid out in, for recording anchor rules.
+  /// The size the children are laid out in, for recording anchor rules.
   virtual TSizeF GetAlignParentSize() const = 0;
 };
 
-// A child that alignment can place.
+/// A child that alignment can place.
 class KELVANE_API IAlignableObject {
  public:
   virtual ~IAlignableObject() = default;
@@ -64,18 +64,18 @@ class KELVANE_API IAlignableObject {
   virtual void SetAnchorMove(bool Value) = 0;
   virtual TAdjustType GetAdjustType() const = 0;
   virtual TSizeF GetAdjustSizeValue() const = 0;
-  // The child's own scale; a child without one counts as (1, 1).
+  /// The child's own scale; a child without one counts as (1, 1).
   virtual TPointF GetAlignScale() const { return {1, 1}; }
 };
 
-// Lays out every alignable child of Parent within ParentWidth × ParentHeight less Padding
-// (which may be null for none).
+/// Lays out every alignable child of Parent within ParentWidth × ParentHeight less Padding
+/// (which may be null for none).
 void AlignObjects(TTreeObject* Parent, TBounds* Padding, float ParentWidth, float ParentHeight, float& LastWidth,
                   float& LastHeight, bool& DisableAlign);
 
-// Whether Parent has to lay its children out: some alignable child has an Align other than
-// None or other than the default anchors.
+/// Whether Parent has to lay its children out: some alignable child has an Align other than
+/// None or other than the default anchors.
 bool ChildrenNeedAlign(const TTreeObject& Parent);
 
-// Round to the nearest integer, halves to the even neighbour.
+/// Round to the nearest integer, halves to the even neighbour.
 KELVANE_API float RoundHalfEven(float Value);

@@ -20,12 +20,12 @@ class KELVANE_API TBounds : public TPersistent {
   void SetBottom(float Value);
 
   TRectF Rect() const { return {FLeft, FTop, FRight, FBottom}; }
-  // Sets all four at once with a single notification, none when nothing changes.
+  /// Sets all four at once with a single notification, none when nothing changes.
   void SetRect(const TRectF& Value);
   const TRectF& DefaultValue() const { return FDefaultValue; }
   bool Empty() const { return FLeft == 0 && FTop == 0 && FRight == 0 && FBottom == 0; }
 
-  // R shrunk by the four distances.
+  /// R shrunk by the four distances.
   TRectF PaddingRect(const TRectF& R) const {
     return {R.Left + FLeft, R.Top + FTop, R.Right - FRight, R.Bottom - FBottom};
   }

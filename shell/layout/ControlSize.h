@@ -17,22 +17,22 @@ class KELVANE_API TControlSize : public TPersistent {
   TSizeF Size() const { return {Width(), Height()}; }
   bool PlatformDefault() const { return FPlatformDefault; }
   const TSizeF& DefaultValue() const { return FDefaultValue; }
-  // The reported size before the change that OnChange reports.
+  /// The reported size before the change that OnChange reports.
   const TSizeF& OldSize() const { return FOldSize; }
 
-  // Setting Width always leaves the platform default; Height and the pair only when the
-  // reported value really changes (by more than 0.001).
+  /// Setting Width always leaves the platform default; Height and the pair only when the
+  /// reported value really changes (by more than 0.001).
   void SetWidth(float Value);
   void SetHeight(float Value);
   void SetSize(const TSizeF& Value);
   void SetPlatformDefault(bool Value);
   void SetDefaultValue(const TSizeF& Value);
-  // Stores a size that the owner has already applied: no notification, platform default off.
+  /// Stores a size that the owner has already applied: no notification, platform default off.
   void SetSizeWithoutNotification(const TSizeF& Value);
 
   void Assign(TPersistent* Source) override;
 
-  // Fired after every change of the reported size or of PlatformDefault.
+  /// Fired after every change of the reported size or of PlatformDefault.
   TNotifyEvent OnChange;
 
  private:
@@ -44,6 +44,6 @@ class KELVANE_API TControlSize : public TPersistent {
   bool FPlatformDefault = true;
 };
 
-// Sizes and positions differ only by more than this.
+/// Sizes and positions differ only by more than this.
 constexpr float kLayoutEpsilon = 0.001f;
 inline bool SameLayoutValue(float A, float B) { return std::fabs(A - B) <= kLayoutEpsilon; }

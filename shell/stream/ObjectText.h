@@ -8,8 +8,8 @@
 #include "shell/core/Export.h"
 #include "shell/core/Exceptions.h"
 
-// A text form that does not parse; the message names the line ("<what> on line <n>"), which
-// the tools also take apart to print "FILE:LINE: <what>".
+/// A text form that does not parse; the message names the line ("<what> on line <n>"), which
+/// the tools also take apart to print "FILE:LINE: <what>".
 class KELVANE_API EParserError : public EConvertError {
  public:
   using EConvertError::EConvertError;
@@ -20,8 +20,8 @@ class KELVANE_API EParserError : public EConvertError {
   int Line = 0;  // 0 when not known
 };
 
-// Binary stream to text. Raises EReadError ("Invalid stream format", "Stream read error",
-// "Invalid property value") for a stream that cannot be converted.
+/// Binary stream to text. Raises EReadError ("Invalid stream format", "Stream read error",
+/// "Invalid property value") for a stream that cannot be converted.
 KELVANE_API std::string ObjectBinaryToText(const std::vector<uint8_t>& Binary);
-// Text to binary stream. Raises EParserError "<what> on line <n>".
+/// Text to binary stream. Raises EParserError "<what> on line <n>".
 KELVANE_API std::vector<uint8_t> ObjectTextToBinary(const std::string& Text);

@@ -6,28 +6,28 @@
 #include <cstdint>
 #include <vector>
 
-// A positioned sequence of bytes.
+/// A positioned sequence of bytes.
 class KELVANE_API TStream {
  public:
   enum TSeekOrigin { soBeginning, soCurrent, soEnd };
 
   virtual ~TStream() = default;
-  // Copies up to Count bytes from the position on; returns how many there were.
+  /// Copies up to Count bytes from the position on; returns how many there were.
   virtual size_t Read(void* Buffer, size_t Count) = 0;
-  // Writes Count bytes at the position; returns how many were written.
+  /// Writes Count bytes at the position; returns how many were written.
   virtual size_t Write(const void* Buffer, size_t Count) = 0;
   virtual int64_t Seek(int64_t Offset, TSeekOrigin Origin) = 0;
   virtual int64_t Size() const = 0;
 
   int64_t Position() { return Seek(0, soCurrent); }
   void SetPosition(int64_t Value) { Seek(Value, soBeginning); }
-  // Reads exactly Count bytes or raises EReadError "Stream read error".
+  /// Reads exactly Count bytes or raises EReadError "Stream read error".
   void ReadBuffer(void* Buffer, size_t Count);
-  // Writes exactly Count bytes or raises EWriteError "Stream write error".
+  /// Writes exactly Count bytes or raises EWriteError "Stream write error".
   void WriteBuffer(const void* Buffer, size_t Count);
 };
 
-// Reads a buffer that outlives the stream; writing is refused.
+/// Reads a buffer that outlives the stream; writing is refused.
 class KELVANE_API TBufferStream : public TStream {
  public:
   TBufferStream(const void* Data, size_t Size) : FData(static_cast<const uint8_t*>(Data)), FSize(Size) {}
@@ -42,7 +42,7 @@ class KELVANE_API TBufferStream : public TStream {
   size_t FPosition = 0;
 };
 
-// Owns its bytes; grows on writes past the end.
+/// Owns its bytes; grows on writes past the end.
 class KELVANE_API TBytesStream : public TStream {
  public:
   TBytesStream() = default;

@@ -17,27 +17,27 @@ constexpr uint8_t vaLast = vaDouble;
 enum TFilerFlag { ffInherited, ffChildPos, ffInline };
 using TFilerFlags = TSet<TFilerFlag>;
 
-// "TPF0".
+/// "TPF0".
 constexpr uint8_t FilerSignature[4] = {0x54, 0x50, 0x46, 0x30};
 
-// A prefix byte is recognised by its high nibble being F; the low nibble holds the flags.
+/// A prefix byte is recognised by its high nibble being F; the low nibble holds the flags.
 constexpr uint8_t FilerPrefixMask = 0xF0;
 
 constexpr uint8_t FilerPrefixByte(TFilerFlags Flags) { return static_cast<uint8_t>(FilerPrefixMask | (Flags.Bits() & 0x0Fu)); }
 constexpr TFilerFlags FilerFlagsOf(uint8_t Prefix) { return TFilerFlags::FromBits(Prefix & 0x0Fu); }
 
-// An unsigned integer of Size bytes (1 to 8) as the stream stores it, least significant first.
+/// An unsigned integer of Size bytes (1 to 8) as the stream stores it, least significant first.
 inline uint64_t LittleEndianValue(const uint8_t* Bytes, int Size) {
   uint64_t Value = 0;
   for (int I = Size - 1; I >= 0; --I) Value = (Value << 8) | Bytes[I];
   return Value;
 }
 
-// Deeper nesting of objects or values than this is refused as a malformed stream: no stored
-// form comes near it, and it keeps a hostile stream from exhausting the stack.
+/// Deeper nesting of objects or values than this is refused as a malformed stream: no stored
+/// form comes near it, and it keeps a hostile stream from exhausting the stack.
 constexpr int MaxStreamNesting = 200;
 
-// The stream's vaExtended payload is the x87 80-bit format, which long double is on x86-64.
+/// The stream's vaExtended payload is the x87 80-bit format, which long double is on x86-64.
 static_assert(std::numeric_limits<long double>::digits == 64 && sizeof(long double) >= 10,
               "long double must be the 80-bit extended type");
 

@@ -18,27 +18,27 @@ struct TPropInfo;
 class KELVANE_API TWriter : public TFiler, public IValueWriter {
  public:
   explicit TWriter(TStream& Stream, size_t BufSize = 4096);
-  // Writes out what is still buffered.
+  /// Writes out what is still buffered.
   ~TWriter() override;
   TWriter(const TWriter&) = delete;
   TWriter& operator=(const TWriter&) = delete;
 
-  // Signature, root object and all the components that the root's GetChildren lists.
+  /// Signature, root object and all the components that the root's GetChildren lists.
   void WriteRootComponent(TComponent* Root);
   void WriteComponent(TComponent* Component);
-  // The stored published and defined properties of Instance, names prefixed with the path.
+  /// The stored published and defined properties of Instance, names prefixed with the path.
   void WriteProperties(TPersistent* Instance);
   void FlushBuffer();
 
-  // TFiler: a defined property is written when it has data.
+  /// TFiler: a defined property is written when it has data.
   void DefineProperty(const std::string& Name, TReaderProc ReadData, TWriterProc WriteData, bool HasData) override;
 
-  // IValueWriter and the other values, each with its tag. Integers take the smallest tag.
+  /// IValueWriter and the other values, each with its tag. Integers take the smallest tag.
   void WriteInteger(int64_t Value) override;
   void WriteBoolean(bool Value) override;
   void WriteFloat(long double Value) override;  // vaExtended
   void WriteString(const std::string& Value) override;
-  // "False", "True", "nil" and "Null" are written as their own tags.
+  /// "False", "True", "nil" and "Null" are written as their own tags.
   void WriteIdent(const std::string& Value) override;
   void WriteBinary(const std::vector<uint8_t>& Value) override;
   void WriteWideString(const std::u16string& Value);

@@ -14,12 +14,12 @@ class KELVANE_API TGlyph : public TControl {
 
   TImageList* Images() const { return FImages; }
   void SetImages(TImageList* Value);
-  // The index of the image in Images; -1 for none.
+  /// The index of the image in Images; -1 for none.
   int ImageIndex() const { return FImageIndex; }
   void SetImageIndex(int Value);
   bool AutoHide() const { return FAutoHide; }
   void SetAutoHide(bool Value);
-  // Whether Images holds a bitmap at ImageIndex.
+  /// Whether Images holds a bitmap at ImageIndex.
   bool HasImage() const;
 
   void Loaded() override;

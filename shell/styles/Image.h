@@ -14,7 +14,7 @@ namespace TypeInfos {
 KELVANE_API const TTypeInfo& ImageWrapMode();
 }
 
-// One variant of a multi-resolution bitmap: the bitmap for one scale, stored as PNG data.
+/// One variant of a multi-resolution bitmap: the bitmap for one scale, stored as PNG data.
 class KELVANE_API TFixedBitmapItem : public TCollectionItem {
   KLV_CLASS(TFixedBitmapItem)
  public:
@@ -23,13 +23,13 @@ class KELVANE_API TFixedBitmapItem : public TCollectionItem {
 
   float Scale() const { return FScale; }
   void SetScale(float Value);
-  // The bitmap for this scale. Read from PNG data, its pixels are checked when the data is
-  // loaded but made only when first asked for here, so that the variants for scales no screen
-  // uses take no memory.
+  /// The bitmap for this scale. Read from PNG data, its pixels are checked when the data is
+  /// loaded but made only when first asked for here, so that the variants for scales no screen
+  /// uses take no memory.
   TBitmap* Bitmap() const;
-  // Copies the pixels of Value.
+  /// Copies the pixels of Value.
   void SetBitmap(TBitmap* Value);
-  // The PNG bytes the bitmap was read from (kept, so that the item is stored as it came).
+  /// The PNG bytes the bitmap was read from (kept, so that the item is stored as it came).
   const std::vector<uint8_t>& PNG() const { return FPNG; }
   void LoadFromPNG(const std::vector<uint8_t>& Data);
 
@@ -40,11 +40,11 @@ class KELVANE_API TFixedBitmapItem : public TCollectionItem {
   float FScale = 1;
   std::unique_ptr<TBitmap> FBitmap;
   std::vector<uint8_t> FPNG;
-  // The bitmap holds the pixels of FPNG (or was set directly).
+  /// The bitmap holds the pixels of FPNG (or was set directly).
   mutable bool FDecoded = true;
 };
 
-// The variants of a bitmap by scale.
+/// The variants of a bitmap by scale.
 class KELVANE_API TFixedMultiResBitmap : public TCollection {
   KLV_CLASS(TFixedMultiResBitmap)
  public:
@@ -52,7 +52,7 @@ class KELVANE_API TFixedMultiResBitmap : public TCollection {
 
   TFixedBitmapItem* Items(int Index) const { return static_cast<TFixedBitmapItem*>(TCollection::Items(Index)); }
   TFixedBitmapItem* Add() { return static_cast<TFixedBitmapItem*>(TCollection::Add()); }
-  // The variant whose scale is nearest to Scale (the earlier one on a tie); none when empty.
+  /// The variant whose scale is nearest to Scale (the earlier one on a tie); none when empty.
   TFixedBitmapItem* ItemByScale(float Scale) const;
 };
 

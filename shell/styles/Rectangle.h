@@ -14,16 +14,16 @@ class KELVANE_API TShape : public TControl {
   explicit TShape(TComponent* AOwner);
   ~TShape() override;
 
-  // Solid $FFE0E0E0 by default.
+  /// Solid $FFE0E0E0 by default.
   TBrush* Fill() const { return FFill.get(); }
   void SetFill(TBrush* Value) { FFill->Assign(Value); }
-  // Solid black, thickness 1, by default.
+  /// Solid black, thickness 1, by default.
   TStrokeBrush* Stroke() const { return FStroke.get(); }
   void SetStroke(TStrokeBrush* Value) { FStroke->Assign(Value); }
 
  protected:
-  // The local rectangle, shrunk by half the outline's thickness when there is an outline, so
-  // that the outline lies inside the control.
+  /// The local rectangle, shrunk by half the outline's thickness when there is an outline, so
+  /// that the outline lies inside the control.
   TRectF GetShapeRect() const;
 
  private:

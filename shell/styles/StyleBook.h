@@ -12,11 +12,11 @@ class KELVANE_API TStyleBook : public TComponent {
   explicit TStyleBook(TComponent* AOwner);
   ~TStyleBook() override;
 
-  // The loaded style, or none.
+  /// The loaded style, or none.
   TStyleContainer* Style() const { return FStyle; }
-  // Takes Value (the book frees it).
+  /// Takes Value (the book frees it).
   void SetStyle(TStyleContainer* Value);
-  // Loads a style file with TStyleStreaming.
+  /// Loads a style file with TStyleStreaming.
   void LoadFromStream(TStream& Stream);
 
  protected:

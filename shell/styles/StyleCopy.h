@@ -9,11 +9,11 @@
 
 class TComponent;
 
-// Reads an object stream (signature and one root object) and returns the new root; it and its
-// descendants belong to the root, the root to nobody. Raises what the reader raises.
+/// Reads an object stream (signature and one root object) and returns the new root; it and its
+/// descendants belong to the root, the root to nobody. Raises what the reader raises.
 KELVANE_API TComponent* ReadStyleObject(const uint8_t* Data, size_t Size);
 inline TComponent* ReadStyleObject(const std::vector<uint8_t>& Data) { return ReadStyleObject(Data.data(), Data.size()); }
-// Source and its stored tree children as an object stream.
+/// Source and its stored tree children as an object stream.
 KELVANE_API std::vector<uint8_t> WriteStyleObject(TComponent& Source);
-// A copy of Source and its stored tree children, owned by nobody.
+/// A copy of Source and its stored tree children, owned by nobody.
 KELVANE_API TComponent* CloneStyleObject(TComponent& Source);

@@ -16,7 +16,7 @@ class KELVANE_API TStyleDescription : public TTreeObject {
   void SetAuthorEMail(const std::string& Value) { FAuthorEMail = Value; }
   const std::string& AuthorURL() const { return FAuthorURL; }
   void SetAuthorURL(const std::string& Value) { FAuthorURL = Value; }
-  // The platforms the style is made for, each in brackets ("[MSWINDOWS]"); empty for any.
+  /// The platforms the style is made for, each in brackets ("[MSWINDOWS]"); empty for any.
   const std::string& PlatformTarget() const { return FPlatformTarget; }
   void SetPlatformTarget(const std::string& Value) { FPlatformTarget = Value; }
   const std::string& Title() const { return FTitle; }

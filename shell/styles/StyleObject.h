@@ -21,7 +21,7 @@ namespace TypeInfos {
 KELVANE_API const TTypeInfo& CapWrapMode();
 }
 
-// A rectangle of the artwork for one scale: SourceRect and CapInsets in image pixels.
+/// A rectangle of the artwork for one scale: SourceRect and CapInsets in image pixels.
 class KELVANE_API TBitmapLink : public TCollectionItem {
   KLV_CLASS(TBitmapLink)
  public:
@@ -52,8 +52,8 @@ class KELVANE_API TBitmapLinks : public TCollection {
 
   TBitmapLink* Items(int Index) const { return static_cast<TBitmapLink*>(TCollection::Items(Index)); }
   TBitmapLink* Add() { return static_cast<TBitmapLink*>(TCollection::Add()); }
-  // The link for Scale: the one whose scale is nearest, a scale below the wanted one counting
-  // 0.0001 farther, the earlier link winning a tie; none when empty.
+  /// The link for Scale: the one whose scale is nearest, a scale below the wanted one counting
+  /// 0.0001 farther, the earlier link winning a tie; none when empty.
   TBitmapLink* LinkByScale(float Scale) const;
 
   TNotifyEvent OnChanged;
@@ -62,50 +62,50 @@ class KELVANE_API TBitmapLinks : public TCollection {
   void Update(TCollectionItem*) override { OnChanged(this); }
 };
 
-// The base of the style image objects: where the artwork is (SourceLookup) and how a rectangle
-// of it is fitted to the object.
+/// The base of the style image objects: where the artwork is (SourceLookup) and how a rectangle
+/// of it is fitted to the object.
 class KELVANE_API TCustomStyleObject : public TControl {
   KLV_CLASS(TCustomStyleObject)
  public:
   explicit TCustomStyleObject(TComponent* AOwner);
   ~TCustomStyleObject() override;
 
-  // The StyleName of the TImage with the artwork.
+  /// The StyleName of the TImage with the artwork.
   const std::string& SourceLookup() const { return FSourceLookup; }
   void SetSourceLookup(const std::string& Value);
   TCapWrapMode CapMode() const { return FCapMode; }
   void SetCapMode(TCapWrapMode Value);
   TImageWrapMode WrapMode() const { return FWrapMode; }
   void SetWrapMode(TImageWrapMode Value);
-  // An opaque object at full opacity replaces the pixels beneath instead of blending.
+  /// An opaque object at full opacity replaces the pixels beneath instead of blending.
   bool Opaque() const { return FOpaque; }
   void SetOpaque(bool Value);
-  // A tint colour multiplies every pixel drawn (a button's TintColor on its background); Null
-  // draws the artwork as it is.
+  /// A tint colour multiplies every pixel drawn (a button's TintColor on its background); Null
+  /// draws the artwork as it is.
   TAlphaColor TintColor() const { return FTintColor; }
   void SetTintColor(TAlphaColor Value);
 
-  // The style tree the artwork is looked up in: the container a copy was taken from. Without
-  // one, the nearest container among the parents.
+  /// The style tree the artwork is looked up in: the container a copy was taken from. Without
+  /// one, the nearest container among the parents.
   TComponent* StyleSource() const { return FStyleSource; }
   void SetStyleSource(TComponent* Value);
-  // The image named by SourceLookup, or none.
+  /// The image named by SourceLookup, or none.
   TImage* FindSourceImage() const;
-  // The links of the current state.
+  /// The links of the current state.
   virtual TBitmapLinks* CurrentLinks() const = 0;
 
-  // Draws the current link's rectangle into Target (local units) on C.
+  /// Draws the current link's rectangle into Target (local units) on C.
   void DrawStyleImage(TCanvas& C, const TRectF& Target, float AOpacity);
   void Notification(TComponent* AComponent, TOperation Operation) override;
 
  protected:
   void Paint() override;
-  // A change of Links repaints the object.
+  /// A change of Links repaints the object.
   void WatchLinks(TBitmapLinks& Links) { Links.OnChanged = TNotifyEvent(this, &TCustomStyleObject::LinksChanged); }
 
  private:
   void LinksChanged(TObject*) { Repaint(); }
-  // Source multiplied by the tint colour, made again only when the source or the tint changed.
+  /// Source multiplied by the tint colour, made again only when the source or the tint changed.
   TBitmap& Tinted(TBitmap& Source);
 
   std::string FSourceLookup;
@@ -133,9 +133,9 @@ class KELVANE_API TStyleObject : public TCustomStyleObject {
   std::unique_ptr<TBitmapLinks> FSourceLink;
 };
 
-// A style image with two looks: the active one while the state named by ActiveTrigger holds on
-// the styled control ("IsMouseOver", "IsPressed", "IsFocused", "Pressed"), the source one
-// otherwise.
+/// A style image with two looks: the active one while the state named by ActiveTrigger holds on
+/// the styled control ("IsMouseOver", "IsPressed", "IsFocused", "Pressed"), the source one
+/// otherwise.
 class KELVANE_API TActiveStyleObject : public TCustomStyleObject {
   KLV_CLASS(TActiveStyleObject)
  public:
@@ -161,16 +161,16 @@ class KELVANE_API TActiveStyleObject : public TCustomStyleObject {
   bool FActive = false;
 };
 
-// The four looks of a button style object.
+/// The four looks of a button style object.
 enum class TButtonStyleState { Normal, Hot, Pressed, Focused };
 
-// The look whose condition holds on the styled control AInstance: normal
-// "IsMouseOver=False;IsPressed=False;IsFocused=False", hot "IsMouseOver=True;IsPressed=False",
-// focused "IsMouseOver=False;IsFocused=True;IsPressed=False", pressed
-// "IsMouseOver=True;IsPressed=True". False when none holds. A state the control does not have
-// counts as False.
+/// The look whose condition holds on the styled control AInstance: normal
+/// "IsMouseOver=False;IsPressed=False;IsFocused=False", hot "IsMouseOver=True;IsPressed=False",
+/// focused "IsMouseOver=False;IsFocused=True;IsPressed=False", pressed
+/// "IsMouseOver=True;IsPressed=True". False when none holds. A state the control does not have
+/// counts as False.
 bool ChooseButtonStyleState(const TControl& AInstance, TButtonStyleState& State);
-// Whether a trigger names one of the states the conditions above look at.
+/// Whether a trigger names one of the states the conditions above look at.
 bool IsButtonStyleTrigger(const std::string& Trigger);
 
 class KELVANE_API TButtonStyleObject : public TCustomStyleObject {
@@ -190,7 +190,7 @@ class KELVANE_API TButtonStyleObject : public TCustomStyleObject {
 
   TButtonStyleState State() const { return FState; }
   TBitmapLinks* CurrentLinks() const override { return FLinks[static_cast<int>(FState)].get(); }
-  // Takes the look whose condition holds on AInstance; keeps the current one when none does.
+  /// Takes the look whose condition holds on AInstance; keeps the current one when none does.
   void StartTriggerAnimation(TControl* AInstance, const std::string& ATrigger) override;
   void ResetState() override;
 

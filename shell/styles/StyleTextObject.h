@@ -10,7 +10,7 @@ class KELVANE_API TCustomStyleTextObject : public TText {
  public:
   explicit TCustomStyleTextObject(TComponent* AOwner) : TText(AOwner) {}
 
-  // A copy of the text one unit right and down, beneath it.
+  /// A copy of the text one unit right and down, beneath it.
   bool ShadowVisible() const { return FShadowVisible; }
   void SetShadowVisible(bool Value);
   TAlphaColor ShadowColor() const { return FShadowColor; }
@@ -39,7 +39,7 @@ class KELVANE_API TButtonStyleTextObject : public TCustomStyleTextObject {
   void SetFocusedColor(TAlphaColor Value) { SetColor(3, Value); }
 
   TButtonStyleState State() const { return FState; }
-  // Takes the colour whose condition holds on AInstance; keeps the current one when none does.
+  /// Takes the colour whose condition holds on AInstance; keeps the current one when none does.
   void StartTriggerAnimation(TControl* AInstance, const std::string& ATrigger) override;
   void ResetState() override;
 

@@ -9,7 +9,7 @@
 #include "shell/canvas/Font.h"
 #include "shell/controls/Control.h"
 
-// How a text is drawn: font, colour, alignment in its rectangle, wrapping.
+/// How a text is drawn: font, colour, alignment in its rectangle, wrapping.
 class KELVANE_API TTextSettings : public TPersistent {
   KLV_CLASS(TTextSettings)
  public:
@@ -54,10 +54,10 @@ class KELVANE_API TText : public TControl {
   void SetTextSettings(TTextSettings* Value) { FTextSettings->Assign(Value); }
 
  protected:
-  // The colour the text is drawn in; style text objects choose it by state.
+  /// The colour the text is drawn in; style text objects choose it by state.
   virtual TAlphaColor TextColor() const { return FTextSettings->FontColor(); }
   void Paint() override;
-  // Draws the text in R with the settings and Color.
+  /// Draws the text in R with the settings and Color.
   void DrawText(TCanvas& C, const TRectF& R, TAlphaColor Color, float Opacity);
 
  private:
