@@ -20,7 +20,7 @@ file(GLOB_RECURSE docs_headers CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/shell/*.h
 set(docs_stamp ${KELVANE_DOCS_DIR}/html/index.html)
 set(docs_all)
 if(NOT KELVANE_SANITIZE AND NOT KELVANE_TSAN AND NOT KELVANE_FUZZ)
-  set(docs_all)
+  set(docs_all ALL)
 endif()
 add_custom_command(OUTPUT ${docs_stamp}
   COMMAND ${CMAKE_COMMAND} -E rm -rf ${KELVANE_DOCS_DIR}/html ${KELVANE_DOCS_DIR}/xml

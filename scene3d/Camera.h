@@ -1,8 +1,8 @@
 #pragma once
-// TCamera: a point of view into the scene; draws nothing.
 #include "shell/core/Export.h"
 #include "scene3d/Control3D.h"
 
+/// TCamera: a point of view into the scene; draws nothing.
 class KELVANE_API TCamera : public TControl3D {
   KLV_CLASS(TCamera)
  public:

@@ -1,7 +1,4 @@
 #pragma once
-// TControl3D: the base of every 3D object: position, rotation, scale and size, visibility and
-// opacity, its local and lazily computed absolute matrices, its children in drawing order,
-// and the steps by which it is drawn through a context.
 #include <vector>
 
 #include "shell/core/Export.h"
@@ -36,6 +33,9 @@ class KELVANE_API IViewport3D {
 enum class TProjection { Camera, Screen };
 KELVANE_API const TTypeInfo& ProjectionTypeInfo();
 
+/// TControl3D: the base of every 3D object: position, rotation, scale and size, visibility and
+/// opacity, its local and lazily computed absolute matrices, its children in drawing order,
+/// and the steps by which it is drawn through a context.
 class KELVANE_API TControl3D : public TTreeObject {
   KLV_CLASS(TControl3D)
  public:

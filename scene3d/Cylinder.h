@@ -9,6 +9,7 @@
 enum class TMeshWrapMode { Original, Fit, Stretch, Resize };
 KELVANE_API const TTypeInfo& MeshWrapModeTypeInfo();
 
+/// A 3D object drawn with a material, which it takes from its MaterialSource.
 class KELVANE_API TShape3D : public TControl3D {
   KLV_CLASS(TShape3D)
  public:
@@ -31,6 +32,7 @@ class KELVANE_API TShape3D : public TControl3D {
   TMeshWrapMode FWrapMode = TMeshWrapMode::Stretch;
 };
 
+/// A shape drawn from mesh data of its own, fitted to the object's Width, Height and Depth.
 class KELVANE_API TCustomMesh : public TShape3D {
   KLV_CLASS(TCustomMesh)
  public:
@@ -46,6 +48,8 @@ class KELVANE_API TCustomMesh : public TShape3D {
   TMeshData FData;
 };
 
+/// A cylinder about the Y axis, filling the object's box; SubdivisionsAxes, SubdivisionsHeight and
+/// SubdivisionsCap set its mesh.
 class KELVANE_API TCylinder : public TCustomMesh {
   KLV_CLASS(TCylinder)
  public:

@@ -24,6 +24,8 @@ class TContext3D;
 class TControl;
 class TTexture;
 
+/// The geometry of a layer's surface: a flat rectangle of Width by Height units, facing the camera
+/// until turned.
 class KELVANE_API TAbstractLayer3D : public TControl3D {
   KLV_CLASS(TAbstractLayer3D)
  public:
@@ -273,6 +275,8 @@ class KELVANE_API TCustomLayer3D : public TCustomBufferLayer3D, public IRoot, pu
   float FLastWidth = 0, FLastHeight = 0;
 };
 
+/// The layer in 3D as a form stores it: a 2D surface with controls and a fill, shown as a flat
+/// rectangle in the scene.
 class KELVANE_API TLayer3D : public TCustomLayer3D {
   KLV_CLASS(TLayer3D)
  public:

@@ -1,6 +1,4 @@
 #pragma once
-// TLight: a light of the scene. It registers with the viewport it joins; only lit materials
-// read the lights, and the game's materials are unlit.
 #include <cmath>
 
 #include "shell/core/Export.h"
@@ -8,6 +6,8 @@
 
 KELVANE_API const TTypeInfo& LightTypeTypeInfo();
 
+/// TLight: a light of the scene. It registers with the viewport it joins; only lit materials
+/// read the lights, and the game's materials are unlit.
 class KELVANE_API TLight : public TControl3D {
   KLV_CLASS(TLight)
  public:

@@ -13,6 +13,8 @@ class TTexture;
 
 enum class TMaterialProperty { ModelViewProjection, ModelView, ModelViewInverseTranspose };
 
+/// What colour a drawn surface gets: a material binds its vertex and pixel programs and sets their
+/// variables when the context applies it.
 class KELVANE_API TMaterial : public TObject {
  public:
   TMaterial() = default;

@@ -10,6 +10,8 @@
 
 class TControl3D;
 
+/// A component that owns a material and tells the shapes that use it when it changes; shapes name
+/// it in MaterialSource.
 class KELVANE_API TMaterialSource : public TComponent {
   KLV_CLASS(TMaterialSource)
  public:
@@ -35,6 +37,7 @@ class KELVANE_API TMaterialSource : public TComponent {
   std::vector<TControl3D*> FNotifiers;
 };
 
+/// A material source of one unlit colour (Color).
 class KELVANE_API TColorMaterialSource : public TMaterialSource {
   KLV_CLASS(TColorMaterialSource)
  public:

@@ -1,14 +1,15 @@
 #pragma once
-// TMeshData: a mesh as plain data: vertex and index buffers and a cached bounding box.
 #include "shell/core/Export.h"
 #include "scene3d/context/Buffers.h"
 
+/// An axis-aligned box, Min to Max.
 struct KELVANE_API TBoundingBox {
   TPoint3D Min, Max;
   /// A maximum below its minimum on any axis.
   bool IsEmpty() const { return Max.X < Min.X || Max.Y < Min.Y || Max.Z < Min.Z; }
 };
 
+/// TMeshData: a mesh as plain data: vertex and index buffers and a cached bounding box.
 class KELVANE_API TMeshData {
  public:
   TVertexBuffer& VertexBuffer() { return FVertices; }

@@ -1,10 +1,10 @@
 #pragma once
-// TPosition3D: a change-notifying triple X, Y, Z owned by a scene object (its position,
-// rotation angles, scale or rotation centre).
 #include "shell/core/Export.h"
 #include "scene3d/Math3D.h"
 #include "shell/core/Persistent.h"
 
+/// TPosition3D: a change-notifying triple X, Y, Z owned by a scene object (its position,
+/// rotation angles, scale or rotation centre).
 class KELVANE_API TPosition3D : public TPersistent {
   KLV_CLASS(TPosition3D)
  public:

@@ -6,6 +6,8 @@
 
 class TControl3D;
 
+/// The order in which 3D siblings are drawn: grouped by material (none first), translucent last,
+/// farther from the camera first.
 class TRenderingCompare {
  public:
   /// Negative: L before R; positive: L after R; 0: no preference.

@@ -1,9 +1,4 @@
 #pragma once
-// TViewport3D: the 2D control that shows a 3D scene. It renders the scene through its camera
-// into an offscreen target whenever the form repaints its area, reads the frame back into a
-// bitmap and draws that bitmap over its rectangle. A change in the scene asks the form for a
-// frame: drawn before the paint, it repaints, reads back and marks in the window only the part
-// that can differ from the frame before (TContext3D::LastRepaint).
 #include <memory>
 #include <vector>
 
@@ -22,6 +17,11 @@ class TTexture;
 
 KELVANE_API const TTypeInfo& MultisampleTypeInfo();
 
+/// TViewport3D: the 2D control that shows a 3D scene. It renders the scene through its camera
+/// into an offscreen target whenever the form repaints its area, reads the frame back into a
+/// bitmap and draws that bitmap over its rectangle. A change in the scene asks the form for a
+/// frame: drawn before the paint, it repaints, reads back and marks in the window only the part
+/// that can differ from the frame before (TContext3D::LastRepaint).
 class KELVANE_API TViewport3D : public TControl, public IViewport3D {
   KLV_CLASS(TViewport3D)
  public:

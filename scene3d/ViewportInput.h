@@ -1,10 +1,4 @@
 #pragma once
-// TViewportInput: hands the mouse over a 3D view to the 2D controls on the layers of its
-// scene. The point is cast as a ray through the view's camera and projection onto each shown
-// layer that holds controls; the nearest layer met inside its surface gets the event at that
-// point of its surface, through its own input dispatcher (hit-testing, capture, hover, clicks
-// and wheel as on a form). A layer holding the capture gets the mouse wherever it goes, at the
-// point where the ray meets its plane.
 #include <optional>
 #include <vector>
 
@@ -15,10 +9,17 @@
 class TCustomLayer3D;
 class TViewport3D;
 
+/// TViewportInput: hands the mouse over a 3D view to the 2D controls on the layers of its
+/// scene. The point is cast as a ray through the view's camera and projection onto each shown
+/// layer that holds controls; the nearest layer met inside its surface gets the event at that
+/// point of its surface, through its own input dispatcher (hit-testing, capture, hover, clicks
+/// and wheel as on a form). A layer holding the capture gets the mouse wherever it goes, at the
+/// point where the ray meets its plane.
 class KELVANE_API TViewportInput {
  public:
   explicit TViewportInput(TViewport3D& AViewport) : FViewport(AViewport) {}
 
+  /// A layer under the mouse, and the point on its surface.
   struct THit {
     TCustomLayer3D* Layer = nullptr;
     // In surface coordinates: logical pixels of the layer from its top left.

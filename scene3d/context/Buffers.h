@@ -17,6 +17,7 @@ struct KELVANE_API TMeshVertex {
   TPoint3D Tangent;
 };
 
+/// The vertices of a mesh (position, normal, texture coordinates), as plain data.
 class KELVANE_API TVertexBuffer {
  public:
   int Length() const { return static_cast<int>(FVertices.size()); }
@@ -31,6 +32,7 @@ class KELVANE_API TVertexBuffer {
   std::vector<TMeshVertex> FVertices;
 };
 
+/// The triangle list of a mesh: three vertex indices per triangle, as plain data.
 class KELVANE_API TIndexBuffer {
  public:
   int Length() const { return static_cast<int>(FIndices.size()); }

@@ -1,9 +1,4 @@
 #pragma once
-// TContext3D: the drawing context through which every 3D object is drawn. This base holds
-// everything that does not depend on the device: the process-wide render-state flags with
-// their exclusive groups, the world, camera and projection matrices, the scene bracket under
-// the canvas lock, the lights and the default material. A back end (GL over EGL, or the null
-// context) supplies the device operations.
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -80,6 +75,11 @@ struct KELVANE_API TTargetRect {
   static TTargetRect Intersect(const TTargetRect& A, const TTargetRect& B);
 };
 
+/// TContext3D: the drawing context through which every 3D object is drawn. This base holds
+/// everything that does not depend on the device: the process-wide render-state flags with
+/// their exclusive groups, the world, camera and projection matrices, the scene bracket under
+/// the canvas lock, the lights and the default material. A back end (GL over EGL, or the null
+/// context) supplies the device operations.
 class KELVANE_API TContext3D {
  public:
   virtual ~TContext3D();

@@ -1,7 +1,4 @@
 #pragma once
-// TContextManager: chooses the 3D device once per process and makes the drawing contexts of
-// the viewports on it. The automatic order is a hardware EGL device, Mesa's software EGL
-// device, Mesa's surfaceless platform, then the null context that draws nothing.
 #include <memory>
 #include <string>
 #include <vector>
@@ -20,6 +17,9 @@ extern KELVANE_API bool GlobalUseSoftwareDevice;
 /// A forced choice (the headless tool's --device option), or Auto for the order above.
 enum class TDeviceChoice { Auto, GPU, Software, Null };
 
+/// TContextManager: chooses the 3D device once per process and makes the drawing contexts of
+/// the viewports on it. The automatic order is a hardware EGL device, Mesa's software EGL
+/// device, Mesa's surfaceless platform, then the null context that draws nothing.
 class KELVANE_API TContextManager {
  public:
   /// A context of the chosen class drawing into Texture. The first call chooses (and, for the

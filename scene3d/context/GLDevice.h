@@ -1,8 +1,4 @@
 #pragma once
-// TGLDevice: the process's one OpenGL 3.3 core device, made through EGL without a window or a
-// display server. It owns the GL context, the programs linked from the shader registry, the
-// buffers that carry each draw's vertices and the device state that the render states set,
-// and it counts every GL object it holds so that leaks across context rebuilds show.
 #include <cstdint>
 #include <map>
 #include <memory>
@@ -30,6 +26,10 @@ int ChooseSampleCount(TMultisample Requested, const std::vector<int>& Supported)
 
 enum class TGLObjectKind { Texture, Renderbuffer, Framebuffer, Buffer, VertexArray, Shader, Program };
 
+/// TGLDevice: the process's one OpenGL 3.3 core device, made through EGL without a window or a
+/// display server. It owns the GL context, the programs linked from the shader registry, the
+/// buffers that carry each draw's vertices and the device state that the render states set,
+/// and it counts every GL object it holds so that leaks across context rebuilds show.
 class TGLDevice {
  public:
   ~TGLDevice();

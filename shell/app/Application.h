@@ -1,7 +1,4 @@
 #pragma once
-// TApplication: the one application object (the global Application): the forms to create,
-// the main form, the event loop's idle step, termination and the reporting of exceptions
-// that escape the handling of a message.
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -20,6 +17,9 @@
 using TIdleEvent = TEvent<TObject*, bool&>;
 using TExceptionEvent = TEvent<TObject*, const Exception&>;
 
+/// TApplication: the one application object (the global Application): the forms to create,
+/// the main form, the event loop's idle step, termination and the reporting of exceptions
+/// that escape the handling of a message.
 class KELVANE_API TApplication : public TComponent, public IFormApplication {
   KLV_CLASS(TApplication)
  public:

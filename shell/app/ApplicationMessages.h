@@ -7,7 +7,7 @@
 class TCommonCustomForm;
 
 /// The registered forms have been created and the main form shown.
-class TFormsCreatedMessage : public TMessageBase {};
+class KELVANE_API TFormsCreatedMessage : public TMessageBase {};
 
 /// The application has a new main form (none when it was freed).
 class KELVANE_API TMainFormChangedMessage : public TMessageBase {
@@ -24,4 +24,4 @@ class KELVANE_API TMainCaptionChangedMessage : public TMessageBase {
 };
 
 /// The loop found no message and ran an idle pass.
-class TIdleMessage : public TMessageBase {};
+class KELVANE_API TIdleMessage : public TMessageBase {};

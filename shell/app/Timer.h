@@ -1,6 +1,4 @@
 #pragma once
-// TTimer: a non-visual component that calls OnTimer periodically on the main thread through a
-// timer of the platform's timer service.
 #include <cstdint>
 
 #include "shell/core/Export.h"
@@ -10,6 +8,8 @@
 /// The handle of a timer that has no platform timer.
 constexpr uintptr_t cIdNoTimer = static_cast<uintptr_t>(-1);
 
+/// TTimer: a non-visual component that calls OnTimer periodically on the main thread through a
+/// timer of the platform's timer service.
 class KELVANE_API TTimer : public TTreeObject {
   KLV_CLASS(TTimer)
  public:

@@ -1,8 +1,4 @@
 #pragma once
-// TBitmap: pixels that a canvas draws from and into. Storage is 32-bit premultiplied ARGB in
-// native byte order (B, G, R, A in memory on little-endian machines), rows top first, so that
-// opaque colours are kept exactly; colours read and written through TBitmapData are plain
-// (not premultiplied) TAlphaColor values.
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -18,16 +14,19 @@
 struct _cairo_surface;
 class TCanvas;
 
+/// Raised when a bitmap cannot be read from a file or from PNG data.
 class KELVANE_API EBitmapLoadingFailed : public Exception {
  public:
   using Exception::Exception;
   const char* ClassName() const noexcept override { return "EBitmapLoadingFailed"; }
 };
+/// Raised when a bitmap cannot be written as PNG.
 class KELVANE_API EBitmapSavingFailed : public Exception {
  public:
   using Exception::Exception;
   const char* ClassName() const noexcept override { return "EBitmapSavingFailed"; }
 };
+/// Raised for a bitmap larger than the canvas can hold, or than the process may spend on pixels.
 class KELVANE_API EBitmapSizeTooBig : public Exception {
  public:
   using Exception::Exception;
@@ -51,6 +50,10 @@ struct KELVANE_API TBitmapData {
   void SetPixel(int X, int Y, TAlphaColor Color) const;
 };
 
+/// TBitmap: pixels that a canvas draws from and into. Storage is 32-bit premultiplied ARGB in
+/// native byte order (B, G, R, A in memory on little-endian machines), rows top first, so that
+/// opaque colours are kept exactly; colours read and written through TBitmapData are plain
+/// (not premultiplied) TAlphaColor values.
 class KELVANE_API TBitmap : public TPersistent {
   KLV_CLASS(TBitmap)
  public:

@@ -1,6 +1,4 @@
 #pragma once
-// TBrush: how an area is filled (none, a solid colour, a gradient, a bitmap or a brush of the
-// style), with the defaults its owner gives; TStrokeBrush adds what outlines need.
 #include <functional>
 #include <memory>
 #include <string>
@@ -73,6 +71,8 @@ class KELVANE_API TBrushResource : public TPersistent {
   std::string FStyleLookup;
 };
 
+/// TBrush: how an area is filled (none, a solid colour, a gradient, a bitmap or a brush of the
+/// style), with the defaults its owner gives; TStrokeBrush adds what outlines need.
 class KELVANE_API TBrush : public TPersistent {
   KLV_CLASS(TBrush)
  public:

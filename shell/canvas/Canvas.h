@@ -1,7 +1,4 @@
 #pragma once
-// TCanvas: the 2D drawing surface of a window or a bitmap. The base class holds what every
-// implementation shares (the scene bracket with the process-wide lock, the current fill, stroke,
-// font and matrix, the rule for reusing a device brush); an implementation does the drawing.
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -47,6 +44,9 @@ struct KELVANE_API TWindowBuffer {
   std::function<void(const std::vector<TRectF>& DeviceRects)> Present;
 };
 
+/// TCanvas: the 2D drawing surface of a window or a bitmap. The base class holds what every
+/// implementation shares (the scene bracket with the process-wide lock, the current fill, stroke,
+/// font and matrix, the rule for reusing a device brush); an implementation does the drawing.
 class KELVANE_API TCanvas {
  public:
   virtual ~TCanvas();

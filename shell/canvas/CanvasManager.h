@@ -1,6 +1,4 @@
 #pragma once
-// TCanvasManager: the registered canvas classes, the one in use, and the canvases made from it
-// for bitmaps and windows.
 #include <functional>
 #include <memory>
 #include <string>
@@ -9,6 +7,7 @@
 #include "shell/canvas/Canvas.h"
 #include "shell/core/Exceptions.h"
 
+/// Raised when no canvas class is registered, or none can be made for a bitmap or window.
 class KELVANE_API ECanvasManagerException : public Exception {
  public:
   using Exception::Exception;
@@ -23,6 +22,8 @@ struct KELVANE_API TCanvasClass {
   std::function<std::unique_ptr<TCanvas>(const TWindowBuffer&, TCanvasQuality)> CreateFromWindow;
 };
 
+/// TCanvasManager: the registered canvas classes, the one in use, and the canvases made from it
+/// for bitmaps and windows.
 class KELVANE_API TCanvasManager {
  public:
   /// Adds a class; AClass must outlive its registration. Default marks it as preferred;

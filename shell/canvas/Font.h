@@ -1,5 +1,4 @@
 #pragma once
-// TFont: the family, size and style of the text a canvas draws.
 #include <string>
 
 #include "shell/core/Export.h"
@@ -13,6 +12,7 @@ namespace TypeInfos {
 KELVANE_API const TTypeInfo& FontStyles();
 }
 
+/// TFont: the family, size and style of the text a canvas draws.
 class KELVANE_API TFont : public TPersistent {
   KLV_CLASS(TFont)
  public:

@@ -1,6 +1,4 @@
 #pragma once
-// TGradient: colour stops (TGradientPoints of TGradientPoint) with a style and start and stop
-// positions relative to the filled rectangle; and the stop list a device gradient is built from.
 #include <memory>
 #include <vector>
 
@@ -56,6 +54,8 @@ struct KELVANE_API TGradientStop {
   bool operator==(const TGradientStop&) const = default;
 };
 
+/// TGradient: colour stops (TGradientPoints of TGradientPoint) with a style and start and stop
+/// positions relative to the filled rectangle; and the stop list a device gradient is built from.
 class KELVANE_API TGradient : public TPersistent {
   KLV_CLASS(TGradient)
  public:

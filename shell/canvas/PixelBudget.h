@@ -1,7 +1,4 @@
 #pragma once
-// TPixelBudget: one total over the whole process for what forms and sizes turn into pixels
-// (bitmaps, layer surfaces, view surfaces and their device copies), beside the limits of each
-// object; TPixelCharge: one object's share of it.
 #include <cstdint>
 #include <string>
 
@@ -15,6 +12,9 @@ class KELVANE_API EPixelBudget : public Exception {
   const char* ClassName() const noexcept override { return "EPixelBudget"; }
 };
 
+/// TPixelBudget: one total over the whole process for what forms and sizes turn into pixels
+/// (bitmaps, layer surfaces, view surfaces and their device copies), beside the limits of each
+/// object; TPixelCharge: one object's share of it.
 class KELVANE_API TPixelBudget {
  public:
   /// The total in bytes: a quarter of the machine's physical memory, and never less than Floor

@@ -9,6 +9,8 @@
 
 class TImageList;
 
+/// A push button with Text: clicks on a release over it, on a double click, and on Enter or Space
+/// while focused; StaysPressed makes it a toggle, RepeatClick repeats while held.
 class KELVANE_API TCustomButton : public TPresentedTextControl {
   KLV_CLASS(TCustomButton)
  public:
@@ -88,6 +90,8 @@ class KELVANE_API TCustomButton : public TPresentedTextControl {
   TControl* FIconTintObject = nullptr;
 };
 
+/// The push button as a form stores it; Default and Cancel make it the form's Enter or Escape
+/// button.
 class KELVANE_API TButton : public TCustomButton {
   KLV_CLASS(TButton)
  public:

@@ -1,6 +1,4 @@
 #pragma once
-// TControl: the base of every 2D control: place and size, alignment of its children, state,
-// painting through its root, and the control's side of mouse, keyboard and focus handling.
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -22,6 +20,8 @@ KELVANE_API const TTypeInfo& MouseWheelEvent();
 KELVANE_API const TTypeInfo& KeyEvent();
 }  // namespace TypeInfos
 
+/// TControl: the base of every 2D control: place and size, alignment of its children, state,
+/// painting through its root, and the control's side of mouse, keyboard and focus handling.
 class KELVANE_API TControl : public TTreeObject, public IAlignRoot, public IAlignableObject {
   KLV_CLASS(TControl)
  public:

@@ -1,11 +1,11 @@
 #pragma once
-// TControlTimer: a restartable platform timer for controls (the slider's paging timer, the
-// button's repeat timer), on the "ITimerService" of the platform service registry.
 #include <cstdint>
 
 #include "shell/core/Export.h"
 #include "shell/app/Services.h"
 
+/// TControlTimer: a restartable platform timer for controls (the slider's paging timer, the
+/// button's repeat timer), on the "ITimerService" of the platform service registry.
 class KELVANE_API TControlTimer {
  public:
   TControlTimer() = default;

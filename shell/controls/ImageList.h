@@ -1,6 +1,4 @@
 #pragma once
-// TImageList: a component that holds bitmaps by index, which controls show by their ImageIndex
-// (a button's image in its style's glyph). Each bitmap is stored in a form as PNG data.
 #include <functional>
 #include <map>
 #include <memory>
@@ -11,6 +9,7 @@
 #include "shell/core/Collection.h"
 #include "shell/core/Component.h"
 
+/// One bitmap of an image list, stored in the form as PNG data.
 class KELVANE_API TImageListItem : public TCollectionItem {
   KLV_CLASS(TImageListItem)
  public:
@@ -30,6 +29,7 @@ class KELVANE_API TImageListItem : public TCollectionItem {
   std::unique_ptr<TBitmap> FBitmap;
 };
 
+/// The bitmaps of an image list, by index.
 class KELVANE_API TImageListItems : public TCollection {
   KLV_CLASS(TImageListItems)
  public:
@@ -44,6 +44,8 @@ class KELVANE_API TImageListItems : public TCollection {
   void Update(TCollectionItem*) override { OnChanged(this); }
 };
 
+/// TImageList: a component that holds bitmaps by index, which controls show by their ImageIndex
+/// (a button's image in its style's glyph). Each bitmap is stored in a form as PNG data.
 class KELVANE_API TImageList : public TComponent {
   KLV_CLASS(TImageList)
  public:

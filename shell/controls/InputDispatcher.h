@@ -1,8 +1,4 @@
 #pragma once
-// TInputDispatcher: the form's side of input. A form owns one, forwards its mouse and key
-// input to it in logical client coordinates, and answers its IRoot focus, capture and hover
-// questions from it. It finds the control under the mouse, keeps the captured, focused and
-// hovered controls, orders clicks and double clicks, and runs dialog keys and Tab.
 #include <functional>
 #include <optional>
 #include <vector>
@@ -10,6 +6,10 @@
 #include "shell/core/Export.h"
 #include "shell/controls/Control.h"
 
+/// TInputDispatcher: the form's side of input. A form owns one, forwards its mouse and key
+/// input to it in logical client coordinates, and answers its IRoot focus, capture and hover
+/// questions from it. It finds the control under the mouse, keeps the captured, focused and
+/// hovered controls, orders clicks and double clicks, and runs dialog keys and Tab.
 class KELVANE_API TInputDispatcher {
  public:
   /// Root is the object whose children are the top-level controls (the form).

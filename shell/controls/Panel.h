@@ -1,8 +1,8 @@
 #pragma once
-// TPanel: a styled container with no behaviour of its own.
 #include "shell/core/Export.h"
 #include "shell/controls/PresentedControl.h"
 
+/// TPanel: a styled container with no behaviour of its own.
 class KELVANE_API TPanel : public TPresentedControl {
   KLV_CLASS(TPanel)
  public:

@@ -1,17 +1,18 @@
 #pragma once
-// TPresentedControl: a styled control drawn from its style (no separate platform
-// presentation); TPresentedTextControl adds the Text that its style shows.
 #include <string>
 
 #include "shell/core/Export.h"
 #include "shell/controls/StyledControl.h"
 
+/// TPresentedControl: a styled control drawn from its style (no separate platform
+/// presentation); TPresentedTextControl adds the Text that its style shows.
 class KELVANE_API TPresentedControl : public TStyledControl {
   KLV_CLASS(TPresentedControl)
  public:
   explicit TPresentedControl(TComponent* AOwner);
 };
 
+/// A presented control with the Text that its style shows.
 class KELVANE_API TPresentedTextControl : public TPresentedControl {
   KLV_CLASS(TPresentedTextControl)
  public:

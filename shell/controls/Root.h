@@ -1,7 +1,4 @@
 #pragma once
-// IRoot: what a control reaches through the top of its tree (the form): the canvas being
-// painted, invalidation in the root's coordinates, the scene scale, and the focused, captured
-// and hovered controls.
 #include "shell/core/Export.h"
 #include "shell/controls/InputTypes.h"
 #include "shell/core/Geometry2D.h"
@@ -10,6 +7,9 @@ class TCanvas;
 class TControl;
 class TTreeObject;
 
+/// IRoot: what a control reaches through the top of its tree (the form): the canvas being
+/// painted, invalidation in the root's coordinates, the scene scale, and the focused, captured
+/// and hovered controls.
 class KELVANE_API IRoot {
  public:
   virtual ~IRoot() = default;

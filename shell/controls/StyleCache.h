@@ -1,6 +1,4 @@
 #pragma once
-// TStyleCache: style copies that controls let go of, kept detached for the next control that
-// asks for the same style name from the same style, so that it need not be read or cloned again.
 #include "shell/core/Export.h"
 #include <map>
 #include <string>
@@ -9,6 +7,8 @@
 
 class TControl;
 
+/// TStyleCache: style copies that controls let go of, kept detached for the next control that
+/// asks for the same style name from the same style, so that it need not be read or cloned again.
 class KELVANE_API TStyleCache {
  public:
   /// The cache of the main thread; empty until a control hands it a copy.

@@ -9,6 +9,7 @@
 
 class TTreeObject;
 
+/// The objects of a style tree by name, as style lookups see them.
 class KELVANE_API TStyleDictionary {
  public:
   /// Enters the children of Root (Root itself is not entered).

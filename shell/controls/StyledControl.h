@@ -1,7 +1,4 @@
 #pragma once
-// TStyledControl: a control that takes its look, and possibly a fixed size, from a style copy
-// attached as its first child. Finding the style is the style layer's work; it installs its
-// lookup with SetStyleLookupProc, saying also which style a copy comes from.
 #include <functional>
 #include <map>
 #include <optional>
@@ -18,6 +15,9 @@ enum class TStyleState { Unapplied, Freeing, Applying, Error, Applied };
 /// as std::string.
 using TStyleDataValue = std::variant<int64_t, long double, std::string>;
 
+/// TStyledControl: a control that takes its look, and possibly a fixed size, from a style copy
+/// attached as its first child. Finding the style is the style layer's work; it installs its
+/// lookup with SetStyleLookupProc, saying also which style a copy comes from.
 class KELVANE_API TStyledControl : public TControl {
   KLV_CLASS(TStyledControl)
  public:

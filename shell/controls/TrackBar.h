@@ -66,6 +66,8 @@ class KELVANE_API TThumb : public TStyledControl {
   TPointF FDownOffset;
 };
 
+/// A slider: a thumb moved along a track by the mouse, the keyboard or the wheel, between Min and
+/// Max; OnTracking while it moves, OnChange when the value has changed.
 class KELVANE_API TCustomTrack : public TPresentedControl {
   KLV_CLASS(TCustomTrack)
  public:
@@ -164,6 +166,7 @@ class KELVANE_API TCustomTrack : public TPresentedControl {
   TControlTimer FTimer;
 };
 
+/// The slider as a form stores it (Min, Max, Value, Frequency, Orientation, OnChange, OnTracking).
 class KELVANE_API TTrackBar : public TCustomTrack {
   KLV_CLASS(TTrackBar)
  public:

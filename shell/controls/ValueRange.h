@@ -1,18 +1,19 @@
 #pragma once
-// TCustomValueRange: Min, Max, Value, ViewportSize and Frequency with normalisation and
-// change notifications. Setters write a set of new values; the range normalises them into
-// the current set at once, or when its updates end or its owner has finished loading.
 #include "shell/core/Export.h"
 #include "shell/core/Component.h"
 
 /// Double equality within a relative tolerance of 1e-12 of the smaller magnitude.
 KELVANE_API bool SameValue(double A, double B);
 
+/// The five values of a value range, as a set written at once.
 struct KELVANE_API TValueRangeValues {
   double Min = 0, Max = 100, Value = 0, ViewportSize = 0, Frequency = 0;
   bool SameAs(const TValueRangeValues& O) const;
 };
 
+/// TCustomValueRange: Min, Max, Value, ViewportSize and Frequency with normalisation and
+/// change notifications. Setters write a set of new values; the range normalises them into
+/// the current set at once, or when its updates end or its owner has finished loading.
 class KELVANE_API TCustomValueRange : public TPersistent {
   KLV_CLASS(TCustomValueRange)
  public:

@@ -16,6 +16,7 @@ constexpr TAlphaColor Yellow = 0xFFFFFF00;
 constexpr TAlphaColor Blue = 0xFF0000FF;
 }  // namespace TAlphaColors
 
+/// A named colour of the colour table ("claBlack" and so on).
 struct KELVANE_API TNamedAlphaColor {
   const char* Name;
   TAlphaColor Value;

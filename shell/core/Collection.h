@@ -10,6 +10,7 @@
 
 class TCollection;
 
+/// An item of a TCollection; derive from it for the items of a collection property.
 class KELVANE_API TCollectionItem : public TPersistent {
   KLV_CLASS(TCollectionItem)
  public:
@@ -28,6 +29,7 @@ class KELVANE_API TCollectionItem : public TPersistent {
   int FID = 0;
 };
 
+/// An owned, ordered list of items of one class, stored in a form as a collection value.
 class KELVANE_API TCollection : public TPersistent {
   KLV_CLASS(TCollection)
  public:

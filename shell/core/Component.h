@@ -1,5 +1,4 @@
 #pragma once
-// TComponent: a named object with an owner that frees it, a state set and free notifications.
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -22,6 +21,7 @@ using TComponentStyle = TSet<TComponentStyleFlag>;
 
 enum TOperation { opInsert, opRemove };
 
+/// TComponent: a named object with an owner that frees it, a state set and free notifications.
 class KELVANE_API TComponent : public TPersistent {
   KLV_CLASS(TComponent)
  public:

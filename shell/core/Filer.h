@@ -43,6 +43,8 @@ class KELVANE_API IComponentReader {
   virtual void ReadData(TComponent* Instance) = 0;
 };
 
+/// The reader or writer as a persistent object sees it in DefineProperties: where it declares the
+/// properties that it reads and writes itself.
 class KELVANE_API TFiler {
  public:
   using TReaderProc = std::function<void(IValueReader&)>;

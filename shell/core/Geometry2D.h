@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cmath>
 
+/// A point in logical pixels.
 struct KELVANE_API TPointF {
   float X = 0, Y = 0;
   constexpr TPointF() = default;
@@ -13,6 +14,7 @@ struct KELVANE_API TPointF {
   constexpr bool operator==(const TPointF&) const = default;
 };
 
+/// A width and height in logical pixels.
 struct KELVANE_API TSizeF {
   float Width = 0, Height = 0;
   constexpr TSizeF() = default;
@@ -20,6 +22,7 @@ struct KELVANE_API TSizeF {
   constexpr bool operator==(const TSizeF&) const = default;
 };
 
+/// A rectangle in logical pixels, Left and Top inside, Right and Bottom just outside.
 struct KELVANE_API TRectF {
   float Left = 0, Top = 0, Right = 0, Bottom = 0;
   constexpr TRectF() = default;

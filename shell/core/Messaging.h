@@ -1,7 +1,4 @@
 #pragma once
-// TMessageManager: process-wide notifications. A listener subscribes to one message class and
-// is called with the sender and the message each time a message of exactly that class is sent,
-// in the order of subscription. Used on the main thread only.
 #include "shell/core/Export.h"
 #include <cstdint>
 #include <functional>
@@ -19,6 +16,9 @@ class KELVANE_API TMessageBase {
 
 using TMessageListener = std::function<void(TObject* Sender, const TMessageBase& Message)>;
 
+/// TMessageManager: process-wide notifications. A listener subscribes to one message class and
+/// is called with the sender and the message each time a message of exactly that class is sent,
+/// in the order of subscription. Used on the main thread only.
 class KELVANE_API TMessageManager {
  public:
   /// The manager that the shell sends its notifications through.

@@ -58,6 +58,9 @@ struct KELVANE_API TMethodInfo {
   const TTypeInfo* Signature = nullptr;
 };
 
+/// The class table's record of one class: its name, parent, factory and published properties, and
+/// for form classes their published fields and methods. A class makes its record with ClassRecord
+/// in StaticClass(); RegisterClass lets stored forms create it.
 class KELVANE_API TMetaClass {
  public:
   using TFactory = std::function<TComponent*(TComponent* Owner)>;

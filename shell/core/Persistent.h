@@ -1,5 +1,4 @@
 #pragma once
-// TPersistent: an object that can be assigned from another and stored in a form stream.
 #include <string>
 
 #include "shell/core/Export.h"
@@ -8,6 +7,7 @@
 
 class TFiler;
 
+/// TPersistent: an object that can be assigned from another and stored in a form stream.
 class KELVANE_API TPersistent : public TObject {
   KLV_CLASS(TPersistent)
  public:

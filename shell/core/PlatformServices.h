@@ -10,6 +10,8 @@
 #include "shell/core/Export.h"
 #include "shell/core/Exceptions.h"
 
+/// The registry of platform services: the shell asks for a service by its interface, and the
+/// platform in use supplies it.
 class KELVANE_API TPlatformServices {
  public:
   static TPlatformServices& Current();

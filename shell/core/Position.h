@@ -1,10 +1,10 @@
 #pragma once
-// TPosition: a persistent 2D point (X, Y) with a change event and a default that is not stored;
-// the holder of gradient start and stop points and of 2D control positions.
 #include "shell/core/Export.h"
 #include "shell/core/Geometry2D.h"
 #include "shell/core/Persistent.h"
 
+/// TPosition: a persistent 2D point (X, Y) with a change event and a default that is not stored;
+/// the holder of gradient start and stop points and of 2D control positions.
 class KELVANE_API TPosition : public TPersistent {
   KLV_CLASS(TPosition)
  public:

@@ -1,11 +1,11 @@
 #pragma once
-// TTreeObject: the node of the object tree of 2D and 3D objects: a parent and ordered children.
 #include <string>
 #include <vector>
 
 #include "shell/core/Export.h"
 #include "shell/core/Component.h"
 
+/// TTreeObject: the node of the object tree of 2D and 3D objects: a parent and ordered children.
 class KELVANE_API TTreeObject : public TComponent {
   KLV_CLASS(TTreeObject)
  public:

@@ -15,6 +15,8 @@ enum class TFloatType { Single, Double, Extended };
 using TIdentToInt = bool (*)(const std::string& Ident, int64_t& Value);
 using TIntToIdent = bool (*)(int64_t Value, std::string& Ident);
 
+/// The description of a property type: its kind, which decides how a stored value is read, and for
+/// enumerations, sets, colours and events what the reader and writer need.
 struct KELVANE_API TTypeInfo {
   std::string Name;
   TTypeKind Kind = TTypeKind::Integer;

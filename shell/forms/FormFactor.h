@@ -1,6 +1,4 @@
 #pragma once
-// TFormFactor: the design-time device record of a form (size, orientations, devices), and the
-// application's form factor, whose orientations go to the screen service.
 #include "shell/core/Export.h"
 #include "shell/app/Services.h"
 #include "shell/core/Persistent.h"
@@ -8,6 +6,8 @@
 enum class TDeviceKind { Desktop, iPhone, iPad };
 using TDeviceKinds = TSet<TDeviceKind>;
 
+/// TFormFactor: the design-time device record of a form (size, orientations, devices), and the
+/// application's form factor, whose orientations go to the screen service.
 class KELVANE_API TFormFactor : public TPersistent {
   KLV_CLASS(TFormFactor)
  public:

@@ -12,4 +12,4 @@ class KELVANE_API TScaleChangedMessage : public TMessageBase {
 };
 
 /// A form is about to be shown; the sender is the form, whose window exists and is placed.
-class TFormBeforeShownMessage : public TMessageBase {};
+class KELVANE_API TFormBeforeShownMessage : public TMessageBase {};

@@ -1,6 +1,4 @@
 #pragma once
-// TScreen: the process-wide list of forms and the active form, and the link through which
-// forms reach the application object, which sits above them.
 #include "shell/core/Export.h"
 #include <cstddef>
 #include <vector>
@@ -17,6 +15,8 @@ class KELVANE_API IFormApplication {
   virtual bool Terminate() = 0;
 };
 
+/// TScreen: the process-wide list of forms and the active form, and the link through which
+/// forms reach the application object, which sits above them.
 class KELVANE_API TScreen {
  public:
   static TScreen& Current();

@@ -1,10 +1,10 @@
 #pragma once
-// TBounds: four distances (Left, Top, Right, Bottom) used as a control's Margins and Padding,
-// with a change notification.
 #include "shell/core/Export.h"
 #include "shell/core/Geometry2D.h"
 #include "shell/core/Persistent.h"
 
+/// TBounds: four distances (Left, Top, Right, Bottom) used as a control's Margins and Padding,
+/// with a change notification.
 class KELVANE_API TBounds : public TPersistent {
   KLV_CLASS(TBounds)
  public:

@@ -1,12 +1,12 @@
 #pragma once
-// TControlSize: a control's Size: Width and Height (never negative), PlatformDefault and the
-// class's default size, which Width and Height report while PlatformDefault is true.
 #include "shell/core/Export.h"
 #include "shell/core/Geometry2D.h"
 #include <cmath>
 
 #include "shell/core/Persistent.h"
 
+/// TControlSize: a control's Size: Width and Height (never negative), PlatformDefault and the
+/// class's default size, which Width and Height report while PlatformDefault is true.
 class KELVANE_API TControlSize : public TPersistent {
   KLV_CLASS(TControlSize)
  public:

@@ -1,8 +1,4 @@
 #pragma once
-// TReader: reads a binary form stream onto components, through the class table, with the
-// loading rules of stored forms (creation, naming, parenting, dotted properties, defined
-// properties, collections, references resolved after the root, events bound to the root's
-// methods, the Loaded pass). InitInheritedComponent is how a form loads its description.
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -20,6 +16,10 @@ struct TPropInfo;
 /// A reference to a component by name, resolved once the whole root has been read.
 struct TReferenceFixup;
 
+/// TReader: reads a binary form stream onto components, through the class table, with the
+/// loading rules of stored forms (creation, naming, parenting, dotted properties, defined
+/// properties, collections, references resolved after the root, events bound to the root's
+/// methods, the Loaded pass). InitInheritedComponent is how a form loads its description.
 class KELVANE_API TReader : public TFiler, public IValueReader, public IComponentReader {
  public:
   /// Called with the message of a failed property record (already in the "Error reading"

@@ -1,8 +1,4 @@
 #pragma once
-// TWriter: stores a component tree as a binary form stream: for each component its class,
-// name, the published properties that differ from their defaults (sub-objects as dotted
-// paths, collections, references by name, events by method name), its defined properties and
-// its children, the reverse of what TReader reads.
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -15,6 +11,10 @@
 
 struct TPropInfo;
 
+/// TWriter: stores a component tree as a binary form stream: for each component its class,
+/// name, the published properties that differ from their defaults (sub-objects as dotted
+/// paths, collections, references by name, events by method name), its defined properties and
+/// its children, the reverse of what TReader reads.
 class KELVANE_API TWriter : public TFiler, public IValueWriter {
  public:
   explicit TWriter(TStream& Stream, size_t BufSize = 4096);

@@ -1,12 +1,12 @@
 #pragma once
-// TGlyph: the place in a style where a control's image is shown (the button's "glyphstyle"):
-// the bitmap ImageIndex of Images, fitted into the glyph. Without an image it hides itself
-// (AutoHide), so that it takes no space in the layout.
 #include "shell/core/Export.h"
 #include "shell/controls/Control.h"
 
 class TImageList;
 
+/// TGlyph: the place in a style where a control's image is shown (the button's "glyphstyle"):
+/// the bitmap ImageIndex of Images, fitted into the glyph. Without an image it hides itself
+/// (AutoHide), so that it takes no space in the layout.
 class KELVANE_API TGlyph : public TControl {
   KLV_CLASS(TGlyph)
  public:

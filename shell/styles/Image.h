@@ -1,6 +1,4 @@
 #pragma once
-// TImage: a control that shows a bitmap; in a style it holds the style's artwork, one PNG per
-// scale in its MultiResBitmap, from which the style objects draw by name (SourceLookup).
 #include <memory>
 #include <vector>
 
@@ -56,6 +54,8 @@ class KELVANE_API TFixedMultiResBitmap : public TCollection {
   TFixedBitmapItem* ItemByScale(float Scale) const;
 };
 
+/// TImage: a control that shows a bitmap; in a style it holds the style's artwork, one PNG per
+/// scale in its MultiResBitmap, from which the style objects draw by name (SourceLookup).
 class KELVANE_API TImage : public TControl {
   KLV_CLASS(TImage)
  public:

@@ -8,6 +8,7 @@
 #include "shell/canvas/Canvas.h"
 #include "shell/controls/Control.h"
 
+/// A control that paints a figure with Fill and Stroke.
 class KELVANE_API TShape : public TControl {
   KLV_CLASS(TShape)
  public:
@@ -33,6 +34,7 @@ class KELVANE_API TShape : public TControl {
   std::unique_ptr<TStrokeBrush> FStroke;
 };
 
+/// A filled and outlined rectangle, with rounded Corners of XRadius by YRadius.
 class KELVANE_API TRectangle : public TShape {
   KLV_CLASS(TRectangle)
  public:

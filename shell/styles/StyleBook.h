@@ -1,11 +1,11 @@
 #pragma once
-// TStyleBook: a style of a form's own, searched before the active style.
 #include "shell/core/Export.h"
 #include "shell/core/Component.h"
 
 class TStream;
 class TStyleContainer;
 
+/// TStyleBook: a style of a form's own, searched before the active style.
 class KELVANE_API TStyleBook : public TComponent {
   KLV_CLASS(TStyleBook)
  public:

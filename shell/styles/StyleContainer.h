@@ -1,7 +1,4 @@
 #pragma once
-// TStyleContainer: a loaded style, its items as children (the description, the images, the
-// style objects), found by name through the style dictionary, and handed out to controls as
-// copies. A control that is never placed on a form.
 #include <cstdint>
 #include <map>
 #include <string>
@@ -13,6 +10,9 @@
 
 class TStyleDescription;
 
+/// TStyleContainer: a loaded style, its items as children (the description, the images, the
+/// style objects), found by name through the style dictionary, and handed out to controls as
+/// copies. A control that is never placed on a form.
 class KELVANE_API TStyleContainer : public TControl {
   KLV_CLASS(TStyleContainer)
  public:

@@ -1,10 +1,10 @@
 #pragma once
-// TStyleDescription: the first item of a style file: who made the style, for which platform.
 #include <string>
 
 #include "shell/core/Export.h"
 #include "shell/core/TreeObject.h"
 
+/// TStyleDescription: the first item of a style file: who made the style, for which platform.
 class KELVANE_API TStyleDescription : public TTreeObject {
   KLV_CLASS(TStyleDescription)
  public:

@@ -14,6 +14,7 @@ enum class TCapWrapMode { Stretch, Tile };
 /// How an image without cap insets is fitted to its target.
 enum class TImageWrapMode { Original, Fit, Stretch, Tile, Center, Place };
 
+/// One part of a style image to draw: a rectangle of the image onto a rectangle of the object.
 struct KELVANE_API TImagePart {
   TRectF Source;  // image pixels
   TRectF Target;  // logical units

@@ -1,7 +1,4 @@
 #pragma once
-// TStyleManager: which style the controls of a form take. Start-up registers, per platform,
-// the style resources and a selection procedure; the active style of a form is the one set
-// with SetStyle, else the platform's, loaded from its resource once and cached by name.
 #include <functional>
 #include <string>
 #include <vector>
@@ -15,8 +12,9 @@ class TStyleContainer;
 class TTreeObject;
 
 /// Sent by UpdateScenes (sender none) before the scenes let go of their styles, and after.
-class TBeforeStyleChangingMessage : public TMessageBase {};
-class TStyleChangedMessage : public TMessageBase {};
+class KELVANE_API TBeforeStyleChangingMessage : public TMessageBase {};
+/// Sent (sender none) after the scenes have let go of their styles, for the new style.
+class KELVANE_API TStyleChangedMessage : public TMessageBase {};
 
 /// Every styled control in Tree lets go of its style, to take it anew at the next paint.
 KELVANE_API void ReleaseStyles(TTreeObject& Tree);
@@ -28,6 +26,9 @@ using TStyleSelectionProc = std::function<std::string()>;
 /// "win8style"; Vista and 7 (6.0, 6.1) and earlier "win7style".
 std::string WindowsStyleSelection(int Major, int Minor);
 
+/// TStyleManager: which style the controls of a form take. Start-up registers, per platform,
+/// the style resources and a selection procedure; the active style of a form is the one set
+/// with SetStyle, else the platform's, loaded from its resource once and cached by name.
 class KELVANE_API TStyleManager {
  public:
   static void RegisterPlatformStyleResource(TOSPlatform Platform, const std::string& ResourceName);

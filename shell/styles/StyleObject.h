@@ -45,6 +45,7 @@ class KELVANE_API TBitmapLink : public TCollectionItem {
   std::unique_ptr<TBounds> FCapInsets;
 };
 
+/// A style object's rectangles of the artwork, one link per scene scale.
 class KELVANE_API TBitmapLinks : public TCollection {
   KLV_CLASS(TBitmapLinks)
  public:
@@ -119,6 +120,7 @@ class KELVANE_API TCustomStyleObject : public TControl {
   TComponent* FStyleSource = nullptr;
 };
 
+/// A style object that draws one rectangle of the style's artwork, stretched by its cap insets.
 class KELVANE_API TStyleObject : public TCustomStyleObject {
   KLV_CLASS(TStyleObject)
  public:
@@ -173,6 +175,8 @@ bool ChooseButtonStyleState(const TControl& AInstance, TButtonStyleState& State)
 /// Whether a trigger names one of the states the conditions above look at.
 bool IsButtonStyleTrigger(const std::string& Trigger);
 
+/// A style object with a rectangle of the artwork for each visual state of a button (normal, hot,
+/// pressed, focused), chosen by the control's triggers.
 class KELVANE_API TButtonStyleObject : public TCustomStyleObject {
   KLV_CLASS(TButtonStyleObject)
  public:

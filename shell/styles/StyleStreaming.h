@@ -1,8 +1,4 @@
 #pragma once
-// TStyleStreaming: reading style files. The indexed format "KLV_STYLE 2.5" (signature, an index
-// of item names and sizes, the items as object streams: the description, the images, the style
-// objects), the older "KLV_STYLE 2.0" (one object stream with the whole style), and plain object
-// streams in binary or text form. A style for another platform is refused.
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -17,6 +13,7 @@ class TStream;
 class TStyleContainer;
 class TStyleDescription;
 
+/// Raised for a style file that cannot be read, or one made for another platform.
 class KELVANE_API EStyleException : public Exception {
  public:
   using Exception::Exception;
@@ -29,6 +26,10 @@ struct KELVANE_API TStyleItem {
   std::vector<uint8_t> Data;
 };
 
+/// TStyleStreaming: reading style files. The indexed format "KLV_STYLE 2.5" (signature, an index
+/// of item names and sizes, the items as object streams: the description, the images, the style
+/// objects), the older "KLV_STYLE 2.0" (one object stream with the whole style), and plain object
+/// streams in binary or text form. A style for another platform is refused.
 class KELVANE_API TStyleStreaming {
  public:
   static constexpr const char* IndexedSignature = "KLV_STYLE 2.5";

@@ -5,6 +5,7 @@
 #include "shell/styles/StyleObject.h"
 #include "shell/styles/Text.h"
 
+/// The text of a styled control as its style shows it, with an optional shadow.
 class KELVANE_API TCustomStyleTextObject : public TText {
   KLV_CLASS(TCustomStyleTextObject)
  public:
@@ -24,6 +25,7 @@ class KELVANE_API TCustomStyleTextObject : public TText {
   TAlphaColor FShadowColor = 0x80000000;
 };
 
+/// A button's text in its style, its colour following the button's visual state.
 class KELVANE_API TButtonStyleTextObject : public TCustomStyleTextObject {
   KLV_CLASS(TButtonStyleTextObject)
  public:

@@ -1,6 +1,4 @@
 #pragma once
-// TText: a control that draws a line of text with its TTextSettings (font, colour, alignment);
-// the base of the style text objects. It does not take the mouse.
 #include <memory>
 #include <string>
 
@@ -42,6 +40,8 @@ class KELVANE_API TTextSettings : public TPersistent {
   bool FWordWrap = false;
 };
 
+/// TText: a control that draws a line of text with its TTextSettings (font, colour, alignment);
+/// the base of the style text objects. It does not take the mouse.
 class KELVANE_API TText : public TControl {
   KLV_CLASS(TText)
  public:
