@@ -103,6 +103,18 @@ void BM_FirstPresentEmptyWindow(benchmark::State& State) { FirstPresent(State, {
 // One start per repetition: the median of the repetitions is the figure to read.
 BENCHMARK(BM_FirstPresentGame)->Iterations(1)->Repetitions(10)->UseManualTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_FirstPresentEmptyWindow)->Iterations(1)->Repetitions(10)->UseManualTime()->Unit(benchmark::kMillisecond);
+// KELVANE_GAME_BEFORE=PROGRAM starts another build of the game too (the tree before a change),
+// in the same run, so that the two compare under the same load.
+const bool BeforeRegistered = [] {
+  if (const char* Before = std::getenv("KELVANE_GAME_BEFORE"))
+    benchmark::RegisterBenchmark("BM_FirstPresentGameBefore",
+                                 [Path = std::string(Before)](benchmark::State& State) { FirstPresent(State, {Path}); })
+        ->Iterations(1)
+        ->Repetitions(10)
+        ->UseManualTime()
+        ->Unit(benchmark::kMillisecond);
+  return true;
+}();
 
 // Peak resident memory of the headless game after one painted frame (the paint happens in the
 // first step of virtual time), with the device the argument names.

@@ -1,4 +1,4 @@
-// Linked into a program: its platform is in place, with the application object, before the
+// In libkelvane, so in every program on it: the platform is in place, with the application object, before the
 // main block runs. Its command line chooses it: --headless-script FILE runs the program on the
 // headless back end under the script FILE; otherwise the SDL platform, where --record FILE
 // records the run (see TRecorder) and --play FILE [--exit] plays a script in the window (see
@@ -57,5 +57,7 @@ bool InstallFromCommandLine() {
   return true;
 }
 
+// Runs when libkelvane is loaded, before any other of its units is initialised: <iostream>
+// above makes the standard streams ready first, for the messages of a bad switch or --record.
 const bool Installed = InstallFromCommandLine();
 }  // namespace
