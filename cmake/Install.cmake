@@ -55,6 +55,14 @@ foreach(dir IN LISTS KELVANE_PUBLIC_HEADER_DIRS)
 endforeach()
 install(FILES ${KELVANE_PUBLIC_CONTEXT_HEADERS} DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/kelvane/scene3d/context
         COMPONENT development)
+# Of the script language, the script and its host (a program may run a script on a host of its
+# own, or play one with StartPlaying); the property paths and the window's frame stay inside.
+set(KELVANE_PUBLIC_SCRIPT_HEADERS)
+foreach(header Script ScriptHost InputCommands ReplayCommands Player)
+  list(APPEND KELVANE_PUBLIC_SCRIPT_HEADERS ${PROJECT_SOURCE_DIR}/shell/script/${header}.h)
+endforeach()
+install(FILES ${KELVANE_PUBLIC_SCRIPT_HEADERS} DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/kelvane/shell/script
+        COMPONENT development)
 # The tools: they link the framework's static libraries, for they use the headless back end,
 # the recorder and the frame fingerprints, which the shared library keeps to itself.
 install(TARGETS kelvane-rc EXPORT KelvaneTargets RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT development)

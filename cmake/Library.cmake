@@ -6,7 +6,7 @@
 # helpers stay inside. The SONAME carries the major version: a program built against 1.x
 # refuses to load against 2.x instead of failing later.
 set(kelvane_framework_libraries kelvane_core kelvane_stream kelvane_canvas kelvane_layout kelvane_forms kelvane_app
-    kelvane_controls kelvane_styles kelvane_platform kelvane_platform_sdl kelvane_scene3d)
+    kelvane_controls kelvane_styles kelvane_platform kelvane_platform_sdl kelvane_scene3d kelvane_script)
 add_library(kelvane_shared SHARED $<TARGET_OBJECTS:kelvane_platform_sdl_default>)
 set(whole)
 foreach(lib IN LISTS kelvane_framework_libraries)

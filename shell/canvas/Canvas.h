@@ -201,8 +201,8 @@ class KELVANE_API TCanvas {
   uint64_t FDeviceBrushesMade = 0;
 };
 
-// A canvas scene for the length of a scope: opened by the constructor, closed on every way out
-// when it opened. Test it before drawing: `TCanvasScene Scene(C); if (!Scene) return;`.
+/// A canvas scene for the length of a scope: opened by the constructor, closed on every way out
+/// when it opened. Test it before drawing: `TCanvasScene Scene(C); if (!Scene) return;`.
 class [[nodiscard]] TCanvasScene {
  public:
   explicit TCanvasScene(TCanvas& Canvas, const TClipRects* ClipRects = nullptr)

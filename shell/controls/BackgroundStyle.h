@@ -6,19 +6,21 @@
 #include <string>
 #include <vector>
 
+#include "shell/core/Export.h"
+
 class TComponent;
 class TControl;
 class TTreeObject;
 
-// A copy (owned by nobody) of the first style object found under one of Names, searched in
-// StyleBook's style, then in the active style of Context (either may be none); none when no
-// style has one.
+/// A copy (owned by nobody) of the first style object found under one of Names, searched in
+/// StyleBook's style, then in the active style of Context (either may be none); none when no
+/// style has one. RegisterFrameworkClasses installs the styles' own.
 using TBackgroundStyleLookup =
     std::function<TControl*(TComponent* Context, TComponent* StyleBook, const std::vector<std::string>& Names)>;
-void SetBackgroundStyleLookup(TBackgroundStyleLookup Lookup);
-// What the installed lookup finds, or none without one.
-TControl* LookupBackgroundStyle(TComponent* Context, TComponent* StyleBook, const std::vector<std::string>& Names);
+KELVANE_API void SetBackgroundStyleLookup(TBackgroundStyleLookup Lookup);
+/// What the installed lookup finds, or none without one.
+KELVANE_API TControl* LookupBackgroundStyle(TComponent* Context, TComponent* StyleBook, const std::vector<std::string>& Names);
 
-// Lays Background over the whole of Parent beneath its other children (the first child is
-// painted first), locked and not stored, as a style's copy is.
-void InsertBackgroundStyle(TTreeObject& Parent, TControl& Background);
+/// Lays Background over the whole of Parent beneath its other children (the first child is
+/// painted first), locked and not stored, as a style's copy is.
+KELVANE_API void InsertBackgroundStyle(TTreeObject& Parent, TControl& Background);

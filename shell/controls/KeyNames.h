@@ -5,8 +5,10 @@
 #include <cstdint>
 #include <string>
 
-// The name of Key, or its code in decimal when it has none ("-" for 0, no key).
-std::string KeyName(uint16_t Key);
-// The key named Name (in any case), "-" for none, or a code of two digits or more (0 to 65535):
-// a single digit names the digit's key; false for anything else.
-bool KeyFromName(const std::string& Name, uint16_t& Key);
+#include "shell/core/Export.h"
+
+/// The name of Key, or its code in decimal when it has none ("-" for 0, no key).
+KELVANE_API std::string KeyName(uint16_t Key);
+/// The key named Name (in any case), "-" for none, or a code of two digits or more (0 to 65535):
+/// a single digit names the digit's key; false for anything else.
+KELVANE_API bool KeyFromName(const std::string& Name, uint16_t& Key);

@@ -3,6 +3,8 @@
 // "log on" prints them, so that a test sees which handlers its input reached and in what order.
 #include <functional>
 
-void TraceHandler(const char* Handler);
-// The procedure that TraceHandler calls from now on; none (the default) makes it do nothing.
-void SetHandlerTrace(std::function<void(const char* Handler)> Trace);
+#include "shell/core/Export.h"
+
+KELVANE_API void TraceHandler(const char* Handler);
+/// The procedure that TraceHandler calls from now on; none (the default) makes it do nothing.
+KELVANE_API void SetHandlerTrace(std::function<void(const char* Handler)> Trace);

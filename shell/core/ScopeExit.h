@@ -2,8 +2,9 @@
 
 #include <utility>
 
-// Runs a cleanup on every way out of a scope, the one way this code writes "finally":
-//   TScopeExit Restore([&] { FBusy = false; });
+/// Runs a cleanup on every way out of a scope, the one way this code writes "finally":
+///
+///     TScopeExit Restore([&] { FBusy = false; });
 template <typename F>
 class [[nodiscard]] TScopeExit {
  public:

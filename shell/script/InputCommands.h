@@ -15,6 +15,8 @@ class TPlatformWindow;
 // The words of a command's arguments, split at white space.
 std::vector<std::string> Words(const std::string& Text);
 
+/// The input commands of a script (mousedown, click, drag, wheel, key, type, ...), each posted
+/// as one message of the loop to the window procedure.
 class THeadlessInput {
  public:
   static bool IsCommand(const std::string& Command);

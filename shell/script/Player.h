@@ -16,9 +16,13 @@
 //                            and ends there, with exit status 1 when a command failed.
 #include <string>
 
+#include "shell/core/Export.h"
+
 class THeadlessBackend;
 
-// Runs the script FileName on Backend's platform from the loop's first wait on.
+/// Runs the script FileName on Backend's platform from the loop's first wait on (the start-up
+/// does it for --headless-script; the headless back end stays inside the library).
 void StartHeadlessScript(THeadlessBackend& Backend, const std::string& FileName);
-// Plays the script FileName in the main form's window from the loop's first wait on.
-void StartPlaying(const std::string& FileName, bool ExitAtEnd);
+/// Plays the script FileName in the main form's window from the loop's first wait on, as
+/// --play does: a program may play a demonstration of its own this way.
+KELVANE_API void StartPlaying(const std::string& FileName, bool ExitAtEnd);

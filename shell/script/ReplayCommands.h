@@ -22,6 +22,7 @@ class TCommonCustomForm;
 class TPlatformWindow;
 class TScriptHost;
 
+/// The commands of recordings (recorded, ticks, keydown, keyup, expect, expect-frame, ...).
 class THeadlessReplay {
  public:
   static bool IsCommand(const std::string& Command);

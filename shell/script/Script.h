@@ -10,32 +10,35 @@
 #include "scene3d/Math3D.h"
 #include "shell/script/InputCommands.h"
 #include "shell/script/ReplayCommands.h"
+#include "shell/core/Export.h"
 #include "shell/script/ScriptHost.h"
 
 class THeadlessBackend;
 class TComponent;
 class TPlatformWindow;
 
-class THeadlessScript {
+/// A script of commands (get, set, call, advance, click, key, expect, frame, ...) run on the main
+/// form, one line a step of the loop: what --headless-script and --play run, and kelvane-headless.
+class KELVANE_API THeadlessScript {
  public:
-  // Commands come from Input, named Name in errors; results go to Output, errors to Errors as
-  // "NAME:LINE: MESSAGE". The first error ends the script unless KeepGoing.
+  /// Commands come from Input, named Name in errors; results go to Output, errors to Errors as
+  /// "NAME:LINE: MESSAGE". The first error ends the script unless KeepGoing.
   THeadlessScript(std::istream& Input, std::string Name, std::ostream& Output, std::ostream& Errors,
                   THeadlessBackend& Backend, bool KeepGoing = false);
-  // The same on another host (a real window playing the script, see Player.h).
+  /// The same on another host (a real window playing the script, see Player.h).
   THeadlessScript(std::istream& Input, std::string Name, std::ostream& Output, std::ostream& Errors,
                   std::unique_ptr<TScriptHost> Host, bool KeepGoing = false);
 
-  // What ends the script (its end, quit, or an error that ends it); by default the
-  // application terminates.
+  /// What ends the script (its end, quit, or an error that ends it); by default the
+  /// application terminates.
   void SetOnEnd(std::function<void()> OnEnd) { FOnEnd = std::move(OnEnd); }
-  // Whether the script has run its "recorded" line: a recording's timers fire by its ticks.
+  /// Whether the script has run its "recorded" line: a recording's timers fire by its ticks.
   bool Recording() const { return FRecording; }
 
-  // Runs the next command; at the end of the input, on quit or after an error that ends the
-  // script, terminates the application.
+  /// Runs the next command; at the end of the input, on quit or after an error that ends the
+  /// script, terminates the application.
   void Step();
-  // Runs one command line; false when it failed (the error is printed).
+  /// Runs one command line; false when it failed (the error is printed).
   bool Execute(const std::string& Line);
   bool AnyFailed() const { return FAnyFailed; }
   bool Finished() const { return FFinished; }

@@ -7,10 +7,14 @@
 #include <string>
 #include <vector>
 
+#include "shell/core/Export.h"
+
 class TPlatformWindow;
 class THeadlessBackend;
 
-class TScriptHost {
+/// What a script asks of the platform it runs on besides the loop and the window procedure:
+/// time passing, and what a user does to the window itself.
+class KELVANE_API TScriptHost {
  public:
   virtual ~TScriptHost() = default;
   // Ms milliseconds pass, in which the timers fall due by the clock; the script goes on after.
@@ -28,7 +32,8 @@ class TScriptHost {
   virtual void Close(TPlatformWindow& Window) = 0;
 };
 
-// A script on the headless back end: virtual time, exact and the same every run.
+/// A script on the headless back end: virtual time, exact and the same every run (inside the
+/// library, as the back end is: the start-up makes it for --headless-script).
 class THeadlessHost : public TScriptHost {
  public:
   explicit THeadlessHost(THeadlessBackend& Backend) : FBackend(Backend) {}

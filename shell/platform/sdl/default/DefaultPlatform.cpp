@@ -1,5 +1,5 @@
-// In libkelvane, so in every program on it: the platform is in place, with the application object, before the
-// main block runs. Its command line chooses it: --headless-script FILE runs the program on the
+// In libkelvane, so in every program on it: the platform is in place, with the application
+// object, before the main block runs. Its command line chooses it: --headless-script FILE runs the program on the
 // headless back end under the script FILE; otherwise the SDL platform, where --record FILE
 // records the run (see TRecorder) and --play FILE [--exit] plays a script in the window (see
 // shell/script/Player.h).
