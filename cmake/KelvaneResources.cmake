@@ -23,10 +23,11 @@ function(kelvane_add_resources target)
   if(count EQUAL 0 OR odd)
     message(FATAL_ERROR "kelvane_add_resources(${target} ...): give the resources as NAME FILE pairs")
   endif()
-  # The installed compiler, or (in the framework's own tree) the one the tree builds.
+  # The installed compiler, or (in the framework's own tree, its examples' projects too) the one
+  # the tree builds.
   if(TARGET Kelvane::kelvane-rc)
     set(rc Kelvane::kelvane-rc)
-  elseif(PROJECT_NAME STREQUAL "Kelvane")
+  elseif(CMAKE_PROJECT_NAME STREQUAL "Kelvane")
     set(rc kelvane-rc)
   else()
     message(FATAL_ERROR "kelvane_add_resources: no resource compiler (kelvane-rc); find_package(Kelvane) first")
