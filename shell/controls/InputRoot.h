@@ -1,13 +1,13 @@
 #pragma once
-// TInputRoot: a root whose focus, capture and hover live in an input dispatcher of its own, and
-// which answers IRoot's questions about them from it; what a root does with its canvas, scale
-// and invalidation stays its own.
 #include "shell/controls/InputDispatcher.h"
 #include "shell/controls/Root.h"
 
+/// A root whose focus, capture and hover live in an input dispatcher of its own, and which
+/// answers IRoot's questions about them from it; what a root does with its canvas, scale and
+/// invalidation stays its own.
 class TInputRoot : public IRoot {
  public:
-  // Root is the object whose children are the top-level controls (the holder itself).
+  /// Root is the object whose children are the top-level controls (the holder itself).
   explicit TInputRoot(TTreeObject* Root) : FInput(Root) {}
 
   TInputDispatcher& Input() { return FInput; }
