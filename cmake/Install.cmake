@@ -94,7 +94,10 @@ set(CPACK_COMPONENTS_ALL game runtime development)
 set(CPACK_PACKAGE_NAME kelvane)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_VENDOR ${PROJECT_NAME})
-set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "small 3D torpedo game for the desktop")
+# Each package's description starts with its own summary line. CPack would put a project-wide
+# CPACK_PACKAGE_DESCRIPTION_SUMMARY above every one of them (the library's packages then called
+# themselves a torpedo game), so the game's summary is a variable of our own.
+set(kelvane_game_summary "small 3D torpedo game for the desktop")
 string(CONCAT CPACK_PACKAGE_DESCRIPTION
        "Aim a torpedo across a flat 3D sea with a slider, fire it with Start and hit the red\n"
        "ship that crosses the sea. There is no score and no end; close the window to stop.")
@@ -111,7 +114,7 @@ string(CONCAT CPACK_DEBIAN_DEVELOPMENT_DESCRIPTION "Kelvane application framewor
     "The headers, CMake package and pkg-config module to build programs on the Kelvane\n"
     "framework, its resource compiler (kelvane-rc), the form and style tools (kelvane-form,\n"
     "kelvane-style), the headless driver (kelvane-headless) and the API reference.")
-set(CPACK_DEBIAN_GAME_DESCRIPTION "${CPACK_PACKAGE_DESCRIPTION_SUMMARY}\n${CPACK_PACKAGE_DESCRIPTION}")
+set(CPACK_DEBIAN_GAME_DESCRIPTION "${kelvane_game_summary}\n${CPACK_PACKAGE_DESCRIPTION}")
 set(CPACK_DEBIAN_PACKAGE_MAINTAINER "Kelvane developers")
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # The library's (it draws the text and opens the windows), loaded at run time where
