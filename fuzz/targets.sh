@@ -103,4 +103,11 @@ fuzz_exec() {
     KELVANE_EXAMPLES=examples "${vars[@]}" "$(command -v setarch)" "$(uname -m)" -R ./target "${staged_options[@]}" "$@")
 }
 
-fuzz_unstage() { rm -rf "$stage"; flock -u "$stage_lock"; }
+# Does nothing once done: fuzz/check unstages after each target and again from its EXIT trap,
+# when another run may hold the folder by then.
+fuzz_unstage() {
+  [[ -n ${stage:-} ]] || return 0
+  rm -rf "$stage"
+  stage=
+  exec {stage_lock}>&-
+}
